@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Builds and runs every test.
+#   ./run-tests.sh             normal build (build/)
+#   ./run-tests.sh --sanitize  ASan+UBSan build (build-asan/), then a short run of each fuzzer
+set -euo pipefail
+cd "$(dirname "$0")"
+mode=normal
+case "${1:-}" in
+  "") ;;
+  --sanitize) mode=sanitize ;;
+  *) echo "usage: $0 [--sanitize]" >&2; exit 2 ;;
+esac
+jobs=$(nproc)
+
+scripts/deps.sh cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev \
+  libpng-dev zlib1g-dev libfreetype-dev fonts-dejavu-core python3 python3-mido
+
+if [ $mode = normal ]; then
+  cmake -S . -B build -G Ninja -DQV_WERROR=ON
+  cmake --build build -j "$jobs"
+  ctest --test-dir build -j "$jobs" --output-on-failure
+  exit 0
+fi
+
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+cmake -S . -B build-asan -G Ninja -DQV_SANITIZE=ON
+cmake --build build-asan -j "$jobs"
+ctest --test-dir build-asan -j "$jobs" --output-on-failure
+
+# Fuzzers: clang's libFuzzer, each run briefly from its seed corpus.
+if compgen -G "tests/fuzz/fuzz_*.cpp" >/dev/null; then
+  scripts/deps.sh clang
+  ver=$(clang -dumpversion | cut -d. -f1)
+  scripts/deps.sh "libclang-rt-$ver-dev"
+  CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DQV_FUZZ=ON -DQV_TESTS=OFF
+  cmake --build build-fuzz -j "$jobs"
+  for src in tests/fuzz/fuzz_*.cpp; do
+    name=$(basename "$src" .cpp)
+    corpus=$(mktemp -d)
+    [ -d "tests/fuzz/corpus/$name" ] && cp -r "tests/fuzz/corpus/$name/." "$corpus/"
+    echo "== $name"
+    build-fuzz/tests/fuzz/"$name" -max_total_time="${FUZZ_SECONDS:-20}" -rss_limit_mb=2048 \
+      -timeout=10 -print_final_stats=1 "$corpus"
+    rm -rf "$corpus"
+  done
+fi
