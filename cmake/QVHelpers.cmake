@@ -46,3 +46,23 @@ function(qv_check_headers target)
     add_dependencies(${target} ${target}_headers)
   endif()
 endfunction()
+
+# qv_library(<name> [SHARED] SOURCES <files>... LIBS <targets>...): a folder's library.
+# Includes are written from the repository root ("WDL/heapbuf.h"). A folder that has
+# only headers so far becomes an interface library with the same name.
+function(qv_library name)
+  cmake_parse_arguments(A "SHARED" "" "SOURCES;LIBS" ${ARGN})
+  if(A_SOURCES)
+    if(A_SHARED)
+      add_library(${name} SHARED ${A_SOURCES})
+    else()
+      add_library(${name} STATIC ${A_SOURCES})
+    endif()
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${A_LIBS})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} INTERFACE ${A_LIBS})
+  endif()
+endfunction()
