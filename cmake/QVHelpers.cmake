@@ -52,6 +52,15 @@ endfunction()
 # only headers so far becomes an interface library with the same name.
 function(qv_library name)
   cmake_parse_arguments(A "SHARED" "" "SOURCES;LIBS" ${ARGN})
+  # Our own targets are linked only once they exist, so a folder can build before
+  # the folders it will use are written; imported (::) and system libraries pass.
+  set(libs)
+  foreach(l ${A_LIBS})
+    if(TARGET ${l} OR l MATCHES "::" OR l MATCHES "^-" OR NOT l MATCHES "^(wdl|iplug.*|lice|swell|platform|midifile|tessary)$")
+      list(APPEND libs ${l})
+    endif()
+  endforeach()
+  set(A_LIBS ${libs})
   if(A_SOURCES)
     if(A_SHARED)
       add_library(${name} SHARED ${A_SOURCES})
