@@ -41,9 +41,9 @@ function(qv_check_headers target)
     list(APPEND srcs ${src})
   endforeach()
   if(srcs)
+    # Built with ALL; a dependency of the library on it would form a cycle through the link.
     add_library(${target}_headers OBJECT ${srcs})
     target_link_libraries(${target}_headers PRIVATE ${target})
-    add_dependencies(${target} ${target}_headers)
   endif()
 endfunction()
 
