@@ -68,8 +68,10 @@ void* WDL_HeapBuf::Resize(int32_t newsize, bool resizedown) {
     nb = static_cast<char*>(g_wdl_heapbuf_allocator.malloc_fn(size_t(newalloc)));
     if (!nb) return Get();
     if (m_buf) {
-      const int32_t keep = newsize < m_size ? newsize : m_size;
-      if (keep > 0) std::memcpy(nb, m_buf, size_t(keep));
+      // Carry the whole old block as reallocation would: callers may hold offsets past
+      // the used size (a string appended with its own stale text).
+      const int64_t keep = newalloc < m_alloc ? newalloc : m_alloc;
+      std::memcpy(nb, m_buf, size_t(keep));
       free(m_buf);
     }
   }
