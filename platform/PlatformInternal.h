@@ -1,0 +1,65 @@
+// Object records behind the stand-in handles, shared by the platform's own sources.
+#pragma once
+
+#include <CoreFoundation/CoreFoundation.h>
+#include <CoreGraphics/CoreGraphics.h>
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+// Base of every counted object; CFRetain/CFRelease work on any of them.
+struct PlatformObject {
+  PlatformObject();
+  virtual ~PlatformObject();
+  PlatformObject(const PlatformObject&) = delete;
+  PlatformObject& operator=(const PlatformObject&) = delete;
+  std::atomic<long> refs{1};
+};
+
+struct __CFURL : PlatformObject {
+  std::string path;
+  bool isDirectory = false;
+};
+
+struct __CFBundle : PlatformObject {
+  std::string path;
+};
+
+struct CGColorSpace : PlatformObject {
+  size_t components = 3;
+};
+
+struct CGColor : PlatformObject {
+  CGColorSpaceRef space = nullptr; // retained
+  CGFloat comps[4] = {0, 0, 0, 1}; // r, g, b, a
+  ~CGColor() override;
+};
+
+struct CGGState {
+  CGAffineTransform ctm = {1, 0, 0, 1, 0, 0};
+  CGRect clip = {{0, 0}, {0, 0}}; // device space
+  CGFloat fill[4] = {0, 0, 0, 1};
+  CGFloat stroke[4] = {0, 0, 0, 1};
+  CGFloat lineWidth = 1;
+  bool allowsFontSmoothing = true;
+  bool shouldSmoothFonts = true;
+  bool allowsAntialiasing = true;
+  bool shouldAntialias = true;
+};
+
+struct CGContext : PlatformObject {
+  unsigned char* data = nullptr; // not owned
+  size_t width = 0, height = 0, bytesPerRow = 0;
+  CGBitmapInfo info = 0;
+  CGColorSpaceRef space = nullptr; // retained
+  CGGState gs;
+  std::vector<CGGState> saved;
+  ~CGContext() override;
+
+  // Address of the pixel at device (x, y), origin bottom left; null outside the bitmap.
+  uint32_t* PixelAtDevice(long x, long y) const {
+    if (x < 0 || y < 0 || (size_t)x >= width || (size_t)y >= height) return nullptr;
+    return (uint32_t*)(data + (height - 1 - (size_t)y) * bytesPerRow) + x;
+  }
+};

@@ -1,0 +1,15 @@
+// Bundles of the CoreFoundation stand-in.
+#pragma once
+
+#include <CoreFoundation/CFBase.h>
+#include <CoreFoundation/CFURL.h>
+
+typedef struct __CFBundle* CFBundleRef;
+
+extern "C" {
+// The process's main bundle (not retained; valid for the whole process). Its directory is
+// the running program's directory unless a test hook set another one.
+CFBundleRef CFBundleGetMainBundle(void);
+// A new URL of the bundle's directory (caller releases); null for a null bundle.
+CFURLRef CFBundleCopyBundleURL(CFBundleRef bundle);
+}
