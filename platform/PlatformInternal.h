@@ -55,6 +55,8 @@ struct CGContext : PlatformObject {
   CGColorSpaceRef space = nullptr; // retained
   CGGState gs;
   std::vector<CGGState> saved;
+  // Text matrix, its translation being the text position; not part of the saved state.
+  CGAffineTransform textMatrix = {1, 0, 0, 1, 0, 0};
   ~CGContext() override;
 
   // Address of the pixel at device (x, y), origin bottom left; null outside the bitmap.
