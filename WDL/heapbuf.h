@@ -71,10 +71,13 @@ public:
 
   // Appends a copy; null (and nothing changed) when the buffer cannot grow.
   T* Add(const T& value) {
+    // Copied first: value may be one of our own elements, and the block may move.
+    alignas(T) unsigned char copy[sizeof(T)];
+    std::memcpy(copy, static_cast<const void*>(&value), sizeof(T));
     const int32_t s = GetSize();
     T* p = ResizeOK(s + 1, false);
     if (!p) return nullptr;
-    std::memcpy(static_cast<void*>(p + s), &value, sizeof(T));
+    std::memcpy(static_cast<void*>(p + s), copy, sizeof(T));
     return p + s;
   }
 

@@ -124,6 +124,8 @@ TEST(HeapBuf, TypedAddReturnsEachElement) {
   }
   ASSERT_EQ(t.GetSize(), 4);
   for (int i = 0; i < 4; ++i) EXPECT_EQ(t.Get()[i].r, i);
+  // Adding one of its own elements while the block moves.
+  for (int i = 4; i < 2000; ++i) ASSERT_EQ(t.Add(t.Get()[i - 4])->r, i % 4);
 }
 
 } // namespace
