@@ -1,0 +1,169 @@
+#include "MidiFile/MidiFile.h"
+
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+int MidiFile::write(const char* aFile) {
+  if (aFile == nullptr) return 0;
+  // Assemble the bytes first, so a failed write neither creates nor truncates the file.
+  std::ostringstream bytes;
+  if (!writeTracks(bytes)) {
+    rwstatus = 0;
+    return 0;
+  }
+  std::ofstream output(aFile, std::ios::binary | std::ios::trunc);
+  if (!output.is_open()) {
+    std::cerr << "Error: could not write: " << aFile << std::endl;
+    return 0;
+  }
+  const std::string& data = bytes.str();
+  output.write(data.data(), static_cast<std::streamsize>(data.size()));
+  output.close();
+  rwstatus = output.fail() ? 0 : 1;
+  return rwstatus;
+}
+
+int MidiFile::write(const std::string& aFile) {
+  return write(aFile.c_str());
+}
+
+int MidiFile::write(std::ostream& out) {
+  rwstatus = writeTracks(out) && out.good() ? 1 : 0;
+  return rwstatus;
+}
+
+// Writes the whole file to out; 0 when a track's events are out of time order, when
+// a delta does not fit a variable-length quantity, or when the stream fails.
+int MidiFile::writeTracks(std::ostream& out) {
+  int wasAbsolute = timeState == 1;
+  if (wasAbsolute) deltaTicks();
+
+  int ok = 1;
+  for (MidiEventList* list : tracks)
+    for (int i = 0; i < list->getSize(); i++) {
+      int delta = (*list)[i].tick;
+      if (delta < 0 || delta > 0x0fffffff) ok = 0;
+    }
+
+  if (ok) {
+    out << "MThd";
+    writeBigEndianULong(out, 6);
+    writeBigEndianUShort(out, tracks.size() != 1 ? 1 : 0);
+    writeBigEndianUShort(out, static_cast<unsigned short>(tracks.size() & 0xffff));
+    writeBigEndianUShort(out, static_cast<unsigned short>(ticksPerQuarterNote & 0xffff));
+
+    std::vector<unsigned char> data;
+    data.reserve(123456);
+    for (MidiEventList* list : tracks) {
+      data.clear();
+      long carried = 0; // ticks of left-out events, given to the next written one
+      for (int i = 0; i < list->getSize(); i++) {
+        const MidiEvent& event = (*list)[i];
+        if (event.isEndOfTrack() || event.empty()) {
+          carried += event.tick;
+          continue;
+        }
+        writeVLValue(carried + event.tick, data);
+        carried = 0;
+        if (event[0] == 0xf0 || event[0] == 0xf7) {
+          data.push_back(event[0]);
+          writeVLValue(static_cast<long>(event.size()) - 1, data);
+          data.insert(data.end(), event.begin() + 1, event.end());
+        } else {
+          data.insert(data.end(), event.begin(), event.end());
+        }
+      }
+      // Stored end-of-track events were left out: every track gets exactly one, at
+      // the time of its last event.
+      static const unsigned char endOfTrack[4] = {0x00, 0xff, 0x2f, 0x00};
+      data.insert(data.end(), endOfTrack, endOfTrack + 4);
+      out << "MTrk";
+      writeBigEndianULong(out, static_cast<unsigned long>(data.size()));
+      out.write(reinterpret_cast<const char*>(data.data()),
+                static_cast<std::streamsize>(data.size()));
+    }
+  }
+
+  if (wasAbsolute) absoluteTicks();
+  return ok && out.good() ? 1 : 0;
+}
+
+void MidiFile::writeVLValue(long aValue, std::vector<unsigned char>& outdata) {
+  unsigned long long value = static_cast<unsigned long long>(aValue);
+  if (value >= 0x10000000ULL) {
+    std::cerr << "Error: number too large to convert to VLV" << std::endl;
+    value = 0x0fffffff;
+  }
+  unsigned char groups[4] = {static_cast<unsigned char>((value >> 21) & 0x7f),
+                             static_cast<unsigned char>((value >> 14) & 0x7f),
+                             static_cast<unsigned char>((value >> 7) & 0x7f),
+                             static_cast<unsigned char>(value & 0x7f)};
+  int start = 0;
+  while (start < 3 && groups[start] == 0) start++;
+  for (int i = start; i < 3; i++) outdata.push_back(groups[i] | 0x80);
+  outdata.push_back(groups[3]);
+}
+
+namespace {
+
+std::ostream& writeBytes(std::ostream& out, uint64_t value, int count, bool bigEndian) {
+  for (int i = 0; i < count; i++) {
+    int shift = bigEndian ? 8 * (count - 1 - i) : 8 * i;
+    out << static_cast<char>((value >> shift) & 0xff);
+  }
+  return out;
+}
+
+uint32_t floatBits(float value) {
+  uint32_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  return bits;
+}
+
+uint64_t doubleBits(double value) {
+  uint64_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  return bits;
+}
+
+} // namespace
+
+std::ostream& MidiFile::writeLittleEndianUShort(std::ostream& out, unsigned short value) {
+  return writeBytes(out, value, 2, false);
+}
+std::ostream& MidiFile::writeBigEndianUShort(std::ostream& out, unsigned short value) {
+  return writeBytes(out, value, 2, true);
+}
+std::ostream& MidiFile::writeLittleEndianShort(std::ostream& out, short value) {
+  return writeBytes(out, static_cast<unsigned short>(value), 2, false);
+}
+std::ostream& MidiFile::writeBigEndianShort(std::ostream& out, short value) {
+  return writeBytes(out, static_cast<unsigned short>(value), 2, true);
+}
+std::ostream& MidiFile::writeLittleEndianULong(std::ostream& out, unsigned long value) {
+  return writeBytes(out, value & 0xffffffffUL, 4, false);
+}
+std::ostream& MidiFile::writeBigEndianULong(std::ostream& out, unsigned long value) {
+  return writeBytes(out, value & 0xffffffffUL, 4, true);
+}
+std::ostream& MidiFile::writeLittleEndianLong(std::ostream& out, long value) {
+  return writeBytes(out, static_cast<unsigned long>(value) & 0xffffffffUL, 4, false);
+}
+std::ostream& MidiFile::writeBigEndianLong(std::ostream& out, long value) {
+  return writeBytes(out, static_cast<unsigned long>(value) & 0xffffffffUL, 4, true);
+}
+std::ostream& MidiFile::writeLittleEndianFloat(std::ostream& out, float value) {
+  return writeBytes(out, floatBits(value), 4, false);
+}
+std::ostream& MidiFile::writeBigEndianFloat(std::ostream& out, float value) {
+  return writeBytes(out, floatBits(value), 4, true);
+}
+std::ostream& MidiFile::writeLittleEndianDouble(std::ostream& out, double value) {
+  return writeBytes(out, doubleBits(value), 8, false);
+}
+std::ostream& MidiFile::writeBigEndianDouble(std::ostream& out, double value) {
+  return writeBytes(out, doubleBits(value), 8, true);
+}

@@ -1,0 +1,253 @@
+#include "MidiFile/MidiFile.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+Bytes bytesOf(const MidiMessage& m) {
+  return Bytes(m.begin(), m.end());
+}
+
+std::vector<int> ticksOf(MidiFile& f, int track) {
+  std::vector<int> out;
+  for (int i = 0; i < f.getEventCount(track); i++) out.push_back(f.getEvent(track, i).tick);
+  return out;
+}
+
+TEST(MidiFileModel, NewFileAndAdding) {
+  MidiFile f;
+  EXPECT_EQ(f.getTrackCount(), 1);
+  EXPECT_EQ(f.getTPQ(), 120);
+  EXPECT_TRUE(f.isAbsoluteTicks());
+  EXPECT_TRUE(f.hasSplitTracks());
+  EXPECT_STREQ(f.getFilename(), "");
+  EXPECT_EQ(f.status(), 1);
+
+  EXPECT_EQ(f.addTrack(1), 1);
+  Bytes on = {0x90, 0x3c, 0x64};
+  EXPECT_EQ(f.addEvent(1, 30, on), 0);
+  EXPECT_EQ(f.getEvent(1, 0).track, 1);
+  EXPECT_EQ(f.getEvent(1, 0).tick, 30);
+  EXPECT_EQ(f.addTrack(2), 3);
+
+  Bytes data(200, 'a');
+  f.addMetaEvent(0, 0, 0x01, data);
+  const MidiEvent& meta = f.getEvent(0, 0);
+  ASSERT_EQ(meta.getSize(), 204);
+  EXPECT_EQ(Bytes(meta.begin(), meta.begin() + 4), (Bytes{0xff, 0x01, 0x81, 0x48}));
+
+  EXPECT_EQ(f.addPitchBend(0, 5, 20, 0.0), 1);
+  EXPECT_EQ(bytesOf(f.getEvent(0, 1)), (Bytes{0xef, 0x00, 0x40}));
+  f.addPitchBend(0, 5, -3, -1.0);
+  f.addPitchBend(0, 5, 0, 1.0);
+  EXPECT_EQ(bytesOf(f.getEvent(0, 2)), (Bytes{0xe0, 0, 0}));
+  EXPECT_EQ(bytesOf(f.getEvent(0, 3)), (Bytes{0xe0, 0x7f, 0x7f}));
+  EXPECT_EQ(f.addTrackName(2, 7, "lead"), 0);
+  EXPECT_EQ(f.getEvent(2, 0).track, 2);
+  EXPECT_EQ(f.getEvent(2, 0).tick, 7);
+  f.addTimeSignature(2, 0, 6, 8, 24, 8);
+  f.addCompoundTimeSignature(2, 0, 6, 8, 24, 8);
+  EXPECT_EQ(bytesOf(f.getEvent(2, 1)), bytesOf(f.getEvent(2, 2)));
+  f.addNoteOff(2, 1, 1, 60);
+  EXPECT_EQ(bytesOf(f.getEvent(2, 3)), (Bytes{0x91, 60, 0}));
+
+  unsigned char vlv[4];
+  struct {
+    int value;
+    Bytes expect;
+  } vlvs[] = {{0, {0}},
+              {127, {0x7f}},
+              {128, {0x81, 0}},
+              {16384, {0x81, 0x80, 0}},
+              {0x0fffffff, {0xff, 0xff, 0xff, 0x7f}},
+              {0x10000000, {0}},
+              {-1, {0}}};
+  for (const auto& c : vlvs) {
+    int n = f.makeVLV(vlv, c.value);
+    EXPECT_EQ(Bytes(vlv, vlv + n), c.expect) << c.value;
+  }
+}
+
+TEST(MidiFileModel, FilenameKeepsBaseName) {
+  MidiFile f;
+  f.setFilename("/a/b/song.mid");
+  EXPECT_STREQ(f.getFilename(), "song.mid");
+  f.setFilename(std::string("x"));
+  EXPECT_STREQ(f.getFilename(), "x");
+  f.setMillisecondTicks();
+  EXPECT_EQ(f.getTPQ(), 59176);
+}
+
+TEST(MidiFileModel, SortOrderAtOneTick) {
+  MidiFile f;
+  f.addNoteOn(0, 100, 0, 60, 90);
+  f.addNoteOff(0, 100, 0, 62, 0);
+  f.addTempo(0, 100, 100.0);
+  f.addNoteOn(0, 101, 0, 1, 1);
+  f.addController(0, 100, 0, 7, 1);
+  Bytes eot = {0xff, 0x2f, 0};
+  f.addEvent(0, 100, eot);
+  f.addNoteOff(0, 100, 0, 63);
+  f.addNoteOff(0, 50, 0, 64);
+  f.sortTracks();
+  std::vector<int> commands;
+  for (int i = 0; i < f.getEventCount(0); i++) commands.push_back(f.getEvent(0, i)[0]);
+  EXPECT_EQ(commands, (std::vector<int>{0x90, 0xff, 0xb0, 0x80, 0x90, 0x90, 0xff, 0x90}));
+  EXPECT_EQ(f.getEvent(0, 0)[1], 64);
+  EXPECT_EQ(f.getEvent(0, 3)[1], 62); // note-offs keep their order
+  EXPECT_EQ(f.getEvent(0, 4)[1], 63);
+  EXPECT_EQ(f.getEvent(0, 6)[1], 0x2f);
+
+  // The sequence number outranks the kind; deltas are never sorted.
+  MidiFile g;
+  g.addNoteOn(0, 0, 0, 60, 90);
+  g.addTempo(0, 0, 90.0);
+  g.getEvent(0, 0).seq = 1;
+  g.getEvent(0, 1).seq = 2;
+  g.sortTracks();
+  EXPECT_TRUE(g.getEvent(0, 0).isNoteOn());
+  g.getEvent(0, 0).seq = 3;
+  g.deltaTicks();
+  g.sortTracks();
+  EXPECT_TRUE(g.getEvent(0, 0).isNoteOn());
+}
+
+TEST(MidiFileModel, DeltaAndAbsoluteTicks) {
+  MidiFile f;
+  for (int t : {10, 20, 20, 50}) f.addNoteOn(0, t, 0, 60, 1);
+  f.addTrack();
+  f.addNoteOn(1, 5, 0, 60, 1);
+  f.deltaTicks();
+  EXPECT_TRUE(f.isDeltaTicks());
+  EXPECT_EQ(ticksOf(f, 0), (std::vector<int>{10, 10, 0, 30}));
+  f.deltaTicks(); // already delta
+  EXPECT_EQ(ticksOf(f, 0), (std::vector<int>{10, 10, 0, 30}));
+  f.absoluteTicks();
+  EXPECT_EQ(ticksOf(f, 0), (std::vector<int>{10, 20, 20, 50}));
+  EXPECT_EQ(ticksOf(f, 1), (std::vector<int>{5}));
+  EXPECT_EQ(f.getTickState(), 1);
+}
+
+TEST(MidiFileModel, DeleteAndMergeTracks) {
+  MidiFile f;
+  f.deleteTrack(0); // the only track stays
+  EXPECT_EQ(f.getTrackCount(), 1);
+  f.addTrack(3);
+  f.addNoteOn(1, 10, 0, 60, 1);
+  f.addNoteOn(2, 5, 0, 61, 1);
+  f.addNoteOn(3, 0, 0, 62, 1);
+  f.deleteTrack(4);
+  f.deleteTrack(-1);
+  EXPECT_EQ(f.getTrackCount(), 4);
+  f[1][0].linkEvent(f[2][0]);
+  f.mergeTracks(1, 1); // identical and invalid indexes do nothing
+  f.mergeTracks(1, 9);
+  f.mergeTracks(-1, 2);
+  EXPECT_EQ(f.getTrackCount(), 4);
+  f.deltaTicks();
+  f.mergeTracks(1, 2);
+  EXPECT_TRUE(f.isDeltaTicks());
+  f.absoluteTicks();
+  ASSERT_EQ(f.getTrackCount(), 3);
+  EXPECT_EQ(ticksOf(f, 1), (std::vector<int>{5, 10}));
+  EXPECT_EQ(f.getEvent(1, 0).track, 1);
+  EXPECT_FALSE(f.getEvent(1, 0).isLinked());
+  EXPECT_EQ(f.getEvent(2, 0)[1], 62);
+  f.deleteTrack(1);
+  EXPECT_EQ(f.getTrackCount(), 2);
+}
+
+TEST(MidiFileModel, JoinSplitAndSplitByChannel) {
+  MidiFile single;
+  single.joinTracks();
+  EXPECT_TRUE(single.hasSplitTracks());
+
+  MidiFile f;
+  f.addTrack(2);
+  f.addNoteOn(0, 20, 0, 60, 1);
+  f.addNoteOn(1, 10, 3, 61, 1);
+  f.addTempo(2, 15, 100);
+  f.addNoteOn(2, 0, 0, 62, 1);
+  f.deltaTicks();
+  f.joinTracks();
+  EXPECT_TRUE(f.hasJoinedTracks());
+  EXPECT_TRUE(f.isDeltaTicks());
+  ASSERT_EQ(f.getTrackCount(), 1);
+  f.absoluteTicks();
+  EXPECT_EQ(ticksOf(f, 0), (std::vector<int>{0, 10, 15, 20}));
+  EXPECT_EQ(f.getSplitTrack(0, 1), 1);
+  EXPECT_EQ(f.getSplitTrack(2), 2);
+
+  MidiFile copy(f);
+  f.splitTracks();
+  EXPECT_TRUE(f.hasSplitTracks());
+  ASSERT_EQ(f.getTrackCount(), 3);
+  EXPECT_EQ(ticksOf(f, 2), (std::vector<int>{0, 15}));
+  EXPECT_EQ(f.getSplitTrack(2, 0), 2);
+
+  copy.splitTracksByChannel();
+  ASSERT_EQ(copy.getTrackCount(), 5);
+  EXPECT_EQ(copy.getEventCount(0), 1);
+  EXPECT_TRUE(copy.getEvent(0, 0).isTempo());
+  EXPECT_EQ(copy.getEventCount(1), 2);
+  EXPECT_EQ(copy.getEventCount(2), 0);
+  EXPECT_EQ(copy.getEventCount(3), 0);
+  EXPECT_EQ(copy.getEventCount(4), 1);
+  EXPECT_EQ(copy.getEvent(4, 0).track, 1); // the track field is left alone
+
+  MidiFile allZero;
+  allZero.addTrack();
+  allZero.addNoteOn(0, 0, 0, 60, 1);
+  allZero.addNoteOn(1, 3, 0, 60, 1);
+  allZero.getEvent(1, 0).track = 0;
+  allZero.joinTracks();
+  allZero.deltaTicks();
+  allZero.splitTracks(); // every event names track 0: stays joined
+  EXPECT_TRUE(allZero.hasJoinedTracks());
+  EXPECT_TRUE(allZero.isDeltaTicks());
+}
+
+TEST(MidiFileModel, CopyMoveAssignAndClear) {
+  MidiFile f;
+  f.setTPQ(480);
+  f.setFilename("a.mid");
+  f.addTrack();
+  f.addNoteOn(1, 3, 0, 60, 100);
+  f.deltaTicks();
+  f.joinTracks();
+
+  MidiFile g;
+  g = f; // every field, not only the tracks
+  EXPECT_EQ(g.getTPQ(), 480);
+  EXPECT_TRUE(g.isDeltaTicks());
+  EXPECT_TRUE(g.hasJoinedTracks());
+  EXPECT_STREQ(g.getFilename(), "a.mid");
+  EXPECT_EQ(g.getEventCount(0), 1);
+
+  MidiFile moved(std::move(g));
+  EXPECT_EQ(g.getTrackCount(), 1);
+  EXPECT_EQ(g.getEventCount(0), 0);
+  EXPECT_EQ(moved.getEventCount(0), 1);
+
+  moved.markSequence();
+  EXPECT_EQ(moved.getEvent(0, 0).seq, 1);
+  moved.clearSequence();
+  EXPECT_EQ(moved.getEvent(0, 0).seq, 0);
+
+  moved.clear();
+  EXPECT_EQ(moved.getTrackCount(), 1);
+  EXPECT_EQ(moved.getEventCount(0), 0);
+  EXPECT_TRUE(moved.isAbsoluteTicks());
+  EXPECT_TRUE(moved.hasSplitTracks());
+  EXPECT_EQ(moved.getTPQ(), 480);
+  EXPECT_STREQ(moved.getFilename(), "a.mid");
+
+  MidiEvent* survivor = &f.getEvent(0, 0);
+  f.clear_no_deallocate();
+  EXPECT_EQ(survivor->tick, 3);
+  delete survivor;
+}
+
+} // namespace
