@@ -1,0 +1,103 @@
+#include "WDL/lice/lice_simd.h"
+#include "WDL/lice/lice_combine.h"
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+
+namespace {
+// The copy formula c + ((d - c) x k) / 256 for 16 channels, the division truncating toward
+// zero: c + t when d >= c, c - t otherwise, with t = (|d - c| x k) >> 8. k holds the
+// per-channel factor (0..255) in 16-bit lanes, for the low and the high 8 channels.
+inline __m128i CopyChannels(__m128i d, __m128i c, __m128i klo, __m128i khi) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i cd = _mm_subs_epu8(c, d), dc = _mm_subs_epu8(d, c);
+  const __m128i diff = _mm_or_si128(cd, dc);
+  const __m128i dge = _mm_cmpeq_epi8(cd, zero);
+  const __m128i tlo = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(diff, zero), klo), 8);
+  const __m128i thi = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(diff, zero), khi), 8);
+  const __m128i t = _mm_packus_epi16(tlo, thi);
+  return _mm_or_si128(_mm_and_si128(dge, _mm_add_epi8(c, t)),
+                      _mm_andnot_si128(dge, _mm_sub_epi8(c, t)));
+}
+
+// 255 - alpha of each of two pixels, broadcast to its four 16-bit lanes.
+inline __m128i InvAlpha(__m128i px16) {
+  const __m128i a = _mm_shufflehi_epi16(_mm_shufflelo_epi16(px16, 0xFF), 0xFF);
+  return _mm_sub_epi16(_mm_set1_epi16(255), a);
+}
+} // namespace
+
+bool _LICE_BlitSourceAlphaFull(LICE_pixel* dest, const LICE_pixel* src, int w, int h, int src_span,
+                               int dest_span) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i amask = _mm_set1_epi32((int)0xFF000000);
+  for (; h > 0; h--, dest += dest_span, src += src_span) {
+    int x = 0;
+    for (; x + 4 <= w; x += 4) {
+      const __m128i s = _mm_loadu_si128((const __m128i*)(src + x));
+      const __m128i sa = _mm_and_si128(s, amask);
+      const int opaque = _mm_movemask_epi8(_mm_cmpeq_epi32(sa, amask));
+      if (opaque == 0xFFFF) {
+        _mm_storeu_si128((__m128i*)(dest + x), s);
+        continue;
+      }
+      const __m128i clear = _mm_cmpeq_epi32(sa, zero);
+      if (_mm_movemask_epi8(clear) == 0xFFFF) continue;
+      const __m128i d = _mm_loadu_si128((const __m128i*)(dest + x));
+      const __m128i klo = InvAlpha(_mm_unpacklo_epi8(s, zero));
+      const __m128i khi = InvAlpha(_mm_unpackhi_epi8(s, zero));
+      const __m128i rgb = CopyChannels(d, s, klo, khi);
+      const __m128i alpha = _mm_adds_epu8(d, s); // min(255, d + ca)
+      __m128i res = _mm_or_si128(_mm_andnot_si128(amask, rgb), _mm_and_si128(amask, alpha));
+      res = _mm_or_si128(_mm_and_si128(clear, d), _mm_andnot_si128(clear, res));
+      _mm_storeu_si128((__m128i*)(dest + x), res);
+    }
+    for (; x < w; x++) {
+      const LICE_pixel p = src[x];
+      _LICE_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp::doPix(
+          (LICE_pixel_chan*)(dest + x), LICE_GETR(p), LICE_GETG(p), LICE_GETB(p), LICE_GETA(p),
+          256);
+    }
+  }
+  return true;
+}
+
+bool _LICE_FillWords(LICE_pixel* dest, int w, int h, LICE_pixel color, int span) {
+  const __m128i c = _mm_set1_epi32((int)color);
+  for (; h > 0; h--, dest += span) {
+    int x = 0;
+    for (; x + 4 <= w; x += 4) _mm_storeu_si128((__m128i*)(dest + x), c);
+    for (; x < w; x++) dest[x] = color;
+  }
+  return true;
+}
+
+bool _LICE_FillCopy(LICE_pixel* dest, int w, int h, int r, int g, int b, int ia, int span) {
+  if (ia < 1 || ia > 255) return false;
+  const __m128i c = _mm_set1_epi32((int)LICE_RGBA(r, g, b, ia));
+  const __m128i k = _mm_set1_epi16((short)(256 - ia));
+  for (; h > 0; h--, dest += span) {
+    int x = 0;
+    for (; x + 4 <= w; x += 4) {
+      const __m128i d = _mm_loadu_si128((const __m128i*)(dest + x));
+      _mm_storeu_si128((__m128i*)(dest + x), CopyChannels(d, c, k, k));
+    }
+    for (; x < w; x++)
+      _LICE_CombinePixelsCopyNoClamp::doPix((LICE_pixel_chan*)(dest + x), r, g, b, ia, ia);
+  }
+  return true;
+}
+
+#else
+
+bool _LICE_BlitSourceAlphaFull(LICE_pixel*, const LICE_pixel*, int, int, int, int) {
+  return false;
+}
+bool _LICE_FillWords(LICE_pixel*, int, int, LICE_pixel, int) {
+  return false;
+}
+bool _LICE_FillCopy(LICE_pixel*, int, int, int, int, int, int, int) {
+  return false;
+}
+
+#endif
