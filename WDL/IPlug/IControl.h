@@ -1,0 +1,85 @@
+#pragma once
+// The base of every on-screen control: rectangles, a normalised value, an optional
+// bound parameter plus auxiliary ones, dirty state, text style, blend and tooltip.
+// Controls live on the main thread; values from the plug-in may arrive from the host's
+// threads, so the value and the dirty flag are atomic.
+
+#include <atomic>
+
+#include "WDL/heapbuf.h"
+#include "WDL/wdlstring.h"
+#include "WDL/IPlug/IGraphicsStructs.h"
+
+class IGraphics;
+class IPlugBase;
+
+class IControl {
+public:
+  // A further parameter bound to the control, with its last normalised value.
+  struct AuxParam {
+    double mValue;
+    int mParamIdx;
+    explicit AuxParam(int idx);
+  };
+
+  // paramIdx -1: not bound to a parameter.
+  IControl(IPlugBase* pPlug, IRECT pR, int paramIdx = -1,
+           IChannelBlend blendMethod = IChannelBlend(IChannelBlend::kBlendNone));
+  virtual ~IControl() = default;
+  IControl(const IControl&) = delete;
+  IControl& operator=(const IControl&) = delete;
+
+  virtual bool Draw(IGraphics* pGraphics) = 0;
+
+  // A normalised value from the plug-in; never pushed back to it. Any thread.
+  virtual void SetValueFromPlug(double value);
+  // auxParamIdx: position in the auxiliary list (from AuxParamIdx).
+  virtual void SetAuxParamValueFromPlug(int auxParamIdx, double value);
+  // Clamps the value and marks the control dirty; with pushParamToPlug, a bound control
+  // hands its value to the plug-in (main thread).
+  virtual void SetDirty(bool pushParamToPlug = true);
+  virtual void SetClean();
+  virtual bool IsDirty() { return mDirty; }
+
+  // Keeps the control dirty for one more frame after its next SetClean.
+  void Redraw() { mRedraw = true; }
+  void Clamp(double lo, double hi) {
+    mClampLo = lo;
+    mClampHi = hi;
+  }
+
+  double GetValue() const { return mValue; }
+  int ParamIdx() const { return mParamIdx; }
+  IRECT* GetRECT() { return &mRECT; }
+  IRECT* GetTargetRECT() { return &mTargetRECT; }
+  IText* GetText() { return &mText; }
+  bool IsHidden() const { return mHidden; }
+  bool IsGrayed() const { return mGrayed; }
+
+  // paramIdx must not be negative.
+  void AddAuxParam(int paramIdx);
+  // idx must lie inside the auxiliary list.
+  AuxParam* GetAuxParam(int idx);
+  // Position of the first auxiliary entry bound to paramIdx, -1 when none.
+  int AuxParamIdx(int paramIdx) const;
+  int NAuxParams() const { return mAuxParams.GetSize(); }
+
+  void SetTooltip(const char* tooltip) { mTooltip.Set(tooltip, 0); }
+  const char* GetTooltip() const { return mTooltip.Get(); }
+
+protected:
+  int mTextEntryLength;
+  IText mText;
+  IPlugBase* mPlug;  // not owned
+  IRECT mRECT;       // drawing rectangle, editor pixels
+  IRECT mTargetRECT; // hit rectangle, editor pixels
+  int mParamIdx;
+  WDL_TypedBuf<AuxParam> mAuxParams;
+  std::atomic<double> mValue; // normalised 0-1
+  double mDefaultValue;       // restored by a double click; -1 until the plug-in sent one
+  double mClampLo, mClampHi;
+  std::atomic<bool> mDirty;
+  bool mHidden, mGrayed, mRedraw, mPromptDisabled, mDblAsSingleClick, mMOWhenGrayed;
+  IChannelBlend mBlend;
+  WDL_String mTooltip;
+};

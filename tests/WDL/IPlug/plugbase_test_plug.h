@@ -1,0 +1,85 @@
+#pragma once
+// A plug-in that implements the base's host operations by recording what it is told.
+
+#include <vector>
+
+#include "WDL/IPlug/IPlugBase.h"
+
+constexpr int kTestID = 0x51726C4D; // "QrlM"
+
+class TestPlug : public IPlugBase {
+public:
+  struct HostNotice {
+    int idx;
+    double value;
+    bool mutexHeld;
+  };
+
+  // Parameter i: bool for i % 4 == 0, int 0-10 for 1, enum of 5 for 2, double -1..1 (step
+  // 0.001) for 3.
+  explicit TestPlug(int nParams = 55, const char* io = "0-1 0-2", int nPresets = 8,
+                    bool chunks = true, const char* name = "Quorlen-VUDE", EAPI api = kAPIAU)
+      : IPlugBase(nParams, io, nPresets, name, nullptr, "Ostrevane", 0x10004, kTestID, 0x5A76656B,
+                  0, true, chunks, false, api) {
+    for (int i = 0; i < nParams; ++i) {
+      IParam* p = GetParam(i);
+      switch (i % 4) {
+      case 0:
+        p->InitBool("b", false);
+        break;
+      case 1:
+        p->InitInt("i", 3, 0, 10);
+        break;
+      case 2:
+        p->InitEnum("e", 1, 5);
+        break;
+      default:
+        p->InitDouble("d", 0.25, -1.0, 1.0, 0.001, "", "", 1.0);
+        break;
+      }
+    }
+  }
+
+  void OnParamChange(int idx) override {
+    IPlugBase::OnParamChange(idx);
+    paramChanges.push_back(idx);
+  }
+  void BeginInformHostOfParamChange(int idx) override { begins.push_back(idx); }
+  void InformHostOfParamChange(int idx, double v) override {
+    hostNotices.push_back({idx, v, mMutex.GetDebugCount() > 0});
+  }
+  void EndInformHostOfParamChange(int idx) override { ends.push_back(idx); }
+  void InformHostOfProgramChange() override { ++programChanges; }
+  int GetSamplePos() override { return 0; }
+  double GetTempo() override { return tempo; }
+  void GetTimeSig(int* pNum, int* pDenom) override { *pNum = *pDenom = 4; }
+  void GetTime(ITimeInfo*) override {}
+  void ResizeGraphics(int, int) override {}
+  bool SendMidiMsg(IMidiMsg* pMsg) override {
+    sentMidi.push_back(*pMsg);
+    return failMidiAt != static_cast<int>(sentMidi.size()) - 1;
+  }
+  void PresetsChangedByHost() override { ++presetChanges; }
+
+  bool MutexHeld() const { return mMutex.GetDebugCount() > 0; }
+  bool Bypassed() const { return mIsBypassed; }
+  void SetBypassed(bool b) { mIsBypassed = b; }
+  IPreset* Preset(int i) { return mPresets.Get(i); }
+  double** InData() { return mInData.Get(); }
+  double** OutData() { return mOutData.Get(); }
+
+  std::vector<int> paramChanges, begins, ends;
+  std::vector<HostNotice> hostNotices;
+  std::vector<IMidiMsg> sentMidi;
+  int failMidiAt = -1;
+  int programChanges = 0;
+  int presetChanges = 0;
+  double tempo = 120.0;
+};
+
+// The parameter values as they stand.
+inline std::vector<double> ParamValues(IPlugBase* pPlug) {
+  std::vector<double> v;
+  for (int i = 0; i < pPlug->NParams(); ++i) v.push_back(pPlug->GetParam(i)->Value());
+  return v;
+}
