@@ -49,7 +49,9 @@ struct TestRng {
     s ^= s << 5;
     return s;
   }
-  int Int(int lo, int hi) { return lo + (int)(Next() % (uint32_t)(hi - lo + 1)); }
+  int Int(int lo, int hi) {
+    return (int)(lo + (int64_t)(Next() % (uint64_t)((int64_t)hi - lo + 1)));
+  }
   float Float(float lo, float hi) {
     return lo + (hi - lo) * (float)(Next() & 0xFFFFFF) / 16777216.0f;
   }
