@@ -332,6 +332,8 @@ protected:
   WDL_PtrList<WDL_String> mOutputBusLabels;
 
 private:
+  struct StateBackup; // what a failed file load puts back
+
   int ClampFrames(int nFrames) const;
   void ConvertOutputsToFloat(int nFrames, bool accumulate);
   IPreset* FillNextFreePreset(const char* name);
