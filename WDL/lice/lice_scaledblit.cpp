@@ -1,0 +1,352 @@
+// Scaled blit: 16.16 fixed-point stepping through a source window, nearest, bilinear or a
+// box average when shrinking strongly.
+#include "WDL/lice/lice_shapes.h"
+#include "WDL/lice/lice_combine.h"
+
+#include <cmath>
+#include <cstdint>
+
+namespace {
+
+// Positions and steps are 16.16 in 64 bits: a large source or step passes 32 bits.
+typedef int64_t fix_t;
+
+// What a scaled blit walks: the destination rectangle and the source window, with the start
+// position and steps relative to the window's top-left pixel.
+struct ScaleJob {
+  LICE_pixel* dest;      // first destination pixel
+  int dspan;             // destination row step in pixels (negative on flipped storage)
+  const LICE_pixel* src; // the window's top-left pixel
+  int sspan;
+  int w, h;                  // destination size
+  fix_t icurx, icury;        // first sample
+  fix_t idx, idy;            // steps per pixel and per row
+  int clipright, clipbottom; // window size
+};
+
+inline bool Inside(fix_t v, int lim) {
+  return (uint64_t)v < (uint64_t)(unsigned)lim;
+}
+
+template <class COMBFUNC> struct _LICE_Template_Blit0 {
+  static void scaleBlitFAST(const ScaleJob& j) {
+    LICE_pixel* drow = j.dest;
+    fix_t cury = j.icury;
+    for (int y = 0; y < j.h; y++, cury += j.idy, drow += j.dspan) {
+      const fix_t sy = cury >> 16;
+      if (!Inside(sy, j.clipbottom)) continue;
+      const LICE_pixel* srow = j.src + sy * j.sspan;
+      fix_t curx = j.icurx;
+      for (int x = 0; x < j.w; x++, curx += j.idx) {
+        const fix_t sx = curx >> 16;
+        if (Inside(sx, j.clipright)) COMBFUNC::doPixFAST(drow + x, srow[sx]);
+      }
+    }
+  }
+};
+
+template <class COMBFUNC> struct _LICE_Template_Blit2 {
+  static void Put(LICE_pixel* d, LICE_pixel s, int w) {
+    COMBFUNC::doPix((LICE_pixel_chan*)d, LICE_GETR(s), LICE_GETG(s), LICE_GETB(s), LICE_GETA(s), w);
+  }
+
+  static void scaleBlit(const ScaleJob& j, int w, int filtermode) {
+    LICE_pixel* drow = j.dest;
+    fix_t cury = j.icury;
+    if (filtermode != 0x100) {
+      for (int y = 0; y < j.h; y++, cury += j.idy, drow += j.dspan) {
+        const fix_t sy = cury >> 16;
+        if (!Inside(sy, j.clipbottom)) continue;
+        const LICE_pixel* srow = j.src + sy * j.sspan;
+        fix_t curx = j.icurx;
+        for (int x = 0; x < j.w; x++, curx += j.idx) {
+          const fix_t sx = curx >> 16;
+          if (Inside(sx, j.clipright)) Put(drow + x, srow[sx], w);
+        }
+      }
+      return;
+    }
+    for (int y = 0; y < j.h; y++, cury += j.idy, drow += j.dspan) {
+      const fix_t sy = cury >> 16;
+      if (!Inside(sy, j.clipbottom)) continue;
+      const unsigned int fy = (unsigned int)(cury & 0xFFFF);
+      const LICE_pixel* srow = j.src + sy * j.sspan;
+      const bool lastrow = sy == j.clipbottom - 1;
+      fix_t curx = j.icurx;
+      for (int x = 0; x < j.w; x++, curx += j.idx) {
+        const fix_t sx = curx >> 16;
+        if (!Inside(sx, j.clipright)) continue;
+        const unsigned int fx = (unsigned int)(curx & 0xFFFF);
+        const LICE_pixel* p = srow + sx;
+        const bool lastcol = sx == j.clipright - 1;
+        int r, g, b, a;
+        if (!lastrow) {
+          if (!lastcol)
+            __LICE_BilinearFilterI(&r, &g, &b, &a, p, p + j.sspan, fx, fy);
+          else
+            __LICE_LinearFilterI(&r, &g, &b, &a, p, p + j.sspan, fy);
+        } else if (!lastcol) {
+          __LICE_LinearFilterI(&r, &g, &b, &a, p, p + 1, fx);
+        } else {
+          r = LICE_GETR(*p);
+          g = LICE_GETG(*p);
+          b = LICE_GETB(*p);
+          a = LICE_GETA(*p);
+        }
+        COMBFUNC::doPix((LICE_pixel_chan*)(drow + x), r, g, b, a, w);
+      }
+    }
+  }
+
+  // Box average of an n x n kernel around each sample (n odd); pixels outside the window
+  // are left out of the average.
+  static void scaleBlitFilterDown(const ScaleJob& j, int w, int n) {
+    LICE_pixel* drow = j.dest;
+    fix_t cury = j.icury;
+    const int half = n / 2;
+    for (int y = 0; y < j.h; y++, cury += j.idy, drow += j.dspan) {
+      const fix_t sy = cury >> 16;
+      if (!Inside(sy, j.clipbottom)) continue;
+      fix_t curx = j.icurx;
+      for (int x = 0; x < j.w; x++, curx += j.idx) {
+        const fix_t sx = curx >> 16;
+        if (!Inside(sx, j.clipright)) continue;
+        unsigned int sr = 0, sg = 0, sb = 0, sa = 0, total = 0;
+        for (fix_t ky = sy - half; ky <= sy + half; ky++) {
+          if (ky >= j.clipbottom) break;
+          if (ky < 0) continue;
+          const LICE_pixel* krow = j.src + ky * j.sspan;
+          for (fix_t kx = sx - half; kx <= sx + half; kx++) {
+            if (!Inside(kx, j.clipright)) continue;
+            const LICE_pixel p = krow[kx];
+            sr += LICE_GETR(p);
+            sg += LICE_GETG(p);
+            sb += LICE_GETB(p);
+            sa += LICE_GETA(p);
+            total++;
+          }
+        }
+        if (total)
+          COMBFUNC::doPix((LICE_pixel_chan*)(drow + x), (int)(sr / total), (int)(sg / total),
+                          (int)(sb / total), (int)(sa / total), w);
+      }
+    }
+  }
+};
+
+// floor(v * 65536), held within 2^50 so that the sums below stay inside 64 bits.
+fix_t ToFix(double v) {
+  v = std::floor(v * 65536.0);
+  const double lim = 1125899906842624.0; // 2^50
+  if (v > lim) v = lim;
+  if (v < -lim) v = -lim;
+  return (fix_t)v;
+}
+
+} // namespace
+
+void LICE_ScaledBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, int dstw, int dsth,
+                     float srcx, float srcy, float srcw, float srch, float alpha, int mode) {
+  if (!dest || !src || !dstw || !dsth || alpha == 0.0f) return;
+  if (!std::isfinite(srcx) || !std::isfinite(srcy) || !std::isfinite(srcw) ||
+      !std::isfinite(srch) || !std::isfinite(alpha))
+    return;
+
+  // Equal sizes at whole positions are a plain blit.
+  if (std::fabs(srcw - dstw) < 0.001 && std::fabs(srch - dsth) < 0.001 &&
+      ((mode & 0xFF00) != 0x100 || (std::fabs(srcx - std::floor(srcx + 0.5)) < 0.03 &&
+                                    std::fabs(srcy - std::floor(srcy + 0.5)) < 0.03))) {
+    const double l = std::floor(srcx + 0.5), t = std::floor(srcy + 0.5);
+    if (std::fabs(l) < 1e9 && std::fabs(t) < 1e9) {
+      RECT sr;
+      sr.left = (int)(srcx + 0.5);
+      sr.top = (int)(srcy + 0.5);
+      sr.right = (int)((int64_t)sr.left + dstw);
+      sr.bottom = (int)((int64_t)sr.top + dsth);
+      if ((int64_t)sr.left + dstw == sr.right && (int64_t)sr.top + dsth == sr.bottom)
+        LICE_Blit(dest, src, dstx, dsty, &sr, alpha, mode);
+    }
+    return;
+  }
+
+  int64_t dx = dstx, dy = dsty, dw = dstw, dh = dsth;
+  double sx = srcx, sy = srcy, sw = srcw, sh = srch;
+  if (dw < 0) {
+    dw = -dw;
+    dx -= dw;
+    sx += sw;
+    sw = -sw;
+  }
+  if (dh < 0) {
+    dh = -dh;
+    dy -= dh;
+    sy += sh;
+    sh = -sh;
+  }
+  const float xadvance = (float)sw / (float)dw, yadvance = (float)sh / (float)dh;
+  if (dx < 0) {
+    sx -= (double)dx * xadvance;
+    dw += dx;
+    dx = 0;
+  }
+  if (dy < 0) {
+    sy -= (double)dy * yadvance;
+    dh += dy;
+    dy = 0;
+  }
+  const int destW = dest->getWidth(), destH = dest->getHeight();
+  if (dw < 1 || dh < 1 || dx >= destW || dy >= destH) return;
+  if (dw > destW - dx) dw = destW - dx;
+  if (dh > destH - dy) dh = destH - dy;
+
+  fix_t icurx = ToFix(sx), icury = ToFix(sy);
+  const fix_t idx = ToFix(xadvance), idy = ToFix(yadvance);
+  const int srcW = src->getWidth(), srcH = src->getHeight();
+  // Columns whose samples pass 2^62 lie far outside any source: cutting them keeps every
+  // position below inside 64 bits.
+  const fix_t fixlim = (fix_t)1 << 62, fixmax = (fix_t)1 << 50;
+  if (idx != 0 && dw > (fixlim - fixmax) / (idx < 0 ? -idx : idx))
+    dw = (fixlim - fixmax) / (idx < 0 ? -idx : idx);
+  if (idy != 0 && dh > (fixlim - fixmax) / (idy < 0 ? -idy : idy))
+    dh = (fixlim - fixmax) / (idy < 0 ? -idy : idy);
+
+  // Skip destination columns and rows whose samples lie before or past the source.
+  if (idx > 0) {
+    if (icurx < 0) {
+      const fix_t n = (idx - 1 - icurx) / idx;
+      dw -= n;
+      dx += n;
+      icurx += n * idx;
+    }
+    if (dw > 0 && icurx + idx * (dw - 1) >= (fix_t)srcW * 65536) {
+      const fix_t n = ((fix_t)(srcW - 1) * 65536 - icurx) / idx;
+      if (n < dw) dw = n;
+    }
+  }
+  if (idy > 0) {
+    if (icury < 0) {
+      const fix_t n = (idy - 1 - icury) / idy;
+      dh -= n;
+      dy += n;
+      icury += n * idy;
+    }
+    if (dh > 0 && icury + idy * (dh - 1) >= (fix_t)srcH * 65536) {
+      const fix_t n = ((fix_t)(srcH - 1) * 65536 - icury) / idy;
+      if (n < dh) dh = n;
+    }
+  }
+  if (dw < 1 || dh < 1) return;
+
+  LICE_pixel* dbits = dest->getBits();
+  const LICE_pixel* sbits = src->getBits();
+  if (!dbits || !sbits || srcW < 1 || srcH < 1) return;
+
+  // The source window: from the smallest column and row touched (never left of or above the
+  // source, which a mirrored rectangle starting outside it would otherwise reach) to the
+  // rectangle's far edges.
+  fix_t srcx0 = (icurx + (idx < 0 ? idx * dw : 0)) / 65536;
+  fix_t srcy0 = (icury + (idy < 0 ? idy * dh : 0)) / 65536;
+  if (srcx0 < 0) srcx0 = 0;
+  if (srcy0 < 0) srcy0 = 0;
+  double rlim = std::floor(sx + (sw > 0 ? sw : 0.0) + 0.999999);
+  double blim = std::floor(sy + (sh > 0 ? sh : 0.0) + 0.999999);
+  if (rlim > srcW) rlim = srcW;
+  if (blim > srcH) blim = srcH;
+  if (rlim - (double)srcx0 < 1.0 || blim - (double)srcy0 < 1.0) return;
+
+  ScaleJob j;
+  j.clipright = (int)(rlim - (double)srcx0);
+  j.clipbottom = (int)(blim - (double)srcy0);
+  j.icurx = icurx - srcx0 * 65536;
+  j.icury = icury - srcy0 * 65536;
+  j.idx = idx;
+  j.idy = idy;
+  j.w = (int)dw;
+  j.h = (int)dh;
+  const int sspan = src->getRowSpan(), dspan = dest->getRowSpan();
+  if (src->isFlipped()) {
+    j.src = sbits + (size_t)(srcH - 1 - srcy0) * sspan + srcx0;
+    j.sspan = -sspan;
+  } else {
+    j.src = sbits + (size_t)srcy0 * sspan + srcx0;
+    j.sspan = sspan;
+  }
+  if (dest->isFlipped()) {
+    j.dest = dbits + (size_t)(destH - 1 - dy) * dspan + dx;
+    j.dspan = -dspan;
+  } else {
+    j.dest = dbits + (size_t)dy * dspan + dx;
+    j.dspan = dspan;
+  }
+
+  const int w = (int)(alpha * 256.0f);
+  if ((mode & 0x1FFFF) == 0 && (w == 256 || w == 128)) {
+    if (w == 256)
+      _LICE_Template_Blit0<_LICE_CombinePixelsClobberFAST>::scaleBlitFAST(j);
+    else
+      _LICE_Template_Blit0<_LICE_CombinePixelsHalfMixFAST>::scaleBlitFAST(j);
+    return;
+  }
+  if (w == 0) return;
+  const bool down = xadvance >= 1.7f && yadvance >= 1.7f && (mode & 0xFF00) == 0x100;
+  // The kernel's off-centre weights, (S - 1) / distance with S the 16.16 step itself, all
+  // saturate at full on this path (S >= 1.7 x 65536): the kernel is a plain box.
+  const int kn = (idx > idy ? idx : idy) < 0x30001 ? 3 : 5;
+  const int filter = mode & 0xFF00;
+
+#define __LICE_SCALE(COMBFUNC)                                                                     \
+  do {                                                                                             \
+    if (down)                                                                                      \
+      _LICE_Template_Blit2<COMBFUNC>::scaleBlitFilterDown(j, w, kn);                               \
+    else                                                                                           \
+      _LICE_Template_Blit2<COMBFUNC>::scaleBlit(j, w, filter);                                     \
+  } while (0)
+
+  switch (mode & 0x100FF) {
+  case 0:
+    if (w == 256)
+      __LICE_SCALE(_LICE_CombinePixelsClobberNoClamp);
+    else if (w > 0)
+      __LICE_SCALE(_LICE_CombinePixelsCopyNoClamp);
+    break;
+  case 1:
+    __LICE_SCALE(_LICE_CombinePixelsAdd);
+    break;
+  case 2:
+    __LICE_SCALE(_LICE_CombinePixelsColorDodge);
+    break;
+  case 3:
+    __LICE_SCALE(_LICE_CombinePixelsMulNoClamp);
+    break;
+  case 4:
+    __LICE_SCALE(_LICE_CombinePixelsOverlay);
+    break;
+  case 5:
+    __LICE_SCALE(_LICE_CombinePixelsHSVAdjust);
+    break;
+  case 0x10000:
+    if (w == 256)
+      __LICE_SCALE(_LICE_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp);
+    else
+      __LICE_SCALE(_LICE_CombinePixelsCopySourceAlphaNoClamp);
+    break;
+  case 0x10001:
+    __LICE_SCALE(_LICE_CombinePixelsAddSourceAlpha);
+    break;
+  case 0x10002:
+    __LICE_SCALE(_LICE_CombinePixelsColorDodgeSourceAlpha);
+    break;
+  case 0x10003:
+    __LICE_SCALE(_LICE_CombinePixelsMulSourceAlphaNoClamp);
+    break;
+  case 0x10004:
+    __LICE_SCALE(_LICE_CombinePixelsOverlaySourceAlpha);
+    break;
+  case 0x10005:
+    __LICE_SCALE(_LICE_CombinePixelsHSVAdjustSourceAlpha);
+    break;
+  default:
+    break;
+  }
+#undef __LICE_SCALE
+}
