@@ -1,0 +1,311 @@
+// The cached font renderer: UTF-8 decoding, glyph masks and their crop, the effect flags,
+// which path a call takes, and text layout on the glyph path.
+#include "WDL/lice/lice_glyph.h"
+#include "WDL/lice/lice_text.h"
+#include "WDL/swell/swell-functions.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+HFONT Arial(int size) {
+  return CreateFont(size, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 4, 0, "Arial");
+}
+
+// Opens the cache for inspection.
+class Probe : public LICE_CachedFont {
+public:
+  using LICE_CachedFont::charEnt;
+  using LICE_CachedFont::findChar;
+  using LICE_CachedFont::m_line_height;
+  using LICE_CachedFont::RenderGlyph;
+  explicit Probe(int flags, int size = 14) { SetFromHFont(Arial(size), flags | 0x200); }
+  std::vector<unsigned char> Mask(unsigned short c) {
+    charEnt* e = findChar(c);
+    if (!e || e->base_offset < 1) return {};
+    const unsigned char* p = m_cachestore.Get() + e->base_offset - 1;
+    return std::vector<unsigned char>(p, p + e->width * e->height);
+  }
+  const charEnt* List(int* n) {
+    *n = m_extracharlist.GetSize();
+    return m_extracharlist.Get();
+  }
+};
+
+RECT Measure(LICE_IFont& f, const char* s, int flags = 0) {
+  RECT r = {3, 4, 3, 4};
+  f.DrawText(nullptr, s, -1, &r, flags | DT_CALCRECT);
+  return r;
+}
+
+int Width(LICE_IFont& f, const char* s) {
+  RECT r = Measure(f, s, DT_SINGLELINE);
+  return r.right - r.left;
+}
+
+struct Ink {
+  int left = -1, top = -1, right = -1, bottom = -1;
+};
+Ink InkOf(LICE_IBitmap& bm) {
+  Ink b;
+  for (int y = 0; y < bm.getHeight(); y++)
+    for (int x = 0; x < bm.getWidth(); x++)
+      if (LICE_GETR(LICE_GetPixel(&bm, x, y))) {
+        if (b.left < 0) b = {x, y, x + 1, y + 1};
+        b = {std::min(b.left, x), std::min(b.top, y), std::max(b.right, x + 1),
+             std::max(b.bottom, y + 1)};
+      }
+  return b;
+}
+
+} // namespace
+
+TEST(Utf8, DecodingTable) {
+  struct Case {
+    const char* bytes;
+    int count;
+    unsigned short code;
+    int used;
+  } cases[] = {
+      {"A", -1, 'A', 1},
+      {"\xc3\xa9", -1, 0xe9, 2},
+      {"\xe2\x82\xac", -1, 0x20ac, 3},
+      {"\xf0\x9f\x8e\xb5", -1, ' ', 4},  // beyond 16 bits: a space
+      {"\xe9z", -1, 0xe9, 1},            // lone lead byte: Latin-1
+      {"\x80", -1, 0x80, 1},             // stray continuation
+      {"\xc1\x81", -1, 0xc1, 1},         // overlong lead
+      {"\xf5\x80\x80\x80", -1, 0xf5, 1}, // beyond the code space
+      {"\xe2\x82z", -1, 0xe2, 1},        // broken sequence
+      {"\xc3\xa9", 1, 0xc3, 1},          // the count ends the sequence
+      {"\xe2\x82\xac", 2, 0xe2, 1},
+      {"\xf0\x9f\x8e\xb5", 3, 0xf0, 1},
+  };
+  for (const Case& c : cases) {
+    unsigned short code = 0;
+    EXPECT_EQ(utf8char(c.bytes, &code, c.count), c.used) << c.bytes;
+    EXPECT_EQ(code, c.code) << c.bytes;
+  }
+  // Exactly one byte on the heap: the decoder must not look at a second.
+  std::unique_ptr<char[]> one(new char[1]);
+  one[0] = (char)0xc3;
+  EXPECT_EQ(utf8char(one.get(), nullptr, 1), 1);
+  for (unsigned short c : {0x41, 0xe9, 0x7ff, 0x800, 0x20ac, 0xffff}) {
+    char buf[4];
+    unsigned short back = 0;
+    int n = utf8makechar(buf, c);
+    EXPECT_EQ(utf8char(buf, &back, n), n);
+    EXPECT_EQ(back, c);
+  }
+}
+
+// Each character drawn from the cache lands where the native drawing puts it.
+TEST(CachedFont, CropAndOffsetsReproduceTheNativeGlyph) {
+  LICE_CachedFont font;
+  HFONT hf = Arial(14);
+  font.SetFromHFont(hf, 0x200);
+  font.SetTextColor(0xffffffff);
+  for (const char* ch : {"A", "j", "W", "|", "g", "f", "\xc3\xa9"}) {
+    LICE_SysBitmap cached(40, 30), native(40, 30);
+    LICE_Clear(&cached, 0);
+    LICE_Clear(&native, 0);
+    RECT r = {10, 5, 40, 30};
+    font.DrawText(&cached, ch, -1, &r, 0);
+    HGDIOBJ old = SelectObject(native.getDC(), hf);
+    SetTextColor(native.getDC(), 0xffffff);
+    SWELL_DrawText(native.getDC(), ch, -1, &r, DT_NOPREFIX);
+    SelectObject(native.getDC(), old);
+    for (int y = 0; y < 30; y++)
+      for (int x = 0; x < 40; x++)
+        ASSERT_NEAR((int)LICE_GETR(LICE_GetPixel(&cached, x, y)),
+                    (int)LICE_GETR(LICE_GetPixel(&native, x, y)), 2)
+            << ch << " at " << x << "," << y;
+  }
+}
+
+TEST(CachedFont, CropStaysInsideAGlyphWiderThanTheScratchBitmap) {
+  Probe font(0, 300);
+  font.m_line_height = 100; // keeps the scratch bitmap at 256 while the glyph is wider
+  ASSERT_TRUE(font.RenderGlyph(0x2031));
+  const Probe::charEnt* e = font.findChar(0x2031);
+  ASSERT_NE(e, nullptr);
+  EXPECT_EQ(e->advance, 256);
+  EXPECT_LE(e->width, 256);
+  EXPECT_EQ((int)font.Mask(0x2031).size(), e->width * e->height);
+}
+
+TEST(CachedFont, NewGlyphsAreFoundInSortedOrder) {
+  Probe font(0);
+  const unsigned short codes[] = {0x2014, 0x200b, 0xe9, 0x3a9, 0x100, 0xffff, 0x80};
+  for (unsigned short c : codes) font.RenderGlyph(c);
+  for (unsigned short c : codes) {
+    ASSERT_NE(font.findChar(c), nullptr) << c;
+    EXPECT_EQ(font.findChar(c)->charid, c);
+  }
+  int n;
+  const Probe::charEnt* list = font.List(&n);
+  EXPECT_EQ(n, 7);
+  for (int i = 1; i < n; i++) EXPECT_LT(list[i - 1].charid, list[i].charid);
+  EXPECT_EQ(font.findChar(0x3aa), nullptr);
+}
+
+TEST(CachedFont, EffectFlagsShapeTheMask) {
+  Probe plain(0), vert(0x1), up(0x3), mono(0x40), shadow(0x80), outline(0x100), both(0x180),
+      invert(0x20);
+  for (Probe* p : {&plain, &vert, &up, &mono, &shadow, &outline, &both, &invert})
+    ASSERT_TRUE(p->RenderGlyph('R'));
+  const auto* e = plain.findChar('R');
+  const int w = e->width, h = e->height;
+  std::vector<unsigned char> m = plain.Mask('R');
+  // Quarter turns: clockwise for top-down text, counter-clockwise for bottom-up.
+  ASSERT_EQ(vert.findChar('R')->width, h);
+  ASSERT_EQ(vert.findChar('R')->height, w);
+  std::vector<unsigned char> v = vert.Mask('R'), u = up.Mask('R');
+  for (int y = 0; y < w; y++)
+    for (int x = 0; x < h; x++) {
+      ASSERT_EQ(v[y * h + x], m[(h - 1 - x) * w + y]);
+      ASSERT_EQ(u[y * h + x], m[x * w + (w - 1 - y)]);
+    }
+  std::vector<unsigned char> inv = invert.Mask('R');
+  for (size_t i = 0; i < m.size(); i++) ASSERT_EQ(inv[i], 255 - m[i]);
+
+  for (unsigned char b : mono.Mask('R')) ASSERT_TRUE(b == 0 || b == 255);
+  for (size_t i = 0; i < m.size(); i++) ASSERT_EQ(mono.Mask('R')[i], m[i] > 130 ? 255 : 0);
+  EXPECT_EQ(both.Mask('R'), shadow.Mask('R'));
+  auto check = [&](Probe& p, bool isShadow) {
+    std::vector<unsigned char> s = p.Mask('R');
+    auto at = [&](int x, int y) {
+      return x < 0 || y < 0 || x >= w || y >= h ? 0 : (int)s[y * w + x];
+    };
+    int halves = 0;
+    for (int y = 0; y < h; y++)
+      for (int x = 0; x < w; x++) {
+        int b = at(x, y);
+        ASSERT_TRUE(b == 0 || b == 128 || b == 255);
+        bool lit = isShadow ? at(x - 1, y) == 255 || at(x - 1, y - 1) == 255 || at(x, y - 1) == 255
+                            : at(x - 1, y) == 255 || at(x + 1, y) == 255 || at(x, y - 1) == 255 ||
+                                  at(x, y + 1) == 255;
+        if (mono.Mask('R')[y * w + x] == 255)
+          ASSERT_EQ(b, 255);
+        else
+          ASSERT_EQ(b, lit ? 128 : 0) << x << "," << y;
+        halves += b == 128;
+      }
+    EXPECT_GT(halves, 0);
+  };
+  check(shadow, true);
+  check(outline, false);
+}
+
+TEST(CachedFont, EffectAndMonoColours) {
+  for (int flags : {0x40, 0x100}) {
+    LICE_CachedFont f;
+    f.SetFromHFont(Arial(16), flags | 0x200);
+    f.SetTextColor(0xff112233);
+    f.SetEffectColor(0xff445566);
+    LICE_MemBitmap bm(60, 30);
+    LICE_Clear(&bm, 0);
+    RECT r = {0, 0, 60, 30};
+    f.DrawText(&bm, "Ok", -1, &r, 0);
+    std::set<LICE_pixel> seen;
+    for (int y = 0; y < 30; y++)
+      for (int x = 0; x < 60; x++) seen.insert(LICE_GetPixel(&bm, x, y));
+    std::set<LICE_pixel> want = {0, 0xff112233};
+    if (flags == 0x100) want.insert(0xff445566);
+    EXPECT_EQ(seen, want) << flags;
+  }
+}
+
+TEST(CachedFont, WhichPathACallTakes) {
+  const char* text = "Native?";
+  HFONT hf = Arial(14);
+  LICE_SysBitmap ref(100, 30);
+  LICE_Clear(&ref, 0);
+  HGDIOBJ old = SelectObject(ref.getDC(), hf);
+  SetTextColor(ref.getDC(), 0xffffff);
+  RECT r = {2, 2, 100, 30};
+  const int nativeHeight = SWELL_DrawText(ref.getDC(), text, -1, &r, DT_NOPREFIX);
+  SelectObject(ref.getDC(), old);
+
+  struct Case {
+    int fontFlags;
+    unsigned textFlags;
+    bool sysBitmap, native;
+  } cases[] = {
+      {0x400, 0, true, true},   {0x400, 0, false, true}, {0, 0, true, false},
+      {0x440, 0, true, false},  {0x401, 0, true, false}, {0x400, LICE_DT_USEFGALPHA, true, false},
+      {0x404, 0, false, false},
+  };
+  for (const Case& c : cases) {
+    LICE_CachedFont f;
+    f.SetFromHFont(hf, c.fontFlags);
+    f.SetTextColor(0xffffffff);
+    std::unique_ptr<LICE_IBitmap> bm;
+    if (c.sysBitmap)
+      bm.reset(new LICE_SysBitmap(100, 30));
+    else
+      bm.reset(new LICE_MemBitmap(100, 30));
+    LICE_Clear(bm.get(), 0);
+    RECT rr = r;
+    int got = f.DrawText(bm.get(), text, -1, &rr, c.textFlags);
+    EXPECT_EQ(got, nativeHeight); // both paths reach the same depth for this text
+    // Only the native path reproduces the GDI drawing pixel for pixel.
+    EXPECT_EQ(LICE_BitmapCmp(bm.get(), &ref) == 0, c.native) << c.fontFlags << " " << c.textFlags;
+  }
+  DeleteObject(hf);
+}
+
+TEST(CachedFont, LayoutOnTheGlyphPath) {
+  Probe f(0);
+  f.SetTextColor(0xffffffff);
+  const int lh = f.GetLineHeight();
+  RECT one = Measure(f, "A\r\nB", DT_SINGLELINE), two = Measure(f, "A\r\nB");
+  EXPECT_EQ(one.right - one.left, Width(f, "A B"));
+  EXPECT_EQ(two.right - two.left, std::max(Width(f, "A"), Width(f, "B")));
+  EXPECT_EQ(two.bottom - two.top, lh + (Measure(f, "B").bottom - 4));
+  EXPECT_EQ(Width(f, "a\xf0\x9f\x8e\xb5z"), Width(f, "a z"));
+  EXPECT_EQ(Width(f, "\xe9"), Width(f, "\xc3\xa9"));
+  RECT e = Measure(f, "");
+  EXPECT_EQ(e.left, 3);
+  EXPECT_EQ(e.right, 3);
+  EXPECT_EQ(e.bottom, 4);
+  RECT cut = {0, 0, 0, 0};
+  f.DrawText(nullptr, "abc", 2, &cut, DT_CALCRECT);
+  EXPECT_EQ(cut.right, Width(f, "ab"));
+
+  LICE_MemBitmap bm(120, 40);
+  LICE_Clear(&bm, 0);
+  RECT r = {10, 5, 120, 40};
+  f.DrawText(&bm, "A\nB", -1, &r, 0);
+  Ink ink = InkOf(bm);
+  EXPECT_LT(ink.right, 10 + Width(f, "AB")); // B went under A
+  EXPECT_GT(ink.bottom, 5 + lh);
+
+  f.SetTextColor(0x00ffffff);
+  LICE_Clear(&bm, 0);
+  EXPECT_EQ(f.DrawText(&bm, "Hidden", -1, &r, LICE_DT_USEFGALPHA), 0);
+  EXPECT_EQ(InkOf(bm).left, -1);
+
+  // Right-aligned in a narrow box: starts left of it and is clipped unless told not to.
+  f.SetTextColor(0xffffffff);
+  RECT narrow = {40, 5, 60, 40};
+  f.DrawText(&bm, "Harmonic", -1, &narrow, DT_RIGHT);
+  ink = InkOf(bm);
+  EXPECT_GE(ink.left, 40);
+  EXPECT_LE(ink.right, 60);
+  LICE_Clear(&bm, 0);
+  f.DrawText(&bm, "Harmonic", -1, &narrow, DT_RIGHT | DT_NOCLIP);
+  ink = InkOf(bm);
+  EXPECT_LT(ink.left, 40);
+  EXPECT_LE(ink.right, 61);
+
+  // Characters from 128 up take no room in a font that renders only 0-127.
+  Probe ascii(0x4);
+  EXPECT_EQ(Width(ascii, "\xc3\xa9\xc3\xa9"), 0);
+  EXPECT_EQ(ascii.findChar(0xe9), nullptr);
+}
