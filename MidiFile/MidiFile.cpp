@@ -9,23 +9,21 @@
 
 namespace {
 
-// Rank of an event among others at the same tick and sequence number: metas first,
-// then other messages, note-offs, note-ons, and the end of track last.
-int eventRank(const MidiEvent& e) {
+bool eventLess(const MidiEvent* a, const MidiEvent* b) {
+  if (a->tick != b->tick) return a->tick < b->tick;
+  if (a->seq != b->seq) return a->seq < b->seq;
+  return MidiFile::eventRank(*a) < MidiFile::eventRank(*b);
+}
+
+} // namespace
+
+int MidiFile::eventRank(const MidiEvent& e) {
   if (e.size() >= 2 && e[0] == 0xff && e[1] == 0x2f) return 4;
   if (!e.empty() && e[0] == 0xff) return 0;
   if (!e.empty() && (e[0] & 0xf0) == 0x90) return e.size() < 3 || e[2] == 0 ? 2 : 3;
   if (!e.empty() && (e[0] & 0xf0) == 0x80) return 2;
   return 1;
 }
-
-bool eventLess(const MidiEvent* a, const MidiEvent* b) {
-  if (a->tick != b->tick) return a->tick < b->tick;
-  if (a->seq != b->seq) return a->seq < b->seq;
-  return eventRank(*a) < eventRank(*b);
-}
-
-} // namespace
 
 MidiFile::MidiFile()
     : ticksPerQuarterNote(120), trackState(0), timeState(1), readFileName(1, '\0'), timeMapValid(0),

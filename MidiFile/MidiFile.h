@@ -22,6 +22,10 @@ public:
   MidiFile();
   MidiFile(const MidiFile& other);
   MidiFile(MidiFile&& other);
+  // Read a file; status() then holds the read's result.
+  explicit MidiFile(const char* aFile);
+  explicit MidiFile(const std::string& aFile);
+  explicit MidiFile(std::istream& input);
   ~MidiFile();
 
   // Assigns every field: tracks, time division, states, name, time map and status.
@@ -104,6 +108,9 @@ public:
   void splitTracksByChannel();
   void sortTrack(MidiEventList& trackData);
   void sortTracks();
+  // Order of events at one tick and sequence number: metas (0), other messages (1),
+  // note-offs (2), note-ons (3), end of track (4).
+  static int eventRank(const MidiEvent& e);
 
   // Writing. A failed stream or close, or a track whose events are out of time order,
   // is a failure (0, and rwstatus 0); a file that cannot be opened gives 0 and leaves
@@ -112,6 +119,53 @@ public:
   int write(const std::string& aFile);
   int write(std::ostream& out);
   void writeVLValue(long aValue, std::vector<unsigned char>& outdata);
+
+  // Reading, from Standard MIDI File bytes or from their ASCII text form. Memory and
+  // time are bounded by the input; truncated or malformed input fails with status 0.
+  int read(const char* aFile);
+  int read(const std::string& aFile);
+  int read(std::istream& input);
+  // Chunk-header numbers; big-endian despite the names.
+  unsigned long readLittleEndian4Bytes(std::istream& input);
+  unsigned short readLittleEndian2Bytes(std::istream& input);
+  unsigned char readByte(std::istream& input);
+  unsigned long readVLValue(std::istream& inp);
+  unsigned long unpackVLV(unsigned char a, unsigned char b, unsigned char c, unsigned char d);
+  // Decodes one event's message after its delta; runningCommand lives for one track.
+  int extractMidiData(std::istream& inputfile, std::vector<unsigned char>& array,
+                      unsigned char& runningCommand);
+
+  // Time map: ticks to seconds through the tempo events (120 bpm until the first).
+  // Building it writes every event's seconds and leaves tracks and event order alone.
+  // Lookups outside the map, or on an empty file, answer -1 (or -1.0).
+  int getTrackCountAsType1();
+  double getTimeInSeconds(int aTick);
+  double getTimeInSeconds(int aTrack, int anIndex);
+  int getAbsoluteTickTime(double starttime);
+  void buildTimeMap();
+  void doTimeAnalysis();
+  double linearSecondInterpolationAtTick(int ticktime);
+  int linearTickInterpolationAtSecond(double seconds);
+  static int ticksearch(const void* A, const void* B);
+  static int secondsearch(const void* A, const void* B);
+  double getTotalTimeInSeconds();
+  int getTotalTimeInTicks();
+  double getTotalTimeInQuarters();
+  int linkNotePairs();
+  int linkEventPairs();
+  void clearLinks();
+
+  // Dumps of the bytes write() would store: hex pairs, or the ASCII text form (which
+  // read() takes back).
+  int writeHex(std::ostream& out, int width);
+  int writeHex(const char* aFile, int width);
+  int writeHex(const std::string& aFile, int width);
+  int writeBinasc(std::ostream& out);
+  int writeBinasc(const char* aFile);
+  int writeBinasc(const std::string& aFile);
+  int writeBinascWithComments(std::ostream& out);
+  int writeBinascWithComments(const char* aFile);
+  int writeBinascWithComments(const std::string& aFile);
 
   static std::ostream& writeLittleEndianUShort(std::ostream& out, unsigned short value);
   static std::ostream& writeBigEndianUShort(std::ostream& out, unsigned short value);
@@ -137,6 +191,12 @@ private:
   int rwstatus;
 
   int writeTracks(std::ostream& out);
+  int readStream(std::istream& input);
+  int readTag(std::istream& input, const char* tag, bool inTrack);
+  int writeBinascStyle(std::ostream& out, int comments);
 };
+
+// The commented ASCII text form of the file.
+std::ostream& operator<<(std::ostream& out, MidiFile& aMidiFile);
 
 #endif

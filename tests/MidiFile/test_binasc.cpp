@@ -1,0 +1,299 @@
+#include "MidiFile/Binasc.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+struct Converted {
+  Bytes bytes;
+  std::string err;
+};
+
+Converted toBinary(const std::string& text) {
+  Binasc b;
+  std::istringstream in(text);
+  std::ostringstream out;
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(b.writeToBinary(out, in), 1);
+  Converted c;
+  c.err = testing::internal::GetCapturedStderr();
+  std::string s = out.str();
+  c.bytes.assign(s.begin(), s.end());
+  return c;
+}
+
+std::string toText(Binasc& b, const Bytes& bytes, int expectResult = 1) {
+  std::istringstream in(std::string(bytes.begin(), bytes.end()));
+  std::ostringstream out;
+  EXPECT_EQ(b.readFromBinary(out, in), expectResult);
+  return out.str();
+}
+
+std::string twoLines(const std::string& token, const std::string& message) {
+  return "Error on line 1 at token: " + token + "\n" + message + "\n";
+}
+
+TEST(BinascText, WordsWriteTheirBytes) {
+  struct {
+    const char* text;
+    Bytes bytes;
+  } cases[] = {
+      {"\"MThd\" 4'6 2'1 2'2 2'120 ; header",
+       {0x4d, 0x54, 0x68, 0x64, 0, 0, 0, 6, 0, 1, 0, 2, 0, 0x78}},
+      {"", {}},
+      {" \t ", {}},
+      {"; 01", {}},
+      {"# 01", {}},
+      {"/ 01", {}},
+      {"7f 7F 0 a", {0x7f, 0x7f, 0, 0x0a}},
+      {"+a +; +", {'a', ';', ' '}},
+      {"\"a b\\\"c;#\" 01", {'a', ' ', 'b', '"', 'c', ';', '#', 1}},
+      {"\"\" 01", {1}},
+      {"\"open to the end 01",
+       {'o', 'p', 'e', 'n', ' ', 't', 'o', ' ', 't', 'h', 'e', ' ', 'e', 'n', 'd', ' ', '0', '1'}},
+      {"01 \"", {1}},
+      {"v0 v127 v128", {0, 0x7f, 0x81, 0}},
+      {"v268435456", {0x81, 0x80, 0x80, 0x80, 0}},
+      {"p-2 p0 p1 p.5", {0, 0, 0, 0x40, 0x7f, 0x7f, 0x7f, 0x5f}},
+      {"t120 t-120 t100", {0x07, 0xa1, 0x20, 0x07, 0xa1, 0x20, 0x09, 0x27, 0xc0}},
+      {"4'6 2u'300 '-5 1'256 1'-129 3u'65536", {0, 0, 0, 6, 0x2c, 1, 0xfb, 0, 0x7f, 0, 0, 1}},
+      {"'1.5 u4'1.5 8'1.5", {0x3f, 0xc0, 0, 0, 0, 0, 0xc0, 0x3f, 0x3f, 0xf8, 0, 0, 0, 0, 0, 0}},
+      {"2'-2 4u'-2 3'65536 4'4294967295",
+       {0xff, 0xfe, 0xfe, 0xff, 0xff, 0xff, 1, 0, 0, 0xff, 0xff, 0xff, 0xff}},
+      {"00001111 101 1,1 1111,0 11111111 010", {0x0f, 5, 0x11, 0xf0, 0xff, 2}},
+  };
+  for (const auto& c : cases) {
+    Converted got = toBinary(c.text);
+    EXPECT_EQ(got.bytes, c.bytes) << c.text;
+    EXPECT_EQ(got.err, "") << c.text;
+  }
+}
+
+TEST(BinascText, FaultyWordsReportAndSkipTheRestOfTheirLine) {
+  struct {
+    const char* text;
+    Bytes bytes;
+    std::string err;
+  } cases[] = {
+      {"7f;x", {}, twoLines("7f;x", "Invalid character in binary number (character is 7)")},
+      {"01 ff\r", {1}, twoLines("ff\r", "Invalid character in binary number (character is f)")},
+      {"012", {}, twoLines("012", "Invalid character in binary number (character is 2)")},
+      {"01 zz 02\n03", {1, 3}, twoLines("zz", "Invalid character in hexadecimal number.")},
+      {"+ab", {}, twoLines("+ab", "character byte word is too long -- specify only one character")},
+      {"v", {}, "Error on line: 1: 'v' needs to be followed immediately by a decimal digit\n"},
+      {"vx", {}, "Error on line: 1: 'v' needs to be followed immediately by a decimal digit\n"},
+      {"px",
+       {},
+       "Error on line: 1: 'p' needs to be followed immediately by a floating-point "
+       "number\n"},
+      {"t",
+       {},
+       "Error on line: 1: 't' needs to be followed immediately by a floating-point "
+       "number\n"},
+      {"'256", {}, twoLines("'256", "Decimal number out of range from 0 to 255")},
+      {"'-129", {}, twoLines("'-129", "Decimal number out of range from -128 to 127")},
+      {"3'-1", {}, twoLines("3'-1", "negative decimal numbers cannot be stored in 3 bytes")},
+      {"8'5", {}, twoLines("8'5", "only floating-point numbers can use 8 bytes")},
+      {"2'1.5", {}, twoLines("2'1.5", "floating-point numbers can be only 4 or 8 bytes")},
+      {"5'3", {}, twoLines("5'3", "cannot have numbers before quote in decimal number")},
+      {"12'3", {}, twoLines("12'3", "invalid byte specificaton before quote in decimal number")},
+      {"'3-", {}, twoLines("'3-", "minus sign must immediately follow quote mark")},
+      {"'--3", {}, twoLines("'--3", "cannot have more than two minus signs in number")},
+      {"'3u", {}, twoLines("'3u", "cannot have endian specified after quote")},
+      {"uu'3", {}, twoLines("uu'3", "extra \"u\" in decimal number")},
+      {"''3", {}, twoLines("''3", "extra quote in decimal number")},
+      {".'3", {}, twoLines(".'3", "cannot have decimal marker before quote")},
+      {"'1.2.3", {}, twoLines("'1.2.3", "extra period in decimal number")},
+      {"4'", {}, twoLines("4'", "there must be a decimal number after the quote")},
+      {"'x", {}, twoLines("'x", "Invalid character in decimal number (character number 1)")},
+      {"100000000", {}, twoLines("100000000", "too many digits in binary number")},
+      {",1", {}, twoLines(",1", "cannot start binary number with a comma")},
+      {"1,", {}, twoLines("1,", "cannot end binary number with a comma")},
+      {"1,1,1", {}, twoLines("1,1,1", "extra comma in binary number")},
+      {"11111,1", {}, twoLines("11111,1", "too many digits to left of comma")},
+      {"1,11111", {}, twoLines("1,11111", "too many digits to right of comma")},
+  };
+  for (const auto& c : cases) {
+    Converted got = toBinary(c.text);
+    EXPECT_EQ(got.bytes, c.bytes) << c.text;
+    EXPECT_EQ(got.err, c.err) << c.text;
+  }
+}
+
+TEST(BinascText, OutOfRangeNumbersAndLongLinesAreSafe) {
+  // Numbers that do not fit, and tempos without a finite microsecond value, are word
+  // errors rather than overflow or a division by zero.
+  for (const char* text : {"v2147483648", "v99999999999999999999", "4'99999999999", "'-99999999999",
+                           "t0", "t0.0000001", "p-nan"}) {
+    Converted got = toBinary(text);
+    EXPECT_TRUE(got.bytes.empty()) << text;
+    EXPECT_FALSE(got.err.empty()) << text;
+  }
+  EXPECT_EQ(toBinary("v2147483647").bytes, (Bytes{0x87, 0xff, 0xff, 0xff, 0x7f}));
+
+  std::string longLine;
+  for (int i = 0; i < 3000; i++) longLine += "7f ";
+  Converted got = toBinary(longLine + "\n01");
+  EXPECT_EQ(got.bytes.size(), 3001u);
+  EXPECT_EQ(got.bytes.back(), 1);
+}
+
+TEST(BinascText, OptionsClampAndFilesReportFailure) {
+  Binasc b;
+  EXPECT_EQ(b.setLineLength(0), 75);
+  EXPECT_EQ(b.setLineBytes(-3), 25);
+  EXPECT_EQ(b.setLineBytes(4), 4);
+  b.setMidi(5);
+  EXPECT_EQ(b.getMidi(), 1);
+  std::ostringstream out;
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(b.writeToBinary(out, std::string("/nonexistent/in.txt")), 0);
+  EXPECT_EQ(b.readFromBinary(std::string("/tmp/x"), std::string("/nonexistent/in.mid")), 0);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "Cannot open /nonexistent/in.txt for reading in binasc.\n"
+            "Cannot open /nonexistent/in.mid for reading in binasc.\n");
+}
+
+TEST(BinascListing, GeneralStyles) {
+  Binasc b;
+  Bytes bytes26(26, 0xab);
+  std::string line25;
+  for (int i = 0; i < 25; i++) line25 += "ab ";
+  EXPECT_EQ(toText(b, bytes26), line25 + "\nab \n");
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(toText(b, {}, 0), "");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "End of the file right away!\n");
+
+  b.setCommentsOn();
+  b.setLineBytes(3);
+  EXPECT_EQ(toText(b, {0x41, 0x0a, 0x42, 0x43}), " 41 0a 42 \n; A     B \n\n 43 \n; C \n\n");
+  EXPECT_EQ(toText(b, {}), "");
+
+  b.setBytesOff();
+  EXPECT_EQ(toText(b, {'a', 'b', ' ', 'c', 'd', 0}), "ab cd\n");
+  b.setLineLength(4);
+  EXPECT_EQ(toText(b, {'a', 'b', ' ', 'c', 'd', 0}), "ab\ncd\n");
+  b.setLineLength(75);
+  std::string word(80, 'w');
+  EXPECT_EQ(toText(b, Bytes(word.begin(), word.end())), "\n" + word + "\n");
+  EXPECT_EQ(toText(b, {0, 1, 2}), "");
+
+  EXPECT_EQ(Binasc::keyToPitchName(60), "C4");
+  EXPECT_EQ(Binasc::keyToPitchName(61), "C#4");
+  EXPECT_EQ(Binasc::keyToPitchName(0), "C-1");
+  EXPECT_EQ(Binasc::keyToPitchName(127), "G9");
+  EXPECT_EQ(Binasc::keyToPitchName(69), "A4");
+  EXPECT_EQ(Binasc::keyToPitchName(11), "B-1");
+}
+
+const Bytes kExample = {0x4d, 0x54, 0x68, 0x64, 0,    0,    0,    6, 0,    0,    0,
+                        1,    0,    0x78, 0x4d, 0x54, 0x72, 0x6b, 0, 0,    0,    11,
+                        0,    0x90, 0x3c, 0x64, 0x60, 0x3c, 0,    0, 0xff, 0x2f, 0};
+
+TEST(BinascListing, MidiListingOfTheExampleReadsBack) {
+  Binasc b;
+  b.setMidiOn();
+  b.setCommentsOn();
+  std::string text = toText(b, kExample);
+  EXPECT_EQ(text, "\"MThd\"\t\t\t; MIDI header chunk marker\n"
+                  "4'6\t\t\t; bytes to follow in header chunk\n"
+                  "2'0\t\t\t; file format: Type-0 (single track)\n"
+                  "2'1\t\t\t; number of tracks\n"
+                  "2'120\t\t\t; ticks per quarter note\n"
+                  "\n"
+                  ";;; TRACK 0 ----------------------------------\n"
+                  "\"MTrk\"\t\t\t; MIDI track chunk marker\n"
+                  "4'11\t\t\t; bytes to follow in track chunk\n"
+                  "v0\t90 '60 '100\t; note-on C4\n"
+                  "v96\t    '60 '0\t; note-off C4\n"
+                  "v0\tff 2f v0\t; end-of-track\n");
+  EXPECT_EQ(toBinary(text).bytes, kExample);
+  b.setCommentsOff();
+  EXPECT_EQ(toBinary(toText(b, kExample)).bytes, kExample);
+}
+
+Bytes midiFile(int format, int tracks, Bytes division, std::initializer_list<Bytes> trackData) {
+  Bytes out = {'M',         'T',
+               'h',         'd',
+               0,           0,
+               0,           6,
+               0,           static_cast<unsigned char>(format),
+               0,           static_cast<unsigned char>(tracks),
+               division[0], division[1]};
+  for (const Bytes& t : trackData) {
+    Bytes head = {'M',
+                  'T',
+                  'r',
+                  'k',
+                  0,
+                  0,
+                  static_cast<unsigned char>(t.size() >> 8),
+                  static_cast<unsigned char>(t.size())};
+    for (unsigned char c : head) out.push_back(c);
+    for (unsigned char c : t) out.push_back(c);
+  }
+  return out;
+}
+
+TEST(BinascListing, EventKindsListAndConvertBack) {
+  Bytes events = {0,   0xc0, 5,    0,   0xd1, 7,    0,    0xe2, 0,    0x40, 0,    0xb3, 64,   127,
+                  0,   0xa4, 60,   3,   0,    0xf0, 3,    0x43, 0x12, 0xf7, 0,    0xff, 0x03, 4,
+                  'a', '"',  'b',  'c', 0,    0xff, 0x51, 3,    0x09, 0x27, 0xc0, 0,    0xff, 0x58,
+                  4,   6,    3,    24,  8,    0,    0xff, 0x59, 2,    0xfe, 0,    0,    0xff, 0x00,
+                  2,   0,    7,    0,   0xff, 0x20, 1,    3,    0,    0xff, 0x7f, 2,    1,    2,
+                  0,   0xff, 0x60, 1,   9,    0,    0xff, 0x2f, 0};
+  Bytes file = midiFile(5, 1, {0xe7, 0x28}, {events});
+  Binasc b;
+  b.setMidiOn();
+  b.setCommentsOn();
+  std::string text = toText(b, file);
+  for (const char* part :
+       {"2'5\t\t\t; file format: Type-5 (unknown)", "1'-25\t\t\t; SMPTE", "1'40\t\t\t; subframes",
+        "v0\tc0 '5\t\t; patch-change", "v0\td1 '7\t; channel pressure",
+        "v0\te2 '0 '64\t; pitch-bend", "v0\tf0 v3 43 12 f7\t; \n",
+        "v0\tff 3 v4 \"a\"bc\"\t; track name", "v0\tff 51 v3 t100\t; tempo",
+        "v0\tff 58 v4 '6 '3 '24 '8", "v0\tff 59 v2 '254 '0\t; key signature",
+        "v0\tff 0 v2 2'7\t; sequence number", "ff 20 v1 '3\t; MIDI channel",
+        "ff 7f v2 01 02\t; system exclusive", "ff 60 v1 09\t; meta-message"})
+    EXPECT_NE(text.find(part), std::string::npos) << part;
+  b.setCommentsOff();
+  // All but the quoted text (whose inner double quote ends the string) convert back.
+  Bytes plain = events;
+  plain[29] = 'x';
+  Bytes plainFile = midiFile(5, 1, {0xe7, 0x28}, {plain});
+  EXPECT_EQ(toBinary(toText(b, plainFile)).bytes, plainFile);
+}
+
+TEST(BinascListing, BrokenInputStopsInsteadOfLooping) {
+  Binasc b;
+  b.setMidiOn();
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(toText(b, {'X'}, 0), "");
+  EXPECT_EQ(toText(b, {'M', 'T', 'x'}, 0), "");
+  EXPECT_EQ(toText(b, midiFile(0, 1, {0, 0x78}, {}), 0), "");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "Not a MIDI file M\nNot a MIDI file h\nNot a MIDI file M2\n");
+
+  // A track cut inside a variable-length value, or without its end, gets the size error.
+  for (Bytes track : {Bytes{0x81}, Bytes{0, 0x90, 60, 1}, Bytes{0xff, 0xff, 0xff, 0xff, 0x90},
+                      Bytes{0, 0xf0, 0x8f, 0xff, 0xff, 0x7f, 1}}) {
+    Bytes file = midiFile(0, 1, {0, 0x78}, {track});
+    file[21] += 10; // the stated length runs past the end of the input
+    std::string text = toText(b, file);
+    EXPECT_NE(text.find("; TRACK SIZE ERROR, ACTUAL SIZE: "), std::string::npos);
+  }
+  // A stated length one more than the events' bytes.
+  Bytes file = midiFile(0, 1, {0, 0x78}, {{0, 0xff, 0x2f, 0}});
+  file[21] = 5;
+  EXPECT_NE(toText(b, file).find("; TRACK SIZE ERROR, ACTUAL SIZE: 4\n"), std::string::npos);
+
+  // A tempo of 0 is listed so that it converts back.
+  Bytes zeroTempo = midiFile(0, 1, {0, 0x78}, {{0, 0xff, 0x51, 3, 0, 0, 0, 0, 0xff, 0x2f, 0}});
+  EXPECT_EQ(toBinary(toText(b, zeroTempo)).bytes, zeroTempo);
+}
+
+} // namespace

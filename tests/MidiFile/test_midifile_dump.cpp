@@ -1,0 +1,63 @@
+#include "MidiFile/MidiFile.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace {
+
+std::string hexOf(MidiFile& f, int width) {
+  std::ostringstream out;
+  EXPECT_EQ(f.writeHex(out, width), 1);
+  return out.str();
+}
+
+TEST(MidiFileDump, HexLines) {
+  MidiFile f; // 26 bytes
+  EXPECT_EQ(hexOf(f, 4).substr(0, 24), "4d 54 68 64\n00 00 00 06\n");
+  std::string lines = hexOf(f, 10);
+  EXPECT_EQ(lines, "4d 54 68 64 00 00 00 06 00 00\n00 01 00 78 4d 54 72 6b 00 00\n"
+                   "00 04 00 ff 2f 00\n");
+  std::string one = hexOf(f, 0);
+  EXPECT_EQ(one.size(), 26u * 3 - 1);
+  EXPECT_EQ(one.back(), '0');
+  std::string wide = hexOf(f, -1);
+  EXPECT_EQ(wide.find('\n'), 25u * 3 - 1);
+  EXPECT_EQ(wide.back(), '\n');
+
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(f.writeHex("/nonexistent-dir/x.hex", 4), 0);
+  EXPECT_EQ(f.writeBinasc(std::string("/nonexistent-dir/x.txt")), 0);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "Error: could not write: /nonexistent-dir/x.hex\n"
+            "Error: could not write: /nonexistent-dir/x.txt\n");
+}
+
+TEST(MidiFileDump, TextFormsAndStreamInsertion) {
+  MidiFile f;
+  f.addNoteOn(0, 0, 0, 60, 100);
+  f.addNoteOff(0, 96, 0, 60);
+  std::ostringstream plain, commented;
+  EXPECT_EQ(f.writeBinasc(plain), 1);
+  commented << f;
+  EXPECT_NE(plain.str().find("v96\t90 '60 '0\n"), std::string::npos);
+  EXPECT_NE(commented.str().find("v96\t90 '60 '0\t; note-off C4\n"), std::string::npos);
+
+  std::string path = std::string(QV_BINARY_DIR) + "/h4_dump.txt";
+  EXPECT_EQ(f.writeBinascWithComments(path), 1);
+  MidiFile g(path);
+  EXPECT_EQ(g.status(), 1);
+  ASSERT_EQ(g.getEventCount(0), 3);
+  EXPECT_EQ(g.getEvent(0, 1).tick, 96);
+  std::remove(path.c_str());
+
+  f.addNoteOn(0, 10, 0, 61, 100); // out of order: nothing to dump
+  std::ostringstream none;
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(f.writeBinasc(none), 0);
+  testing::internal::GetCapturedStderr();
+  EXPECT_EQ(none.str(), "");
+  EXPECT_EQ(f.status(), 0);
+}
+
+} // namespace

@@ -1,0 +1,299 @@
+#include "MidiFile/MidiFile.h"
+#include "MidiFile/mido_helper.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <sstream>
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+std::string str(const Bytes& b) {
+  return std::string(b.begin(), b.end());
+}
+
+struct ReadResult {
+  int status;
+  std::string err;
+};
+
+ReadResult readBytes(MidiFile& f, const Bytes& bytes) {
+  std::istringstream in(str(bytes));
+  testing::internal::CaptureStderr();
+  int status = f.read(in);
+  return {status, testing::internal::GetCapturedStderr()};
+}
+
+Bytes smf(int format, int tracks, int division, std::initializer_list<Bytes> trackData) {
+  Bytes out = {'M',
+               'T',
+               'h',
+               'd',
+               0,
+               0,
+               0,
+               6,
+               0,
+               static_cast<unsigned char>(format),
+               static_cast<unsigned char>(tracks >> 8),
+               static_cast<unsigned char>(tracks),
+               static_cast<unsigned char>(division >> 8),
+               static_cast<unsigned char>(division)};
+  for (const Bytes& t : trackData) {
+    Bytes head = {'M',
+                  'T',
+                  'r',
+                  'k',
+                  0,
+                  0,
+                  static_cast<unsigned char>(t.size() >> 8),
+                  static_cast<unsigned char>(t.size())};
+    for (unsigned char c : head) out.push_back(c);
+    for (unsigned char c : t) out.push_back(c);
+  }
+  return out;
+}
+
+Bytes written(MidiFile& f) {
+  std::ostringstream out;
+  EXPECT_EQ(f.write(out), 1);
+  std::string s = out.str();
+  return Bytes(s.begin(), s.end());
+}
+
+// The model as text: division, then per track its events but the end of track.
+std::string modelView(MidiFile& f) {
+  std::ostringstream out;
+  out << "tpq " << f.getTPQ() << " tracks " << f.getTrackCount() << "\n";
+  for (int t = 0; t < f.getTrackCount(); t++)
+    for (int i = 0; i < f.getEventCount(t); i++) {
+      const MidiEvent& e = f.getEvent(t, i);
+      if (!e.isEndOfTrack())
+        out << t << " " << e.track << " " << e.tick << " " << mido::hexBytes(e) << "\n";
+    }
+  return out.str();
+}
+
+std::vector<std::function<void(MidiFile&)>> sampleFiles() {
+  return {
+      [](MidiFile&) {},
+      [](MidiFile& f) {
+        f.addTrack(1);
+        for (int i = 0; i < 50; i++) {
+          f.addNoteOn(1, i * 60, 0, 40 + i, 100);
+          f.addNoteOff(1, i * 60 + 90, 0, 40 + i, 100);
+        }
+        f.sortTracks();
+      },
+      [](MidiFile& f) {
+        f.setTPQ(960);
+        f.addTempo(0, 0, 133.0);
+        f.addTrackName(0, 0, std::string(200, 'n'));
+        f.addTimeSignature(0, 0, 7, 8, 24, 8);
+        Bytes text(300, 't');
+        f.addMetaEvent(0, 5, 0x01, text);
+        f.addTrack(3);
+        Bytes sysex = {0xf0, 0x41, 0x10, 0x42, 0x12, 0xf7};
+        f.addEvent(1, 0, sysex);
+        f.addPitchBend(2, 0x4000, 9, -0.25);
+        f.addController(3, 0x0fffffff, 15, 10, 64);
+        f.addPatchChange(3, 0x0fffffff, 15, 3);
+        Bytes pressure = {0xd2, 0x40};
+        f.addEvent(3, 0x0fffffff, pressure);
+        f.sortTracks();
+      },
+  };
+}
+
+TEST(MidiFileRead, WriterOutputReadsBackToTheSameModel) {
+  for (auto& build : sampleFiles()) {
+    MidiFile f;
+    build(f);
+    Bytes bytes = written(f);
+    MidiFile g;
+    ReadResult r = readBytes(g, bytes);
+    ASSERT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(modelView(g), modelView(f));
+    for (int t = 0; t < g.getTrackCount(); t++)
+      EXPECT_TRUE(g.getEvent(t, g.getEventCount(t) - 1).isEndOfTrack());
+    EXPECT_TRUE(g.isAbsoluteTicks());
+    EXPECT_EQ(written(g), bytes);
+
+    // The text forms read back too.
+    for (int comments = 0; comments < 2; comments++) {
+      std::stringstream text;
+      EXPECT_EQ(comments ? f.writeBinascWithComments(text) : f.writeBinasc(text), 1);
+      MidiFile h;
+      ASSERT_EQ(h.read(text), 1);
+      EXPECT_EQ(modelView(h), modelView(f));
+    }
+  }
+}
+
+TEST(MidiFileRead, FilesFromAnIndependentWriter) {
+  ASSERT_TRUE(mido::available()) << mido::missingMessage();
+  std::string dir = QV_BINARY_DIR;
+  std::string script =
+      "/usr/bin/python3 -c '\n"
+      "import sys, mido\n"
+      "from mido import Message as M, MetaMessage as X\n"
+      "f0 = mido.MidiFile(type=0, ticks_per_beat=96)\n"
+      "t = mido.MidiTrack(); f0.tracks.append(t)\n"
+      "t += [X(\"set_tempo\", tempo=400000), X(\"key_signature\", key=\"Eb\"),\n"
+      "      M(\"program_change\", program=12, channel=3), M(\"note_on\", note=60, velocity=90, "
+      "channel=3),\n"
+      "      M(\"note_on\", note=64, velocity=90, channel=3, time=0),\n"
+      "      M(\"note_off\", note=60, velocity=0, channel=3, time=200),\n"
+      "      M(\"note_on\", note=64, velocity=0, channel=3, time=1000),\n"
+      "      M(\"sysex\", data=[1, 2, 3], time=5), M(\"pitchwheel\", pitch=-100, time=20000)]\n"
+      "f0.save(sys.argv[1] + \"/h4_mido0.mid\")\n"
+      "f1 = mido.MidiFile(type=1, ticks_per_beat=480)\n"
+      "a = mido.MidiTrack(); b = mido.MidiTrack(); f1.tracks += [a, b]\n"
+      "a += [X(\"track_name\", name=\"conductor\"), X(\"time_signature\", numerator=3, "
+      "denominator=4)]\n"
+      "b += [M(\"control_change\", control=64, value=127), M(\"control_change\", control=64, "
+      "value=0, time=7),\n"
+      "      M(\"aftertouch\", value=5, time=9), M(\"polytouch\", note=1, value=2)]\n"
+      "f1.save(sys.argv[1] + \"/h4_mido1.mid\")\n"
+      "' '" +
+      dir + "'";
+  ASSERT_EQ(std::system(script.c_str()), 0);
+  for (const char* name : {"/h4_mido0.mid", "/h4_mido1.mid"}) {
+    std::string path = dir + name;
+    MidiFile f;
+    ASSERT_EQ(f.read(path), 1) << name;
+    EXPECT_STREQ(f.getFilename(), name + 1);
+    EXPECT_EQ(mido::expectedView(f), mido::readWithMido(path)) << name;
+    std::remove(path.c_str());
+  }
+}
+
+TEST(MidiFileRead, EventDecoding) {
+  MidiFile f;
+  Bytes events = {0, 0x90, 0x3c, 0x40, 10,   0x3e, 0x40, 5,    0xf8, 0,    0xf0, 5,    0x43, 0x12,
+                  0, 7,    0xf7, 0,    0xc1, 3,    0,    0xe0, 0,    0x40, 0,    0xff, 0x2f, 0};
+  ASSERT_EQ(readBytes(f, smf(0, 1, 120, {events})).status, 1);
+  std::vector<std::pair<int, Bytes>> expect = {{0, {0x90, 0x3c, 0x40}},
+                                               {10, {0x90, 0x3e, 0x40}},
+                                               {15, {0xf8}},
+                                               {15, {0xf0, 0x43, 0x12, 0, 7, 0xf7}},
+                                               {15, {0xc1, 3}},
+                                               {15, {0xe0, 0, 0x40}},
+                                               {15, {0xff, 0x2f, 0}}};
+  ASSERT_EQ(f.getEventCount(0), static_cast<int>(expect.size()));
+  for (int i = 0; i < f.getEventCount(0); i++) {
+    EXPECT_EQ(f.getEvent(0, i).tick, expect[i].first);
+    EXPECT_EQ(Bytes(f.getEvent(0, i).begin(), f.getEvent(0, i).end()), expect[i].second);
+    EXPECT_EQ(f.getEvent(0, i).seq, i + 1);
+  }
+
+  Bytes text = {0, 0xff, 0x01, 0x81, 0x48};
+  text.resize(text.size() + 200, 'x');
+  for (unsigned char c : {0, 0xff, 0x2f, 0}) text.push_back(c);
+  Bytes two = smf(1, 2, 120, {{0, 0x80, 1, 2, 0, 0xff, 0x2f, 0}, text});
+  for (unsigned char c : {'j', 'u', 'n', 'k'}) two.push_back(c); // never read
+  ASSERT_EQ(readBytes(f, two).status, 1);
+  EXPECT_EQ(f.getEvent(1, 0).getSize(), 204);
+  EXPECT_EQ(f.getEvent(1, 0)[3], 0x48);
+  EXPECT_EQ(f.getEvent(1, 1).seq, 4);
+  EXPECT_EQ(f.getEvent(1, 0).track, 1);
+
+  // SMPTE divisions are kept as they stand and reported.
+  ReadResult r = readBytes(f, smf(0, 1, 0xe728, {{0, 0xff, 0x2f, 0}}));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(f.getTPQ(), 59176);
+  EXPECT_EQ(r.err, "SMPTE ticks: 59176 ticks/sec\nSMPTE frames per second: 25\n"
+                   "SMPTE frame resolution per frame: 40\n");
+  r = readBytes(f, smf(0, 1, 0xe428, {{0, 0xff, 0x2f, 0}}));
+  EXPECT_EQ(r.err, "Warning: unknown FPS: 228\nSetting FPS to 28\nSMPTE ticks: 58408 ticks/sec\n"
+                   "SMPTE frames per second: 28\nSMPTE frame resolution per frame: 40\n");
+
+  r = readBytes(f, smf(1, 0, 96, {}));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(f.getTrackCount(), 0);
+}
+
+TEST(MidiFileRead, MalformedInputFailsWithItsMessage) {
+  Bytes eot = {0, 0xff, 0x2f, 0};
+  Bytes header7 = smf(0, 1, 120, {eot});
+  header7[7] = 7;
+  Bytes badTag = smf(0, 1, 120, {eot});
+  badTag[14] = 'X';
+  Bytes longTrack; // nine maximal deltas pass the largest tick
+  for (int i = 0; i < 9; i++)
+    for (unsigned char c : {0xff, 0xff, 0xff, 0x7f, 0xf8}) longTrack.push_back(c);
+  struct {
+    Bytes input;
+    std::string err;
+  } cases[] = {
+      {{}, "Bad MIDI data input\n"},
+      {{'M', 'T'},
+       "In file : unexpected end of file.\nExpecting 'h' at first byte, but found "
+       "nothing.\n"},
+      {{'M', 'X'}, "File  is not a MIDI file\nExpecting 'T' at first byte but got '88'\n"},
+      {header7, "File  is not a MIDI 1.0 Standard MIDI file.\nThe header size is 7 bytes.\n"},
+      {smf(2, 1, 120, {eot}), "Error: cannot handle a type-2 MIDI file\n"},
+      {smf(0, 2, 120, {eot, eot}), "Error: Type 0 MIDI file can only contain one track\n"
+                                   "Instead track count is: 2\n"},
+      {badTag, "File  is not a MIDI file\nExpecting 'M' at first byte in track but got '88'\n"},
+      {smf(0, 1, 120, {{0, 0x3c, 0x40}}), "Error: running command with no previous command\n"},
+      {smf(0, 1, 120, {{0, 0xff, 1, 0, 0, 0x3c}}),
+       "Error: running status not permitted with meta and sysex event.\n"},
+      {smf(1, 2, 120, {{0, 0xff, 0x2f, 0, 5}, eot}),
+       "File  is not a MIDI file\nExpecting 'M' at first byte in track but got '5'\n"},
+      {smf(0, 1, 120, {{0, 0x90, 60, 1}}), "Error: unexpected end of file.\n"},
+      {smf(0, 1, 120, {{0, 0x90, 60}}), "Error: unexpected end of file.\n"},
+      {smf(0, 1, 120, {{0, 0xf0, 0x8f, 0xff, 0xff, 0x7f, 1}}), "Error: unexpected end of file.\n"},
+      {smf(0, 1, 120, {{0, 0xff, 1, 0x8f, 0xff, 0xff, 0x7f, 1}}),
+       "Error: unexpected end of file.\n"},
+      {smf(0, 1, 120, {longTrack}), "Error: track time exceeds the tick range.\n"},
+  };
+  for (const auto& c : cases) {
+    MidiFile f;
+    ReadResult r = readBytes(f, c.input);
+    EXPECT_EQ(r.status, 0) << str(c.input);
+    EXPECT_EQ(f.status(), 0);
+    EXPECT_EQ(r.err, c.err) << str(c.input);
+  }
+
+  MidiFile f;
+  std::istringstream failed(str(smf(0, 1, 120, {eot})));
+  failed.setstate(std::ios::badbit);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(f.read(failed), 0);
+  EXPECT_EQ(f.read(static_cast<const char*>(nullptr)), 0);
+  EXPECT_EQ(f.read("/nonexistent/file.mid"), 0);
+  testing::internal::GetCapturedStderr();
+  EXPECT_EQ(f.status(), 1); // a file that cannot be opened leaves the status
+  MidiFile missing("/nonexistent/file.mid");
+  EXPECT_EQ(missing.getTrackCount(), 1);
+  EXPECT_EQ(missing.getEventCount(0), 0);
+}
+
+TEST(MidiFileRead, HostileInputStaysBounded) {
+  MidiFile source;
+  for (auto& build : sampleFiles()) build(source);
+  Bytes bytes = written(source);
+  // Every truncation fails.
+  for (size_t n = 0; n < bytes.size(); n++) {
+    MidiFile f;
+    EXPECT_EQ(readBytes(f, Bytes(bytes.begin(), bytes.begin() + n)).status, 0) << n;
+  }
+  // Huge announced sizes reserve nothing they do not receive.
+  Bytes manyTracks = smf(1, 65535, 120, {});
+  Bytes hugeTrack = smf(0, 1, 120, {{0, 0xff, 0x2f, 0}});
+  hugeTrack[18] = hugeTrack[19] = hugeTrack[20] = 0x7f;
+  Bytes hugeSysex = smf(0, 1, 120, {{0, 0xf0, 0xff, 0xff, 0xff, 0x7f, 1, 2}});
+  Bytes garbage = smf(0, 1, 120, {});
+  for (int i = 0; i < 5000; i++) garbage.push_back(static_cast<unsigned char>(i * 97 + 13));
+  MidiFile f;
+  EXPECT_EQ(readBytes(f, manyTracks).status, 0);
+  EXPECT_EQ(readBytes(f, hugeTrack).status, 1);
+  EXPECT_EQ(readBytes(f, hugeSysex).status, 0);
+  EXPECT_EQ(readBytes(f, garbage).status, 0);
+}
+
+} // namespace

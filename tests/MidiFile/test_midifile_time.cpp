@@ -1,0 +1,118 @@
+#include "MidiFile/MidiFile.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+MidiFile notesAt(int tpq, std::initializer_list<int> ticks) {
+  MidiFile f;
+  f.setTPQ(tpq);
+  for (int t : ticks) f.addNoteOn(0, t, 0, 60, 100);
+  return f;
+}
+
+TEST(MidiFileTime, DefaultTempoLookupsAndInterpolation) {
+  MidiFile f = notesAt(120, {0, 480});
+  struct {
+    int tick;
+    double seconds;
+  } ticks[] = {{240, 1.0}, {480, 2.0}, {0, 0.0}, {481, -1.0}, {-1, -1.0}};
+  for (const auto& c : ticks) EXPECT_DOUBLE_EQ(f.getTimeInSeconds(c.tick), c.seconds) << c.tick;
+  EXPECT_EQ(f.getAbsoluteTickTime(1.5), 360);
+  EXPECT_EQ(f.getAbsoluteTickTime(2.0), 480);
+  EXPECT_EQ(f.getAbsoluteTickTime(2.5), -1);
+  EXPECT_EQ(f.getAbsoluteTickTime(-0.5), -1);
+  EXPECT_DOUBLE_EQ(f.getTimeInSeconds(0, 1), 2.0);
+  EXPECT_DOUBLE_EQ(f.getEvent(0, 1).seconds, 2.0);
+  EXPECT_DOUBLE_EQ(f.linearSecondInterpolationAtTick(480), -1.0); // found by the search only
+
+  // Upper and lower halves of the map interpolate alike.
+  MidiFile g = notesAt(480, {0, 960});
+  EXPECT_DOUBLE_EQ(g.getTimeInSeconds(600), 0.625);
+  EXPECT_DOUBLE_EQ(g.getTimeInSeconds(300), 0.3125);
+
+  MidiFile h = notesAt(480, {0, 480, 960});
+  EXPECT_EQ(h.getAbsoluteTickTime(0.75), 720);
+}
+
+TEST(MidiFileTime, TempoChangesApplyFromTheNextTick) {
+  MidiFile f = notesAt(480, {0, 480, 960});
+  f.addTempo(0, 480, 60.0); // 1000000 microseconds per quarter
+  f.addNoteOn(0, 480, 1, 61, 1);
+  f.sortTracks();
+  f.buildTimeMap();
+  std::vector<double> seconds;
+  for (int i = 0; i < f.getEventCount(0); i++) seconds.push_back(f.getEvent(0, i).seconds);
+  EXPECT_EQ(seconds, (std::vector<double>{0.0, 0.5, 0.5, 0.5, 1.5}));
+  EXPECT_DOUBLE_EQ(f.getTotalTimeInSeconds(), 1.5);
+  EXPECT_EQ(f.getTotalTimeInTicks(), 960);
+  EXPECT_DOUBLE_EQ(f.getTotalTimeInQuarters(), 2.0);
+  EXPECT_EQ(f.getAbsoluteTickTime(1.0), 720);
+
+  MidiFile single = notesAt(120, {100});
+  EXPECT_DOUBLE_EQ(single.getTimeInSeconds(100), 100 * 0.5 / 120);
+  EXPECT_DOUBLE_EQ(single.getTimeInSeconds(50), -1.0);
+}
+
+TEST(MidiFileTime, EmptyFilesAndTracksAnswerMinusOne) {
+  MidiFile empty;
+  empty.addTrack(2);
+  EXPECT_DOUBLE_EQ(empty.getTimeInSeconds(0), -1.0);
+  EXPECT_EQ(empty.getAbsoluteTickTime(0.0), -1);
+  EXPECT_DOUBLE_EQ(empty.getTotalTimeInSeconds(), 0.0);
+  EXPECT_EQ(empty.getTotalTimeInTicks(), 0);
+  EXPECT_EQ(empty.getTrackCount(), 3);
+  EXPECT_TRUE(empty.hasSplitTracks());
+
+  // A tempo of 0 stops the clock without a division by zero.
+  MidiFile stopped = notesAt(120, {0, 120, 240});
+  std::vector<unsigned char> zero = {0xff, 0x51, 3, 0, 0, 0};
+  stopped.addEvent(0, 0, zero);
+  stopped.sortTracks();
+  EXPECT_EQ(stopped.getAbsoluteTickTime(0.0), 0);
+  EXPECT_EQ(stopped.getAbsoluteTickTime(0.5), -1);
+  EXPECT_DOUBLE_EQ(stopped.getTimeInSeconds(60), 0.0);
+}
+
+TEST(MidiFileTime, BuildingLeavesTheLayoutAlone) {
+  MidiFile f;
+  f.addTrack(2);
+  f.addNoteOn(2, 0, 0, 60, 1);
+  f.addNoteOn(1, 240, 0, 61, 1);
+  f.addNoteOn(1, 120, 0, 62, 1); // out of order in its track
+  f.getEvent(1, 0).track = 0;    // a track field that does not name its list
+  f.addTempo(0, 120, 60.0);
+  testing::internal::CaptureStderr();
+  f.deltaTicks();
+  testing::internal::GetCapturedStderr();
+  f.buildTimeMap();
+  EXPECT_TRUE(f.isDeltaTicks());
+  EXPECT_TRUE(f.hasSplitTracks());
+  ASSERT_EQ(f.getTrackCount(), 3);
+  ASSERT_EQ(f.getEventCount(1), 2);
+  EXPECT_EQ(f.getEvent(1, 0)[1], 61);
+  EXPECT_EQ(f.getEvent(1, 1).tick, -120);
+  // Joined by time: 0 (0 s), 120 (0.5 s, then 1 s per quarter), 240 (1.5 s).
+  EXPECT_DOUBLE_EQ(f.getEvent(1, 0).seconds, 1.5);
+  EXPECT_DOUBLE_EQ(f.getEvent(1, 1).seconds, 0.5);
+  EXPECT_DOUBLE_EQ(f.getEvent(0, 0).seconds, 0.5);
+  EXPECT_EQ(f.getTotalTimeInTicks(), 120); // the last events' ticks, not the largest
+  EXPECT_TRUE(f.isDeltaTicks());
+}
+
+TEST(MidiFileTime, TrackCountAsType1AndPairing) {
+  MidiFile f;
+  f.addTrack(2);
+  EXPECT_EQ(f.getTrackCountAsType1(), 3);
+  f.addNoteOn(0, 0, 0, 60, 1);
+  f.addNoteOff(2, 10, 0, 60);
+  f.getEvent(2, 0).track = 5;
+  f.joinTracks();
+  EXPECT_EQ(f.getTrackCountAsType1(), 6);
+  EXPECT_EQ(f.linkNotePairs(), 1);
+  EXPECT_EQ(f.getEvent(0, 0).getTickDuration(), 10);
+  f.clearLinks();
+  EXPECT_FALSE(f.getEvent(0, 0).isLinked());
+}
+
+} // namespace
