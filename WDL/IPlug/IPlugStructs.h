@@ -12,7 +12,8 @@ struct IMidiMsg {
   uint8_t mData1;
   uint8_t mData2;
 
-  enum EStatusMsg {
+  // A fixed underlying type: any byte value may be cast to these without leaving the range.
+  enum EStatusMsg : int {
     kNone = 0,
     kNoteOff = 8,
     kNoteOn = 9,
@@ -24,7 +25,7 @@ struct IMidiMsg {
   };
 
   // A controller number 0-127, stored unchanged as the first data byte.
-  enum EControlChangeMsg {
+  enum EControlChangeMsg : int {
     kModWheel = 1,
     kBreathController = 2,
     kFootController = 4,

@@ -55,6 +55,11 @@ TEST(IMidiMsg, Makers) {
   m.MakeControlChangeMsg(IMidiMsg::kModWheel, 0.5, 0);
   EXPECT_EQ(m.mData2, 63);
   EXPECT_EQ(m.mOffset, 0);
+  // Bytes from outside may use all eight bits; the enums must hold any of them.
+  const IMidiMsg cc(0, 0xB0, 200, 127);
+  EXPECT_EQ(cc.ControlChangeIdx(), IMidiMsg::EControlChangeMsg(200));
+  EXPECT_EQ(cc.ControlChange(cc.ControlChangeIdx()), 1.0);
+  EXPECT_STREQ(StatusMsgStr(IMidiMsg::EStatusMsg(200)), "unknown");
 }
 
 TEST(IMidiMsg, PitchWheelClampsAndCentresNaN) {
