@@ -27,6 +27,8 @@ public:
   // array is full it compacts (if anything was removed) or grows; if growth fails the message
   // is dropped.
   void Add(const IMidiMsg* pMsg) {
+    // Copied first: pMsg may point at one of our own entries, which growth or compaction moves.
+    const IMidiMsg msg = *pMsg;
     if (mBack >= mSize) {
       if (mFront > 0) {
         Compact();
@@ -34,15 +36,15 @@ public:
         return;
       }
     }
-    const int offset = pMsg->mOffset;
+    const int offset = msg.mOffset;
     if (mBack > mFront && offset < mBuf[mBack - 1].mOffset) {
       int i = mBack - 2;
       while (i >= mFront && offset < mBuf[i].mOffset) --i;
       ++i;
       memmove(&mBuf[i + 1], &mBuf[i], (size_t)(mBack - i) * sizeof(IMidiMsg));
-      mBuf[i] = *pMsg;
+      mBuf[i] = msg;
     } else {
-      mBuf[mBack] = *pMsg;
+      mBuf[mBack] = msg;
     }
     ++mBack;
   }

@@ -46,6 +46,18 @@ TEST(IMidiQueue, GrowsOnlyWhenNothingWasConsumed) {
   Add(r, 0, 7); // full: compacts instead of growing
   EXPECT_EQ(r.GetSize(), 512);
   EXPECT_EQ(r.Peek()->mData1, 7);
+
+  // Re-adding its own front message while the block grows, then while it is compacted.
+  for (int removed : {0, 2}) {
+    IMidiQueue s(512);
+    for (int i = 0; i < 512; ++i) Add(s, i);
+    for (int i = 0; i < removed; ++i) s.Remove();
+    s.Add(s.Peek());
+    s.Remove();
+    EXPECT_EQ(s.Peek()->mOffset, removed);
+    s.Remove();
+    EXPECT_EQ(s.Peek()->mOffset, removed + 1);
+  }
 }
 
 TEST(IMidiQueue, Flush) {
