@@ -1,7 +1,10 @@
 #include "WDL/IPlug/IControl.h"
 
 #include <cassert>
+#include <cstring>
 
+#include "WDL/IPlug/IControlStock.h"
+#include "WDL/IPlug/IGraphics.h"
 #include "WDL/IPlug/IPlugBase.h"
 
 IControl::AuxParam::AuxParam(int idx) : mValue(0.0), mParamIdx(idx) {
@@ -12,7 +15,19 @@ IControl::IControl(IPlugBase* pPlug, IRECT pR, int paramIdx, IChannelBlend blend
     : mTextEntryLength(7), mPlug(pPlug), mRECT(pR), mTargetRECT(pR), mParamIdx(paramIdx),
       mAuxParams(4096), mValue(0.0), mDefaultValue(-1.0), mClampLo(0.0), mClampHi(1.0),
       mDirty(true), mHidden(false), mGrayed(false), mRedraw(false), mPromptDisabled(true),
-      mDblAsSingleClick(false), mMOWhenGrayed(false), mBlend(blendMethod) {}
+      mDblAsSingleClick(false), mMOWhenGrayed(false), mBlend(blendMethod),
+      mValDisplayControl(nullptr), mNameDisplayControl(nullptr) {}
+
+void IControl::OnMouseDown(int /*x*/, int /*y*/, IMouseMod* pMod) {
+  if (pMod->R) PromptUserInput();
+}
+
+void IControl::OnMouseDblClick(int /*x*/, int /*y*/, IMouseMod* /*pMod*/) {
+  if (mDefaultValue >= 0.0) {
+    mValue = mDefaultValue;
+    SetDirty(true);
+  }
+}
 
 void IControl::SetValueFromPlug(double value) {
   if (mDefaultValue < 0.0) {
@@ -24,6 +39,26 @@ void IControl::SetValueFromPlug(double value) {
     SetDirty(false);
     Redraw();
   }
+}
+
+void IControl::SetValueFromUserInput(double value) {
+  if (value != mValue) {
+    mValue = value;
+    SetDirty(true);
+    Redraw();
+  }
+}
+
+void IControl::Hide(bool hide) {
+  mHidden = hide;
+  mRedraw = true;
+  SetDirty(false);
+}
+
+void IControl::GrayOut(bool gray) {
+  mGrayed = gray;
+  mBlend.mWeight = gray ? 0.25f : 1.0f;
+  SetDirty(false);
 }
 
 void IControl::SetAuxParamValueFromPlug(int auxParamIdx, double value) {
@@ -43,12 +78,51 @@ void IControl::SetDirty(bool pushParamToPlug) {
     mValue = mClampHi;
   }
   mDirty = true;
-  if (pushParamToPlug && mPlug && mParamIdx >= 0) mPlug->SetParameterFromGUI(mParamIdx, mValue);
+  if (!pushParamToPlug || !mPlug || mParamIdx < 0) return;
+
+  mPlug->SetParameterFromGUI(mParamIdx, mValue);
+  IParam* pParam = mPlug->GetParam(mParamIdx);
+  if (!pParam) return;
+  if (mValDisplayControl) {
+    char display[128] = ""; // room beyond the 32 characters shown
+    pParam->GetDisplayForHost(display);
+    WDL_String str(display, 32);
+    str.Append(" ");
+    str.Append(pParam->GetLabelForHost(), 32);
+    static_cast<ITextControl*>(mValDisplayControl)->SetTextFromPlug(str.Get());
+  }
+  if (mNameDisplayControl) {
+    static_cast<ITextControl*>(mNameDisplayControl)->SetTextFromPlug(pParam->GetNameForHost());
+  }
 }
 
 void IControl::SetClean() {
   mDirty = mRedraw;
   mRedraw = false;
+}
+
+IParam* IControl::GetParam() {
+  return mPlug ? mPlug->GetParam(mParamIdx) : nullptr;
+}
+
+void IControl::PromptUserInput() {
+  if (mParamIdx < 0 || mPromptDisabled) return;
+  IParam* pParam = GetParam();
+  if (pParam && pParam->GetNDisplayTexts() > 0) {
+    PromptUserInput(&mRECT);
+    return;
+  }
+  // A 40 x 16 text box centred on the control.
+  const int cX = (int)mRECT.MW(), cY = (int)mRECT.MH();
+  IRECT txtRECT(cX - 20, cY - 8, cX + 20, cY + 8);
+  PromptUserInput(&txtRECT);
+}
+
+void IControl::PromptUserInput(IRECT* pTextRect) {
+  if (mParamIdx < 0 || mPromptDisabled) return;
+  IGraphics* pGraphics = mPlug ? mPlug->GetGUI() : nullptr;
+  if (pGraphics) pGraphics->PromptUserInput(this, GetParam(), pTextRect);
+  Redraw();
 }
 
 void IControl::AddAuxParam(int paramIdx) {
@@ -65,4 +139,12 @@ int IControl::AuxParamIdx(int paramIdx) const {
     if (mAuxParams.Get()[i].mParamIdx == paramIdx) return i;
   }
   return -1;
+}
+
+void IControl::SetAllAuxParamsFromGUI() {
+  if (!mPlug) return;
+  for (int i = 0; i < mAuxParams.GetSize(); ++i) {
+    const AuxParam& aux = mAuxParams.Get()[i];
+    mPlug->SetParameterFromGUI(aux.mParamIdx, aux.mValue);
+  }
 }

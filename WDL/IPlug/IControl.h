@@ -11,6 +11,7 @@
 #include "WDL/IPlug/IGraphicsStructs.h"
 
 class IGraphics;
+class IParam;
 class IPlugBase;
 
 class IControl {
@@ -29,17 +30,38 @@ public:
   IControl(const IControl&) = delete;
   IControl& operator=(const IControl&) = delete;
 
+  // Input, main thread; x, y in editor pixels.
+  virtual void OnMouseDown(int x, int y, IMouseMod* pMod);
+  virtual void OnMouseUp(int /*x*/, int /*y*/, IMouseMod* /*pMod*/) {}
+  virtual void OnMouseDrag(int /*x*/, int /*y*/, int /*dX*/, int /*dY*/, IMouseMod* /*pMod*/) {}
+  virtual void OnMouseDblClick(int x, int y, IMouseMod* pMod);
+  virtual void OnMouseWheel(int /*x*/, int /*y*/, IMouseMod* /*pMod*/, int /*d*/) {}
+  // True when the key was taken.
+  virtual bool OnKeyDown(int /*x*/, int /*y*/, int /*key*/) { return false; }
+  virtual void OnMouseOver(int /*x*/, int /*y*/, IMouseMod* /*pMod*/) {}
+  virtual void OnMouseOut() {}
+
   virtual bool Draw(IGraphics* pGraphics) = 0;
 
   // A normalised value from the plug-in; never pushed back to it. Any thread.
   virtual void SetValueFromPlug(double value);
-  // auxParamIdx: position in the auxiliary list (from AuxParamIdx).
-  virtual void SetAuxParamValueFromPlug(int auxParamIdx, double value);
+  // A normalised value from a menu or text entry; pushed to the plug-in. Main thread.
+  virtual void SetValueFromUserInput(double value);
+  virtual void TextFromTextEntry(const char* /*txt*/) {}
+
+  virtual void Hide(bool hide);
+  // A greyed control is drawn at weight 0.25 and takes no clicks.
+  virtual void GrayOut(bool gray);
+  virtual bool IsHit(int x, int y) { return mTargetRECT.Contains(x, y); }
+
   // Clamps the value and marks the control dirty; with pushParamToPlug, a bound control
-  // hands its value to the plug-in (main thread).
+  // hands its value to the plug-in (main thread). Without it, any thread.
   virtual void SetDirty(bool pushParamToPlug = true);
   virtual void SetClean();
   virtual bool IsDirty() { return mDirty; }
+  virtual void OnGUIIdle() {}
+  // auxParamIdx: position in the auxiliary list (from AuxParamIdx).
+  virtual void SetAuxParamValueFromPlug(int auxParamIdx, double value);
 
   // Keeps the control dirty for one more frame after its next SetClean.
   void Redraw() { mRedraw = true; }
@@ -48,13 +70,22 @@ public:
     mClampHi = hi;
   }
 
+  // The bound parameter, null when unbound.
+  IParam* GetParam();
+  // Offers the bound parameter's values in a menu or a text field (when enabled).
+  void PromptUserInput();
+  void PromptUserInput(IRECT* pTextRect);
+
   double GetValue() const { return mValue; }
   int ParamIdx() const { return mParamIdx; }
   IRECT* GetRECT() { return &mRECT; }
   IRECT* GetTargetRECT() { return &mTargetRECT; }
   IText* GetText() { return &mText; }
+  int GetTextEntryLength() const { return mTextEntryLength; }
   bool IsHidden() const { return mHidden; }
   bool IsGrayed() const { return mGrayed; }
+  bool MouseDblAsSingleClick() const { return mDblAsSingleClick; }
+  bool GetMOWhenGrayed() const { return mMOWhenGrayed; }
 
   // paramIdx must not be negative.
   void AddAuxParam(int paramIdx);
@@ -63,6 +94,8 @@ public:
   // Position of the first auxiliary entry bound to paramIdx, -1 when none.
   int AuxParamIdx(int paramIdx) const;
   int NAuxParams() const { return mAuxParams.GetSize(); }
+  // Pushes every auxiliary value to the plug-in. Main thread.
+  void SetAllAuxParamsFromGUI();
 
   void SetTooltip(const char* tooltip) { mTooltip.Set(tooltip, 0); }
   const char* GetTooltip() const { return mTooltip.Get(); }
@@ -81,5 +114,7 @@ protected:
   std::atomic<bool> mDirty;
   bool mHidden, mGrayed, mRedraw, mPromptDisabled, mDblAsSingleClick, mMOWhenGrayed;
   IChannelBlend mBlend;
+  IControl* mValDisplayControl;  // an ITextControl, not owned; may be null
+  IControl* mNameDisplayControl; // an ITextControl, not owned; may be null
   WDL_String mTooltip;
 };

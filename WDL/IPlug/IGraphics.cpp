@@ -1,6 +1,7 @@
 #include "WDL/IPlug/IGraphics.h"
 
 #include "WDL/lice/lice.h"
+#include "WDL/IPlug/IControlStock.h"
 #include "WDL/IPlug/IPlugBase.h"
 
 IGraphics::IGraphics(IPlugBase* pPlug, int w, int h, int fps)
@@ -8,7 +9,7 @@ IGraphics::IGraphics(IPlugBase* pPlug, int w, int h, int fps)
       mDrawBitmap(nullptr), mTmpBitmap(nullptr), mWidth(w), mHeight(h), mFPS(fps > 0 ? fps : 25),
       mIdleTicks(0), mMouseCapture(-1), mMouseOver(-1), mMouseX(0), mMouseY(0),
       mLastClickedParam(-1), mHandleMouseOver(false), mStrict(true), mEnableTooltips(false),
-      mKeyCatcher(nullptr) {}
+      mKeyCatcher(nullptr), mGestureParam(-1) {}
 
 IGraphics::~IGraphics() {
   delete mKeyCatcher;
@@ -22,6 +23,19 @@ void IGraphics::PrepDraw() {
   delete mTmpBitmap;
   mDrawBitmap = new LICE_SysBitmap(mWidth, mHeight);
   mTmpBitmap = new LICE_MemBitmap(0, 0, 4);
+}
+
+void IGraphics::Resize(int w, int h) {
+  mWidth = w;
+  mHeight = h;
+  ReleaseMouseCapture();
+  mControls.Empty(true);
+  delete mDrawBitmap;
+  delete mTmpBitmap;
+  mDrawBitmap = nullptr;
+  mTmpBitmap = nullptr;
+  PrepDraw();
+  if (mPlug) mPlug->ResizeGraphics(w, h);
 }
 
 void IGraphics::SetParameterFromPlug(int paramIdx, double value, bool normalized) {
@@ -41,4 +55,88 @@ void IGraphics::SetParameterFromPlug(int paramIdx, double value, bool normalized
 int IGraphics::AttachControl(IControl* pControl) {
   mControls.Add(pControl);
   return mControls.GetSize() - 1;
+}
+
+void IGraphics::AttachBackground(int id, const char* name) {
+  IBitmap bg = LoadIBitmap(id, name, 1, false);
+  mControls.Insert(0, new IBitmapControl(mPlug, 0, 0, -1, &bg, IChannelBlend::kBlendClobber));
+}
+
+void IGraphics::AttachPanelBackground(const IColor* pColor) {
+  mControls.Insert(0, new IPanelControl(mPlug, IRECT(0, 0, mWidth, mHeight), pColor));
+}
+
+void IGraphics::AttachKeyCatcher(IControl* pControl) {
+  delete mKeyCatcher;
+  mKeyCatcher = pControl;
+}
+
+void IGraphics::SetAllControlsDirty() {
+  for (int i = 0; i < mControls.GetSize(); ++i) mControls.Get(i)->SetDirty(false);
+}
+
+void IGraphics::SetStrictDrawing(bool strict) {
+  mStrict = strict;
+  SetAllControlsDirty();
+}
+
+unsigned int* IGraphics::GetBits() {
+  return mDrawBitmap ? mDrawBitmap->getBits() : nullptr;
+}
+
+IColor IGraphics::GetPoint(int x, int y) {
+  const LICE_pixel pix = LICE_GetPixel(mDrawBitmap, x, y);
+  return IColor(LICE_GETA(pix), LICE_GETR(pix), LICE_GETG(pix), LICE_GETB(pix));
+}
+
+bool IGraphics::IsDirty(IRECT* pR) {
+  bool dirty = false;
+  for (int i = 0; i < mControls.GetSize(); ++i) {
+    IControl* pControl = mControls.Get(i);
+    if (pControl->IsDirty()) {
+      *pR = pR->Union(pControl->GetRECT());
+      dirty = true;
+    }
+  }
+  return dirty;
+}
+
+bool IGraphics::Draw(IRECT* pR) {
+  const int n = mControls.GetSize();
+  if (!n) return true;
+
+  if (mStrict) {
+    mDrawRECT = *pR;
+    for (int i = 0; i < n; ++i) {
+      IControl* pControl = mControls.Get(i);
+      if (!pControl->IsHidden() && pR->Intersects(pControl->GetRECT())) pControl->Draw(this);
+      pControl->SetClean();
+    }
+  } else {
+    IControl* pBG = mControls.Get(0);
+    if (pBG->IsDirty()) {
+      mDrawRECT = *pBG->GetRECT();
+      for (int i = 0; i < n; ++i) {
+        IControl* pControl = mControls.Get(i);
+        if (i == 0 || !pControl->IsHidden()) {
+          pControl->Draw(this);
+          pControl->SetClean();
+        }
+      }
+    } else {
+      for (int i = 1; i < n; ++i) {
+        IControl* pDirty = mControls.Get(i);
+        if (!pDirty->IsDirty()) continue;
+        mDrawRECT = *pDirty->GetRECT();
+        // A hidden dirty control draws nothing itself; what lies beneath it redraws.
+        for (int j = 0; j < n; ++j) {
+          IControl* pControl = mControls.Get(j);
+          if (pControl->IsHidden()) continue;
+          if (j == i || pControl->GetRECT()->Intersects(&mDrawRECT)) pControl->Draw(this);
+        }
+        pDirty->SetClean();
+      }
+    }
+  }
+  return DrawScreen(pR);
 }

@@ -105,7 +105,8 @@ struct IText {
         mStyle(style), mAlign(align), mOrientation(orientation), mQuality(quality),
         mCached(nullptr) {
     std::memset(mFont, 0, sizeof(mFont));
-    std::strncpy(mFont, font ? font : "Monaco", sizeof(mFont) - 1);
+    const char* face = font ? font : "Monaco";
+    std::memcpy(mFont, face, strnlen(face, sizeof(mFont) - 1));
   }
 };
 

@@ -1,4 +1,5 @@
 #include "WDL/IPlug/IGraphics.h"
+#include "WDL/IPlug/gui/headless_graphics.h"
 #include "WDL/IPlug/IPlugBase.h"
 
 #include <gtest/gtest.h>
@@ -191,6 +192,7 @@ TEST(PlugBase, ParameterFromGUI) {
   EXPECT_EQ(plug.hostNotices[0].value, 0.47);
   EXPECT_TRUE(plug.hostNotices[0].mutexHeld);
   EXPECT_EQ(plug.paramChanges, std::vector<int>{1});
+  EXPECT_EQ(plug.paramChangeLocked, std::vector<bool>{true});
   EXPECT_FALSE(plug.MutexHeld());
 
   plug.SetParameterFromGUI(55, 0.5);
@@ -238,10 +240,10 @@ private:
   Events* mEvents;
 };
 
-class RecordingGraphics : public IGraphics {
+class RecordingGraphics : public HeadlessGraphics {
 public:
   RecordingGraphics(TestPlug* pPlug, Events* pEvents)
-      : IGraphics(pPlug, 710, 365, 0), mTestPlug(pPlug), mEvents(pEvents) {}
+      : HeadlessGraphics(pPlug, 710, 365, 0), mTestPlug(pPlug), mEvents(pEvents) {}
   ~RecordingGraphics() override {
     // The plug-in still holds its parameters while its editor goes.
     mEvents->log.push_back(mTestPlug->GetParam(0) ? "graphics deleted first" : "too late");

@@ -1,0 +1,135 @@
+#pragma once
+// A graphics object without a screen: images come from a folder of PNG files, menus, text
+// entries, file dialogs and URLs answer from scripts, and what it is asked is counted.
+
+#include <png.h>
+
+#include <cstring>
+#include <deque>
+#include <map>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "WDL/IPlug/IGraphics.h"
+#include "WDL/lice/lice.h"
+
+inline void PrintTo(const IRECT& r, std::ostream* os) {
+  *os << "(" << r.L << ", " << r.T << ", " << r.R << ", " << r.B << ")";
+}
+
+// PNG files through libpng's simplified interface; pixels in memory are B, G, R, A.
+inline bool WritePNG(LICE_IBitmap* bmp, const std::string& path) {
+  png_image img;
+  memset(&img, 0, sizeof(img));
+  img.version = PNG_IMAGE_VERSION;
+  img.width = bmp->getWidth();
+  img.height = bmp->getHeight();
+  img.format = PNG_FORMAT_BGRA;
+  return png_image_write_to_file(&img, path.c_str(), 0, bmp->getBits(), bmp->getRowSpan() * 4,
+                                 nullptr) != 0;
+}
+
+inline LICE_MemBitmap* ReadPNG(const std::string& path) {
+  png_image img;
+  memset(&img, 0, sizeof(img));
+  img.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&img, path.c_str())) return nullptr;
+  img.format = PNG_FORMAT_BGRA;
+  LICE_MemBitmap* bmp = new LICE_MemBitmap(img.width, img.height);
+  if (!png_image_finish_read(&img, nullptr, bmp->getBits(), bmp->getRowSpan() * 4, nullptr)) {
+    delete bmp;
+    return nullptr;
+  }
+  return bmp;
+}
+
+class HeadlessGraphics : public IGraphics {
+public:
+  HeadlessGraphics(IPlugBase* pPlug, int w, int h, int fps = 0, std::string imageDir = "")
+      : IGraphics(pPlug, w, h, fps), mImageDir(std::move(imageDir)) {}
+
+  bool DrawScreen(IRECT* pR) override {
+    ++screenDraws;
+    lastScreen = *pR;
+    return true;
+  }
+  void ForceEndUserEdit() override {}
+  int ShowMessageBox(const char*, const char*, int) override { return 0; }
+  // Like the platform's menu, it releases the mouse capture while it is open.
+  IPopupMenu* CreateIPopupMenu(IPopupMenu* pMenu, IRECT* pRect) override {
+    ReleaseMouseCapture();
+    lastMenu.clear();
+    for (int i = 0; i < pMenu->GetNItems(); ++i) {
+      lastMenu.push_back(std::string(pMenu->GetItemText(i)) + (pMenu->IsItemChecked(i) ? "*" : ""));
+    }
+    lastMenuRect = *pRect;
+    ++menus;
+    int answer = -1;
+    if (!menuAnswers.empty()) {
+      answer = menuAnswers.front();
+      menuAnswers.pop_front();
+    }
+    if (answer < 0) return nullptr;
+    pMenu->SetChosenItemIdx(answer);
+    return pMenu;
+  }
+  void CreateTextEntry(IControl* pControl, IText*, IRECT* pRect, const char* str,
+                       IParam* pParam) override {
+    textEntries.push_back(str);
+    lastTextRect = *pRect;
+    if (textAnswers.empty()) return;
+    std::string answer = textAnswers.front();
+    textAnswers.pop_front();
+    std::vector<char> buf(answer.begin(), answer.end());
+    buf.push_back(0);
+    SetFromStringAfterPrompt(pControl, pParam, buf.data());
+  }
+  void HostPath(WDL_String* p) override { p->Set(""); }
+  void PluginPath(WDL_String* p) override { p->Set(""); }
+  void DesktopPath(WDL_String* p) override { p->Set(""); }
+  void AppSupportPath(WDL_String* p, bool) override { p->Set(""); }
+  void SandboxSafeAppSupportPath(WDL_String* p) override { p->Set(""); }
+  void PromptForFile(WDL_String* pFile, EFileAction, WDL_String*, char* ext) override {
+    ++filePrompts;
+    lastExtensions = ext ? ext : "";
+    pFile->Set(fileAnswer.c_str());
+  }
+  bool PromptForColor(IColor*, char*) override { return false; }
+  void CopyFileToClipboard(WDL_String*) override {}
+  bool OpenURL(const char* url, const char*, const char*, const char*) override {
+    urls.push_back(url);
+    return urlOpens;
+  }
+  void* OpenWindow(void*) override { return nullptr; }
+  void CloseWindow() override {}
+  void* GetWindow() override { return nullptr; }
+  bool GetTextFromClipboard(WDL_String*) override { return false; }
+  void UpdateTooltips() override {}
+  LICE_IBitmap* OSLoadBitmap(int id, const char* name) override {
+    ++loads[id];
+    const char* base = strrchr(name, '/');
+    return ReadPNG(mImageDir + "/" + (base ? base + 1 : name));
+  }
+
+  IRECT DirtyRect() {
+    IRECT r;
+    IsDirty(&r);
+    return r;
+  }
+  IRECT CurrentDrawRect() const { return mDrawRECT; }
+  int MouseCapture() const { return mMouseCapture; }
+
+  std::string mImageDir;
+  std::deque<int> menuAnswers;         // chosen index; -1 dismisses
+  std::deque<std::string> textAnswers; // committed texts
+  std::string fileAnswer;
+  bool urlOpens = true;
+
+  static inline std::map<int, int> loads; // per image id, across every instance
+  int screenDraws = 0, menus = 0, filePrompts = 0;
+  IRECT lastScreen, lastMenuRect, lastTextRect;
+  std::vector<std::string> lastMenu; // item texts, "*" after a checked one
+  std::vector<std::string> textEntries, urls;
+  std::string lastExtensions;
+};

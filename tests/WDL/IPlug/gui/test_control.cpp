@@ -1,0 +1,132 @@
+#include "WDL/IPlug/IControl.h"
+
+#include <gtest/gtest.h>
+
+#include "WDL/IPlug/IControlStock.h"
+#include "WDL/IPlug/IGraphics.h"
+#include "WDL/IPlug/plugbase_test_plug.h"
+
+namespace {
+
+class PlainControl : public IControl {
+public:
+  PlainControl(IPlugBase* pPlug, int paramIdx, IRECT r = IRECT(0, 0, 10, 10))
+      : IControl(pPlug, r, paramIdx) {}
+  bool Draw(IGraphics*) override { return true; }
+  float Weight() const { return mBlend.mWeight; }
+  void ShowValueIn(IControl* pValue, IControl* pName) {
+    mValDisplayControl = pValue;
+    mNameDisplayControl = pName;
+  }
+};
+
+TEST(Control, ValueFromPlugAndExtraRedrawFrame) {
+  PlainControl c(nullptr, -1);
+  EXPECT_TRUE(c.IsDirty());
+  EXPECT_EQ(c.GetValue(), 0.0);
+  c.SetClean();
+  c.SetValueFromPlug(0.7); // the first value becomes the default, quietly
+  EXPECT_EQ(c.GetValue(), 0.7);
+  EXPECT_FALSE(c.IsDirty());
+  c.SetValueFromPlug(0.7);
+  EXPECT_FALSE(c.IsDirty());
+  c.SetValueFromPlug(0.2);
+  EXPECT_TRUE(c.IsDirty());
+  c.SetClean();
+  EXPECT_TRUE(c.IsDirty()); // drawn on the next frame as well
+  c.SetClean();
+  EXPECT_FALSE(c.IsDirty());
+
+  IMouseMod mod(true);
+  c.OnMouseDblClick(0, 0, &mod);
+  EXPECT_EQ(c.GetValue(), 0.7);
+}
+
+TEST(Control, DoubleClickWithoutDefaultAndDisabledPrompt) {
+  TestPlug plug;
+  PlainControl c(&plug, 3);
+  c.SetClean();
+  IMouseMod left(true), right(false, true);
+  c.OnMouseDblClick(0, 0, &left);
+  c.OnMouseDown(0, 0, &right); // prompt is off by default
+  EXPECT_FALSE(c.IsDirty());
+  EXPECT_TRUE(plug.paramChanges.empty());
+}
+
+TEST(Control, SetDirtyClampsAndPushes) {
+  TestPlug plug;
+  PlainControl bound(&plug, 3), unbound(&plug, -1);
+  bound.Clamp(0.25, 0.75);
+  bound.SetValueFromUserInput(0.9);
+  EXPECT_EQ(bound.GetValue(), 0.75);
+  ASSERT_EQ(plug.hostNotices.size(), 1u);
+  EXPECT_EQ(plug.hostNotices[0].idx, 3);
+  EXPECT_EQ(plug.hostNotices[0].value, 0.75);
+  EXPECT_DOUBLE_EQ(plug.GetParam(3)->Value(), 0.5);
+  EXPECT_EQ(plug.paramChanges, std::vector<int>{3});
+
+  unbound.Clamp(0.25, 0.75);
+  unbound.SetValueFromPlug(0.1); // default
+  unbound.SetValueFromPlug(0.05);
+  EXPECT_EQ(unbound.GetValue(), 0.25); // clamped even without a push
+  unbound.SetDirty(true);
+  EXPECT_EQ(plug.paramChanges.size(), 1u);
+}
+
+TEST(Control, GreyedAndHidden) {
+  PlainControl c(nullptr, -1);
+  c.SetClean();
+  c.GrayOut(true);
+  EXPECT_TRUE(c.IsGrayed());
+  EXPECT_FLOAT_EQ(c.Weight(), 0.25f);
+  c.GrayOut(false);
+  EXPECT_FLOAT_EQ(c.Weight(), 1.0f);
+  c.SetClean();
+  c.Hide(true);
+  EXPECT_TRUE(c.IsHidden());
+  c.SetClean();
+  EXPECT_TRUE(c.IsDirty()); // hiding asks for one more frame
+}
+
+TEST(Control, AuxParams) {
+  TestPlug plug;
+  PlainControl c(&plug, -1);
+  c.AddAuxParam(2);
+  c.AddAuxParam(3);
+  c.AddAuxParam(2);
+  EXPECT_EQ(c.AuxParamIdx(2), 0);
+  EXPECT_EQ(c.AuxParamIdx(3), 1);
+  EXPECT_EQ(c.AuxParamIdx(5), -1);
+  c.SetClean();
+  c.SetAuxParamValueFromPlug(1, 0.5);
+  EXPECT_EQ(c.GetAuxParam(1)->mValue, 0.5);
+  EXPECT_TRUE(c.IsDirty());
+  c.SetAllAuxParamsFromGUI();
+  EXPECT_EQ(plug.paramChanges, (std::vector<int>{2, 3, 2}));
+  EXPECT_DOUBLE_EQ(plug.GetParam(3)->Value(), 0.0);
+}
+
+TEST(ControlDeathTest, AuxParamIndexChecks) {
+  PlainControl c(nullptr, -1);
+  c.AddAuxParam(1);
+  EXPECT_DEATH(c.GetAuxParam(1), "idx > -1 && idx < mAuxParams.GetSize\\(\\)");
+  EXPECT_DEATH(c.GetAuxParam(-1), "idx > -1 && idx < mAuxParams.GetSize\\(\\)");
+  EXPECT_DEATH(c.AddAuxParam(-1), "idx > -1");
+}
+
+TEST(Control, DisplayControlsFollowThePushedValue) {
+  TestPlug plug;
+  IText style;
+  ITextControl value(&plug, IRECT(0, 0, 50, 10), &style, "");
+  ITextControl name(&plug, IRECT(0, 10, 50, 20), &style, "");
+  PlainControl c(&plug, 1); // int 0-10
+  c.ShowValueIn(&value, &name);
+  c.SetValueFromUserInput(0.5);
+  char expect[64];
+  plug.GetParam(1)->GetDisplayForHost(expect);
+  EXPECT_EQ(std::string(value.GetTextForPlug()),
+            std::string(expect) + " " + plug.GetParam(1)->GetLabelForHost());
+  EXPECT_STREQ(name.GetTextForPlug(), "i");
+}
+
+} // namespace

@@ -1,0 +1,204 @@
+#include "WDL/IPlug/IControlStock.h"
+
+#include <gtest/gtest.h>
+
+#include "WDL/IPlug/gui/headless_graphics.h"
+#include "WDL/IPlug/plugbase_test_plug.h"
+
+namespace {
+
+LICE_pixel Pos(int x, int y) {
+  return 0xFF000000u | (LICE_pixel)(y << 8) | (LICE_pixel)x;
+}
+
+struct Stock : ::testing::Test {
+  TestPlug plug{8, "0-1 0-2", 0};
+  HeadlessGraphics& g = *new HeadlessGraphics(&plug, 100, 100); // the plug-in owns it
+  LICE_MemBitmap img;
+  IMouseMod left{true}, right{false, true}, shift{true, false, true};
+  void SetUp() override { plug.AttachGraphics(&g); }
+  // A w x h image whose pixels name their own position.
+  IBitmap Image(int w, int h, int n, bool horizontal = false) {
+    img.resize(w, h);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) img.getBits()[x + y * img.getRowSpan()] = Pos(x, y);
+    return IBitmap(&img, w, h, n, horizontal);
+  }
+  template <class C> C* Attach(C* c) {
+    g.AttachControl(c);
+    return c;
+  }
+  LICE_pixel DrawAndRead(int x, int y) {
+    IRECT all(0, 0, 100, 100);
+    g.Draw(&all);
+    return LICE_GetPixel(g.GetDrawBitmap(), x, y);
+  }
+  std::vector<double> Clicks(IControl* c, int n) {
+    std::vector<double> v;
+    for (int i = 0; i < n; ++i) {
+      c->OnMouseDown(0, 0, &left);
+      v.push_back(c->GetValue());
+    }
+    return v;
+  }
+};
+
+TEST_F(Stock, BitmapFramesFollowTheValue) {
+  IBitmap bmp = Image(10, 20, 2);
+  IBitmapControl* c = Attach(new IBitmapControl(&plug, 0, 0, -1, &bmp));
+  struct Case {
+    double value;
+    int srcY;
+  } cases[] = {{-0.2, 0}, {-3.0, 0}, {0.49, 0}, {0.5, 10}, {1.7, 10}};
+  for (const Case& k : cases) {
+    c->SetValueFromUserInput(k.value);
+    c->Clamp(-10, 10);
+    EXPECT_EQ(DrawAndRead(0, 0), Pos(0, k.srcY)) << k.value;
+  }
+}
+
+TEST_F(Stock, SwitchesStepAndWrap) {
+  IBitmap one = Image(10, 10, 1), two(&img, 10, 20, 2), three(&img, 10, 30, 3);
+  EXPECT_EQ(Clicks(Attach(new ISwitchControl(&plug, 0, 0, -1, &one)), 3),
+            (std::vector<double>{1, 0, 1}));
+  ISwitchControl* s2 = Attach(new ISwitchControl(&plug, 0, 0, -1, &two));
+  EXPECT_EQ(Clicks(s2, 3), (std::vector<double>{1, 0, 1}));
+  s2->OnMouseDblClick(0, 0, &left);
+  EXPECT_EQ(s2->GetValue(), 0.0);
+  ISwitchControl* s3 = Attach(new ISwitchControl(&plug, 0, 0, -1, &three));
+  EXPECT_EQ(Clicks(s3, 4), (std::vector<double>{0.5, 1, 0, 0.5}));
+  IInvisibleSwitchControl* inv = Attach(new IInvisibleSwitchControl(&plug, IRECT(0, 0, 5, 5), -1));
+  EXPECT_EQ(Clicks(inv, 2), (std::vector<double>{1, 0}));
+}
+
+TEST_F(Stock, ContactSendsPressThenRelease) {
+  IBitmap two = Image(10, 20, 2);
+  IContactControl* c = Attach(new IContactControl(&plug, 10, 10, 4, &two)); // bool parameter
+  g.OnMouseDown(12, 12, &left);
+  g.OnMouseUp(12, 12, &left);
+  ASSERT_EQ(plug.hostNotices.size(), 2u);
+  EXPECT_EQ(plug.hostNotices[0].value, 1.0);
+  EXPECT_EQ(plug.hostNotices[1].value, 0.0);
+  EXPECT_EQ(c->GetValue(), 0.0);
+  EXPECT_TRUE(c->IsDirty());
+}
+
+TEST_F(Stock, KnobDragsAndWheel) {
+  IBitmap frames = Image(20, 500, 5);
+  IKnobMultiControl* k = Attach(new IKnobMultiControl(&plug, 0, 0, 3, &frames, kVertical, 4.0));
+  ASSERT_EQ(k->GetRECT()->H(), 100);
+  k->SetValueFromUserInput(0.5);
+  k->OnMouseDrag(0, 0, 0, -40, &left);
+  EXPECT_NEAR(k->GetValue(), 0.6, 1e-12);
+  k->OnMouseDrag(0, 0, 0, -40, &shift); // fine
+  EXPECT_NEAR(k->GetValue(), 0.61, 1e-12);
+  k->OnMouseDrag(0, 0, 0, -1000, &left);
+  EXPECT_EQ(k->GetValue(), 1.0); // clamped when pushed
+  EXPECT_DOUBLE_EQ(plug.GetParam(3)->Value(), 1.0);
+  k->OnMouseWheel(0, 0, &left, -1);
+  EXPECT_NEAR(k->GetValue(), 0.99, 1e-12);
+  k->OnMouseWheel(0, 0, &shift, -2);
+  EXPECT_NEAR(k->GetValue(), 0.988, 1e-12);
+
+  IKnobLineControl* h = Attach(new IKnobLineControl(&plug, IRECT(0, 0, 50, 20), -1, &COLOR_RED, 0,
+                                                    0, 0, 0, kHorizontal, 2.0));
+  h->OnMouseDrag(0, 0, 10, 0, &left); // right raises
+  EXPECT_NEAR(h->GetValue(), 0.1, 1e-12);
+}
+
+TEST_F(Stock, DegenerateLayoutsGiveZero) {
+  IBitmap one = Image(10, 10, 1);
+  ISwitchFramesControl* f = Attach(new ISwitchFramesControl(&plug, 0, 0, -1, &one));
+  f->SetValueFromUserInput(0.7);
+  f->OnMouseDown(5, 5, &left);
+  EXPECT_EQ(f->GetValue(), 0.0);
+
+  IRadioButtonsControl* r =
+      Attach(new IRadioButtonsControl(&plug, IRECT(0, 0, 10, 50), -1, 1, &one));
+  r->SetValueFromUserInput(0.7);
+  r->OnMouseDown(5, 5, &left);
+  EXPECT_EQ(r->GetValue(), 0.0);
+  DrawAndRead(0, 0);
+
+  IFaderControl* fd = Attach(new IFaderControl(&plug, 0, 0, 10, -1, &one)); // len == handle
+  fd->SnapToMouse(5, 5);
+  EXPECT_EQ(fd->GetValue(), 0.0);
+}
+
+TEST_F(Stock, RadioFramesAndFaderGeometry) {
+  IBitmap three = Image(10, 30, 3);
+  ISwitchFramesControl* f = Attach(new ISwitchFramesControl(&plug, 0, 0, -1, &three));
+  f->OnMouseDown(5, 7, &left); // hit rectangles: rows 0-2, 3-5, 6-8 of 10 x 10
+  EXPECT_EQ(f->GetValue(), 1.0);
+
+  IBitmap two = Image(8, 20, 2);
+  IRadioButtonsControl* r =
+      Attach(new IRadioButtonsControl(&plug, IRECT(0, 0, 8, 50), -1, 3, &two));
+  r->OnMouseDown(4, 22, &left); // buttons at 0, 20, 40 (spacing 10)
+  EXPECT_EQ(r->GetValue(), 0.5);
+  r->OnMouseDown(4, 15, &left); // in a gap: unchanged
+  EXPECT_EQ(r->GetValue(), 0.5);
+  IRadioButtonsControl* rev =
+      Attach(new IRadioButtonsControl(&plug, IRECT(0, 0, 8, 50), -1, 3, &two, kVertical, true));
+  rev->OnMouseDown(4, 30, &left); // reversed: 30, 10, -10
+  EXPECT_EQ(rev->GetValue(), 0.0);
+
+  IBitmap handle = Image(10, 10, 1);
+  IFaderControl* fd = Attach(new IFaderControl(&plug, 0, 0, 60, -1, &handle, kVertical, true));
+  fd->SnapToMouse(5, 5); // top of the travel
+  EXPECT_EQ(fd->GetValue(), 1.0);
+  EXPECT_EQ(fd->GetHandleRECT(), IRECT(0, 0, 10, 10));
+  EXPECT_EQ(fd->GetHandleRECT(0.0), IRECT(0, 50, 10, 60));
+  EXPECT_TRUE(fd->IsHit(5, 5));
+  EXPECT_FALSE(fd->IsHit(5, 30)); // only the handle is hit
+}
+
+TEST_F(Stock, TextControls) {
+  IText style;
+  ITextControl* t = Attach(new ITextControl(&plug, IRECT(0, 0, 50, 12), &style, "abc"));
+  t->SetClean();
+  t->SetTextFromPlug("abc");
+  EXPECT_FALSE(t->IsDirty());
+  t->SetTextFromPlug("abd");
+  EXPECT_TRUE(t->IsDirty());
+
+  ICaptionControl* cap = Attach(new ICaptionControl(&plug, IRECT(0, 20, 50, 32), 1, &style, true));
+  IRECT all(0, 0, 100, 100);
+  g.Draw(&all);
+  char expect[64];
+  plug.GetParam(1)->GetDisplayForHost(expect);
+  EXPECT_EQ(std::string(cap->GetTextForPlug()), std::string(expect) + " ");
+
+  // Frame k of the character bitmap shows code k + 31.
+  IBitmap chars = Image(10, 12 * 96, 96);
+  IText near(10, nullptr, nullptr, IText::kStyleNormal, IText::kAlignNear);
+  Attach(new IBitmapTextControl(&plug, IRECT(5, 40, 95, 52), &chars, "AB", &near, 10, 12, 0, false,
+                                false));
+  EXPECT_EQ(DrawAndRead(5, 40), Pos(0, 33 * 12));
+  EXPECT_EQ(LICE_GetPixel(g.GetDrawBitmap(), 15, 40), Pos(0, 34 * 12));
+}
+
+TEST_F(Stock, UrlAndFileSelector) {
+  IURLControl* u = Attach(new IURLControl(&plug, IRECT(0, 0, 5, 5), "http://a", "http://b", ""));
+  g.urlOpens = false;
+  u->OnMouseDown(0, 0, &left);
+  EXPECT_EQ(g.urls, (std::vector<std::string>{"http://a", "http://b"}));
+
+  IBitmap bmp = Image(5, 5, 1);
+  IFileSelectorControl* f =
+      Attach(new IFileSelectorControl(&plug, IRECT(0, 0, 5, 5), -1, &bmp, kFileSave, "", "mid"));
+  g.fileAnswer = "/tmp/x.mid";
+  f->OnMouseDown(0, 0, &left);
+  EXPECT_EQ(g.lastExtensions, "mid");
+  EXPECT_EQ(f->GetValue(), 1.0);
+  WDL_String file;
+  f->GetLastSelectedFileForPlug(&file);
+  EXPECT_STREQ(file.Get(), "/tmp/x.mid");
+  f->SetClean();
+  EXPECT_TRUE(f->IsDirty()); // once more after the selection
+  EXPECT_FALSE(f->IsDirty());
+  f->OnMouseDown(0, 0, &left);
+  EXPECT_EQ(f->GetValue(), 0.0);
+}
+
+} // namespace
