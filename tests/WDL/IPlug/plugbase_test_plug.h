@@ -41,6 +41,7 @@ public:
   }
 
   void OnParamChange(int idx) override {
+    paramChangeLocked.push_back(MutexHeld());
     IPlugBase::OnParamChange(idx);
     paramChanges.push_back(idx);
   }
@@ -69,6 +70,7 @@ public:
   double** OutData() { return mOutData.Get(); }
 
   std::vector<int> paramChanges, begins, ends;
+  std::vector<bool> paramChangeLocked; // the plug-in mutex was held at each OnParamChange
   std::vector<HostNotice> hostNotices;
   std::vector<IMidiMsg> sentMidi;
   int failMidiAt = -1;

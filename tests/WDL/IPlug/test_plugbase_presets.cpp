@@ -45,6 +45,7 @@ TEST(PlugBasePresets, StateRoundTrip) {
   EXPECT_EQ(other.UnserializeState(&chunk, 8), 448);
   EXPECT_EQ(ParamValues(&other), saved);
   EXPECT_EQ(other.paramChanges.size(), 55u);
+  EXPECT_EQ(other.paramChangeLocked, std::vector<bool>(55, true));
   EXPECT_FALSE(other.MutexHeld());
   EXPECT_TRUE(other.CompareState(chunk.GetBytes(), 1));
 }
