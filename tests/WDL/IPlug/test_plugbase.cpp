@@ -192,6 +192,7 @@ TEST(PlugBase, ParameterFromGUI) {
   EXPECT_EQ(plug.hostNotices[0].value, 0.47);
   EXPECT_TRUE(plug.hostNotices[0].mutexHeld);
   EXPECT_EQ(plug.paramChanges, std::vector<int>{1});
+  EXPECT_EQ(plug.paramChangeLocked, std::vector<bool>{true});
   EXPECT_FALSE(plug.MutexHeld());
 
   plug.SetParameterFromGUI(55, 0.5);
