@@ -1,0 +1,86 @@
+#include "WDL/IPlug/IGraphicsCaches.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "WDL/IPlug/gui/headless_graphics.h"
+#include "WDL/lice/lice_text.h"
+
+namespace {
+
+// Writes a w x h PNG of one colour into the test's image folder; returns the folder.
+std::string WriteImage(const char* name, int w, int h, LICE_pixel color) {
+  std::string dir = std::string(QV_BINARY_DIR) + "/gui_cache_images";
+  mkdir(dir.c_str(), 0755);
+  LICE_MemBitmap bmp(w, h);
+  LICE_Clear(&bmp, color);
+  EXPECT_TRUE(WritePNG(&bmp, dir + "/" + name));
+  return dir;
+}
+
+TEST(Caches, OneLoadPerImageIdAcrossEditors) {
+  std::string dir = WriteImage("knob.png", 20, 60, 0xFF102030);
+  WriteImage("other.png", 5, 5, 0xFFFFFFFF);
+  HeadlessGraphics a(nullptr, 10, 10, 0, dir), b(nullptr, 10, 10, 0, dir);
+  IBitmap k1 = a.LoadIBitmap(101, "resources/img/knob.png", 3, false);
+  IBitmap k2 = b.LoadIBitmap(101, "resources/img/other.png", 2, true); // the id decides
+  EXPECT_EQ(HeadlessGraphics::loads[101], 1);
+  EXPECT_EQ(k1.mData, k2.mData);
+  EXPECT_EQ(k1.N, 3);
+  EXPECT_EQ(k2.N, 2);
+  EXPECT_TRUE(k2.mFramesAreHorizontal);
+  EXPECT_EQ(k2.W, 20);
+  EXPECT_EQ(k2.H, 60);
+  EXPECT_EQ(LICE_GetPixel((LICE_IBitmap*)k1.mData, 3, 3), 0xFF102030u);
+}
+
+TEST(Caches, DerivedImagesAndRelease) {
+  std::string dir = WriteImage("strip.png", 10, 40, 0xFF00FF00);
+  HeadlessGraphics g(nullptr, 10, 10, 0, dir);
+  IBitmap strip = g.LoadIBitmap(102, "strip.png", 4, false);
+  IBitmap scaled = g.ScaleBitmap(&strip, 5, 20);
+  EXPECT_EQ(scaled.W, 5);
+  EXPECT_EQ(scaled.N, 4);
+  IRECT part(2, 10, 8, 20);
+  IBitmap crop = g.CropBitmap(&strip, &part);
+  EXPECT_EQ(((LICE_IBitmap*)crop.mData)->getWidth(), 6);
+  EXPECT_EQ(LICE_GetPixel((LICE_IBitmap*)crop.mData, 5, 9), 0xFF00FF00u);
+  g.ReleaseBitmap(&scaled); // cached: deleted
+  g.ReleaseBitmap(&crop);
+
+  LICE_MemBitmap own(2, 2); // not cached: left alone
+  IBitmap mine(&own, 2, 2, 1, false);
+  g.ReleaseBitmap(&mine);
+  EXPECT_EQ(own.getWidth(), 2);
+}
+
+TEST(CachesDeathTest, MissingImageIsAnAssertion) {
+  HeadlessGraphics g(nullptr, 10, 10, 0, "/nonexistent");
+  EXPECT_DEATH(g.LoadIBitmap(103, "missing.png"), "imgResourceFound");
+}
+
+TEST(Caches, FontsSharedByShapingAttributes) {
+  HeadlessGraphics g(nullptr, 10, 10, 0);
+  IText base(13, &COLOR_BLACK, "Monaco");
+  IText colour(13, &COLOR_RED, "Monaco", IText::kStyleNormal, IText::kAlignFar, 0,
+               IText::kQualityAntiAliased);
+  LICE_IFont* f = g.CacheFont(&base);
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(base.mCached, f);
+  EXPECT_NEAR(f->GetLineHeight(), 13, 1); // refitted toward the requested size
+  EXPECT_EQ(g.CacheFont(&colour), f);
+
+  IText bold(13, &COLOR_BLACK, "Monaco", IText::kStyleBold);
+  IText size(14, &COLOR_BLACK, "Monaco");
+  IText face(13, &COLOR_BLACK, "monaco");
+  IText turned(13, &COLOR_BLACK, "Monaco", IText::kStyleNormal, IText::kAlignCenter, 90);
+  for (IText* t : {&bold, &size, &face, &turned}) EXPECT_NE(g.CacheFont(t), f);
+
+  IText tiny(1, &COLOR_BLACK, "Monaco");
+  LICE_IFont* small = g.CacheFont(&tiny);
+  ASSERT_NE(small, nullptr);
+  EXPECT_GE(small->GetLineHeight(), 1);
+  EXPECT_EQ(s_fontCache.Find(&tiny), small);
+}
+
+} // namespace

@@ -1,0 +1,105 @@
+// A small editor drawn headlessly and compared with a PNG kept beside this file.
+// QV_UPDATE_GOLDEN=1 rewrites the reference instead of comparing.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cmath>
+#include <cstdlib>
+
+#include "WDL/IPlug/IControlStock.h"
+#include "WDL/IPlug/gui/headless_graphics.h"
+#include "WDL/IPlug/plugbase_test_plug.h"
+
+namespace {
+
+const std::string kGolden = std::string(QV_SOURCE_DIR) + "/tests/WDL/IPlug/gui/golden_editor.png";
+
+// Images the editor loads: a two-frame switch and a five-frame knob, stacked.
+std::string WriteEditorImages() {
+  std::string dir = std::string(QV_BINARY_DIR) + "/gui_golden_images";
+  mkdir(dir.c_str(), 0755);
+  LICE_MemBitmap sw(16, 32);
+  LICE_Clear(&sw, 0xFF400000);
+  LICE_FillRect(&sw, 0, 16, 16, 16, 0xFF20C040, 1.0f, 0);
+  LICE_DrawRect(&sw, 0, 16, 15, 15, 0xFFFFFFFF, 1.0f, 0);
+  WritePNG(&sw, dir + "/switch.png");
+  LICE_MemBitmap knob(20, 100);
+  LICE_Clear(&knob, 0);
+  for (int f = 0; f < 5; ++f) {
+    LICE_FillRect(&knob, 2, f * 20 + 2, 16, 16, 0x80000000u | (LICE_pixel)(f * 60) << 8, 1.0f, 0);
+    LICE_Line(&knob, 10, f * 20 + 10, 10 + (f - 2) * 3, f * 20 + 3, 0xFFFFFFFF, 1.0f, 0, false);
+  }
+  WritePNG(&knob, dir + "/knob.png");
+  return dir;
+}
+
+class ShapesControl : public IControl {
+public:
+  ShapesControl(IPlugBase* pPlug, IRECT r) : IControl(pPlug, r) {}
+  bool Draw(IGraphics* g) override {
+    IRECT rr(mRECT.L, mRECT.T, mRECT.L + 30, mRECT.T + 20);
+    IChannelBlend add(IChannelBlend::kBlendAdd, 1.0f);
+    g->FillRoundRect(&COLOR_BLUE, &rr, nullptr, 5, true);
+    g->RoundRect(&COLOR_WHITE, &rr, nullptr, 5, true);
+    g->DrawCircle(&COLOR_YELLOW, (float)mRECT.L + 45, (float)mRECT.T + 10, 8.0f, nullptr, true);
+    g->FillCircle(&COLOR_RED, mRECT.L + 45, mRECT.T + 10, 4.0f, &add, true);
+    g->FillTriangle(&COLOR_ORANGE, mRECT.L + 58, mRECT.T + 18, mRECT.L + 68, mRECT.T + 2,
+                    mRECT.L + 78, mRECT.T + 18, nullptr);
+    g->DrawArc(&COLOR_GREEN, (float)mRECT.L + 90, (float)mRECT.T + 10, 8.0f, 0.0f, (float)M_PI,
+               nullptr, true);
+    g->DrawRadialLine(&COLOR_BLACK, (float)mRECT.L + 90, (float)mRECT.T + 10, 2.0f, 0.0f, 8.0f,
+                      nullptr, true);
+    return true;
+  }
+};
+
+TEST(Golden, SmallEditor) {
+  TestPlug plug(8, "0-1 0-2", 0);
+  HeadlessGraphics* g = new HeadlessGraphics(&plug, 120, 80, 0, WriteEditorImages());
+  g->AttachPanelBackground(&COLOR_GRAY);
+  IBitmap sw = g->LoadIBitmap(201, "resources/img/switch.png", 2);
+  IBitmap knob = g->LoadIBitmap(202, "resources/img/knob.png", 5);
+  g->AttachControl(new ISwitchControl(&plug, 4, 4, 0, &sw));
+  g->AttachControl(new ISwitchControl(&plug, 24, 4, 4, &sw));
+  g->AttachControl(new IKnobMultiControl(&plug, 44, 2, 3, &knob));
+  g->AttachControl(new IKnobLineControl(&plug, IRECT(70, 2, 94, 26), 1, &COLOR_WHITE, 3.0, 0.0,
+                                        -0.75 * M_PI, 0.75 * M_PI));
+  IText txt(12, &COLOR_BLACK, "Monaco", IText::kStyleNormal, IText::kAlignCenter);
+  g->AttachControl(new ITextControl(&plug, IRECT(0, 30, 120, 44), &txt, "Quorlen 1/16"));
+  g->AttachControl(new ShapesControl(&plug, IRECT(4, 50, 116, 76)));
+  plug.AttachGraphics(g);
+  g->SetParameterFromPlug(4, 1.0, true); // second switch on
+  g->SetParameterFromPlug(3, 0.0, false);
+  g->SetParameterFromPlug(1, 7.0, false);
+
+  IRECT dirty = g->DirtyRect();
+  EXPECT_EQ(dirty, IRECT(0, 0, 120, 80));
+  ASSERT_TRUE(g->Draw(&dirty));
+  LICE_IBitmap* actual = g->GetDrawBitmap();
+
+  if (getenv("QV_UPDATE_GOLDEN")) {
+    ASSERT_TRUE(WritePNG(actual, kGolden));
+    GTEST_SKIP() << "wrote " << kGolden;
+  }
+  LICE_MemBitmap* expected = ReadPNG(kGolden);
+  ASSERT_NE(expected, nullptr) << "no reference image " << kGolden;
+  ASSERT_EQ(expected->getWidth(), 120);
+  ASSERT_EQ(expected->getHeight(), 80);
+  // Text goes through the font renderer: allow small differences on a few pixels.
+  int off = 0;
+  for (int y = 0; y < 80; ++y)
+    for (int x = 0; x < 120; ++x) {
+      LICE_pixel a = LICE_GetPixel(actual, x, y), e = LICE_GetPixel(expected, x, y);
+      for (int s = 0; s < 32; s += 8)
+        if (std::abs((int)((a >> s) & 0xFF) - (int)((e >> s) & 0xFF)) > 24) {
+          ++off;
+          break;
+        }
+    }
+  if (off > 48) WritePNG(actual, std::string(QV_BINARY_DIR) + "/golden_editor_actual.png");
+  EXPECT_LE(off, 48) << "actual image written to " << QV_BINARY_DIR;
+  delete expected;
+}
+
+} // namespace
