@@ -3,6 +3,7 @@
 // boxes of its quarter-turn pieces.
 #include "WDL/lice/lice_shapes.h"
 #include "WDL/lice/lice_combine.h"
+#include "WDL/lice/lice_glyph.h"
 
 #include <algorithm>
 #include <cmath>
@@ -276,52 +277,6 @@ const unsigned char kMask40[] = {
     0x00, 0x00, 0x00, 0x00, 0x00, 0xff, 0xff, 0x00, 0xff, 0xff, 0x00, 0x00, 0x00, 0xff,
     0xff, 0x00, 0x00, 0x00, 0xff, 0xff, 0xff, 0xff, 0xff, 0x00, 0x00};
 
-// Draws a square coverage mask at (x, y) of the caller's view as the glyph call does: a
-// mask byte v combines the colour with weight (v x w) / 256; zero bytes leave the pixel.
-void DrawCircleMask(LICE_IBitmap* dest, int x, int y, LICE_pixel color, const unsigned char* mask,
-                    int size, float alpha, int mode) {
-  typedef void (*DoPix)(LICE_pixel_chan*, int, int, int, int, int);
-  const int w = (int)(256.0f * alpha);
-  DoPix op = nullptr;
-  switch (mode & 0xFF) {
-  case 0:
-    op = w >= 1 ? &_LICE_CombinePixelsCopyNoClamp::doPix : nullptr;
-    break;
-  case 1:
-    op = &_LICE_CombinePixelsAdd::doPix;
-    break;
-  case 2:
-    op = &_LICE_CombinePixelsColorDodge::doPix;
-    break;
-  case 3:
-    op = &_LICE_CombinePixelsMulNoClamp::doPix;
-    break;
-  case 4:
-    op = &_LICE_CombinePixelsOverlay::doPix;
-    break;
-  case 5:
-    op = &_LICE_CombinePixelsHSVAdjust::doPix;
-    break;
-  default:
-    break;
-  }
-  LICE_pixel* bits = dest->getBits();
-  const int W = dest->getWidth(), H = dest->getHeight(), span = dest->getRowSpan();
-  if (!op || !w || !bits || W < 1 || H < 1) return;
-  const int r = LICE_GETR(color), g = LICE_GETG(color), b = LICE_GETB(color), a = LICE_GETA(color);
-  for (int my = 0; my < size; my++) {
-    const int py = y + my;
-    if (py < 0 || py >= H) continue;
-    LICE_pixel* row = bits + (size_t)(dest->isFlipped() ? H - 1 - py : py) * span;
-    for (int mx = 0; mx < size; mx++) {
-      const int px = x + mx;
-      const int v = mask[my * size + mx];
-      if (px < 0 || px >= W || !v) continue;
-      op((LICE_pixel_chan*)(row + px), r, g, b, a, (v * w) / 256);
-    }
-  }
-}
-
 bool CachedCircle(LICE_IBitmap* dest, float cx, float cy, float r, LICE_pixel color, float alpha,
                   int mode, bool aa) {
   struct Entry {
@@ -334,8 +289,8 @@ bool CachedCircle(LICE_IBitmap* dest, float cx, float cy, float r, LICE_pixel co
                                  {3.5f, 8, kMaskAA35, kMask35}, {4.0f, 9, kMaskAA40, kMask40}};
   for (const Entry& e : kTable) {
     if (r != e.r) continue;
-    DrawCircleMask(dest, (int)(cx - r), (int)(cy - r), color, aa ? e.aamask : e.mask, e.size, alpha,
-                   mode);
+    LICE_DrawGlyph(dest, (int)(cx - r), (int)(cy - r), color, aa ? e.aamask : e.mask, e.size,
+                   e.size, alpha, mode);
     return true;
   }
   return false;
