@@ -1,0 +1,275 @@
+#include "WDL/lice/lice.h"
+#include "lice_test_bitmaps.h"
+
+#include <PlatformTestHooks.h>
+
+#include <cstdio>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <png.h>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+#include <zlib.h>
+
+namespace {
+struct Image {
+  std::vector<unsigned char> png;
+  std::vector<LICE_pixel> expect; // 0xAARRGGBB, worked out from the samples
+  int w, h;
+};
+
+void WriteToVector(png_structp png, png_bytep data, png_size_t n) {
+  auto* v = (std::vector<unsigned char>*)png_get_io_ptr(png);
+  v->insert(v->end(), data, data + n);
+}
+
+// Random samples at the given colour type and depth, written with libpng's writer; the
+// expected pixels are computed from the samples alone.
+Image Make(int type, int depth, bool trns, bool interlace, std::mt19937& rng) {
+  Image im;
+  im.w = 1 + rng() % 13;
+  im.h = 1 + rng() % 9;
+  const int chans = type == 0 ? 1 : type == 2 ? 3 : type == 3 ? 1 : type == 4 ? 2 : 4;
+  const int maxv = (1 << depth) - 1;
+  auto to8 = [&](int v) { return depth == 16 ? v >> 8 : v * 255 / maxv; };
+  const int npal = 1 + rng() % (maxv + 1 < 256 ? maxv + 1 : 256);
+  std::vector<png_color> pal(npal);
+  std::vector<png_byte> palAlpha(rng() % (npal + 1));
+  for (auto& c : pal) c = {(png_byte)rng(), (png_byte)rng(), (png_byte)rng()};
+  for (auto& a : palAlpha) a = (png_byte)rng();
+  png_color_16 key = {};
+  key.gray = (png_uint_16)(rng() % (maxv + 1));
+  key.red = (png_uint_16)(rng() % (maxv + 1));
+  key.green = (png_uint_16)(rng() % (maxv + 1));
+  key.blue = (png_uint_16)(rng() % (maxv + 1));
+
+  std::vector<std::vector<int>> samples(im.h, std::vector<int>(im.w * chans));
+  for (int y = 0; y < im.h; y++) {
+    for (int x = 0; x < im.w; x++) {
+      int* s = &samples[y][x * chans];
+      for (int c = 0; c < chans; c++) s[c] = (int)(rng() % (maxv + 1));
+      if (type == 3) s[0] %= npal;
+      if (trns && (type == 0 || type == 2) && rng() % 3 == 0) {
+        s[0] = type == 0 ? key.gray : key.red; // hit the transparent colour now and then
+        if (type == 2) s[1] = key.green, s[2] = key.blue;
+      }
+      LICE_pixel e;
+      switch (type) {
+      case 0: {
+        const int g = to8(s[0]);
+        e = LICE_RGBA(g, g, g, trns && s[0] == key.gray ? 0 : 255);
+        break;
+      }
+      case 2:
+        e = LICE_RGBA(to8(s[0]), to8(s[1]), to8(s[2]),
+                      trns && s[0] == key.red && s[1] == key.green && s[2] == key.blue ? 0 : 255);
+        break;
+      case 3:
+        e = LICE_RGBA(pal[s[0]].red, pal[s[0]].green, pal[s[0]].blue,
+                      trns && s[0] < (int)palAlpha.size() ? palAlpha[s[0]] : 255);
+        break;
+      case 4:
+        e = LICE_RGBA(to8(s[0]), to8(s[0]), to8(s[0]), to8(s[1]));
+        break;
+      default:
+        e = LICE_RGBA(to8(s[0]), to8(s[1]), to8(s[2]), to8(s[3]));
+        break;
+      }
+      im.expect.push_back(e);
+    }
+  }
+
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  if (setjmp(png_jmpbuf(png))) {
+    ADD_FAILURE() << "writer failed";
+    png_destroy_write_struct(&png, &info);
+    return im;
+  }
+  png_set_write_fn(png, &im.png, WriteToVector, nullptr);
+  png_set_IHDR(png, info, im.w, im.h, depth, type,
+               interlace ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+               PNG_FILTER_TYPE_DEFAULT);
+  if (type == 3) png_set_PLTE(png, info, pal.data(), npal);
+  if (trns && type == 3 && !palAlpha.empty())
+    png_set_tRNS(png, info, palAlpha.data(), (int)palAlpha.size(), nullptr);
+  if (trns && (type == 0 || type == 2)) png_set_tRNS(png, info, nullptr, 0, &key);
+  png_write_info(png, info);
+  if (interlace) png_set_interlace_handling(png);
+  std::vector<std::vector<png_byte>> rows(im.h);
+  for (int y = 0; y < im.h; y++) {
+    // Pack the samples big-endian at the bit depth.
+    std::vector<png_byte>& r = rows[y];
+    r.assign((im.w * chans * depth + 7) / 8, 0);
+    for (int i = 0; i < im.w * chans; i++) {
+      const int v = samples[y][i];
+      if (depth == 16) {
+        r[i * 2] = (png_byte)(v >> 8);
+        r[i * 2 + 1] = (png_byte)v;
+      } else {
+        const int bit = i * depth;
+        r[bit / 8] |= (png_byte)(v << (8 - depth - bit % 8));
+      }
+    }
+  }
+  std::vector<png_bytep> ptrs;
+  for (auto& r : rows) ptrs.push_back(r.data());
+  png_write_image(png, ptrs.data());
+  png_write_end(png, info);
+  png_destroy_write_struct(&png, &info);
+  if (trns && type == 3 && palAlpha.empty()) im.png.clear(); // nothing to test
+  return im;
+}
+
+std::vector<LICE_pixel> Pixels(LICE_IBitmap* bm) {
+  std::vector<LICE_pixel> v;
+  for (int y = 0; y < bm->getHeight(); y++)
+    for (int x = 0; x < bm->getWidth(); x++) v.push_back(LICE_GetPixel(bm, x, y));
+  return v;
+}
+
+std::string TempPath(const char* name) {
+  return std::string(QV_BINARY_DIR) + "/" + name;
+}
+
+void WriteFile(const std::string& path, const std::vector<unsigned char>& data) {
+  FILE* f = fopen(path.c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  if (!data.empty()) fwrite(data.data(), 1, data.size(), f);
+  fclose(f);
+}
+
+// A valid signature and header chunk of the given size, then nothing.
+std::vector<unsigned char> HeaderOnly(uint32_t w, uint32_t h) {
+  std::vector<unsigned char> v = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n', 0, 0, 0, 13};
+  unsigned char chunk[17] = {'I',
+                             'H',
+                             'D',
+                             'R',
+                             (unsigned char)(w >> 24),
+                             (unsigned char)(w >> 16),
+                             (unsigned char)(w >> 8),
+                             (unsigned char)w,
+                             (unsigned char)(h >> 24),
+                             (unsigned char)(h >> 16),
+                             (unsigned char)(h >> 8),
+                             (unsigned char)h,
+                             8,
+                             6,
+                             0,
+                             0,
+                             0};
+  v.insert(v.end(), chunk, chunk + 17);
+  const uLong crc = crc32(0, chunk, 17);
+  for (int s = 24; s >= 0; s -= 8) v.push_back((unsigned char)(crc >> s));
+  return v;
+}
+} // namespace
+
+TEST(Png, EveryColourTypeAndDepthDecodesToTheSamples) {
+  const struct {
+    int type;
+    std::vector<int> depths;
+  } kinds[] = {{0, {1, 2, 4, 8, 16}}, {2, {8, 16}}, {3, {1, 2, 4, 8}}, {4, {8, 16}}, {6, {8, 16}}};
+  std::mt19937 rng(1);
+  for (const auto& k : kinds)
+    for (int depth : k.depths)
+      for (bool trns : {false, true})
+        for (bool interlace : {false, true}) {
+          if (trns && (k.type == 4 || k.type == 6)) continue;
+          const Image im = Make(k.type, depth, trns, interlace, rng);
+          if (im.png.empty()) continue;
+          SCOPED_TRACE("type " + std::to_string(k.type) + " depth " + std::to_string(depth) +
+                       (trns ? " tRNS" : "") + (interlace ? " interlaced" : ""));
+          LICE_IBitmap* bm = LICE_LoadPNGFromMemory(im.png.data(), (int)im.png.size());
+          ASSERT_NE(bm, nullptr);
+          EXPECT_EQ(bm->getWidth(), im.w);
+          EXPECT_EQ(Pixels(bm), im.expect);
+          delete bm;
+          // Into a caller's bitmap stored bottom-up, and from a file.
+          TestBitmap flipped(im.w, im.h, true);
+          ASSERT_EQ(LICE_LoadPNGFromMemory(im.png.data(), (int)im.png.size(), &flipped), &flipped);
+          EXPECT_EQ(Pixels(&flipped), im.expect);
+          const std::string path = TempPath("png_test.png");
+          WriteFile(path, im.png);
+          LICE_MemBitmap other(3, 3);
+          ASSERT_EQ(LICE_LoadPNG(path.c_str(), &other), &other);
+          EXPECT_EQ(Pixels(&other), im.expect);
+        }
+}
+
+TEST(Png, TruncatedCorruptAndForeignDataFail) {
+  std::mt19937 rng(2);
+  const Image im = Make(6, 8, false, true, rng);
+  // Cut anywhere before the last chunk's checksum and the closing chunk (16 bytes), which
+  // are not needed for the pixels.
+  for (size_t n = 0; n + 16 < im.png.size(); n += 1 + n / 8) {
+    EXPECT_EQ(LICE_LoadPNGFromMemory(im.png.data(), (int)n), nullptr) << n;
+    LICE_MemBitmap mine(2, 2);
+    EXPECT_EQ(LICE_LoadPNGFromMemory(im.png.data(), (int)n, &mine), nullptr);
+    const std::string path = TempPath("png_truncated.png");
+    WriteFile(path, std::vector<unsigned char>(im.png.begin(), im.png.begin() + n));
+    EXPECT_EQ(LICE_LoadPNG(path.c_str()), nullptr);
+  }
+  for (size_t i = 8; i < im.png.size(); i += 3) {
+    std::vector<unsigned char> bad = im.png;
+    bad[i] ^= 0x5A;
+    delete LICE_LoadPNGFromMemory(bad.data(), (int)bad.size()); // any outcome but a crash or leak
+  }
+  std::vector<unsigned char> jpeg = {0xFF, 0xD8, 0xFF, 0xE0, 0, 16, 'J', 'F', 'I', 'F', 0};
+  LICE_MemBitmap untouched(2, 2);
+  LICE_Clear(&untouched, 0x12345678);
+  EXPECT_EQ(LICE_LoadPNGFromMemory(jpeg.data(), (int)jpeg.size(), &untouched), nullptr);
+  EXPECT_EQ(LICE_LoadPNGFromMemory(im.png.data(), 7, &untouched), nullptr);
+  EXPECT_EQ(untouched.getWidth(), 2);
+  EXPECT_EQ(LICE_GetPixel(&untouched, 1, 1), 0x12345678u);
+  EXPECT_EQ(LICE_LoadPNG(TempPath("no_such_file.png").c_str()), nullptr);
+  EXPECT_EQ(LICE_LoadPNGFromResource(nullptr, "x", nullptr), nullptr);
+}
+
+TEST(Png, AbsurdSizesFailLikeAllocationFailures) {
+  for (auto sz : {std::make_pair(40000u, 40000u), std::make_pair(1000000u, 1000u)}) {
+    const std::vector<unsigned char> v = HeaderOnly(sz.first, sz.second);
+    EXPECT_EQ(LICE_LoadPNGFromMemory(v.data(), (int)v.size()), nullptr);
+    LICE_SysBitmap sys(2, 2);
+    EXPECT_EQ(LICE_LoadPNGFromMemory(v.data(), (int)v.size(), &sys), nullptr);
+  }
+}
+
+TEST(Png, LoaderRecordAndNamedResources) {
+  ASSERT_NE(LICE_ImageLoader_list, nullptr);
+  EXPECT_EQ(LICE_ImageLoader_list->loadfunc, &LICE_PNGLoader::loadfunc);
+  const char* ext = LICE_ImageLoader_list->get_extlist();
+  EXPECT_STREQ(ext, "PNG files (*.PNG)");
+  EXPECT_STREQ(ext + strlen(ext) + 1, "*.PNG");
+  EXPECT_STREQ(ext + strlen(ext) + 1 + 6, "");
+
+  std::mt19937 rng(3);
+  const Image im = Make(2, 8, false, false, rng);
+  const std::string bundle = TempPath("png_test.bundle");
+  mkdir(bundle.c_str(), 0755);
+  mkdir((bundle + "/Contents").c_str(), 0755);
+  mkdir((bundle + "/Contents/Resources").c_str(), 0755);
+  WriteFile(bundle + "/Contents/Resources/Img.PNG", im.png);
+  WriteFile(bundle + "/Contents/Resources/img.png.txt", im.png);
+  WriteFile(bundle + "/Contents/Resources/noext", im.png);
+  const std::string res = bundle + "/Contents/Resources/";
+  for (auto c : {std::make_pair("Img.PNG", true), std::make_pair("img.png.txt", false),
+                 std::make_pair("noext", false)}) {
+    LICE_IBitmap* bm = LICE_PNGLoader::loadfunc((res + c.first).c_str(), true, nullptr);
+    EXPECT_EQ(bm != nullptr, c.second) << c.first;
+    delete bm;
+  }
+  LICE_IBitmap* bm = LICE_PNGLoader::loadfunc((res + "noext").c_str(), false, nullptr);
+  EXPECT_NE(bm, nullptr);
+  delete bm;
+
+  PlatformTest_SetMainBundlePath(bundle.c_str());
+  bm = LICE_LoadPNGFromNamedResource("Img.PNG");
+  ASSERT_NE(bm, nullptr);
+  EXPECT_EQ(Pixels(bm), im.expect);
+  delete bm;
+  EXPECT_EQ(LICE_LoadPNGFromNamedResource(std::string(401, 'a').c_str()), nullptr);
+  PlatformTest_SetMainBundlePath(nullptr);
+}
