@@ -387,7 +387,9 @@ void IPlugBase::AttachOutputBuffers(int idx, int n, double** ppData) {
   const int iEnd = MinInt(static_cast<int64_t>(idx) + n, NOutChannels());
   for (int i = idx; i < iEnd; ++i) {
     OutChannel* pCh = mOutChannels.Get(i);
-    if (pCh->mConnected) *pCh->mDest = *ppData++;
+    if (!pCh->mConnected) continue;
+    *pCh->mDest = *ppData++;
+    pCh->mFDest = nullptr; // a float buffer from an earlier block is no longer the host's
   }
 }
 

@@ -144,6 +144,7 @@ TEST(PlugBasePresets, PresetsFromValuesAndNamedPairs) {
   EXPECT_EQ(std::vector<double>(w, w + 4), (std::vector<double>{0, 9, 1, 0.5})); // marker kept 0.5
   EXPECT_TRUE(plug.RestorePreset(0));
   EXPECT_EQ(plug.GetParam(3)->Value(), 1.0); // clamped on restore
+  EXPECT_DEATH(plug.MakePresetFromNamedParams("bad", 1, 4, 1.0), "paramIdx >= 0 && paramIdx < n");
 
   // CompareState works on single precision within 1e-5.
   double state[5] = {99, 1, 7, 4, 1.0 + 0.000009};
@@ -241,6 +242,11 @@ TEST(PlugBasePresets, Base64BlobsAndDumps) {
   src.DumpPresetSrcCode(srcPath.c_str(), names);
   EXPECT_EQ(ReadFile(srcPath), "  MakePresetFromNamedParams(\"name\", 4,\n    kBool, true,\n    "
                                "kInt, 7,\n    kEnum, 1,\n    kDouble, -0.500000);\n");
+  // A value whose six-decimal text would not fit is written in its shortest exact form.
+  TestPlug huge(4, "0-2", 0);
+  huge.GetParam(3)->InitDouble("d", 1e300, 0.0, 1e300, 1.0, "", "", 1.0);
+  huge.DumpPresetSrcCode(srcPath.c_str(), names);
+  EXPECT_NE(ReadFile(srcPath).find("kDouble, 1.0000000000000001e+300);"), std::string::npos);
   for (const std::string& p : {bankPath, presetPath, srcPath}) std::remove(p.c_str());
 }
 
