@@ -36,12 +36,18 @@ int MidiFile::write(std::ostream& out) {
 }
 
 // Writes the whole file to out; 0 when a track's events are out of time order, when
-// a delta does not fit a variable-length quantity, or when the stream fails.
+// a delta does not fit a variable-length quantity, when the track count does not fit
+// the header, or when the stream fails. Empty messages and stored ends of track are
+// left out, their time carried to the next event written.
 int MidiFile::writeTracks(std::ostream& out) {
   int wasAbsolute = timeState == 1;
   if (wasAbsolute) deltaTicks();
 
   int ok = 1;
+  if (tracks.size() > 0xffff) {
+    std::cerr << "Error: too many tracks for a MIDI file: " << tracks.size() << std::endl;
+    ok = 0;
+  }
   for (MidiEventList* list : tracks)
     for (int i = 0; i < list->getSize(); i++) {
       int delta = (*list)[i].tick;

@@ -151,6 +151,11 @@ TEST(BinascText, OptionsClampAndFilesReportFailure) {
   EXPECT_EQ(b.getMidi(), 1);
   std::ostringstream out;
   testing::internal::CaptureStderr();
+  EXPECT_EQ(b.processHexWord(out, "abc", 3), 0);
+  EXPECT_EQ(
+      testing::internal::GetCapturedStderr(),
+      "Error on line 3 at token: abc\nSize of hexadecimal number is too large.  Max is ff.\n");
+  testing::internal::CaptureStderr();
   EXPECT_EQ(b.writeToBinary(out, std::string("/nonexistent/in.txt")), 0);
   EXPECT_EQ(b.readFromBinary(std::string("/tmp/x"), std::string("/nonexistent/in.mid")), 0);
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
@@ -172,6 +177,10 @@ TEST(BinascListing, GeneralStyles) {
   b.setLineBytes(3);
   EXPECT_EQ(toText(b, {0x41, 0x0a, 0x42, 0x43}), " 41 0a 42 \n; A     B \n\n 43 \n; C \n\n");
   EXPECT_EQ(toText(b, {}), "");
+  b.setLineBytes(100); // wider than any fixed line buffer would hold
+  std::string wideText = toText(b, Bytes(150, 'z'));
+  EXPECT_EQ(wideText.find('\n'), 301u);
+  EXPECT_EQ(wideText.size(), (1 + 300 + 1 + 1 + 300 + 2) + (1 + 150 + 1 + 1 + 150 + 2));
 
   b.setBytesOff();
   EXPECT_EQ(toText(b, {'a', 'b', ' ', 'c', 'd', 0}), "ab cd\n");

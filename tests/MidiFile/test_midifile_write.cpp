@@ -110,6 +110,8 @@ TEST(MidiFileWrite, EveryTrackEndsWithOneEndOfTrack) {
   g.addNoteOn(0, 10, 0, 60, 1);
   Bytes eot = {0xff, 0x2f, 0};
   g.addEvent(0, 20, eot);
+  std::vector<unsigned char> nothing;
+  g.addEvent(0, 25, nothing); // an empty message is left out too
   g.addNoteOff(0, 30, 0, 60, 0);
   EXPECT_EQ(written(g), concat({header(0, 1, 120),
                                 track({10, 0x90, 60, 1, 20, 0x80, 60, 0, 0, 0xff, 0x2f, 0})}));
