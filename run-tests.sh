@@ -13,7 +13,7 @@ esac
 jobs=$(nproc)
 
 scripts/deps.sh cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev \
-  libpng-dev zlib1g-dev libfreetype-dev fonts-dejavu-core python3 python3-mido
+  libpng-dev zlib1g-dev libfreetype-dev fonts-dejavu-core python3 python3-mido libcairo2-dev
 
 if [ $mode = normal ]; then
   cmake -S . -B build -G Ninja -DQV_WERROR=ON

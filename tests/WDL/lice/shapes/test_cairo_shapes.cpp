@@ -1,0 +1,152 @@
+// Shapes against an independent rasteriser: where cairo draws the same figure, the pixel
+// sets agree up to a rim of ambiguous pixels along the outline.
+#include "WDL/lice/lice_shapes.h"
+#include "WDL/lice/shapes/shape_testutil.h"
+
+#include <cairo.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+
+namespace {
+
+// A cairo drawing of w x h pixels; covered means alpha above half.
+class CairoCanvas {
+public:
+  CairoCanvas(int w, int h, bool aa) : m_w(w), m_h(h) {
+    m_surf = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+    m_cr = cairo_create(m_surf);
+    cairo_set_antialias(m_cr, aa ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
+    cairo_set_source_rgba(m_cr, 1, 1, 1, 1);
+  }
+  ~CairoCanvas() {
+    cairo_destroy(m_cr);
+    cairo_surface_destroy(m_surf);
+  }
+  cairo_t* cr() { return m_cr; }
+  unsigned Alpha(int x, int y) {
+    cairo_surface_flush(m_surf);
+    const unsigned char* d = cairo_image_surface_get_data(m_surf);
+    const int stride = cairo_image_surface_get_stride(m_surf);
+    return ((const uint32_t*)(d + (size_t)y * stride))[x] >> 24;
+  }
+
+private:
+  int m_w, m_h;
+  cairo_surface_t* m_surf;
+  cairo_t* m_cr;
+};
+
+// Pixels covered by one and not the other; the outline length bounds what may differ.
+int Mismatch(TightBitmap& bm, CairoCanvas& c, unsigned threshold = 128) {
+  int n = 0;
+  for (int y = 0; y < bm.getHeight(); y++)
+    for (int x = 0; x < bm.getWidth(); x++)
+      n += ((bm.at(x, y) >> 24) >= threshold) != (c.Alpha(x, y) >= threshold);
+  return n;
+}
+
+TEST(CairoShapes, Discs) {
+  TestRng rng(1);
+  for (int i = 0; i < 60; i++) {
+    const int cx = rng.Int(-5, 65), cy = rng.Int(-5, 45);
+    const float r = rng.Float(1, 30);
+    TightBitmap bm(60, 40);
+    LICE_FillCircle(&bm, (float)cx, (float)cy, r, 0xFFFFFFFF, 1.0f, 0, false);
+    CairoCanvas c(60, 40, false);
+    // The disc's radius is rounded to whole pixels; pixel centres lie at half positions.
+    cairo_arc(c.cr(), cx + 0.5, cy + 0.5, std::floor(r + 0.5f) + 0.5, 0, 2 * M_PI);
+    cairo_fill(c.cr());
+    EXPECT_LE(Mismatch(bm, c), (int)(2.5 * r) + 4) << cx << "," << cy << " r " << r;
+  }
+}
+
+TEST(CairoShapes, AntiAliasedCircleOutlines) {
+  TestRng rng(2);
+  for (int i = 0; i < 40; i++) {
+    const float cx = (float)rng.Int(10, 50), cy = (float)rng.Int(10, 30), r = rng.Float(5, 9.5f);
+    TightBitmap bm(60, 40);
+    LICE_Circle(&bm, cx, cy, r, 0xFFFFFFFF, 1.0f, 0, true);
+    CairoCanvas c(60, 40, true);
+    cairo_set_line_width(c.cr(), 1.0);
+    cairo_arc(c.cr(), cx + 0.5, cy + 0.5, r, 0, 2 * M_PI);
+    cairo_stroke(c.cr());
+    // Compare the heavily covered pixels: both rims are about one pixel wide.
+    EXPECT_LE(Mismatch(bm, c, 160), (int)(2.5 * r)) << cx << "," << cy << " r " << r;
+  }
+}
+
+TEST(CairoShapes, ConvexPolygons) {
+  TestRng rng(3);
+  for (int i = 0; i < 60; i++) {
+    const int n = rng.Int(3, 9);
+    const float ox = rng.Float(-10, 70), oy = rng.Float(-10, 50), rx = rng.Float(2, 30),
+                ry = rng.Float(2, 30), ph = rng.Float(0, 6.28f);
+    int xs[16], ys[16];
+    for (int k = 0; k < n; k++) {
+      xs[k] = (int)std::lround(ox + rx * cos(ph + 2 * M_PI * k / n));
+      ys[k] = (int)std::lround(oy + ry * sin(ph + 2 * M_PI * k / n));
+    }
+    TightBitmap bm(60, 40);
+    LICE_FillConvexPolygon(&bm, xs, ys, n, 0xFFFFFFFF, 1.0f, 0);
+    CairoCanvas c(60, 40, false);
+    // Spans include both end pixels: cairo fills the same pixels' squares, whose centres
+    // are what ANTIALIAS_NONE tests; the outline walks the vertex pixels' centres, widened by
+    // half a pixel through a stroke.
+    cairo_move_to(c.cr(), xs[0] + 0.5, ys[0] + 0.5);
+    for (int k = 1; k < n; k++) cairo_line_to(c.cr(), xs[k] + 0.5, ys[k] + 0.5);
+    cairo_close_path(c.cr());
+    cairo_fill_preserve(c.cr());
+    cairo_set_line_width(c.cr(), 1.0);
+    cairo_stroke(c.cr());
+    EXPECT_LE(Mismatch(bm, c), (int)(2 * (rx + ry)) + 4) << i;
+  }
+}
+
+TEST(CairoShapes, BezierFill) {
+  TightBitmap bm(60, 40);
+  LICE_FillCBezier(&bm, 3, 30, 15, 0, 45, 0, 57, 30, 35, 0xFFFFFFFF, 1.0f, 0, 1.0f);
+  CairoCanvas c(60, 40, false);
+  cairo_move_to(c.cr(), 3, 30);
+  cairo_curve_to(c.cr(), 15, 0, 45, 0, 57, 30);
+  cairo_line_to(c.cr(), 57, 36);
+  cairo_line_to(c.cr(), 3, 36);
+  cairo_close_path(c.cr());
+  cairo_fill(c.cr());
+  EXPECT_GT(bm.Count(), 1000);
+  EXPECT_LE(Mismatch(bm, c), 140);
+}
+
+TEST(CairoShapes, NearestUpscale) {
+  // Enlargements by powers of two (whose 16.16 steps are exact) sample the same source
+  // pixels in both.
+  TightBitmap src(7, 5);
+  TestRng rng(4);
+  for (int y = 0; y < 5; y++)
+    for (int x = 0; x < 7; x++) src.at(x, y) = rng.Next() | 0xFF000000;
+  for (int k : {2, 4, 8}) {
+    TightBitmap bm(7 * k, 5 * k);
+    LICE_ScaledBlit(&bm, &src, 0, 0, 7 * k, 5 * k, 0, 0, 7, 5, 1.0f, 0);
+    cairo_surface_t* s = cairo_image_surface_create_for_data((unsigned char*)src.getBits(),
+                                                             CAIRO_FORMAT_ARGB32, 7, 5, 7 * 4);
+    CairoCanvas c(7 * k, 5 * k, false);
+    cairo_scale(c.cr(), k, k);
+    cairo_set_source_surface(c.cr(), s, 0, 0);
+    cairo_pattern_set_filter(cairo_get_source(c.cr()), CAIRO_FILTER_NEAREST);
+    cairo_paint(c.cr());
+    cairo_surface_destroy(s);
+    int diff = 0;
+    for (int y = 0; y < 5 * k; y++)
+      for (int x = 0; x < 7 * k; x++) {
+        cairo_surface_t* t = cairo_get_target(c.cr());
+        cairo_surface_flush(t);
+        const uint32_t* row = (const uint32_t*)(cairo_image_surface_get_data(t) +
+                                                (size_t)y * cairo_image_surface_get_stride(t));
+        diff += row[x] != bm.at(x, y);
+      }
+    EXPECT_EQ(diff, 0) << k;
+  }
+}
+
+} // namespace
