@@ -200,6 +200,7 @@ public:
   bool DoesMIDI() const { return mDoesMIDI; }
 
   // ---- Channels and audio ----
+  // Configuration: main thread, or a host entry holding the mutex.
 
   bool LegalIO(int nIn, int nOut) const;
   int NInChannels() const { return mInChannels.GetSize(); }
@@ -275,7 +276,7 @@ public:
   bool SerializePresets(ByteChunk* pChunk);
   int UnserializePresets(ByteChunk* pChunk, int startPos);
 
-  // ---- Preset blobs and dumps (text files of source lines) ----
+  // ---- Preset blobs and dumps (text files of source lines); main thread, no lock ----
 
   // b64: zero-terminated Base64 of a state chunk of nBytes bytes.
   void MakePresetFromBlob(const char* name, const char* b64, int nBytes);
@@ -284,7 +285,7 @@ public:
   void DumpPresetBlob(const char* filename);
   void DumpBankBlob(const char* filename);
 
-  // ---- Preset and bank files (big-endian) ----
+  // ---- Preset and bank files (big-endian); main thread, no lock of their own ----
 
   // Savers: false when the name is empty or the file cannot be written completely.
   bool SaveProgramAsFXP(WDL_String* pFileName);
