@@ -43,7 +43,7 @@ TEST(MidiFileDump, TextFormsAndStreamInsertion) {
   EXPECT_NE(plain.str().find("v96\t90 '60 '0\n"), std::string::npos);
   EXPECT_NE(commented.str().find("v96\t90 '60 '0\t; note-off C4\n"), std::string::npos);
 
-  std::string path = std::string(QV_BINARY_DIR) + "/h4_dump.txt";
+  std::string path = std::string(QV_BINARY_DIR) + "/midifile_test_dump.txt";
   EXPECT_EQ(f.writeBinascWithComments(path), 1);
   MidiFile g(path);
   EXPECT_EQ(g.status(), 1);

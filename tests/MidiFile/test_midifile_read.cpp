@@ -149,7 +149,7 @@ TEST(MidiFileRead, FilesFromAnIndependentWriter) {
       "      M(\"note_off\", note=60, velocity=0, channel=3, time=200),\n"
       "      M(\"note_on\", note=64, velocity=0, channel=3, time=1000),\n"
       "      M(\"sysex\", data=[1, 2, 3], time=5), M(\"pitchwheel\", pitch=-100, time=20000)]\n"
-      "f0.save(sys.argv[1] + \"/h4_mido0.mid\")\n"
+      "f0.save(sys.argv[1] + \"/midifile_test_mido0.mid\")\n"
       "f1 = mido.MidiFile(type=1, ticks_per_beat=480)\n"
       "a = mido.MidiTrack(); b = mido.MidiTrack(); f1.tracks += [a, b]\n"
       "a += [X(\"track_name\", name=\"conductor\"), X(\"time_signature\", numerator=3, "
@@ -157,11 +157,11 @@ TEST(MidiFileRead, FilesFromAnIndependentWriter) {
       "b += [M(\"control_change\", control=64, value=127), M(\"control_change\", control=64, "
       "value=0, time=7),\n"
       "      M(\"aftertouch\", value=5, time=9), M(\"polytouch\", note=1, value=2)]\n"
-      "f1.save(sys.argv[1] + \"/h4_mido1.mid\")\n"
+      "f1.save(sys.argv[1] + \"/midifile_test_mido1.mid\")\n"
       "' '" +
       dir + "'";
   ASSERT_EQ(std::system(script.c_str()), 0);
-  for (const char* name : {"/h4_mido0.mid", "/h4_mido1.mid"}) {
+  for (const char* name : {"/midifile_test_mido0.mid", "/midifile_test_mido1.mid"}) {
     std::string path = dir + name;
     MidiFile f;
     ASSERT_EQ(f.read(path), 1) << name;

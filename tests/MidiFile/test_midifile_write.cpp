@@ -131,7 +131,7 @@ TEST(MidiFileWrite, FailuresAreReported) {
   EXPECT_TRUE(out.str().empty());
   EXPECT_EQ(f.getEvent(0, 1).tick, 0);
 
-  std::string path = std::string(QV_BINARY_DIR) + "/h4_unsorted.mid";
+  std::string path = std::string(QV_BINARY_DIR) + "/midifile_test_unsorted.mid";
   std::ofstream(path) << "keep";
   testing::internal::CaptureStderr();
   EXPECT_EQ(f.write(path), 0);
@@ -199,7 +199,7 @@ TEST(MidiFileWrite, IndependentReaderSeesTheSameFile) {
   for (auto& c : cases) {
     MidiFile f;
     c.build(f);
-    std::string path = std::string(QV_BINARY_DIR) + "/h4_mido_" + c.name + ".mid";
+    std::string path = std::string(QV_BINARY_DIR) + "/midifile_test_mido_" + c.name + ".mid";
     ASSERT_EQ(f.write(path), 1) << c.name;
     EXPECT_EQ(mido::readWithMido(path), mido::expectedView(f)) << c.name;
     std::remove(path.c_str());
