@@ -151,7 +151,10 @@ TEST_F(Dispatch, DoubleClicks) {
   EXPECT_EQ(g.MouseCapture(), 2);
   EXPECT_FALSE(g.OnMouseDblClick(200, 200, &left));
   EXPECT_EQ(log, (Log{"a dbl 15,15", "s down 35,35"}));
+  g.OnMouseDblClick(35, 35, &left);
+  g.OnMouseUp(35, 35, &left); // no begin was sent on this path, so no end either
   EXPECT_TRUE(plug.begins.empty());
+  EXPECT_TRUE(plug.ends.empty());
 }
 
 TEST_F(Dispatch, KeysAndMouseOver) {

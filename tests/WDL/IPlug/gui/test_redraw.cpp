@@ -228,7 +228,7 @@ TEST_F(Editor, TextMeasuredAndDrawnAtEachAlignment) {
   EXPECT_EQ(font.lastFlags, 0u);
 }
 
-TEST_F(Editor, PixelsLinesAndRects) {
+TEST_F(Editor, PixelsAndRectOutline) {
   g.ForcePixel(&COLOR_ORANGE, 3, 4);
   EXPECT_EQ(Px(3, 4), 0xFFFF7F00u);
   for (int xy : {-1, 100, 1000}) { // outside the bitmap: ignored
@@ -241,14 +241,6 @@ TEST_F(Editor, PixelsLinesAndRects) {
   g.DrawRect(&COLOR_WHITE, &r);
   EXPECT_EQ(Px(20, 30), 0xFFFFFFFFu); // the exclusive corner is drawn too
   EXPECT_EQ(Px(15, 20), 0u);
-  g.DrawVerticalLine(&COLOR_RED, &r, 2.0f); // clamped to the right edge
-  EXPECT_EQ(Px(20, 20), 0xFFFF0000u);
-  g.DrawHorizontalLine(&COLOR_GREEN, &r, 0.5f);
-  EXPECT_EQ(Px(15, 20), 0xFF00FF00u);
-  IRECT fill(50, 50, 60, 55);
-  g.FillIRect(&COLOR_BLUE, &fill);
-  EXPECT_EQ(Px(59, 54), 0xFF0000FFu);
-  EXPECT_EQ(Px(60, 54), 0u);
 }
 
 TEST_F(Editor, ResizeDropsTheControls) {
