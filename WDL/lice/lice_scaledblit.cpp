@@ -100,7 +100,7 @@ template <class COMBFUNC> struct _LICE_Template_Blit2 {
 
   // Box average of an n x n kernel around each sample (n odd); pixels outside the window
   // are left out of the average.
-  static void scaleBlitFilterDown(const ScaleJob& j, int w, int n) {
+  template <int n> static void scaleBlitFilterDown(const ScaleJob& j, int w) {
     LICE_pixel* drow = j.dest;
     fix_t cury = j.icury;
     const int half = n / 2;
@@ -112,18 +112,35 @@ template <class COMBFUNC> struct _LICE_Template_Blit2 {
         const fix_t sx = curx >> 16;
         if (!Inside(sx, j.clipright)) continue;
         unsigned int sr = 0, sg = 0, sb = 0, sa = 0, total = 0;
-        for (fix_t ky = sy - half; ky <= sy + half; ky++) {
-          if (ky >= j.clipbottom) break;
-          if (ky < 0) continue;
-          const LICE_pixel* krow = j.src + ky * j.sspan;
-          for (fix_t kx = sx - half; kx <= sx + half; kx++) {
-            if (!Inside(kx, j.clipright)) continue;
-            const LICE_pixel p = krow[kx];
-            sr += LICE_GETR(p);
-            sg += LICE_GETG(p);
-            sb += LICE_GETB(p);
-            sa += LICE_GETA(p);
-            total++;
+        if (sy >= half && sy + half < j.clipbottom && sx >= half && sx + half < j.clipright) {
+          // The whole kernel lies inside the window: no per-pixel tests.
+          const LICE_pixel* krow = j.src + (sy - half) * j.sspan + (sx - half);
+          for (int ky = 0; ky < n; ky++, krow += j.sspan)
+            for (int kx = 0; kx < n; kx++) {
+              const LICE_pixel p = krow[kx];
+              sr += LICE_GETR(p);
+              sg += LICE_GETG(p);
+              sb += LICE_GETB(p);
+              sa += LICE_GETA(p);
+            }
+          // A constant divisor, so the compiler divides by multiplying.
+          COMBFUNC::doPix((LICE_pixel_chan*)(drow + x), (int)(sr / (n * n)), (int)(sg / (n * n)),
+                          (int)(sb / (n * n)), (int)(sa / (n * n)), w);
+          continue;
+        } else {
+          for (fix_t ky = sy - half; ky <= sy + half; ky++) {
+            if (ky >= j.clipbottom) break;
+            if (ky < 0) continue;
+            const LICE_pixel* krow = j.src + ky * j.sspan;
+            for (fix_t kx = sx - half; kx <= sx + half; kx++) {
+              if (!Inside(kx, j.clipright)) continue;
+              const LICE_pixel p = krow[kx];
+              sr += LICE_GETR(p);
+              sg += LICE_GETG(p);
+              sb += LICE_GETB(p);
+              sa += LICE_GETA(p);
+              total++;
+            }
           }
         }
         if (total)
@@ -297,7 +314,8 @@ void LICE_ScaledBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, 
 #define __LICE_SCALE(COMBFUNC)                                                                     \
   do {                                                                                             \
     if (down)                                                                                      \
-      _LICE_Template_Blit2<COMBFUNC>::scaleBlitFilterDown(j, w, kn);                               \
+      kn == 3 ? _LICE_Template_Blit2<COMBFUNC>::scaleBlitFilterDown<3>(j, w)                       \
+              : _LICE_Template_Blit2<COMBFUNC>::scaleBlitFilterDown<5>(j, w);                      \
     else                                                                                           \
       _LICE_Template_Blit2<COMBFUNC>::scaleBlit(j, w, filter);                                     \
   } while (0)

@@ -129,20 +129,27 @@ inline void __LICE_BilinearFilterI(int* r, int* g, int* b, int* a, const LICE_pi
                                    const LICE_pixel* pnext, unsigned int fx, unsigned int fy) {
   const unsigned int f11 = (fx * fy) >> 16, f10 = fx - f11, f01 = fy - f11;
   const unsigned int f00 = 0x10000 - fx - fy + f11;
-  const unsigned char* c00 = (const unsigned char*)p;
-  const unsigned char* c10 = (const unsigned char*)(p + 1);
-  const unsigned char* c01 = (const unsigned char*)pnext;
-  const unsigned char* c11 = (const unsigned char*)(pnext + 1);
-  int* out[4] = {b, g, r, a}; // byte order of a pixel in memory
-  for (int i = 0; i < 4; i++)
-    *out[i] = (int)((c00[i] * f00 + c10[i] * f10 + c01[i] * f01 + c11[i] * f11) >> 16);
+  const LICE_pixel p00 = p[0], p10 = p[1], p01 = pnext[0], p11 = pnext[1];
+  *r = (int)((LICE_GETR(p00) * f00 + LICE_GETR(p10) * f10 + LICE_GETR(p01) * f01 +
+              LICE_GETR(p11) * f11) >>
+             16);
+  *g = (int)((LICE_GETG(p00) * f00 + LICE_GETG(p10) * f10 + LICE_GETG(p01) * f01 +
+              LICE_GETG(p11) * f11) >>
+             16);
+  *b = (int)((LICE_GETB(p00) * f00 + LICE_GETB(p10) * f10 + LICE_GETB(p01) * f01 +
+              LICE_GETB(p11) * f11) >>
+             16);
+  *a = (int)((LICE_GETA(p00) * f00 + LICE_GETA(p10) * f10 + LICE_GETA(p01) * f01 +
+              LICE_GETA(p11) * f11) >>
+             16);
 }
 // Linear mix of *p and *pnext by the 16-bit fraction f.
 inline void __LICE_LinearFilterI(int* r, int* g, int* b, int* a, const LICE_pixel* p,
                                  const LICE_pixel* pnext, unsigned int f) {
   const unsigned int nf = 0x10000 - f;
-  const unsigned char* c0 = (const unsigned char*)p;
-  const unsigned char* c1 = (const unsigned char*)pnext;
-  int* out[4] = {b, g, r, a};
-  for (int i = 0; i < 4; i++) *out[i] = (int)((c0[i] * nf + c1[i] * f) >> 16);
+  const LICE_pixel p0 = *p, p1 = *pnext;
+  *r = (int)((LICE_GETR(p0) * nf + LICE_GETR(p1) * f) >> 16);
+  *g = (int)((LICE_GETG(p0) * nf + LICE_GETG(p1) * f) >> 16);
+  *b = (int)((LICE_GETB(p0) * nf + LICE_GETB(p1) * f) >> 16);
+  *a = (int)((LICE_GETA(p0) * nf + LICE_GETA(p1) * f) >> 16);
 }

@@ -1,0 +1,207 @@
+// bench-links: lice swell platform wdl pkg:pixman-1 pkg:cairo
+// Scaled blits (nearest and bilinear, 2x up and 1/2 down) beside pixman's transformed
+// composite on the same buffers, and filled circles and convex polygons beside cairo filling
+// the same shapes into a frame of the same size. Rates are destination pixels (blits) or
+// shapes (fills) per second; the closing lines print the ratios.
+#include "WDL/lice/lice_shapes.h"
+
+#include <benchmark/benchmark.h>
+#include <cairo.h>
+#include <pixman.h>
+
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+const int W = 710, H = 365;       // the editor's frame
+const int SW = W / 2, SH = H / 2; // the small image enlarged by 2
+const int BW = W * 2, BH = H * 2; // the large image shrunk by 2
+
+struct Images {
+  LICE_MemBitmap small{SW, SH, 4}, big{BW, BH, 4}, dest{W, H, 4};
+  pixman_image_t *psmall, *pbig, *pdest;
+  cairo_surface_t* surf;
+  cairo_t* cr;
+  Images() {
+    std::mt19937 rng(1);
+    for (LICE_IBitmap* bm : {(LICE_IBitmap*)&small, (LICE_IBitmap*)&big}) {
+      LICE_pixel* p = bm->getBits();
+      for (int i = 0; i < bm->getRowSpan() * bm->getHeight(); i++) p[i] = rng() | 0xFF000000;
+    }
+    LICE_Clear(&dest, 0xFF204060);
+    psmall = pixman_image_create_bits(PIXMAN_a8r8g8b8, SW, SH, (uint32_t*)small.getBits(),
+                                      small.getRowSpan() * 4);
+    pbig = pixman_image_create_bits(PIXMAN_a8r8g8b8, BW, BH, (uint32_t*)big.getBits(),
+                                    big.getRowSpan() * 4);
+    pdest = pixman_image_create_bits(PIXMAN_a8r8g8b8, W, H, (uint32_t*)dest.getBits(),
+                                     dest.getRowSpan() * 4);
+    surf = cairo_image_surface_create_for_data((unsigned char*)dest.getBits(), CAIRO_FORMAT_ARGB32,
+                                               W, H, dest.getRowSpan() * 4);
+    cr = cairo_create(surf);
+  }
+  ~Images() {
+    cairo_destroy(cr);
+    cairo_surface_destroy(surf);
+    pixman_image_unref(psmall);
+    pixman_image_unref(pbig);
+    pixman_image_unref(pdest);
+  }
+};
+
+Images& I() {
+  static Images i;
+  return i;
+}
+
+// range(0): 1 enlarges the small image by 2, 0 shrinks the big one by 2; range(1): filter.
+void LiceScaled(benchmark::State& st) {
+  const bool up = st.range(0), filter = st.range(1);
+  LICE_IBitmap* src = up ? (LICE_IBitmap*)&I().small : (LICE_IBitmap*)&I().big;
+  for (auto _ : st)
+    LICE_ScaledBlit(&I().dest, src, 0, 0, W, H, 0, 0, (float)src->getWidth(),
+                    (float)src->getHeight(), 1.0f, filter ? 0x100 : 0);
+  st.SetItemsProcessed(st.iterations() * W * H);
+}
+
+void PixmanScaled(benchmark::State& st) {
+  const bool up = st.range(0), filter = st.range(1);
+  pixman_image_t* src = up ? I().psmall : I().pbig;
+  pixman_transform_t t;
+  pixman_transform_init_scale(&t, pixman_double_to_fixed(up ? 0.5 : 2.0),
+                              pixman_double_to_fixed(up ? 0.5 : 2.0));
+  pixman_image_set_transform(src, &t);
+  pixman_image_set_filter(src, filter ? PIXMAN_FILTER_BILINEAR : PIXMAN_FILTER_NEAREST, nullptr, 0);
+  for (auto _ : st)
+    pixman_image_composite32(PIXMAN_OP_SRC, src, nullptr, I().pdest, 0, 0, 0, 0, 0, 0, W, H);
+  pixman_image_set_transform(src, nullptr);
+  st.SetItemsProcessed(st.iterations() * W * H);
+}
+
+// 64 circles of radius 4..40 spread over the frame; range(0): anti-aliased.
+void LiceCircles(benchmark::State& st) {
+  const bool aa = st.range(0);
+  for (auto _ : st)
+    for (int i = 0; i < 64; i++)
+      LICE_FillCircle(&I().dest, 20.0f + (i * 53) % 670, 20.0f + (i * 31) % 325, 4.0f + i % 37,
+                      0xFF80C0E0, 1.0f, 0, aa);
+  st.SetItemsProcessed(st.iterations() * 64);
+}
+
+void CairoCircles(benchmark::State& st) {
+  cairo_t* cr = I().cr;
+  cairo_set_antialias(cr, st.range(0) ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
+  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+  cairo_set_source_rgba(cr, 0.5, 0.75, 0.88, 1.0);
+  for (auto _ : st) {
+    for (int i = 0; i < 64; i++) {
+      cairo_new_path(cr);
+      cairo_arc(cr, 20.5 + (i * 53) % 670, 20.5 + (i * 31) % 325, 4.0 + i % 37, 0, 2 * M_PI);
+      cairo_fill(cr);
+    }
+    cairo_surface_flush(I().surf);
+  }
+  st.SetItemsProcessed(st.iterations() * 64);
+}
+
+// 64 convex octagons of radius 10..70 (the editor's triangles and polygons are this kind).
+std::vector<std::vector<int>> Polygons() {
+  std::vector<std::vector<int>> out;
+  for (int i = 0; i < 64; i++) {
+    std::vector<int> p;
+    const double cx = 40 + (i * 53) % 630, cy = 40 + (i * 31) % 285, r = 10 + i % 61;
+    for (int k = 0; k < 8; k++) {
+      p.push_back((int)std::lround(cx + r * cos(k * M_PI / 4 + i)));
+      p.push_back((int)std::lround(cy + r * sin(k * M_PI / 4 + i)));
+    }
+    out.push_back(p);
+  }
+  return out;
+}
+
+void LicePolygons(benchmark::State& st) {
+  const auto polys = Polygons();
+  std::vector<std::vector<int>> xs, ys;
+  for (auto& p : polys) {
+    xs.emplace_back();
+    ys.emplace_back();
+    for (size_t k = 0; k < p.size(); k += 2) {
+      xs.back().push_back(p[k]);
+      ys.back().push_back(p[k + 1]);
+    }
+  }
+  for (auto _ : st)
+    for (size_t i = 0; i < xs.size(); i++)
+      LICE_FillConvexPolygon(&I().dest, xs[i].data(), ys[i].data(), 8, 0xFF80C0E0, 1.0f, 0);
+  st.SetItemsProcessed(st.iterations() * 64);
+}
+
+void CairoPolygons(benchmark::State& st) {
+  const auto polys = Polygons();
+  cairo_t* cr = I().cr;
+  cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
+  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+  cairo_set_source_rgba(cr, 0.5, 0.75, 0.88, 1.0);
+  for (auto _ : st) {
+    for (auto& p : polys) {
+      cairo_new_path(cr);
+      cairo_move_to(cr, p[0] + 0.5, p[1] + 0.5);
+      for (size_t k = 2; k < p.size(); k += 2) cairo_line_to(cr, p[k] + 0.5, p[k + 1] + 0.5);
+      cairo_close_path(cr);
+      cairo_fill(cr);
+    }
+    cairo_surface_flush(I().surf);
+  }
+  st.SetItemsProcessed(st.iterations() * 64);
+}
+
+BENCHMARK(LiceScaled)->Args({1, 0})->Args({1, 1})->Args({0, 0})->Args({0, 1});
+BENCHMARK(PixmanScaled)->Args({1, 0})->Args({1, 1})->Args({0, 0})->Args({0, 1});
+BENCHMARK(LiceCircles)->Arg(0)->Arg(1);
+BENCHMARK(CairoCircles)->Arg(0)->Arg(1);
+BENCHMARK(LicePolygons);
+BENCHMARK(CairoPolygons);
+
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& r : runs) {
+      if (r.run_type != Run::RT_Iteration) continue;
+      auto it = r.counters.find("items_per_second");
+      if (it != r.counters.end()) rate_[r.benchmark_name()] = it->second;
+    }
+    ConsoleReporter::ReportRuns(runs);
+  }
+  void Finalize() override {
+    ConsoleReporter::Finalize();
+    auto ratio = [&](const char* what, const std::string& a, const std::string& b) {
+      const double x = rate_[a], y = rate_[b];
+      if (x > 0 && y > 0) printf("%-36s %6.2f  (%s / %s)\n", what, x / y, a.c_str(), b.c_str());
+    };
+    printf("\nRatios of rates (above 1: ours is faster)\n");
+    ratio("2x up, nearest vs pixman", "LiceScaled/1/0", "PixmanScaled/1/0");
+    ratio("2x up, bilinear vs pixman", "LiceScaled/1/1", "PixmanScaled/1/1");
+    ratio("1/2 down, nearest vs pixman", "LiceScaled/0/0", "PixmanScaled/0/0");
+    ratio("1/2 down, box filter vs pixman bilinear", "LiceScaled/0/1", "PixmanScaled/0/1");
+    ratio("filled circles vs cairo", "LiceCircles/0", "CairoCircles/0");
+    ratio("anti-aliased circles vs cairo", "LiceCircles/1", "CairoCircles/1");
+    ratio("convex polygons vs cairo", "LicePolygons", "CairoPolygons");
+  }
+
+private:
+  std::map<std::string, double> rate_;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  return 0;
+}
