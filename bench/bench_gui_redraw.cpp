@@ -20,14 +20,14 @@ namespace {
 
 const int kW = 710, kH = 365;
 
-// Images of the editor, made in memory: id -> w, h (whole strip), pattern seed.
-struct ImageSpec {
+// Images of the editor, made in memory: id, width, height of the whole strip, frames.
+struct ImageDesc {
   int id, w, h, frames;
 };
-const ImageSpec kBackground = {1, kW, kH, 1}, kButton = {2, 30, 40, 2},
+const ImageDesc kBackground = {1, kW, kH, 1}, kButton = {2, 30, 40, 2},
                 kKnob = {3, 48, 48 * 60, 60}, kContact = {4, 40, 48, 2};
 
-LICE_MemBitmap* MakeImage(const ImageSpec& s) {
+LICE_MemBitmap* MakeImage(const ImageDesc& s) {
   LICE_MemBitmap* bmp = new LICE_MemBitmap(s.w, s.h);
   LICE_pixel* p = bmp->getBits();
   for (int y = 0; y < s.h; ++y)
@@ -64,15 +64,15 @@ public:
   bool GetTextFromClipboard(WDL_String*) override { return false; }
   void UpdateTooltips() override {}
   LICE_IBitmap* OSLoadBitmap(int id, const char*) override {
-    for (const ImageSpec* s : {&kBackground, &kButton, &kKnob, &kContact})
+    for (const ImageDesc* s : {&kBackground, &kButton, &kKnob, &kContact})
       if (s->id == id) return MakeImage(*s);
     return nullptr;
   }
 };
 
-// Where the controls sit: id, x, y, value.
+// Where the controls sit: image, x, y, value.
 struct Placement {
-  const ImageSpec* spec;
+  const ImageDesc* desc;
   int x, y;
   double value;
 };
@@ -91,8 +91,8 @@ void FrameworkRedraw(benchmark::State& state) {
   g.PrepDraw();
   g.AttachBackground(kBackground.id, "bg.png");
   for (const Placement& p : Layout()) {
-    IBitmap bmp = g.LoadIBitmap(p.spec->id, "img.png", p.spec->frames);
-    IControl* c = p.spec == &kKnob ? (IControl*)new IKnobMultiControl(nullptr, p.x, p.y, -1, &bmp)
+    IBitmap bmp = g.LoadIBitmap(p.desc->id, "img.png", p.desc->frames);
+    IControl* c = p.desc == &kKnob ? (IControl*)new IKnobMultiControl(nullptr, p.x, p.y, -1, &bmp)
                                    : (IControl*)new ISwitchControl(nullptr, p.x, p.y, -1, &bmp);
     c->SetValueFromPlug(p.value);
     g.AttachControl(c);
@@ -106,7 +106,7 @@ void FrameworkRedraw(benchmark::State& state) {
   state.counters["controls"] = g.NControls();
 }
 
-cairo_surface_t* CairoImage(const ImageSpec& s) {
+cairo_surface_t* CairoImage(const ImageDesc& s) {
   LICE_MemBitmap* src = MakeImage(s);
   cairo_surface_t* img = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, s.w, s.h);
   unsigned char* d = cairo_image_surface_get_data(img);
@@ -126,8 +126,8 @@ cairo_surface_t* CairoImage(const ImageSpec& s) {
 void CairoRedraw(benchmark::State& state) {
   cairo_surface_t* frame = cairo_image_surface_create(CAIRO_FORMAT_RGB24, kW, kH);
   cairo_t* cr = cairo_create(frame);
-  std::map<const ImageSpec*, cairo_surface_t*> imgs;
-  for (const ImageSpec* s : {&kBackground, &kButton, &kKnob, &kContact}) imgs[s] = CairoImage(*s);
+  std::map<const ImageDesc*, cairo_surface_t*> imgs;
+  for (const ImageDesc* s : {&kBackground, &kButton, &kKnob, &kContact}) imgs[s] = CairoImage(*s);
   std::vector<Placement> layout = Layout();
   for (auto _ : state) {
     cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
@@ -135,10 +135,10 @@ void CairoRedraw(benchmark::State& state) {
     cairo_paint(cr);
     cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
     for (const Placement& p : layout) {
-      const int fh = p.spec->h / p.spec->frames;
-      const int frame = (int)(0.5 + p.value * (p.spec->frames - 1));
-      cairo_set_source_surface(cr, imgs[p.spec], p.x, p.y - frame * fh);
-      cairo_rectangle(cr, p.x, p.y, p.spec->w, fh);
+      const int fh = p.desc->h / p.desc->frames;
+      const int frame = (int)(0.5 + p.value * (p.desc->frames - 1));
+      cairo_set_source_surface(cr, imgs[p.desc], p.x, p.y - frame * fh);
+      cairo_rectangle(cr, p.x, p.y, p.desc->w, fh);
       cairo_fill(cr);
     }
     cairo_surface_flush(frame);
