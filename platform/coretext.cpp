@@ -10,8 +10,8 @@
 
 namespace {
 
-CTFontRef MakeFont(const qv_ct::FaceSpec& spec, CGFloat size) {
-  qv_ct::Font* f = qv_ct::Font::Create(spec, size);
+CTFontRef MakeFont(const qv_ct::FaceInfo& info, CGFloat size) {
+  qv_ct::Font* f = qv_ct::Font::Create(info, size);
   if (!f) return nullptr;
   auto* ct = new __CTFont;
   ct->font = f;
@@ -19,9 +19,9 @@ CTFontRef MakeFont(const qv_ct::FaceSpec& spec, CGFloat size) {
 }
 
 CTFontRef DefaultFont() {
-  qv_ct::FaceSpec spec;
-  qv_ct::ResolveFace("DejaVu Sans", &spec);
-  return MakeFont(spec, 12);
+  qv_ct::FaceInfo info;
+  qv_ct::ResolveFace("DejaVu Sans", &info);
+  return MakeFont(info, 12);
 }
 
 // Builds one line from an attributed string's text and attributes.
@@ -79,24 +79,24 @@ __CTFrame::~__CTFrame() {
 CTFontRef CTFontCreateWithName(CFStringRef name, CGFloat size, const CGAffineTransform* matrix) {
   if (!name || (matrix && memcmp(matrix, &CGAffineTransformIdentity, sizeof *matrix) != 0))
     return nullptr;
-  qv_ct::FaceSpec spec;
-  if (!qv_ct::ResolveFace(name->utf8.c_str(), &spec)) return nullptr;
-  return MakeFont(spec, size > 0 ? size : 12);
+  qv_ct::FaceInfo info;
+  if (!qv_ct::ResolveFace(name->utf8.c_str(), &info)) return nullptr;
+  return MakeFont(info, size > 0 ? size : 12);
 }
 
 CTFontRef CTFontCreateUIFontForLanguage(CTFontUIFontType type, CGFloat size, CFStringRef) {
   if (type != kCTFontUIFontLabel && type != kCTFontUIFontSystem) return nullptr;
-  qv_ct::FaceSpec spec;
-  qv_ct::ResolveFace("DejaVu Sans", &spec);
-  return MakeFont(spec, size > 0 ? size : 10);
+  qv_ct::FaceInfo info;
+  qv_ct::ResolveFace("DejaVu Sans", &info);
+  return MakeFont(info, size > 0 ? size : 10);
 }
 
 CFStringRef CTFontCopyPostScriptName(CTFontRef font) {
-  return font ? new __CFString(font->font->Spec().postscript) : nullptr;
+  return font ? new __CFString(font->font->Info().postscript) : nullptr;
 }
 
 CFStringRef CTFontCopyDisplayName(CTFontRef font) {
-  return font ? new __CFString(font->font->Spec().display) : nullptr;
+  return font ? new __CFString(font->font->Info().display) : nullptr;
 }
 
 CGFloat CTFontGetSize(CTFontRef font) {

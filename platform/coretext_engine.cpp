@@ -129,7 +129,7 @@ std::string FontDir() {
   return dir;
 }
 
-bool ResolveFace(const char* name, FaceSpec* out) {
+bool ResolveFace(const char* name, FaceInfo* out) {
   if (!name || !*name) return false;
   std::string s(name);
   bool bold = false, italic = false;
@@ -162,12 +162,12 @@ struct Font::Impl {
   std::unordered_map<uint32_t, uint32_t> cmap;
 };
 
-Font* Font::Create(const FaceSpec& spec, double size) {
-  if (!spec.file || !(size > 0)) return nullptr;
+Font* Font::Create(const FaceInfo& info, double size) {
+  if (!info.file || !(size > 0)) return nullptr;
   std::lock_guard<std::mutex> lock(EngineMutex());
   FT_Library lib = Library();
   if (!lib) return nullptr;
-  const std::vector<unsigned char>* bytes = FileBytes(FontDir() + spec.file);
+  const std::vector<unsigned char>* bytes = FileBytes(FontDir() + info.file);
   if (!bytes) return nullptr;
   FT_Face face = nullptr;
   if (FT_New_Memory_Face(lib, bytes->data(), (FT_Long)bytes->size(), 0, &face)) return nullptr;
@@ -176,14 +176,14 @@ Font* Font::Create(const FaceSpec& spec, double size) {
     FT_Done_Face(face);
     return nullptr;
   }
-  if (spec.oblique) {
+  if (info.oblique) {
     FT_Matrix shear = {0x10000, 0x0366A, 0, 0x10000}; // x += 0.2126 y
     FT_Set_Transform(face, &shear, nullptr);
   }
   Font* f = new Font;
   f->mImpl = new Impl;
   f->mImpl->face = face;
-  f->mSpec = spec;
+  f->mInfo = info;
   f->mSize = size;
   double upem = face->units_per_EM ? face->units_per_EM : 2048;
   f->mAscent = face->ascender * size / upem;

@@ -29,7 +29,7 @@ namespace qv_ct {
 // else the standard Debian folder.
 std::string FontDir();
 
-struct FaceSpec {
+struct FaceInfo {
   const char* file = nullptr;       // file name inside FontDir()
   const char* postscript = nullptr; // e.g. "DejaVuSans-Bold"
   const char* display = nullptr;    // e.g. "DejaVu Sans Bold"
@@ -38,7 +38,7 @@ struct FaceSpec {
 
 // Maps a face name ("Arial", "Monaco Bold", "DejaVuSans-Oblique"...) to a face; false
 // when the name is unknown.
-bool ResolveFace(const char* name, FaceSpec* out);
+bool ResolveFace(const char* name, FaceInfo* out);
 
 // Coverage image of one glyph: rows top-down, `left`/`top` place its top-left corner
 // relative to the glyph origin on the baseline (top grows upwards), in pixels.
@@ -51,14 +51,14 @@ struct GlyphImage {
 class Font {
 public:
   // Null when the face's file is missing or unreadable.
-  static Font* Create(const FaceSpec& spec, double size);
+  static Font* Create(const FaceInfo& info, double size);
   ~Font();
 
   double Size() const { return mSize; }
   double Ascent() const { return mAscent; }
   double Descent() const { return mDescent; }
   double Leading() const { return mLeading; }
-  const FaceSpec& Spec() const { return mSpec; }
+  const FaceInfo& Info() const { return mInfo; }
 
   // Glyph index of a code point; 0 (the missing glyph) when the face lacks it.
   uint32_t GlyphFor(uint32_t codepoint);
@@ -71,7 +71,7 @@ private:
   Font() = default;
   struct Impl;
   Impl* mImpl = nullptr;
-  FaceSpec mSpec;
+  FaceInfo mInfo;
   double mSize = 0, mAscent = 0, mDescent = 0, mLeading = 0;
 };
 

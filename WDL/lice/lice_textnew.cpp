@@ -15,7 +15,7 @@ static LICE_SysBitmap* s_nativerender_tempbitmap;
 static int s_tempbitmap_refcnt;
 
 // The platform is never the compatibility layer that needs its own text path.
-static bool LICE_Text_IsWine() {
+static bool NativeTextIsEmulated() {
   return false;
 }
 
@@ -520,7 +520,7 @@ int LICE_CachedFont::DrawTextImpl(LICE_IBitmap* bm, const char* str, int strcnt,
                     LICE_FONT_FLAG_FX_MONO | LICE_FONT_FLAG_FX_SHADOW | LICE_FONT_FLAG_FX_OUTLINE;
   if ((!bm || !bm->Extended(0x59555678, nullptr)) &&
       (m_line_height > 255 || ((m_flags & LICE_FONT_FLAG_FORCE_NATIVE) && m_font && !internal &&
-                               !LICE_Text_IsWine() && !(dtFlags & LICE_DT_USEFGALPHA) &&
+                               !NativeTextIsEmulated() && !(dtFlags & LICE_DT_USEFGALPHA) &&
                                !(m_flags & anyFx) && (!m_lsadj || (dtFlags & DT_SINGLELINE)))))
     return DrawTextNative(bm, str, strcnt, rect, dtFlags);
 
