@@ -291,7 +291,24 @@ TEST(CachedFont, LayoutOnTheGlyphPath) {
   EXPECT_EQ(f.DrawText(&bm, "Hidden", -1, &r, LICE_DT_USEFGALPHA), 0);
   EXPECT_EQ(InkOf(bm).left, -1);
 
+  // The ink of each alignment lies inside the measured rectangle placed the same way.
+  const RECT m = Measure(f, "Harmonic Minor");
+  const int mw = m.right - m.left, mh = m.bottom - m.top;
+  for (unsigned a : {0, DT_CENTER, DT_RIGHT, DT_VCENTER, DT_BOTTOM, DT_RIGHT | DT_BOTTOM}) {
+    LICE_Clear(&bm, 0);
+    RECT box = {4, 3, 116, 38};
+    f.DrawText(&bm, "Harmonic Minor", -1, &box, a);
+    int x = a & DT_CENTER ? (112 - mw) / 2 + 4 : a & DT_RIGHT ? 116 - mw : 4;
+    int y = a & DT_VCENTER ? (35 - mh) / 2 + 3 : a & DT_BOTTOM ? 38 - mh : 3;
+    ink = InkOf(bm);
+    EXPECT_GE(ink.left, x) << a;
+    EXPECT_GE(ink.top, y) << a;
+    EXPECT_LE(ink.right, x + mw) << a;
+    EXPECT_LE(ink.bottom, y + mh) << a;
+  }
+
   // Right-aligned in a narrow box: starts left of it and is clipped unless told not to.
+  LICE_Clear(&bm, 0);
   f.SetTextColor(0xffffffff);
   RECT narrow = {40, 5, 60, 40};
   f.DrawText(&bm, "Harmonic", -1, &narrow, DT_RIGHT);
