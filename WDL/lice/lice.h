@@ -8,6 +8,8 @@
 
 #include "WDL/swell/swell-types.h"
 
+#include <cstdint>
+
 typedef unsigned int LICE_pixel;
 typedef unsigned char LICE_pixel_chan;
 
@@ -71,9 +73,7 @@ public:
   LICE_MemBitmap(const LICE_MemBitmap&) = delete;
   LICE_MemBitmap& operator=(const LICE_MemBitmap&) = delete;
 
-  LICE_pixel* getBits() override {
-    return (LICE_pixel*)(((__UINTPTR_TYPE__)m_fb + 63) & ~(__UINTPTR_TYPE__)63);
-  }
+  LICE_pixel* getBits() override { return (LICE_pixel*)(((uintptr_t)m_fb + 63) & ~(uintptr_t)63); }
   int getWidth() override { return m_width; }
   int getHeight() override { return m_height; }
   int getRowSpan() override { return (m_width + m_linealign) & ~m_linealign; }

@@ -34,6 +34,7 @@ TEST(MemContext, FrameBufferIsTheContextsPixels) {
   EXPECT_DOUBLE_EQ(dev.x, 0.5);
   EXPECT_DOUBLE_EQ(dev.y, 9.5); // device rows count from the bottom
   EXPECT_EQ(GetTextColor(dc), 0);
+  EXPECT_FALSE(SWELL_IsRetinaDC(dc));
   SWELL_DeleteGfxContext(dc);
 }
 
