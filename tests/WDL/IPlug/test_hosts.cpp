@@ -14,16 +14,16 @@ TEST(Hosts, LookUp) {
   const Case cases[] = {
       {"", kHostUnknown},
       {"REAPER", kHostReaper},
-      {"com.cockos.reaper", kHostReaper},
+      {"org.example.reaper", kHostReaper},
       {"Nuendo with Cubase", kHostCubase}, // order of the search, not of the name
       {"logic live", kHostLive},
       {"Deliverance", kHostLive}, // inside a longer word
       {"Pro Tools", kHostUnknown},
       {"protools", kHostProTools},
       {"Studio One", kHostUnknown},
-      {"com.presonus.studioone", kHostStudioOne},
+      {"org.example.presonus.app", kHostStudioOne},
       {"Melodyne", kHostMelodyne},
-      {"com.apple.garageband10", kHostGarageBand},
+      {"org.example.garageband10", kHostGarageBand},
       {"OPENMPT", kHostOpenMPT},
       {"Standalone", kHostStandalone},
       {"\xC3\x84rdour \xFF\x80", kHostUnknown}, // non-ASCII bytes pass through
