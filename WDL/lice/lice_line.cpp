@@ -9,13 +9,13 @@
 
 namespace {
 
-int OffscreenTest64(int64_t x, int64_t y, int W, int H) {
+int OffscreenTest64(int64_t x, int64_t y, int64_t W, int64_t H) {
   return (x < 0 ? 1 : x >= W ? 2 : 0) | (y < 0 ? 4 : y >= H ? 8 : 0);
 }
 
 // Region-code clipping. Coordinates are 64-bit so that far-out end points (and a flipped
 // bitmap's mirrored ones) cannot overflow; every moved end lies between the two ends.
-bool ClipLine64(int64_t* x1, int64_t* y1, int64_t* x2, int64_t* y2, int W, int H) {
+bool ClipLine64(int64_t* x1, int64_t* y1, int64_t* x2, int64_t* y2, int64_t W, int64_t H) {
   int c1 = OffscreenTest64(*x1, *y1, W, H), c2 = OffscreenTest64(*x2, *y2, W, H);
   for (int pass = 0; pass < 33; pass++) {
     if (!(c1 | c2)) return true;
@@ -241,8 +241,7 @@ bool LICE_ClipLine(int* pX1, int* pY1, int* pX2, int* pY2, int xLo, int yLo, int
   int64_t x1 = (int64_t)*pX1 - xLo, y1 = (int64_t)*pY1 - yLo;
   int64_t x2 = (int64_t)*pX2 - xLo, y2 = (int64_t)*pY2 - yLo;
   const int64_t W = (int64_t)xHi - xLo, H = (int64_t)yHi - yLo;
-  bool ok = false;
-  if (W <= INT32_MAX && H <= INT32_MAX) ok = ClipLine64(&x1, &y1, &x2, &y2, (int)W, (int)H);
+  const bool ok = ClipLine64(&x1, &y1, &x2, &y2, W, H);
   *pX1 = Saturate(x1 + xLo);
   *pY1 = Saturate(y1 + yLo);
   *pX2 = Saturate(x2 + xLo);
@@ -354,14 +353,17 @@ void LICE_Line(LICE_IBitmap* dest, int xa, int ya, int xb, int yb, LICE_pixel co
 
 void LICE_DrawRect(LICE_IBitmap* dest, int x, int y, int w, int h, LICE_pixel color, float alpha,
                    int mode) {
-  LICE_Line(dest, x, y, x + w, y, color, alpha, mode, false);
-  LICE_Line(dest, x + w, y, x + w, y + h, color, alpha, mode, false);
-  LICE_Line(dest, x + w, y + h, x, y + h, color, alpha, mode, false);
-  LICE_Line(dest, x, y + h, x, y, color, alpha, mode, false);
+  // Sums saturate: a rectangle reaching past the int range is clipped like any other.
+  const int r = Saturate((int64_t)x + w), b = Saturate((int64_t)y + h);
+  LICE_Line(dest, x, y, r, y, color, alpha, mode, false);
+  LICE_Line(dest, r, y, r, b, color, alpha, mode, false);
+  LICE_Line(dest, r, b, x, b, color, alpha, mode, false);
+  LICE_Line(dest, x, b, x, y, color, alpha, mode, false);
 }
 
 void LICE_BorderedRect(LICE_IBitmap* dest, int x, int y, int w, int h, LICE_pixel bgcolor,
                        LICE_pixel fgcolor, float alpha, int mode) {
-  LICE_FillRect(dest, x + 1, y + 1, w - 1, h - 1, bgcolor, alpha, mode);
+  LICE_FillRect(dest, Saturate((int64_t)x + 1), Saturate((int64_t)y + 1), Saturate((int64_t)w - 1),
+                Saturate((int64_t)h - 1), bgcolor, alpha, mode);
   LICE_DrawRect(dest, x, y, w, h, fgcolor, alpha, mode);
 }

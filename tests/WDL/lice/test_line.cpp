@@ -117,6 +117,11 @@ TEST(Line, FarOutEndPointsStayInsideTheBitmap) {
     const int mode = rng() % 6;
     const float alpha = (rng() & 1) ? 1.0f : 0.6f;
     LICE_Line(&bm, c[0], c[1], c[2], c[3], 0xFFFFFFFF, alpha, mode, rng() & 1);
+    LICE_BorderedRect(&bm, c[0], c[1], c[2], c[3], 0xFF, 0xFF00, alpha, mode);
+    int x1 = c[0], y1 = c[1], x2 = c[2], y2 = c[3];
+    if (LICE_ClipLine(&x1, &y1, &x2, &y2, INT_MIN, -5, INT_MAX, 40)) {
+      ASSERT_TRUE(y1 >= -5 && y1 < 40 && y2 >= -5 && y2 < 40);
+    }
   }
   for (int y = 0; y < 9; y++) {
     ASSERT_EQ(bm.raw()[y * 15 + 13], guard);
