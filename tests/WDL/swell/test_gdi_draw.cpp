@@ -1,0 +1,235 @@
+#include "WDL/swell/swell.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// A memory context with its pixels, each starting as 0xAA000000 (the top byte must stay).
+struct Canvas {
+  HDC dc;
+  int w, h;
+  uint32_t* px;
+  Canvas(int w_, int h_) : dc(SWELL_CreateMemContext(nullptr, w_, h_)), w(w_), h(h_) {
+    px = (uint32_t*)SWELL_GetCtxFrameBuffer(dc);
+    for (int i = 0; i < w * h; i++) px[i] = 0xAA000000;
+  }
+  ~Canvas() { SWELL_DeleteGfxContext(dc); }
+  uint32_t at(int x, int y) const { return px[y * w + x]; }
+  // Rows as text: '.' untouched, '#' the given colour, '?' anything else.
+  std::vector<std::string> Rows(uint32_t color) const {
+    std::vector<std::string> rows;
+    for (int y = 0; y < h; y++) {
+      std::string r;
+      for (int x = 0; x < w; x++) r += at(x, y) == 0xAA000000 ? '.' : at(x, y) == color ? '#' : '?';
+      rows.push_back(r);
+    }
+    return rows;
+  }
+};
+
+const uint32_t kRed = 0xAAFF0000, kBlue = 0xAA0000FF;
+
+TEST(GdiDraw, FillRectAndClip) {
+  Canvas c(8, 6);
+  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+  RECT r = {1, 2, 5, 4};
+  SWELL_FillRect(c.dc, &r, red);
+  EXPECT_EQ(c.Rows(kRed), (std::vector<std::string>{"........", "........", ".####...", ".####...",
+                                                    "........", "........"}));
+  // Narrowed by the clip stack, and back after the pop.
+  Canvas d(8, 6);
+  SWELL_PushClipRegion(d.dc);
+  RECT clip = {3, 0, 8, 3};
+  SWELL_SetClipRegion(d.dc, &clip);
+  SWELL_FillRect(d.dc, &r, red);
+  SWELL_PopClipRegion(d.dc);
+  EXPECT_EQ(d.Rows(kRed)[2], "...##...");
+  EXPECT_EQ(d.Rows(kRed)[3], "........");
+  // Translucent brushes mix; null and stock brushes draw nothing.
+  HBRUSH half = CreateSolidBrushAlpha(RGB(0, 0, 255), 0.5f);
+  SWELL_FillRect(c.dc, &r, half);
+  EXPECT_EQ(c.at(1, 2), 0xAA7F0080u);
+  SWELL_FillRect(c.dc, &r, GetStockObject(NULL_BRUSH));
+  SWELL_FillRect(c.dc, nullptr, red);
+  SWELL_FillRect(nullptr, &r, red);
+  EXPECT_EQ(c.at(1, 2), 0xAA7F0080u);
+  DeleteObject(half);
+  DeleteObject(red);
+}
+
+TEST(GdiDraw, RectangleEllipseAndRoundRect) {
+  Canvas c(8, 7);
+  HPEN pen = CreatePen(0, 1, RGB(255, 0, 0));
+  HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
+  HGDIOBJ oldpen = SelectObject(c.dc, pen), oldbrush = SelectObject(c.dc, blue);
+  Rectangle(c.dc, 1, 1, 6, 5);
+  const auto rows = c.Rows(kRed);
+  EXPECT_EQ(rows[0], "........");
+  EXPECT_EQ(rows[1], ".#####..");
+  EXPECT_EQ(rows[2], ".#???#..");
+  EXPECT_EQ(rows[4], ".#####..");
+  EXPECT_EQ(rows[5], "........");
+  EXPECT_EQ(c.at(2, 2), kBlue);
+
+  // Brush only: an ellipse is symmetric, full in the middle and clear in the corners.
+  Canvas e(21, 15);
+  SelectObject(e.dc, GetStockObject(NULL_PEN));
+  SelectObject(e.dc, blue);
+  Ellipse(e.dc, 0, 0, 21, 15);
+  EXPECT_EQ(e.at(10, 7), kBlue);
+  EXPECT_EQ(e.at(0, 0), 0xAA000000u);
+  EXPECT_EQ(e.at(20, 14), 0xAA000000u);
+  for (int y = 0; y < 15; y++)
+    for (int x = 0; x < 21; x++) {
+      EXPECT_EQ(e.at(x, y), e.at(20 - x, y));
+      EXPECT_EQ(e.at(x, y), e.at(x, 14 - y));
+    }
+
+  // A rounded rectangle is the rectangle with its corners cut by a third.
+  Canvas rr(13, 13);
+  SelectObject(rr.dc, GetStockObject(NULL_PEN));
+  SelectObject(rr.dc, blue);
+  RoundRect(rr.dc, 0, 0, 12, 12, 9, 9);
+  EXPECT_EQ(rr.at(0, 0), 0xAA000000u);
+  EXPECT_EQ(rr.at(6, 0), kBlue);
+  EXPECT_EQ(rr.at(0, 6), kBlue);
+  EXPECT_EQ(rr.at(6, 6), kBlue);
+
+  // Neither pen nor brush: nothing.
+  Canvas n(8, 8);
+  SelectObject(n.dc, GetStockObject(NULL_PEN));
+  SelectObject(n.dc, GetStockObject(NULL_BRUSH));
+  POINT tri[3] = {{0, 0}, {7, 0}, {0, 7}};
+  SWELL_Polygon(n.dc, tri, 3);
+  Rectangle(n.dc, 0, 0, 8, 8);
+  EXPECT_EQ(n.Rows(0)[0], "........");
+
+  SelectObject(c.dc, oldpen);
+  SelectObject(c.dc, oldbrush);
+  DeleteObject(pen);
+  DeleteObject(blue);
+}
+
+TEST(GdiDraw, LinesAndCurves) {
+  Canvas c(10, 8);
+  HPEN pen = CreatePen(0, 1, RGB(255, 0, 0));
+  SelectObject(c.dc, pen);
+  POINT old = {-1, -1};
+  MoveToEx(c.dc, 2, 3, &old);
+  EXPECT_EQ(old.x, 0);
+  SWELL_LineTo(c.dc, 8, 3);
+  // From the first point up to, not including, the last.
+  EXPECT_EQ(c.Rows(kRed)[3], "..######..");
+  MoveToEx(c.dc, 0, 0, &old);
+  EXPECT_EQ(old.x, 8);
+  EXPECT_EQ(old.y, 3);
+
+  // Counts of 0 and 1 draw nothing, the 1 still takes its point.
+  Canvas p(10, 8);
+  SelectObject(p.dc, pen);
+  POINT pts[4] = {{5, 5}, {1, 1}, {1, 6}, {9, 9}};
+  unsigned int counts[3] = {0, 1, 2};
+  PolyPolyline(p.dc, pts, counts, 3);
+  const auto rows = p.Rows(kRed);
+  EXPECT_EQ(rows[1], ".#........");
+  EXPECT_EQ(rows[5], ".#........");
+  EXPECT_EQ(rows[6], "..........");
+  EXPECT_EQ(p.at(5, 5), 0xAA000000u);
+
+  // A Bezier from the current position; the position moves to its end.
+  Canvas b(20, 20);
+  SelectObject(b.dc, pen);
+  MoveToEx(b.dc, 2, 2, nullptr);
+  POINT ctl[3] = {{18, 2}, {2, 18}, {18, 18}};
+  PolyBezierTo(b.dc, ctl, 3);
+  MoveToEx(b.dc, 0, 0, &old);
+  EXPECT_EQ(old.x, 18);
+  EXPECT_EQ(old.y, 18);
+  EXPECT_EQ(b.at(2, 2), kRed);
+  EXPECT_EQ(b.at(10, 10), kRed);
+
+  SWELL_SetPixel(c.dc, 9, 7, RGB(0, 0, 255));
+  EXPECT_EQ(c.at(9, 7), kBlue);
+  SWELL_SetPixel(c.dc, 10, 7, RGB(0, 0, 255)); // outside
+  DeleteObject(pen);
+}
+
+TEST(GdiDraw, BlitsBetweenContexts) {
+  Canvas src(4, 3), dst(10, 8);
+  for (int i = 0; i < 12; i++) src.px[i] = 0x80000000 | (uint32_t)(i + 1);
+  BitBlt(dst.dc, 2, 1, 4, 3, src.dc, 0, 0, 0);
+  EXPECT_EQ(dst.at(2, 1), 0xAA000001u);
+  EXPECT_EQ(dst.at(5, 3), 0xAA00000Cu);
+  EXPECT_EQ(dst.at(6, 1), 0xAA000000u);
+  // Clipped to the source bitmap: a rectangle reaching past it copies what there is.
+  Canvas part(10, 8);
+  BitBlt(part.dc, 0, 0, 6, 6, src.dc, 2, 1, 0);
+  EXPECT_EQ(part.at(0, 0), 0xAA000007u);
+  EXPECT_EQ(part.at(2, 0), 0xAA000000u);
+  EXPECT_EQ(part.at(0, 2), 0xAA000000u);
+  // Stretched by 2.
+  Canvas big(8, 6);
+  StretchBlt(big.dc, 0, 0, 8, 6, src.dc, 0, 0, 4, 3, 0);
+  EXPECT_EQ(big.at(7, 5), 0xAA00000Cu);
+  EXPECT_EQ(big.at(1, 1), 0xAA000001u);
+  // The source-alpha mode mixes by the source's top byte.
+  Canvas mix(4, 3);
+  for (int i = 0; i < 12; i++) mix.px[i] = 0xAA0000FF;
+  for (int i = 0; i < 12; i++) src.px[i] = 0x80FF0000;
+  BitBlt(mix.dc, 0, 0, 4, 3, src.dc, 0, 0, (int)0xdeadbeef);
+  EXPECT_EQ(mix.at(1, 1), 0xAA80007Fu);
+  BitBlt(mix.dc, 0, 0, 4, 3, nullptr, 0, 0, 0);
+}
+
+TEST(GdiDraw, WrappedContextDrawsIntoTheSamePixels) {
+  Canvas c(6, 4);
+  HDC wrap = SWELL_CreateGfxContext(SWELL_GetCtxGC(c.dc));
+  ASSERT_NE(wrap, nullptr);
+  EXPECT_EQ(SWELL_GetCtxFrameBuffer(wrap), nullptr);
+  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+  RECT r = {0, 0, 2, 1};
+  SWELL_FillRect(wrap, &r, red);
+  EXPECT_EQ(c.Rows(kRed)[0], "##....");
+  SWELL_DeleteGfxContext(wrap); // leaves the wrapped graphics context alone
+  SWELL_FillRect(c.dc, &r, red);
+  DeleteObject(red);
+  EXPECT_EQ(SWELL_CreateGfxContext(nullptr), nullptr);
+}
+
+TEST(GdiDraw, WindowsIconsAndTables) {
+  EXPECT_EQ(GetDC(nullptr), nullptr);
+  EXPECT_EQ(GetWindowDC(nullptr), nullptr);
+  EXPECT_FALSE(SWELL_IsRetinaHWND(nullptr));
+  unsigned char bits[16] = {};
+  EXPECT_EQ(CreateBitmap(2, 2, 1, 32, bits), nullptr);
+  EXPECT_EQ(CreateIconIndirect(nullptr), nullptr);
+  EXPECT_EQ(LoadNamedImage("/nonexistent.png", false), nullptr);
+  EXPECT_EQ(GetNSImageFromHICON(nullptr), nullptr);
+  BITMAP bm;
+  EXPECT_EQ(GetObject(nullptr, sizeof(bm), &bm), 0);
+  HIMAGELIST list = ImageList_CreateEx();
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(ImageList_Add(list, nullptr, nullptr), -1);
+  EXPECT_EQ(ImageList_ReplaceIcon(list, 0, nullptr), -1);
+  EXPECT_EQ(ImageList_Remove(list, 0), 0);
+  EXPECT_EQ(ImageList_Remove(list, -1), 1);
+  ImageList_Destroy(list);
+  ImageList_Destroy(nullptr);
+  const int want[10] = {0x606060, 0xe0e0e0, 0xc0c0c0, 0,        0xc0c0c0,
+                        0x202020, 0x303030, 0xc0c0c0, 0xfff0c8, 0};
+  for (int i = 0; i < 10; i++) EXPECT_EQ(GetSysColor(i), want[i]) << i;
+  // Negative pen widths become 0, which still draws one pixel wide.
+  HPEN pen = CreatePen(0, -4, RGB(0, 255, 0));
+  Canvas c(4, 3);
+  SelectObject(c.dc, pen);
+  MoveToEx(c.dc, 0, 1, nullptr);
+  SWELL_LineTo(c.dc, 4, 1);
+  EXPECT_EQ(c.Rows(0xAA00FF00u)[1], "####");
+  EXPECT_EQ(c.Rows(0xAA00FF00u)[0], "....");
+  DeleteObject(pen);
+}
+
+} // namespace
