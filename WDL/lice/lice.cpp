@@ -271,7 +271,8 @@ void LICE_Blit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx_in, int dsty_in,
     break;
   case 0x10000:
     if (ia == 256) {
-      if (LICE_fastpaths_enabled &&
+      // Within one bitmap the plain loop's pixel order decides overlapping results.
+      if (LICE_fastpaths_enabled && src != dest &&
           _LICE_BlitSourceAlphaFull(pdest, psrc, w, h, src_span, dest_span))
         break;
       BLIT(_LICE_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp);

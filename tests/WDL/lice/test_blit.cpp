@@ -106,6 +106,7 @@ TEST(Blit, VectorPathsMatchThePlainLoops) {
       LICE_fastpaths_enabled = fast;
       TestBitmap& t = fast ? a : b;
       LICE_Blit(&t, &src, 0, 0, nullptr, 1.0f, LICE_BLIT_USE_ALPHA);
+      LICE_Blit(&t, &t, 1, 0, nullptr, 1.0f, LICE_BLIT_USE_ALPHA); // overlapping, in order
       LICE_FillRect(&t, 1, 0, w, h, color, alpha, 0);
       LICE_FillRect(&t, 0, 1, w - 2, h, color, 1.0f, 0);
     }
