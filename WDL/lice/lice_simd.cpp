@@ -74,13 +74,29 @@ bool _LICE_FillWords(LICE_pixel* dest, int w, int h, LICE_pixel color, int span)
 
 bool _LICE_FillCopy(LICE_pixel* dest, int w, int h, int r, int g, int b, int ia, int span) {
   if (ia < 1 || ia > 255) return false;
-  const __m128i c = _mm_set1_epi32((int)LICE_RGBA(r, g, b, ia));
-  const __m128i k = _mm_set1_epi16((short)(256 - ia));
+  // With c and k fixed: c + trunc((d - c) k / 256) = (d k + c (256 - k) + (d < c ? 255 : 0)) >> 8,
+  // which stays within 16 bits.
+  const int k = 256 - ia;
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i kk = _mm_set1_epi16((short)k);
+  const __m128i c16 = _mm_set_epi16(ia, r, g, b, ia, r, g, b);
+  const __m128i base =
+      _mm_set_epi16((short)(ia * (256 - k)), (short)(r * (256 - k)), (short)(g * (256 - k)),
+                    (short)(b * (256 - k)), (short)(ia * (256 - k)), (short)(r * (256 - k)),
+                    (short)(g * (256 - k)), (short)(b * (256 - k)));
+  const __m128i b255 = _mm_set1_epi16(255);
   for (; h > 0; h--, dest += span) {
     int x = 0;
     for (; x + 4 <= w; x += 4) {
       const __m128i d = _mm_loadu_si128((const __m128i*)(dest + x));
-      _mm_storeu_si128((__m128i*)(dest + x), CopyChannels(d, c, k, k));
+      const __m128i dlo = _mm_unpacklo_epi8(d, zero), dhi = _mm_unpackhi_epi8(d, zero);
+      const __m128i blo = _mm_and_si128(_mm_cmpgt_epi16(c16, dlo), b255);
+      const __m128i bhi = _mm_and_si128(_mm_cmpgt_epi16(c16, dhi), b255);
+      const __m128i rlo =
+          _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(dlo, kk), base), blo), 8);
+      const __m128i rhi =
+          _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(dhi, kk), base), bhi), 8);
+      _mm_storeu_si128((__m128i*)(dest + x), _mm_packus_epi16(rlo, rhi));
     }
     for (; x < w; x++)
       _LICE_CombinePixelsCopyNoClamp::doPix((LICE_pixel_chan*)(dest + x), r, g, b, ia, ia);
