@@ -197,3 +197,31 @@ TEST(RectOps, ClearMaskMultiplyAdd) {
   LICE_Clear(&bm, 7);
   EXPECT_EQ(bm.raw(), (std::vector<LICE_pixel>{7, 7, 7, 7}));
 }
+
+TEST(Fill, VectorCopyMatchesThePlainLoopForEveryValue) {
+  TestBitmap a(256, 1), b(256, 1);
+  for (int ia = 1; ia < 256; ia++)
+    for (int c = 0; c < 256; c += (ia & 7) ? 17 : 1) {
+      for (int i = 0; i < 256; i++) a.raw()[i] = b.raw()[i] = LICE_RGBA(i, 255 - i, i, i);
+      const float alpha = ia / 256.0f;
+      LICE_FillRect(&a, 0, 0, 256, 1, LICE_RGBA(c, c, 255 - c, 0), alpha, 0);
+      LICE_fastpaths_enabled = false;
+      LICE_FillRect(&b, 0, 0, 256, 1, LICE_RGBA(c, c, 255 - c, 0), alpha, 0);
+      LICE_fastpaths_enabled = true;
+      ASSERT_EQ(a.raw(), b.raw()) << "weight " << ia << " colour " << c;
+    }
+}
+
+TEST(Blit, VectorSourceAlphaMatchesThePlainLoopForEveryValue) {
+  TestBitmap src(256, 256), a(256, 256), b(256, 256);
+  for (int y = 0; y < 256; y++)
+    for (int x = 0; x < 256; x++) {
+      src.at(x, y) = LICE_RGBA(x, 255 - x, (x * 7) & 255, y);
+      a.at(x, y) = b.at(x, y) = LICE_RGBA(y, x, 255 - y, (x + y) & 255);
+    }
+  LICE_Blit(&a, &src, 0, 0, nullptr, 1.0f, LICE_BLIT_USE_ALPHA);
+  LICE_fastpaths_enabled = false;
+  LICE_Blit(&b, &src, 0, 0, nullptr, 1.0f, LICE_BLIT_USE_ALPHA);
+  LICE_fastpaths_enabled = true;
+  EXPECT_EQ(a.raw(), b.raw());
+}
