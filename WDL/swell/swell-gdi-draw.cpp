@@ -18,6 +18,7 @@
 #include "WDL/ptrlist.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -113,8 +114,13 @@ public:
         const double xb = std::ceil(xs[i + 1].first - 0.5 - m_xbias);
         const long from = (long)std::max((double)m_t.cl, std::min(xa, (double)m_t.cr));
         const long to = (long)std::min((double)m_t.cr, std::max(xb, (double)m_t.cl));
+        if (from >= to) continue;
         unsigned char* row = &m_bits[(size_t)(y - m_t.ct) * m_w];
         for (long x = from; x < to; x++) row[x - m_t.cl] = 1;
+        m_x0 = std::min(m_x0, from);
+        m_x1 = std::max(m_x1, to);
+        m_y0 = std::min(m_y0, y);
+        m_y1 = std::max(m_y1, y + 1);
       }
     }
   }
@@ -126,9 +132,9 @@ public:
     int c[3];
     for (int i = 0; i < 3; i++)
       c[i] = (int)std::lround(std::min(1.0, std::max(0.0, (double)rgba[i])) * 255);
-    for (long y = m_t.ct; y < m_t.cb; y++) {
+    for (long y = m_y0; y < m_y1; y++) {
       const unsigned char* row = &m_bits[(size_t)(y - m_t.ct) * m_w];
-      for (long x = m_t.cl; x < m_t.cr; x++) {
+      for (long x = m_x0; x < m_x1; x++) {
         if (!row[x - m_t.cl]) continue;
         uint32_t* px = m_t.Pixel(x, y);
         const uint32_t d = *px;
@@ -146,6 +152,7 @@ private:
   long m_w;
   std::vector<unsigned char> m_bits;
   double m_xbias, m_ybias;
+  long m_x0 = LONG_MAX, m_x1 = LONG_MIN, m_y0 = LONG_MAX, m_y1 = LONG_MIN; // marked box
 };
 
 Poly ToDevice(const Target& t, const Poly& user) {
