@@ -6,25 +6,26 @@
 
 namespace {
 // The copy formula c + ((d - c) x k) / 256 for 16 channels, the division truncating toward
-// zero: c + t when d >= c, c - t otherwise, with t = (|d - c| x k) >> 8. k holds the
-// per-channel factor (0..255) in 16-bit lanes, for the low and the high 8 channels.
-inline __m128i CopyChannels(__m128i d, __m128i c, __m128i klo, __m128i khi) {
+// zero: c + t when d >= c, c - t otherwise, with t = (|d - c| x k) >> 8. k8lo and k8hi hold
+// k << 8 (k 0..255) in the 16-bit lanes of the low and the high 8 channels.
+inline __m128i CopyChannels(__m128i d, __m128i c, __m128i k8lo, __m128i k8hi) {
   const __m128i zero = _mm_setzero_si128();
   const __m128i cd = _mm_subs_epu8(c, d), dc = _mm_subs_epu8(d, c);
   const __m128i diff = _mm_or_si128(cd, dc);
   const __m128i dge = _mm_cmpeq_epi8(cd, zero);
-  const __m128i tlo = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(diff, zero), klo), 8);
-  const __m128i thi = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(diff, zero), khi), 8);
+  const __m128i tlo = _mm_mulhi_epu16(_mm_unpacklo_epi8(diff, zero), k8lo);
+  const __m128i thi = _mm_mulhi_epu16(_mm_unpackhi_epi8(diff, zero), k8hi);
   const __m128i t = _mm_packus_epi16(tlo, thi);
   return _mm_or_si128(_mm_and_si128(dge, _mm_add_epi8(c, t)),
                       _mm_andnot_si128(dge, _mm_sub_epi8(c, t)));
 }
 
-// 255 - alpha of each of two pixels, broadcast to its four 16-bit lanes.
-inline __m128i InvAlpha(__m128i px16) {
-  const __m128i a = _mm_shufflehi_epi16(_mm_shufflelo_epi16(px16, 0xFF), 0xFF);
-  return _mm_sub_epi16(_mm_set1_epi16(255), a);
+// inverted16: two pixels with every byte inverted (255 - x) and moved to the high byte of a
+// 16-bit lane. Answers (255 - alpha) << 8 of each pixel in all four of its lanes.
+inline __m128i InvAlpha8(__m128i inverted16) {
+  return _mm_shufflehi_epi16(_mm_shufflelo_epi16(inverted16, 0xFF), 0xFF);
 }
+
 } // namespace
 
 bool _LICE_BlitSourceAlphaFull(LICE_pixel* dest, const LICE_pixel* src, int w, int h, int src_span,
@@ -44,8 +45,9 @@ bool _LICE_BlitSourceAlphaFull(LICE_pixel* dest, const LICE_pixel* src, int w, i
       const __m128i clear = _mm_cmpeq_epi32(sa, zero);
       if (_mm_movemask_epi8(clear) == 0xFFFF) continue;
       const __m128i d = _mm_loadu_si128((const __m128i*)(dest + x));
-      const __m128i klo = InvAlpha(_mm_unpacklo_epi8(s, zero));
-      const __m128i khi = InvAlpha(_mm_unpackhi_epi8(s, zero));
+      const __m128i ns = _mm_xor_si128(s, _mm_set1_epi32(-1));
+      const __m128i klo = InvAlpha8(_mm_unpacklo_epi8(zero, ns));
+      const __m128i khi = InvAlpha8(_mm_unpackhi_epi8(zero, ns));
       const __m128i rgb = CopyChannels(d, s, klo, khi);
       const __m128i alpha = _mm_adds_epu8(d, s); // min(255, d + ca)
       __m128i res = _mm_or_si128(_mm_andnot_si128(amask, rgb), _mm_and_si128(amask, alpha));
