@@ -5,81 +5,62 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <tuple>
 
 namespace {
 
-std::string Display(const IParam& p, double v, bool normalized, bool withText = true) {
-  char buf[MAX_PARAM_DISPLAY_LEN + 16];
-  memset(buf, '#', sizeof(buf));
-  p.GetDisplayForHost(v, normalized, buf, withText);
-  for (size_t i = MAX_PARAM_DISPLAY_LEN; i < sizeof(buf); ++i) EXPECT_EQ(buf[i], '#');
-  return buf;
-}
-
-TEST(IParam, InitKinds) {
-  IParam b;
+TEST(IParam, InitKindsAndTextLimits) {
+  IParam b, i, t;
   b.InitBool("Power", false);
+  i.InitInt("Bars", 5, 5, 5, "bars");
+  const std::string longText(40, 'n'); // fields hold 31 characters
+  t.InitEnum(longText.c_str(), 2, 5, longText.c_str(), nullptr);
+  t.SetDisplayText(0, longText.c_str());
   double lo, hi;
   b.GetBounds(&lo, &hi);
   EXPECT_EQ(b.Type(), IParam::kTypeBool);
   EXPECT_EQ(hi, 1.0);
-  EXPECT_EQ(b.GetNDisplayTexts(), 2);
-
-  IParam i;
-  i.InitInt("Bars", 5, 5, 5, "bars");
   i.GetBounds(&lo, &hi);
   EXPECT_EQ(hi, 6.0); // the range spans at least one step
-
-  const std::string longText(40, 'n'); // fields hold 31 characters
-  IParam t;
-  t.InitEnum(longText.c_str(), 2, 5, longText.c_str(), nullptr);
-  t.SetDisplayText(0, longText.c_str());
+  t.GetBounds(&lo, &hi);
   EXPECT_EQ(t.Type(), IParam::kTypeEnum);
-  EXPECT_EQ(t.Value(), 2.0);
-  EXPECT_EQ(std::string(t.GetNameForHost()), longText.substr(0, 31));
+  EXPECT_EQ(hi, 4.0);
+  EXPECT_EQ(t.GetNameForHost(), longText.substr(0, 31));
   EXPECT_EQ(strlen(t.GetLabelForHost()), 31u);
   EXPECT_STREQ(t.GetParamGroupForHost(), "");
-  EXPECT_EQ(std::string(t.GetDisplayText(0)), longText.substr(0, 31));
+  EXPECT_EQ(t.GetDisplayText(0), longText.substr(0, 31));
 }
 
-TEST(IParam, NormaliseWithShapeAndStep) {
+TEST(IParam, NormaliseWithShapeStepAndBadInput) {
   IParam p;
   p.InitDouble("p", 0.0, 0.0, 100.0, 0.01, "", "", 2.0);
+  p.SetShape(0.0); // ignored
   EXPECT_DOUBLE_EQ(p.GetNonNormalized(0.5), 25.0);
   EXPECT_DOUBLE_EQ(p.GetNormalized(25.0), 0.5);
-  p.SetShape(0.0); // ignored
+  EXPECT_EQ(p.GetNormalized(200.0), 1.0);
+  EXPECT_EQ(p.GetNormalized(NAN), 0.0);
   p.SetNormalized(0.5);
   EXPECT_DOUBLE_EQ(p.Value(), 25.0); // a double is not rounded to its step
 
-  IParam r; // int 0-10: nearest step, halves up; n clamped to [0, 1], NaN as 0
+  // (normalised or plain value given, value stored) for an int 0-10 whose value was 3.
+  IParam r;
   r.InitInt("r", 0, 0, 10);
-  const std::pair<double, double> cases[] = {{0.45, 5}, {0.55, 6},      {1.0, 10},
-                                             {0.04, 0}, {-3.0, 0},      {7.0, 10},
-                                             {NAN, 0},  {INFINITY, 10}, {-INFINITY, 0}};
-  for (const auto& c : cases) {
+  const std::pair<double, double> normalised[] = {{0.45, 5}, {0.55, 6}, {1.0, 10},     {-3.0, 0},
+                                                  {7.0, 10}, {NAN, 0},  {INFINITY, 10}};
+  const std::pair<double, double> plain[] = {{-1, 0}, {20, 10}, {-INFINITY, 0}, {NAN, 3}};
+  for (const auto& [n, want] : normalised) {
     r.Set(3);
-    r.SetNormalized(c.first);
-    EXPECT_EQ(r.Value(), c.second) << c.first;
+    r.SetNormalized(n);
+    EXPECT_EQ(r.Value(), want) << n;
   }
-}
-
-TEST(IParam, SetClampsAndIgnoresNaN) {
-  IParam p;
-  p.InitDouble("p", 0.5, 0.0, 1.0, 0.001);
-  const std::pair<double, double> cases[] = {
-      {-1, 0}, {2, 1}, {INFINITY, 1}, {0.75, 0.75}, {NAN, 0.75}};
-  for (const auto& c : cases) {
-    p.Set(c.first);
-    EXPECT_EQ(p.Value(), c.second) << c.first;
+  for (const auto& [v, want] : plain) {
+    r.Set(3);
+    r.Set(v);
+    EXPECT_EQ(r.Value(), want) << v;
   }
-  EXPECT_EQ(p.GetNormalized(2.0), 1.0);
-  EXPECT_EQ(p.GetNormalized(NAN), 0.0);
-
-  IParam b;
-  b.InitBool("b", false);
-  b.Set(0.7);
-  EXPECT_TRUE(b.Bool());
-  EXPECT_EQ(b.Int(), 0);
+  r.Set(0.7);
+  EXPECT_TRUE(r.Bool());
+  EXPECT_EQ(r.Int(), 0);
 }
 
 TEST(IParam, DisplayTexts) {
@@ -88,19 +69,15 @@ TEST(IParam, DisplayTexts) {
   b.SetDisplayText(1, "yes"); // the first text for a value wins
   EXPECT_STREQ(b.GetDisplayText(1), "on");
   EXPECT_STREQ(b.GetDisplayText(7), "");
-
   int v = -5;
-  EXPECT_TRUE(b.MapDisplayText("on", &v));
-  EXPECT_EQ(v, 1);
-  v = -5;
   EXPECT_FALSE(b.MapDisplayText("On", &v));
   EXPECT_FALSE(b.MapDisplayText(nullptr, &v));
-  EXPECT_STREQ(b.GetDisplayTextAtIdx(2, &v), "yes");
+  EXPECT_EQ(v, -5);
+  EXPECT_TRUE(b.MapDisplayText("on", &v));
   EXPECT_EQ(v, 1);
-  v = -5;
+  EXPECT_STREQ(b.GetDisplayTextAtIdx(2, &v), "yes");
   EXPECT_STREQ(b.GetDisplayTextAtIdx(3, &v), "");
   EXPECT_STREQ(b.GetDisplayTextAtIdx(-1, &v), "");
-  EXPECT_EQ(v, -5);
 }
 
 TEST(IParam, HostDisplayStrings) {
@@ -110,12 +87,7 @@ TEST(IParam, HostDisplayStrings) {
   i10.InitInt("i", 0, 0, 10, "st");
   i10.SetDisplayText(3, "three");
   micro.InitDouble("m", 0.0, 0.0, 1.0, 1.0 / 3); // precision stops at 6
-  const struct {
-    const IParam* p;
-    double value;
-    bool normalized, withText;
-    const char* want;
-  } cases[] = {
+  const std::tuple<const IParam*, double, bool, bool, const char*> cases[] = {
       {&cents, 0.256, false, true, "0.26"},
       {&whole, 7.9, false, true, "7"},
       {&whole, -7.9, false, true, "-7"},
@@ -126,10 +98,14 @@ TEST(IParam, HostDisplayStrings) {
       {&whole, 3e9, false, true, "3000000000"},                        // past int: no overflow
       {&whole, -1e30, false, true, "-100000000000000001988462483865"}, // cut to 31
       {&cents, 1e30, false, true, "1000000000000000019884624838656"},
-      {&whole, NAN, false, true, "nan"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(Display(*c.p, c.value, c.normalized, c.withText), c.want);
-
+      {&whole, NAN, false, true, "nan"}};
+  for (const auto& [p, value, normalized, withText, want] : cases) {
+    char buf[MAX_PARAM_DISPLAY_LEN + 16];
+    memset(buf, '#', sizeof(buf));
+    p->GetDisplayForHost(value, normalized, buf, withText);
+    EXPECT_STREQ(buf, want);
+    EXPECT_EQ(buf[MAX_PARAM_DISPLAY_LEN], '#'); // never past its 32 bytes
+  }
   char buf[MAX_PARAM_DISPLAY_LEN];
   i10.Set(3);
   i10.GetDisplayForHost(buf);
@@ -137,11 +113,7 @@ TEST(IParam, HostDisplayStrings) {
   EXPECT_STREQ(i10.GetLabelForHost(), ""); // a named value has no unit
   i10.Set(4);
   EXPECT_STREQ(i10.GetLabelForHost(), "st");
-}
-
-TEST(IParam, DecibelsToAmplitude) {
   EXPECT_NEAR(DBToAmp(-6.0), 0.501187, 1e-6);
-  EXPECT_EQ(DBToAmp(0.0), 1.0);
   EXPECT_NEAR(DBToAmp(20.0), 10.0, 1e-9);
 }
 
