@@ -303,9 +303,16 @@ void Ellipse(HDC ctx, int l, int t, int r, int b) {
 
 void RoundRect(HDC ctx, int l, int t, int r, int b, int w, int h) {
   if (!HDC_VALID(ctx)) return;
-  const int w3 = w / 3, h3 = h / 3;
-  POINT pts[10] = {{l + w3, t}, {r - w3, t}, {r, t + h3}, {r, b - h3}, {r - w3, b},
-                   {l + w3, b}, {l, b - h3}, {l, t + h3}, {l + w3, t}, {r - w3, t}};
+  // Corners in 64 bits, held to the int range, so far-out arguments cannot wrap.
+  auto pt = [](int64_t x, int64_t y) {
+    auto c = [](int64_t v) {
+      return (int)std::max<int64_t>(INT_MIN, std::min<int64_t>(INT_MAX, v));
+    };
+    return POINT{c(x), c(y)};
+  };
+  const int64_t w3 = w / 3, h3 = h / 3;
+  POINT pts[10] = {pt(l + w3, t), pt(r - w3, t), pt(r, t + h3), pt(r, b - h3), pt(r - w3, b),
+                   pt(l + w3, b), pt(l, b - h3), pt(l, t + h3), pt(l + w3, t), pt(r - w3, t)};
   SWELL_Polygon(ctx, pts, 10);
 }
 
