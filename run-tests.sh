@@ -28,6 +28,20 @@ cmake -S . -B build-asan -G Ninja -DQV_SANITIZE=ON
 cmake --build build-asan -j "$jobs"
 ctest --test-dir build-asan -j "$jobs" --output-on-failure
 
+# ThreadSanitizer over the tests that start threads of their own.
+threaded=$(grep -l -r -E 'std::thread|pthread_create' tests --include='test_*.cpp' || true)
+if [ -n "$threaded" ]; then
+  cmake -S . -B build-tsan -G Ninja -DQV_TSAN=ON
+  targets=() exes=()
+  for src in $threaded; do
+    dir=$(dirname "${src#tests/}")
+    t="$(echo "$dir" | tr -c 'A-Za-z0-9_\n' '_')_$(basename "$src" .cpp)"
+    targets+=("$t") exes+=("build-tsan/tests/$dir/$t")
+  done
+  cmake --build build-tsan -j "$jobs" --target "${targets[@]}"
+  for exe in "${exes[@]}"; do "$exe" --gtest_brief=1; done
+fi
+
 # Fuzzers: clang's libFuzzer, each run briefly from its seed corpus.
 if compgen -G "tests/fuzz/fuzz_*.cpp" >/dev/null; then
   scripts/deps.sh clang
