@@ -2,8 +2,6 @@
 // A graphics object without a screen: images come from a folder of PNG files, menus, text
 // entries, file dialogs and URLs answer from scripts, and what it is asked is counted.
 
-#include <png.h>
-
 #include <cstring>
 #include <deque>
 #include <map>
@@ -13,35 +11,10 @@
 
 #include "WDL/IPlug/IGraphics.h"
 #include "WDL/lice/lice.h"
+#include "support/png_test_io.h"
 
 inline void PrintTo(const IRECT& r, std::ostream* os) {
   *os << "(" << r.L << ", " << r.T << ", " << r.R << ", " << r.B << ")";
-}
-
-// PNG files through libpng's simplified interface; pixels in memory are B, G, R, A.
-inline bool WritePNG(LICE_IBitmap* bmp, const std::string& path) {
-  png_image img;
-  memset(&img, 0, sizeof(img));
-  img.version = PNG_IMAGE_VERSION;
-  img.width = bmp->getWidth();
-  img.height = bmp->getHeight();
-  img.format = PNG_FORMAT_BGRA;
-  return png_image_write_to_file(&img, path.c_str(), 0, bmp->getBits(), bmp->getRowSpan() * 4,
-                                 nullptr) != 0;
-}
-
-inline LICE_MemBitmap* ReadPNG(const std::string& path) {
-  png_image img;
-  memset(&img, 0, sizeof(img));
-  img.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&img, path.c_str())) return nullptr;
-  img.format = PNG_FORMAT_BGRA;
-  LICE_MemBitmap* bmp = new LICE_MemBitmap(img.width, img.height);
-  if (!png_image_finish_read(&img, nullptr, bmp->getBits(), bmp->getRowSpan() * 4, nullptr)) {
-    delete bmp;
-    return nullptr;
-  }
-  return bmp;
 }
 
 class HeadlessGraphics : public IGraphics {
@@ -109,7 +82,7 @@ public:
   LICE_IBitmap* OSLoadBitmap(int id, const char* name) override {
     ++loads[id];
     const char* base = strrchr(name, '/');
-    return ReadPNG(mImageDir + "/" + (base ? base + 1 : name));
+    return qvtest::ReadPng(mImageDir + "/" + (base ? base + 1 : name));
   }
 
   IRECT DirtyRect() {

@@ -14,7 +14,7 @@ std::string WriteImage(const char* name, int w, int h, LICE_pixel color) {
   mkdir(dir.c_str(), 0755);
   LICE_MemBitmap bmp(w, h);
   LICE_Clear(&bmp, color);
-  EXPECT_TRUE(WritePNG(&bmp, dir + "/" + name));
+  EXPECT_TRUE(qvtest::WritePng(&bmp, dir + "/" + name));
   return dir;
 }
 
