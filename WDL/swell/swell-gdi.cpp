@@ -163,8 +163,9 @@ void SWELL_PushClipRegion(HDC ctx) {
 
 void SWELL_SetClipRegion(HDC ctx, const RECT* r) {
   if (!HDC_VALID(ctx) || !ctx->ctx || !r) return;
-  CGContextClipToRect(ctx->ctx,
-                      CGRectMake(r->left, r->top, r->right - r->left, r->bottom - r->top));
+  // Width and height in double: any int rectangle, however wide, narrows without overflow.
+  CGContextClipToRect(ctx->ctx, CGRectMake(r->left, r->top, (CGFloat)r->right - r->left,
+                                           (CGFloat)r->bottom - r->top));
 }
 
 void SWELL_PopClipRegion(HDC ctx) {

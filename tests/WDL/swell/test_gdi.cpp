@@ -1,6 +1,7 @@
 #include "WDL/swell/swell-internal.h"
 #include "WDL/swell/swell.h"
 
+#include <climits>
 #include <cstdint>
 #include <gtest/gtest.h>
 #include <set>
@@ -144,7 +145,10 @@ TEST(Clip, NestedRegionsNarrowAndRestore) {
   SWELL_PopClipRegion(dc);
   r = Clip(dc);
   EXPECT_EQ(r.size.width, 100);
-  SWELL_PopClipRegion(dc); // unbalanced: ignored
+  SWELL_PopClipRegion(dc);                               // unbalanced: ignored
+  const RECT all = {INT_MIN, INT_MIN, INT_MAX, INT_MAX}; // sizes overflow int
+  SWELL_SetClipRegion(dc, &all);
+  EXPECT_EQ(Clip(dc).size.width, 100);
   SWELL_DeleteGfxContext(dc);
 }
 
