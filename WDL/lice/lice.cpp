@@ -340,23 +340,29 @@ bool ClipFill(LICE_IBitmap* dest, int x, int y, int w, int h, FillRect* out) {
   out->span = span;
   return true;
 }
+
+bool ClipWhole(LICE_IBitmap* dest, FillRect* out) {
+  return ClipFill(dest, 0, 0, INT32_MAX, INT32_MAX, out);
+}
+
+// Calls fn on every pixel of the clipped rectangle, in memory order.
+template <class F> void EachPixel(const FillRect& f, F&& fn) {
+  LICE_pixel* row = f.px;
+  for (int y = 0; y < f.h; y++, row += f.span)
+    for (int x = 0; x < f.w; x++) fn(row + x);
+}
 } // namespace
 
 void LICE_Clear(LICE_IBitmap* dest, LICE_pixel color) {
-  if (!dest) return;
-  LICE_pixel* p = dest->getBits();
-  const int w = dest->getWidth(), h = dest->getHeight(), span = dest->getRowSpan();
-  if (!p || w < 1 || h < 1 || span < 1) return;
-  for (int y = 0; y < h; y++, p += span)
-    for (int x = 0; x < w; x++) p[x] = color;
+  FillRect f;
+  if (ClipWhole(dest, &f)) EachPixel(f, [color](LICE_pixel* p) { *p = color; });
 }
 
 void LICE_ClearRect(LICE_IBitmap* dest, int x, int y, int w, int h, LICE_pixel and_mask,
                     LICE_pixel or_bits) {
   FillRect f;
-  if (!ClipFill(dest, x, y, w, h, &f)) return;
-  for (int r = 0; r < f.h; r++, f.px += f.span)
-    for (int c = 0; c < f.w; c++) f.px[c] = (f.px[c] & and_mask) | or_bits;
+  if (ClipFill(dest, x, y, w, h, &f))
+    EachPixel(f, [=](LICE_pixel* p) { *p = (*p & and_mask) | or_bits; });
 }
 
 // Whole-word results of the copy operator at weights 256, 128, 64 and 192; false otherwise.
@@ -432,31 +438,26 @@ void LICE_MultiplyAddRect(LICE_IBitmap* dest, int x, int y, int w, int h, float 
             as = (int)(asc * 256.0f);
   const int ra = (int)(radd * 256.0f), ga = (int)(gadd * 256.0f), ba = (int)(badd * 256.0f),
             aa = (int)(aadd * 256.0f);
-  for (int row = 0; row < f.h; row++, f.px += f.span) {
-    for (int c = 0; c < f.w; c++) {
-      LICE_pixel_chan* p = (LICE_pixel_chan*)(f.px + c);
-      _LICE_MakePixelClamp(p, (p[LICE_PIXEL_R] * rs + ra) >> 8, (p[LICE_PIXEL_G] * gs + ga) >> 8,
-                           (p[LICE_PIXEL_B] * bs + ba) >> 8, (p[LICE_PIXEL_A] * as + aa) >> 8);
-    }
-  }
+  EachPixel(f, [&](LICE_pixel* px) {
+    LICE_pixel_chan* p = (LICE_pixel_chan*)px;
+    _LICE_MakePixelClamp(p, (p[LICE_PIXEL_R] * rs + ra) >> 8, (p[LICE_PIXEL_G] * gs + ga) >> 8,
+                         (p[LICE_PIXEL_B] * bs + ba) >> 8, (p[LICE_PIXEL_A] * as + aa) >> 8);
+  });
 }
 
 void LICE_ProcessRect(LICE_IBitmap* dest, int x, int y, int w, int h,
                       void (*procFunc)(LICE_pixel* p, void* parm), void* parm) {
   FillRect f;
-  if (!procFunc || !ClipFill(dest, x, y, w, h, &f)) return;
-  for (int row = 0; row < f.h; row++, f.px += f.span)
-    for (int c = 0; c < f.w; c++) procFunc(f.px + c, parm);
+  if (procFunc && ClipFill(dest, x, y, w, h, &f))
+    EachPixel(f, [=](LICE_pixel* p) { procFunc(p, parm); });
 }
 
 void LICE_SetAlphaFromColorMask(LICE_IBitmap* dest, LICE_pixel color) {
-  if (!dest) return;
-  LICE_pixel* p = dest->getBits();
-  const int w = dest->getWidth(), h = dest->getHeight(), span = dest->getRowSpan();
-  if (!p || w < 1 || h < 1 || span < 1) return;
-  for (int y = 0; y < h; y++, p += span)
-    for (int x = 0; x < w; x++)
-      p[x] = (p[x] & 0xFFFFFF) == color ? (p[x] & 0xFFFFFF) : (p[x] | 0xFF000000);
+  FillRect f;
+  if (ClipWhole(dest, &f))
+    EachPixel(f, [color](LICE_pixel* p) {
+      *p = (*p & 0xFFFFFF) == color ? (*p & 0xFFFFFF) : (*p | 0xFF000000);
+    });
 }
 
 static LICE_pixel* PixelAt(LICE_IBitmap* bm, int x, int y) {

@@ -48,24 +48,22 @@ HGDIOBJ__* GDP_OBJECT_NEW() {
   return PoolNew(m_objpool_debug);
 }
 
-void SWELL_GDP_CTX_DELETE(HDC__* p) {
+template <class T> static void PoolDelete(WDL_PtrList<T>*& list, T* p) {
   if (!p) return;
   assert(!p->_infreelist);
   memset((void*)p, 0, sizeof(*p));
   WDL_MutexLock lock(PoolMutex());
   p->_infreelist = true;
-  if (!m_ctxpool_debug) m_ctxpool_debug = new WDL_PtrList<HDC__>(4096);
-  m_ctxpool_debug->Add(p);
+  if (!list) list = new WDL_PtrList<T>(4096);
+  list->Add(p);
+}
+
+void SWELL_GDP_CTX_DELETE(HDC__* p) {
+  PoolDelete(m_ctxpool_debug, p);
 }
 
 void GDP_OBJECT_DELETE(HGDIOBJ__* p) {
-  if (!p) return;
-  assert(!p->_infreelist);
-  memset((void*)p, 0, sizeof(*p));
-  WDL_MutexLock lock(PoolMutex());
-  p->_infreelist = true;
-  if (!m_objpool_debug) m_objpool_debug = new WDL_PtrList<HGDIOBJ__>(4096);
-  m_objpool_debug->Add(p);
+  PoolDelete(m_objpool_debug, p);
 }
 
 bool HDC_VALID(HDC__* ct) {
