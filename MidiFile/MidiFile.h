@@ -121,7 +121,9 @@ public:
   void writeVLValue(long aValue, std::vector<unsigned char>& outdata);
 
   // Reading, from Standard MIDI File bytes or from their ASCII text form. Memory and
-  // time are bounded by the input; truncated or malformed input fails with status 0.
+  // time are bounded by the input; malformed input fails with status 0. Input that ends
+  // inside the bytes an event's status implies pads them with 0 and ends that track;
+  // a stored length that runs past the end fails.
   int read(const char* aFile);
   int read(const std::string& aFile);
   int read(std::istream& input);

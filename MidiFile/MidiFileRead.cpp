@@ -163,10 +163,9 @@ int MidiFile::readStream(std::istream& input) {
     list.clear();
     list.reserve(std::min(length / 2, kMaxReserve));
     long long tick = 0;
-    while (true) {
-      unsigned long delta = readVLValue(input);
-      if (input.fail()) return 0; // the input ended where an event should begin
-      tick += static_cast<long long>(delta);
+    // An event cut short by the end of the input is kept (padded) and ends the track.
+    while (!input.eof()) {
+      tick += static_cast<long long>(readVLValue(input));
       if (tick > INT_MAX) {
         std::cerr << "Error: track time exceeds the tick range." << std::endl;
         return 0;
@@ -217,8 +216,7 @@ unsigned char MidiFile::readByte(std::istream& input) {
 unsigned long MidiFile::readVLValue(std::istream& inp) {
   unsigned char b[4] = {0, 0, 0, 0};
   for (int i = 0; i < 4; i++) {
-    b[i] = readByte(inp);
-    if (inp.fail()) return 0;
+    b[i] = readByte(inp); // 0 at the end of the input, which ends the value
     if (b[i] < 0x80) break;
   }
   return unpackVLV(b[0], b[1], b[2], b[3]);
@@ -258,8 +256,13 @@ int MidiFile::extractMidiData(std::istream& input, std::vector<unsigned char>& a
   array.push_back(runningCommand);
   if (running) array.push_back(byte);
 
-  // Takes count bytes onto the message; fails at the end of the input rather than
-  // inventing bytes, and never reserves more than has arrived.
+  // Bytes the status implies: missing ones read as 0 (after a message each).
+  auto takeFixed = [&](int count) {
+    for (int i = 0; i < count; i++) array.push_back(readByte(input));
+    return 1;
+  };
+  // Bytes a stored length announces: the end of the input fails the event rather than
+  // inventing bytes, and nothing is reserved before it has arrived.
   auto take = [&](unsigned long count) {
     char chunk[4096];
     while (count > 0) {
@@ -282,25 +285,22 @@ int MidiFile::extractMidiData(std::istream& input, std::vector<unsigned char>& a
   case 0xa0:
   case 0xb0:
   case 0xe0:
-    return take(running ? 1 : 2) ? 1 : 0;
+    return takeFixed(running ? 1 : 2);
   case 0xc0:
   case 0xd0:
-    return take(running ? 0 : 1) ? 1 : 0;
+    return takeFixed(running ? 0 : 1);
   default:
     break;
   }
   if (runningCommand == 0xf0 || runningCommand == 0xf7) {
-    unsigned long length = readVLValue(input);
-    if (input.fail()) return 0;
-    return take(length) ? 1 : 0;
+    return take(readVLValue(input)) ? 1 : 0;
   }
   if (runningCommand == 0xff) {
-    if (!take(1)) return 0;
+    takeFixed(1);
     // The length as it stands in the file: at most four bytes, kept in the message.
     unsigned char b[4] = {0, 0, 0, 0};
     for (int i = 0; i < 4; i++) {
       b[i] = readByte(input);
-      if (input.fail()) return 0;
       array.push_back(b[i]);
       if (b[i] < 0x80) break;
     }

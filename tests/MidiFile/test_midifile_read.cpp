@@ -211,6 +211,12 @@ TEST(MidiFileRead, EventDecoding) {
   EXPECT_EQ(r.err, "Warning: unknown FPS: 228\nSetting FPS to 28\nSMPTE ticks: 58408 ticks/sec\n"
                    "SMPTE frames per second: 28\nSMPTE frame resolution per frame: 40\n");
 
+  // The last track cut inside an event's data: the missing bytes read as 0.
+  r = readBytes(f, smf(0, 1, 120, {{0, 0x90, 60}}));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "Error: unexpected end of file.\n");
+  EXPECT_EQ(Bytes(f.getEvent(0, 0).begin(), f.getEvent(0, 0).end()), (Bytes{0x90, 60, 0}));
+
   r = readBytes(f, smf(1, 0, 96, {}));
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(f.getTrackCount(), 0);
@@ -244,8 +250,13 @@ TEST(MidiFileRead, MalformedInputFailsWithItsMessage) {
        "Error: running status not permitted with meta and sysex event.\n"},
       {smf(1, 2, 120, {{0, 0xff, 0x2f, 0, 5}, eot}),
        "File  is not a MIDI file\nExpecting 'M' at first byte in track but got '5'\n"},
-      {smf(0, 1, 120, {{0, 0x90, 60, 1}}), "Error: unexpected end of file.\n"},
-      {smf(0, 1, 120, {{0, 0x90, 60}}), "Error: unexpected end of file.\n"},
+      // Input ending where an event should begin: reported by the delta and the event.
+      {smf(0, 1, 120, {{0, 0x90, 60, 1}}),
+       "Error: unexpected end of file.\nError: unexpected end of file.\n"},
+      // A cut event is padded, but a track still to come then misses its tag.
+      {smf(1, 2, 120, {{0, 0x90, 60}}), "Error: unexpected end of file.\nIn file : unexpected end "
+                                        "of file.\nExpecting 'M' at first byte in track, but "
+                                        "found nothing.\n"},
       {smf(0, 1, 120, {{0, 0xf0, 0x8f, 0xff, 0xff, 0x7f, 1}}), "Error: unexpected end of file.\n"},
       {smf(0, 1, 120, {{0, 0xff, 1, 0x8f, 0xff, 0xff, 0x7f, 1}}),
        "Error: unexpected end of file.\n"},
@@ -277,10 +288,13 @@ TEST(MidiFileRead, HostileInputStaysBounded) {
   MidiFile source;
   for (auto& build : sampleFiles()) build(source);
   Bytes bytes = written(source);
-  // Every truncation fails.
+  // Every truncation fails, but a cut inside the final end of track's type or length
+  // byte, which reads as 0.
   for (size_t n = 0; n < bytes.size(); n++) {
     MidiFile f;
-    EXPECT_EQ(readBytes(f, Bytes(bytes.begin(), bytes.begin() + n)).status, 0) << n;
+    EXPECT_EQ(readBytes(f, Bytes(bytes.begin(), bytes.begin() + n)).status,
+              n + 2 >= bytes.size() ? 1 : 0)
+        << n;
   }
   // Huge announced sizes reserve nothing they do not receive.
   Bytes manyTracks = smf(1, 65535, 120, {});
