@@ -49,19 +49,6 @@ TEST(Blit, ExtremeCoordinatesAreClipped) {
     }
 }
 
-TEST(Blit, SourceOffsetsMoveTheDestination) {
-  TestBitmap src(8, 1), dest(16, 1);
-  for (int i = 0; i < 8; i++) src.at(i, 0) = 100 + i;
-  LICE_Blit(&dest, &src, -3, 0, nullptr, 1.0f, 0);
-  EXPECT_EQ(dest.at(0, 0), 103u);
-  RECT r = {-2, 0, 8, 1};
-  LICE_Blit(&dest, &src, 5, 0, &r, 1.0f, 0);
-  EXPECT_EQ(dest.at(7, 0), 100u);
-  EXPECT_EQ(dest.at(4, 0), 107u);
-  EXPECT_EQ(dest.at(5, 0), 0u);
-  EXPECT_EQ(dest.at(14, 0), 107u);
-}
-
 TEST(Blit, ModesAndWeights) {
   TestBitmap src(1, 1), dest(1, 1);
   struct Case {

@@ -53,18 +53,6 @@ TEST(Combine, ClampingVariantsClampOutOfRangeSources) {
   EXPECT_EQ(Comb(0x00FF0000, 0, 0, 0, 0, 512, 3, false), 0x00010000u);
 }
 
-TEST(Combine, WholeWordOperators) {
-  LICE_pixel d = 0xFFFFFFFF;
-  _LICE_CombinePixelsHalfMixFAST::doPixFAST(&d, 0);
-  EXPECT_EQ(d, 0x7F7F7F7Fu);
-  d = 0x00000000;
-  _LICE_CombinePixelsQuarterMix2FAST::doPixFAST(&d, (0xFFFFFFFFu >> 2) & 0x3f3f3f3f);
-  EXPECT_EQ(d, 0x3F3F3F3Fu);
-  d = 0xFFFFFFFF;
-  _LICE_CombinePixelsThreeQuarterMix2FAST::doPixFAST(&d, 0);
-  EXPECT_EQ(d, 0x3F3F3F3Fu);
-}
-
 TEST(Combine, RgbToHsv) {
   struct Case {
     int r, g, b, h, s, v;
