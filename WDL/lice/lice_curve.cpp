@@ -88,46 +88,66 @@ int CBezPrep(LICE_IBitmap* dest, double xstart, double ystart, double xctl1, dou
   return SegmentCount((*thi - *tlo) * len, tol, W, H);
 }
 
-void DoBezierFillSegment(LICE_IBitmap* dest, int x1, int y1, int x2, int y2, int yfill,
+// Fills one slice between the chord (u1, v1)-(u2, v2) and the line v = fill, where u is the
+// axis the curve is walked along (x when xbasis, else y) and v the other. The walk by x covers
+// the columns u1..u2; the walk by y takes its far row as u2 + 1.
+void DoBezierFillSegment(LICE_IBitmap* dest, bool xbasis, int u1, int v1, int u2, int v2, int fill,
                          LICE_pixel color, float alpha, int mode) {
-  if (x1 > x2) return;
-  if (x1 == x2) {
-    int yb = std::max(y2, yfill);
-    if (yb != yfill) yb--;
-    LICE_Line(dest, x1, std::min(y1, yfill), x1, yb, color, alpha, mode, false);
+  auto X = [&](int u, int v) { return xbasis ? u : v; };
+  auto Y = [&](int u, int v) { return xbasis ? v : u; };
+  if (u1 > u2) return;
+  if (u1 == u2) {
+    int vb = std::max(v2, fill);
+    if (vb != fill) vb--;
+    const int va = std::min(v1, fill);
+    LICE_Line(dest, X(u1, va), Y(u1, va), X(u1, vb), Y(u1, vb), color, alpha, mode, false);
     return;
   }
-  if ((y1 < yfill) == (y2 < yfill)) {
-    const int yf = y1 < yfill ? yfill + 1 : yfill;
-    const int xs[4] = {x1, x1, x2, x2}, ys[4] = {y1, yf, y2, yf};
+  if ((v1 < fill) == (v2 < fill)) {
+    const int vf = v1 < fill ? fill + 1 : fill, uf = xbasis ? u2 : u2 + 1;
+    const int xs[4] = {X(u1, v1), X(u1, vf), X(uf, v2), X(uf, vf)};
+    const int ys[4] = {Y(u1, v1), Y(u1, vf), Y(uf, v2), Y(uf, vf)};
     LICE_FillConvexPolygon(dest, xs, ys, 4, color, alpha, mode);
     return;
   }
-  const int xc = x1 + Trunc(((double)yfill - y1) * ((double)x2 - x1) / ((double)y2 - y1));
-  const int yf1 = y1 < yfill ? yfill + 1 : yfill, yf2 = y2 < yfill ? yfill + 1 : yfill;
-  LICE_FillTriangle(dest, x1, y1, x1, yf1, xc, yf1, color, alpha, mode);
-  LICE_FillTriangle(dest, xc, yf2, x2, yf2, x2, y2, color, alpha, mode);
+  const int uc = u1 + Trunc(((double)fill - v1) * ((double)u2 - u1) / ((double)v2 - v1));
+  const int vf1 = v1 < fill ? fill + 1 : fill, vf2 = v2 < fill ? fill + 1 : fill;
+  LICE_FillTriangle(dest, X(u1, v1), Y(u1, v1), X(u1, vf1), Y(u1, vf1), X(uc, vf1), Y(uc, vf1),
+                    color, alpha, mode);
+  LICE_FillTriangle(dest, X(uc, vf2), Y(uc, vf2), X(u2, vf2), Y(u2, vf2), X(u2, v2), Y(u2, v2),
+                    color, alpha, mode);
 }
 
-void DoBezierFillSegmentX(LICE_IBitmap* dest, int x1, int y1, int x2, int y2, int xfill,
-                          LICE_pixel color, float alpha, int mode) {
-  if (y1 > y2) return;
-  if (y1 == y2) {
-    int xb = std::max(x2, xfill);
-    if (xb != xfill) xb--;
-    LICE_Line(dest, std::min(x1, xfill), y1, xb, y1, color, alpha, mode, false);
-    return;
+// The area between a cubic and the row (xbasis) or column fill, as slices one pixel wide
+// along the walked axis, each covered once.
+void FillCBezierAlong(LICE_IBitmap* dest, bool xbasis, float xstart, float ystart, float xctl1,
+                      float yctl1, float xctl2, float yctl2, float xend, float yend, int fill,
+                      LICE_pixel color, float alpha, int mode, float tol) {
+  if (!Finite({xstart, ystart, xctl1, yctl1, xctl2, yctl2, xend, yend, alpha, tol})) return;
+  Cubic c;
+  double xlo, xhi, ylo, yhi, tlo, thi;
+  const int n = CBezPrep(dest, xstart, ystart, xctl1, yctl1, xctl2, yctl2, xend, yend, tol, xbasis,
+                         &c, &xlo, &xhi, &ylo, &yhi, &tlo, &thi);
+  if (!n) return;
+  fill = Trunc(fill);
+  const double ulo = xbasis ? xlo : ylo, vlo = xbasis ? ylo : xlo;
+  const double uhi = xbasis ? xhi : yhi, vhi = xbasis ? yhi : xhi;
+  const double dt = (thi - tlo) / n;
+  double t = tlo + dt;
+  int pu = Trunc(ulo), pv = Trunc(vlo + 0.5);
+  for (int i = 1; i < n - 1; i++, t += dt) {
+    const float x = (float)c.X(t), y = (float)c.Y(t);
+    const float u = xbasis ? x : y, v = xbasis ? y : x;
+    if (Trunc(u) >= pu) {
+      const int ui = Trunc(u), vi = Trunc(v + 0.5);
+      DoBezierFillSegment(dest, xbasis, pu, pv, ui, vi, fill, color, alpha, mode);
+      pu = ui + 1;
+      pv = vi;
+    }
   }
-  if ((x1 < xfill) == (x2 < xfill)) {
-    const int xf = x1 < xfill ? xfill + 1 : xfill;
-    const int xs[4] = {x1, xf, x2, xf}, ys[4] = {y1, y1, y2 + 1, y2 + 1};
-    LICE_FillConvexPolygon(dest, xs, ys, 4, color, alpha, mode);
-    return;
-  }
-  const int yc = y1 + Trunc(((double)xfill - x1) * ((double)y2 - y1) / ((double)x2 - x1));
-  const int xf1 = x1 < xfill ? xfill + 1 : xfill, xf2 = x2 < xfill ? xfill + 1 : xfill;
-  LICE_FillTriangle(dest, x1, y1, xf1, y1, xf1, yc, color, alpha, mode);
-  LICE_FillTriangle(dest, xf2, yc, xf2, y2, x2, y2, color, alpha, mode);
+  if (pu <= Trunc(uhi - 1.0))
+    DoBezierFillSegment(dest, xbasis, pu, pv, Trunc(uhi - 1.0), Trunc(vhi + 0.5), fill, color,
+                        alpha, mode);
 }
 
 } // namespace
@@ -288,53 +308,13 @@ void LICE_DrawCBezier(LICE_IBitmap* dest, float xstart, float ystart, float xctl
 void LICE_FillCBezier(LICE_IBitmap* dest, float xstart, float ystart, float xctl1, float yctl1,
                       float xctl2, float yctl2, float xend, float yend, int yfill, LICE_pixel color,
                       float alpha, int mode, float tol) {
-  if (!Finite({xstart, ystart, xctl1, yctl1, xctl2, yctl2, xend, yend, alpha, tol})) return;
-  Cubic c;
-  double xlo, xhi, ylo, yhi, tlo, thi;
-  const int n = CBezPrep(dest, xstart, ystart, xctl1, yctl1, xctl2, yctl2, xend, yend, tol, true,
-                         &c, &xlo, &xhi, &ylo, &yhi, &tlo, &thi);
-  if (!n) return;
-  yfill = Trunc(yfill);
-  const double dt = (thi - tlo) / n;
-  double t = tlo + dt;
-  int px = Trunc(xlo), py = Trunc(ylo + 0.5);
-  for (int i = 1; i < n - 1; i++, t += dt) {
-    const float x = (float)c.X(t), y = (float)c.Y(t);
-    if (Trunc(x) >= px) {
-      const int xi = Trunc(x), yi = Trunc(y + 0.5);
-      DoBezierFillSegment(dest, px, py, xi, yi, yfill, color, alpha, mode);
-      px = xi + 1;
-      py = yi;
-    }
-  }
-  if (px <= Trunc(xhi - 1.0))
-    DoBezierFillSegment(dest, px, py, Trunc(xhi - 1.0), Trunc(yhi + 0.5), yfill, color, alpha,
-                        mode);
+  FillCBezierAlong(dest, true, xstart, ystart, xctl1, yctl1, xctl2, yctl2, xend, yend, yfill, color,
+                   alpha, mode, tol);
 }
 
 void LICE_FillCBezierX(LICE_IBitmap* dest, float xstart, float ystart, float xctl1, float yctl1,
                        float xctl2, float yctl2, float xend, float yend, int xfill,
                        LICE_pixel color, float alpha, int mode, float tol) {
-  if (!Finite({xstart, ystart, xctl1, yctl1, xctl2, yctl2, xend, yend, alpha, tol})) return;
-  Cubic c;
-  double xlo, xhi, ylo, yhi, tlo, thi;
-  const int n = CBezPrep(dest, xstart, ystart, xctl1, yctl1, xctl2, yctl2, xend, yend, tol, false,
-                         &c, &xlo, &xhi, &ylo, &yhi, &tlo, &thi);
-  if (!n) return;
-  xfill = Trunc(xfill);
-  const double dt = (thi - tlo) / n;
-  double t = tlo + dt;
-  int px = Trunc(xlo + 0.5), py = Trunc(ylo);
-  for (int i = 1; i < n - 1; i++, t += dt) {
-    const float x = (float)c.X(t), y = (float)c.Y(t);
-    if (Trunc(y) >= py) {
-      const int yi = Trunc(y), xi = Trunc(x + 0.5);
-      DoBezierFillSegmentX(dest, px, py, xi, yi, xfill, color, alpha, mode);
-      py = yi + 1;
-      px = xi;
-    }
-  }
-  if (py <= Trunc(yhi - 1.0))
-    DoBezierFillSegmentX(dest, px, py, Trunc(xhi + 0.5), Trunc(yhi - 1.0), xfill, color, alpha,
-                         mode);
+  FillCBezierAlong(dest, false, xstart, ystart, xctl1, yctl1, xctl2, yctl2, xend, yend, xfill,
+                   color, alpha, mode, tol);
 }

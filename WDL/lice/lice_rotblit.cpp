@@ -187,12 +187,30 @@ DoPixFunc AlphaOperator(int mode) {
   }
 }
 
+// Where samples may come from, in source pixels.
+struct ClipBox {
+  double l, t, r, b;
+};
+
+// The whole source, or with clip_to_source only its part inside the source rectangle.
+ClipBox SourceBox(LICE_IBitmap* src, bool clip_to_source, float srcx, float srcy, float srcw,
+                  float srch) {
+  ClipBox c = {0, 0, (double)src->getWidth(), (double)src->getHeight()};
+  if (clip_to_source) {
+    c.l = std::max(0.0, (double)srcx);
+    c.t = std::max(0.0, (double)srcy);
+    c.r = std::min(c.r, (double)srcx + srcw);
+    c.b = std::min(c.b, (double)srcy + srch);
+  }
+  return c;
+}
+
 // Destination clipping, the source window and the walk. (dx, dy, dw, dh) has a positive
-// size; (sx, sy) is the source position of its first pixel; (cl, ct, cr, cb) bounds the
-// samples in source pixels. aw null: a plain delta blit with the given alpha.
+// size; (sx, sy) is the source position of its first pixel; box bounds the samples. aw null: a
+// plain delta blit with the given alpha.
 void RunDelta(LICE_IBitmap* dest, LICE_IBitmap* src, int64_t dx, int64_t dy, int64_t dw, int64_t dh,
-              double sx, double sy, const Steps& st, double cl, double ct, double cr, double cb,
-              float alpha, int mode, AlphaWalk* aw) {
+              double sx, double sy, const Steps& st, const ClipBox& box, float alpha, int mode,
+              AlphaWalk* aw) {
   if (dx < 0) {
     sx -= dx * st.dsdx;
     sy -= dx * st.dtdx;
@@ -213,35 +231,22 @@ void RunDelta(LICE_IBitmap* dest, LICE_IBitmap* src, int64_t dx, int64_t dy, int
   if (dh > destH - dy) dh = destH - dy;
 
   LICE_pixel* dbits = dest->getBits();
-  const LICE_pixel* sbits = src->getBits();
+  LICE_pixel* sbits = src->getBits();
   const int srcW = src->getWidth(), srcH = src->getHeight();
   if (!dbits || !sbits || srcW < 1 || srcH < 1) return;
   // The window: whole pixels of the clip box that lie inside the source.
-  cl = std::max(0.0, std::min(cl, (double)srcW));
-  ct = std::max(0.0, std::min(ct, (double)srcH));
-  cr = std::max(0.0, std::min(cr, (double)srcW));
-  cb = std::max(0.0, std::min(cb, (double)srcH));
+  const double cl = std::max(0.0, std::min(box.l, (double)srcW));
+  const double ct = std::max(0.0, std::min(box.t, (double)srcH));
+  const double cr = std::max(0.0, std::min(box.r, (double)srcW));
+  const double cb = std::max(0.0, std::min(box.b, (double)srcH));
   const int icl = (int)cl, ict = (int)ct;
   DeltaJob j;
   j.clipright = (int)cr - icl;
   j.clipbottom = (int)cb - ict;
   if (j.clipright < 1 || j.clipbottom < 1) return;
 
-  const int sspan = src->getRowSpan(), dspan = dest->getRowSpan();
-  if (src->isFlipped()) {
-    j.src = sbits + (size_t)(srcH - 1 - ict) * sspan + icl;
-    j.sspan = -sspan;
-  } else {
-    j.src = sbits + (size_t)ict * sspan + icl;
-    j.sspan = sspan;
-  }
-  if (dest->isFlipped()) {
-    j.dest = dbits + (size_t)(destH - 1 - dy) * dspan + dx;
-    j.dspan = -dspan;
-  } else {
-    j.dest = dbits + (size_t)dy * dspan + dx;
-    j.dspan = dspan;
-  }
+  j.src = __LICE_PixelAt(sbits, src->getRowSpan(), srcH, src->isFlipped(), icl, ict, &j.sspan);
+  j.dest = __LICE_PixelAt(dbits, dest->getRowSpan(), destH, dest->isFlipped(), dx, dy, &j.dspan);
   j.w = (int)dw;
   j.h = (int)dh;
   j.s = ToFix(sx - icl);
@@ -274,13 +279,7 @@ void DeltaCommon(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, int 
                st.dtdxdy}))
     return;
   if (aw && !Finite({aw->a, aw->dadx, aw->dady, aw->dadxdy})) return;
-  double cl = 0, ct = 0, cr = src->getWidth(), cb = src->getHeight();
-  if (clip_to_source) {
-    cl = std::max(0.0, (double)srcx);
-    ct = std::max(0.0, (double)srcy);
-    cr = std::min(cr, (double)srcx + srcw);
-    cb = std::min(cb, (double)srcy + srch);
-  }
+  const ClipBox box = SourceBox(src, clip_to_source, srcx, srcy, srcw, srch);
   // Mirroring moves only the start; the caller's steps already carry the direction.
   int64_t dx = dstx, dy = dsty, dw = dstw, dh = dsth;
   double sx = srcx, sy = srcy;
@@ -294,7 +293,7 @@ void DeltaCommon(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, int 
     dy -= dh;
     sy += srch;
   }
-  RunDelta(dest, src, dx, dy, dw, dh, sx, sy, st, cl, ct, cr, cb, alpha, mode, aw);
+  RunDelta(dest, src, dx, dy, dw, dh, sx, sy, st, box, alpha, mode, aw);
 }
 
 // A grid of source points drawn as one delta blit per cell. P(i) reads point i's x, y and
@@ -364,13 +363,7 @@ void LICE_RotatedBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty,
                       float centre_dy) {
   if (!dest || !src || !dstw || !dsth) return;
   if (!Finite({srcx, srcy, srcw, srch, angle, alpha, centre_dx, centre_dy})) return;
-  double cl = 0, ct = 0, cr = src->getWidth(), cb = src->getHeight();
-  if (clip_to_source) {
-    cl = std::max(0.0, (double)srcx);
-    ct = std::max(0.0, (double)srcy);
-    cr = std::min(cr, (double)srcx + srcw);
-    cb = std::min(cb, (double)srcy + srch);
-  }
+  const ClipBox box = SourceBox(src, clip_to_source, srcx, srcy, srcw, srch);
   int64_t dx = dstx, dy = dsty, dw = dstw, dh = dsth;
   if (dw < 0) {
     dw = -dw;
@@ -395,7 +388,7 @@ void LICE_RotatedBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty,
   // The centre of the destination maps to the centre of the source plus the offset.
   const double sx = srcx - (((double)dw * st.dsdx + (double)dh * st.dsdy - srcw) * 0.5 - centre_dx);
   const double sy = srcy - (((double)dh * st.dtdy + (double)dw * st.dtdx - srch) * 0.5 - centre_dy);
-  RunDelta(dest, src, dx, dy, dw, dh, sx, sy, st, cl, ct, cr, cb, alpha, mode, nullptr);
+  RunDelta(dest, src, dx, dy, dw, dh, sx, sy, st, box, alpha, mode, nullptr);
 }
 
 void LICE_DeltaBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, int dstw, int dsth,

@@ -160,6 +160,27 @@ fix_t ToFix(double v) {
   return (fix_t)v;
 }
 
+// One axis of the destination (position pos, length len) against a source of srclen
+// pixels, sampled from icur by step: cuts what lies so far out that positions would pass
+// 2^62, then (for a positive step) skips the pixels whose samples lie before the source and
+// drops those past it.
+void PreClip(fix_t* icur, fix_t step, int64_t* pos, int64_t* len, int srclen) {
+  const fix_t fixlim = (fix_t)1 << 62, fixmax = (fix_t)1 << 50;
+  const fix_t mag = step < 0 ? -step : step;
+  if (mag != 0 && *len > (fixlim - fixmax) / mag) *len = (fixlim - fixmax) / mag;
+  if (step <= 0) return;
+  if (*icur < 0) {
+    const fix_t n = (step - 1 - *icur) / step;
+    *len -= n;
+    *pos += n;
+    *icur += n * step;
+  }
+  if (*len > 0 && *icur + step * (*len - 1) >= (fix_t)srclen * 65536) {
+    const fix_t n = ((fix_t)(srclen - 1) * 65536 - *icur) / step;
+    if (n < *len) *len = n;
+  }
+}
+
 } // namespace
 
 void LICE_ScaledBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, int dstw, int dsth,
@@ -219,43 +240,12 @@ void LICE_ScaledBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, 
   fix_t icurx = ToFix(sx), icury = ToFix(sy);
   const fix_t idx = ToFix(xadvance), idy = ToFix(yadvance);
   const int srcW = src->getWidth(), srcH = src->getHeight();
-  // Columns whose samples pass 2^62 lie far outside any source: cutting them keeps every
-  // position below inside 64 bits.
-  const fix_t fixlim = (fix_t)1 << 62, fixmax = (fix_t)1 << 50;
-  if (idx != 0 && dw > (fixlim - fixmax) / (idx < 0 ? -idx : idx))
-    dw = (fixlim - fixmax) / (idx < 0 ? -idx : idx);
-  if (idy != 0 && dh > (fixlim - fixmax) / (idy < 0 ? -idy : idy))
-    dh = (fixlim - fixmax) / (idy < 0 ? -idy : idy);
-
-  // Skip destination columns and rows whose samples lie before or past the source.
-  if (idx > 0) {
-    if (icurx < 0) {
-      const fix_t n = (idx - 1 - icurx) / idx;
-      dw -= n;
-      dx += n;
-      icurx += n * idx;
-    }
-    if (dw > 0 && icurx + idx * (dw - 1) >= (fix_t)srcW * 65536) {
-      const fix_t n = ((fix_t)(srcW - 1) * 65536 - icurx) / idx;
-      if (n < dw) dw = n;
-    }
-  }
-  if (idy > 0) {
-    if (icury < 0) {
-      const fix_t n = (idy - 1 - icury) / idy;
-      dh -= n;
-      dy += n;
-      icury += n * idy;
-    }
-    if (dh > 0 && icury + idy * (dh - 1) >= (fix_t)srcH * 65536) {
-      const fix_t n = ((fix_t)(srcH - 1) * 65536 - icury) / idy;
-      if (n < dh) dh = n;
-    }
-  }
+  PreClip(&icurx, idx, &dx, &dw, srcW);
+  PreClip(&icury, idy, &dy, &dh, srcH);
   if (dw < 1 || dh < 1) return;
 
   LICE_pixel* dbits = dest->getBits();
-  const LICE_pixel* sbits = src->getBits();
+  LICE_pixel* sbits = src->getBits();
   if (!dbits || !sbits || srcW < 1 || srcH < 1) return;
 
   // The source window: from the smallest column and row touched (never left of or above the
@@ -280,21 +270,8 @@ void LICE_ScaledBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, 
   j.idy = idy;
   j.w = (int)dw;
   j.h = (int)dh;
-  const int sspan = src->getRowSpan(), dspan = dest->getRowSpan();
-  if (src->isFlipped()) {
-    j.src = sbits + (size_t)(srcH - 1 - srcy0) * sspan + srcx0;
-    j.sspan = -sspan;
-  } else {
-    j.src = sbits + (size_t)srcy0 * sspan + srcx0;
-    j.sspan = sspan;
-  }
-  if (dest->isFlipped()) {
-    j.dest = dbits + (size_t)(destH - 1 - dy) * dspan + dx;
-    j.dspan = -dspan;
-  } else {
-    j.dest = dbits + (size_t)dy * dspan + dx;
-    j.dspan = dspan;
-  }
+  j.src = __LICE_PixelAt(sbits, src->getRowSpan(), srcH, src->isFlipped(), srcx0, srcy0, &j.sspan);
+  j.dest = __LICE_PixelAt(dbits, dest->getRowSpan(), destH, dest->isFlipped(), dx, dy, &j.dspan);
 
   const int w = (int)(alpha * 256.0f);
   if ((mode & 0x1FFFF) == 0 && (w == 256 || w == 128)) {

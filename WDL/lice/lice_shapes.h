@@ -12,6 +12,9 @@
 
 #include "WDL/lice/lice.h"
 
+#include <cstddef>
+#include <cstdint>
+
 // --- Circles and arcs. Angles are radians; 0 points up (smaller y) and angles grow
 // clockwise, so the point at angle a is (cx + r sin a, cy - r cos a).
 void LICE_Circle(LICE_IBitmap* dest, float cx, float cy, float r, unsigned int color, float alpha,
@@ -122,7 +125,15 @@ double LICE_CBezier_GetY(double x1, double x2, double x3, double x4, double y1, 
                          double y3, double y4, float x, float* nextx = nullptr,
                          float* dydx = nullptr, double* tlo = nullptr, double* thi = nullptr);
 
-// --- Sampling shared by the scaled and the rotated blits (not for callers).
+// --- Shared by the scaled and the rotated blits (not for callers).
+// Pixel (x, y) of a bitmap in its top-down view (x, y inside it), and in *step the row step
+// in pixels that moves one row down: negative on flipped (bottom-up) storage.
+inline LICE_pixel* __LICE_PixelAt(LICE_pixel* bits, int span, int height, bool flipped, int64_t x,
+                                  int64_t y, int* step) {
+  *step = flipped ? -span : span;
+  return bits + (ptrdiff_t)(flipped ? height - 1 - y : y) * span + x;
+}
+
 // Bilinear mix of p[0], p[1] (right), pnext[0] (below), pnext[1]; fx, fy are 16-bit
 // fractions of a pixel.
 inline void __LICE_BilinearFilterI(int* r, int* g, int* b, int* a, const LICE_pixel* p,
