@@ -4,13 +4,12 @@
 // pixels per second; the closing lines print the ratios.
 #include "WDL/lice/lice.h"
 
+#include "bench_util.h"
+
 #include <benchmark/benchmark.h>
-#include <cstdio>
 #include <cstring>
-#include <map>
 #include <pixman.h>
 #include <random>
-#include <string>
 #include <vector>
 
 namespace {
@@ -145,43 +144,19 @@ BENCHMARK(PixmanFillTranslucent);
 BENCHMARK(LiceLines)->Arg(1)->Arg(0);
 BENCHMARK(PixmanLines)->Arg(1)->Arg(0);
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs) {
-      if (r.run_type != Run::RT_Iteration) continue;
-      auto it = r.counters.find("items_per_second");
-      if (it != r.counters.end()) rate_[r.benchmark_name()] = it->second;
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    auto ratio = [&](const char* what, const char* a, const char* b) {
-      const double x = rate_[a], y = rate_[b];
-      if (x > 0 && y > 0) printf("%-34s %6.2f  (%s / %s)\n", what, x / y, a, b);
-    };
-    printf("\nRatios of pixel rates (above 1: the first is faster)\n");
-    ratio("copy blit vs memcpy", "LiceBlitCopy", "Memcpy");
-    ratio("copy blit vs pixman", "LiceBlitCopy", "PixmanBlitCopy");
-    ratio("source-alpha blit vs pixman over", "LiceBlitSourceAlpha", "PixmanBlitOver");
-    ratio("opaque fill vs memset", "LiceFillOpaque", "Memset");
-    ratio("opaque fill vs pixman", "LiceFillOpaque", "PixmanFillOpaque");
-    ratio("translucent fill vs pixman over", "LiceFillTranslucent", "PixmanFillTranslucent");
-    ratio("vertical lines vs pixman", "LiceLines/1", "PixmanLines/1");
-    ratio("horizontal lines vs pixman", "LiceLines/0", "PixmanLines/0");
-  }
-
-private:
-  std::map<std::string, double> rate_;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  return bench::RunWithRatios(
+      argc, argv, "Ratios of pixel rates (above 1: the first is faster)",
+      {
+          {"copy blit vs memcpy", "LiceBlitCopy", "Memcpy"},
+          {"copy blit vs pixman", "LiceBlitCopy", "PixmanBlitCopy"},
+          {"source-alpha blit vs pixman over", "LiceBlitSourceAlpha", "PixmanBlitOver"},
+          {"opaque fill vs memset", "LiceFillOpaque", "Memset"},
+          {"opaque fill vs pixman", "LiceFillOpaque", "PixmanFillOpaque"},
+          {"translucent fill vs pixman over", "LiceFillTranslucent", "PixmanFillTranslucent"},
+          {"vertical lines vs pixman", "LiceLines/1", "PixmanLines/1"},
+          {"horizontal lines vs pixman", "LiceLines/0", "PixmanLines/0"},
+      });
 }

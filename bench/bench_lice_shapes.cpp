@@ -5,15 +5,14 @@
 // shapes (fills) per second; the closing lines print the ratios.
 #include "WDL/lice/lice_shapes.h"
 
+#include "bench_util.h"
+
 #include <benchmark/benchmark.h>
 #include <cairo.h>
 #include <pixman.h>
 
 #include <cmath>
-#include <cstdio>
-#include <map>
 #include <random>
-#include <string>
 #include <vector>
 
 namespace {
@@ -166,42 +165,18 @@ BENCHMARK(CairoCircles)->Arg(0)->Arg(1);
 BENCHMARK(LicePolygons);
 BENCHMARK(CairoPolygons);
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs) {
-      if (r.run_type != Run::RT_Iteration) continue;
-      auto it = r.counters.find("items_per_second");
-      if (it != r.counters.end()) rate_[r.benchmark_name()] = it->second;
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    auto ratio = [&](const char* what, const std::string& a, const std::string& b) {
-      const double x = rate_[a], y = rate_[b];
-      if (x > 0 && y > 0) printf("%-36s %6.2f  (%s / %s)\n", what, x / y, a.c_str(), b.c_str());
-    };
-    printf("\nRatios of rates (above 1: ours is faster)\n");
-    ratio("2x up, nearest vs pixman", "LiceScaled/1/0", "PixmanScaled/1/0");
-    ratio("2x up, bilinear vs pixman", "LiceScaled/1/1", "PixmanScaled/1/1");
-    ratio("1/2 down, nearest vs pixman", "LiceScaled/0/0", "PixmanScaled/0/0");
-    ratio("1/2 down, box filter vs pixman bilinear", "LiceScaled/0/1", "PixmanScaled/0/1");
-    ratio("filled circles vs cairo", "LiceCircles/0", "CairoCircles/0");
-    ratio("anti-aliased circles vs cairo", "LiceCircles/1", "CairoCircles/1");
-    ratio("convex polygons vs cairo", "LicePolygons", "CairoPolygons");
-  }
-
-private:
-  std::map<std::string, double> rate_;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  return bench::RunWithRatios(
+      argc, argv, "Ratios of rates (above 1: ours is faster)",
+      {
+          {"2x up, nearest vs pixman", "LiceScaled/1/0", "PixmanScaled/1/0"},
+          {"2x up, bilinear vs pixman", "LiceScaled/1/1", "PixmanScaled/1/1"},
+          {"1/2 down, nearest vs pixman", "LiceScaled/0/0", "PixmanScaled/0/0"},
+          {"1/2 down, box filter vs pixman bilinear", "LiceScaled/0/1", "PixmanScaled/0/1"},
+          {"filled circles vs cairo", "LiceCircles/0", "CairoCircles/0"},
+          {"anti-aliased circles vs cairo", "LiceCircles/1", "CairoCircles/1"},
+          {"convex polygons vs cairo", "LicePolygons", "CairoPolygons"},
+      });
 }
