@@ -24,7 +24,7 @@ void IControl::OnMouseDown(int /*x*/, int /*y*/, IMouseMod* pMod) {
 
 void IControl::OnMouseDblClick(int /*x*/, int /*y*/, IMouseMod* /*pMod*/) {
   if (mDefaultValue >= 0.0) {
-    mValue = mDefaultValue;
+    mValue = mDefaultValue.load();
     SetDirty(true);
   }
 }
@@ -71,12 +71,10 @@ void IControl::SetAuxParamValueFromPlug(int auxParamIdx, double value) {
 }
 
 void IControl::SetDirty(bool pushParamToPlug) {
-  const double v = mValue;
-  if (v < mClampLo) {
-    mValue = mClampLo;
-  } else if (v > mClampHi) {
-    mValue = mClampHi;
-  }
+  double v = mValue;
+  const double clamped = v < mClampLo ? mClampLo : (v > mClampHi ? mClampHi : v);
+  // The render thread clamps here too: a value written meanwhile by the main thread wins.
+  if (clamped != v) mValue.compare_exchange_strong(v, clamped);
   mDirty = true;
   if (!pushParamToPlug || !mPlug || mParamIdx < 0) return;
 
@@ -97,8 +95,7 @@ void IControl::SetDirty(bool pushParamToPlug) {
 }
 
 void IControl::SetClean() {
-  mDirty = mRedraw;
-  mRedraw = false;
+  mDirty = mRedraw.exchange(false);
 }
 
 IParam* IControl::GetParam() {

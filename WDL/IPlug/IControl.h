@@ -1,8 +1,8 @@
 #pragma once
 // The base of every on-screen control: rectangles, a normalised value, an optional
 // bound parameter plus auxiliary ones, dirty state, text style, blend and tooltip.
-// Controls live on the main thread; values from the plug-in may arrive from the host's
-// threads, so the value and the dirty flag are atomic.
+// Controls live on the main thread; values and visibility from the plug-in may arrive from
+// the host's threads, so the fields those calls write are atomic.
 
 #include <atomic>
 
@@ -108,11 +108,16 @@ protected:
   IRECT mTargetRECT; // hit rectangle, editor pixels
   int mParamIdx;
   WDL_TypedBuf<AuxParam> mAuxParams;
-  std::atomic<double> mValue; // normalised 0-1
-  double mDefaultValue;       // restored by a double click; -1 until the plug-in sent one
+  std::atomic<double> mValue;        // normalised 0-1
+  std::atomic<double> mDefaultValue; // restored by a double click; -1 until the plug-in sent one
   double mClampLo, mClampHi;
   std::atomic<bool> mDirty;
-  bool mHidden, mGrayed, mRedraw, mPromptDisabled, mDblAsSingleClick, mMOWhenGrayed;
+  // Hidden and redraw may be set from a host thread (parameter changes reach Hide and
+  // SetValueFromPlug there).
+  std::atomic<bool> mHidden;
+  bool mGrayed;
+  std::atomic<bool> mRedraw;
+  bool mPromptDisabled, mDblAsSingleClick, mMOWhenGrayed;
   IChannelBlend mBlend;
   IControl* mValDisplayControl;  // an ITextControl, not owned; may be null
   IControl* mNameDisplayControl; // an ITextControl, not owned; may be null

@@ -18,6 +18,27 @@ int FrameOfValue(double value, int nFrames) {
   return frame;
 }
 
+// The value of the first rectangle containing the point, i / (n - 1) (0 for a lone one);
+// false when none contains it.
+bool ValueOfHitRect(const WDL_TypedBuf<IRECT>& rects, int x, int y, double* pValue) {
+  const int n = rects.GetSize();
+  for (int i = 0; i < n; ++i) {
+    if (rects.Get()[i].Contains(x, y)) {
+      *pValue = n > 1 ? (double)i / (double)(n - 1) : 0.0;
+      return true;
+    }
+  }
+  return false;
+}
+
+// Takes a text from the plug-in; marks the control dirty only when the text changes.
+void SetTextIfChanged(IControl* pControl, WDL_String* pStr, const char* str) {
+  if (strcmp(pStr->Get(), str ? str : "")) {
+    pControl->SetDirty(false);
+    pStr->Set(str);
+  }
+}
+
 // The wheel's step: fine with Control or Shift held.
 double WheelStep(const IMouseMod* pMod, int d) {
   return (pMod->C || pMod->S ? 0.001 : 0.01) * (double)d;
@@ -87,13 +108,8 @@ ISwitchFramesControl::ISwitchFramesControl(IPlugBase* pPlug, int x, int y, int p
 }
 
 void ISwitchFramesControl::OnMouseDown(int x, int y, IMouseMod* /*pMod*/) {
-  const int n = mRECTs.GetSize();
-  for (int i = 0; i < n; ++i) {
-    if (mRECTs.Get()[i].Contains(x, y)) {
-      mValue = n > 1 ? (double)i / (double)(n - 1) : 0.0;
-      break;
-    }
-  }
+  double v;
+  if (ValueOfHitRect(mRECTs, x, y, &v)) mValue = v;
   SetDirty(true);
 }
 
@@ -153,13 +169,8 @@ void IRadioButtonsControl::OnMouseDown(int x, int y, IMouseMod* pMod) {
     PromptUserInput();
     return;
   }
-  const int n = mRECTs.GetSize();
-  for (int i = 0; i < n; ++i) {
-    if (mRECTs.Get()[i].Contains(x, y)) {
-      mValue = n > 1 ? (double)i / (double)(n - 1) : 0.0;
-      break;
-    }
-  }
+  double v;
+  if (ValueOfHitRect(mRECTs, x, y, &v)) mValue = v;
   SetDirty(true);
 }
 
@@ -324,10 +335,7 @@ ITextControl::ITextControl(IPlugBase* pPlug, IRECT pR, IText* pText, const char*
 }
 
 void ITextControl::SetTextFromPlug(const char* str) {
-  if (strcmp(mStr.Get(), str ? str : "")) {
-    SetDirty(false);
-    mStr.Set(str);
-  }
+  SetTextIfChanged(this, &mStr, str);
 }
 
 bool ITextControl::Draw(IGraphics* pGraphics) {
@@ -427,10 +435,7 @@ IBitmapTextControl::IBitmapTextControl(IPlugBase* pPlug, IRECT pR, IBitmap* pCha
 }
 
 void IBitmapTextControl::SetTextFromPlug(const char* str) {
-  if (strcmp(mStr.Get(), str ? str : "")) {
-    SetDirty(false);
-    mStr.Set(str);
-  }
+  SetTextIfChanged(this, &mStr, str);
 }
 
 bool IBitmapTextControl::Draw(IGraphics* pGraphics) {
