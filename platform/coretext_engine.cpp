@@ -55,33 +55,17 @@ const std::vector<unsigned char>* FileBytes(const std::string& path) {
   return p;
 }
 
+// A DejaVu family: its files are <stem>.ttf and <stem>-Bold.ttf; the slanted styles are
+// made from those and named with the family's slant word.
 struct Family {
-  const char* regular[3]; // file, PostScript name, display name
-  const char* bold[3];
-  const char* obliquePs;
-  const char* boldObliquePs;
-  const char* obliqueDisplay;
-  const char* boldObliqueDisplay;
+  const char* stem;    // file and PostScript stem, e.g. "DejaVuSans"
+  const char* display; // e.g. "DejaVu Sans"
+  const char* slant;   // "Oblique" or "Italic"
 };
 
-const Family kSans = {{"DejaVuSans.ttf", "DejaVuSans", "DejaVu Sans"},
-                      {"DejaVuSans-Bold.ttf", "DejaVuSans-Bold", "DejaVu Sans Bold"},
-                      "DejaVuSans-Oblique",
-                      "DejaVuSans-BoldOblique",
-                      "DejaVu Sans Oblique",
-                      "DejaVu Sans Bold Oblique"};
-const Family kMono = {{"DejaVuSansMono.ttf", "DejaVuSansMono", "DejaVu Sans Mono"},
-                      {"DejaVuSansMono-Bold.ttf", "DejaVuSansMono-Bold", "DejaVu Sans Mono Bold"},
-                      "DejaVuSansMono-Oblique",
-                      "DejaVuSansMono-BoldOblique",
-                      "DejaVu Sans Mono Oblique",
-                      "DejaVu Sans Mono Bold Oblique"};
-const Family kSerif = {{"DejaVuSerif.ttf", "DejaVuSerif", "DejaVu Serif"},
-                       {"DejaVuSerif-Bold.ttf", "DejaVuSerif-Bold", "DejaVu Serif Bold"},
-                       "DejaVuSerif-Italic",
-                       "DejaVuSerif-BoldItalic",
-                       "DejaVu Serif Italic",
-                       "DejaVu Serif Bold Italic"};
+const Family kSans = {"DejaVuSans", "DejaVu Sans", "Oblique"};
+const Family kMono = {"DejaVuSansMono", "DejaVu Sans Mono", "Oblique"};
+const Family kSerif = {"DejaVuSerif", "DejaVu Serif", "Italic"};
 
 struct Alias {
   const char* name;
@@ -147,11 +131,16 @@ bool ResolveFace(const char* name, FaceInfo* out) {
   for (const Alias& a : kAliases)
     if (strcasecmp(a.name, s.c_str()) == 0) fam = a.family;
   if (!fam) return false;
-  const char* const* f = bold ? fam->bold : fam->regular;
-  out->file = f[0];
+  const std::string stem = fam->stem;
+  out->file = stem + (bold ? "-Bold.ttf" : ".ttf");
   out->oblique = italic;
-  out->postscript = italic ? (bold ? fam->boldObliquePs : fam->obliquePs) : f[1];
-  out->display = italic ? (bold ? fam->boldObliqueDisplay : fam->obliqueDisplay) : f[2];
+  // PostScript: DejaVuSans-Bold, DejaVuSans-Oblique, DejaVuSans-BoldOblique.
+  out->postscript = stem;
+  if (bold || italic)
+    out->postscript += std::string("-") + (bold ? "Bold" : "") + (italic ? fam->slant : "");
+  out->display = fam->display;
+  if (bold) out->display += " Bold";
+  if (italic) out->display += std::string(" ") + fam->slant;
   return true;
 }
 
@@ -163,7 +152,7 @@ struct Font::Impl {
 };
 
 Font* Font::Create(const FaceInfo& info, double size) {
-  if (!info.file || !(size > 0)) return nullptr;
+  if (info.file.empty() || !(size > 0)) return nullptr;
   std::lock_guard<std::mutex> lock(EngineMutex());
   FT_Library lib = Library();
   if (!lib) return nullptr;
@@ -251,59 +240,51 @@ const GlyphImage* Font::Image(uint32_t glyph, bool antialias) {
   return p;
 }
 
+namespace {
+
+// One well-formed UTF-8 sequence at s (len bytes left): its length, or 0 when malformed
+// (overlong forms, surrogates and values beyond U+10FFFF included).
+size_t DecodeOne(const unsigned char* s, size_t len, uint32_t* cp) {
+  const unsigned c = s[0];
+  const int extra = c < 0x80                 ? 0
+                    : c >= 0xC2 && c <= 0xDF ? 1
+                    : c >= 0xE0 && c <= 0xEF ? 2
+                    : c >= 0xF0 && c <= 0xF4 ? 3
+                                             : -1;
+  if (extra < 0 || (size_t)extra >= len) return 0;
+  static const unsigned kLeadMask[4] = {0x7F, 0x1F, 0x0F, 0x07};
+  uint32_t v = c & kLeadMask[extra];
+  for (int k = 1; k <= extra; k++) {
+    if ((s[k] & 0xC0) != 0x80) return 0;
+    v = v << 6 | (s[k] & 0x3F);
+  }
+  if ((extra == 2 && (v < 0x800 || (v >= 0xD800 && v <= 0xDFFF))) ||
+      (extra == 3 && (v < 0x10000 || v > 0x10FFFF)))
+    return 0;
+  *cp = v;
+  return (size_t)extra + 1;
+}
+
+} // namespace
+
 std::vector<uint32_t> DecodeUtf8(const char* text, size_t len) {
   std::vector<uint32_t> out;
   out.reserve(len);
   const unsigned char* s = (const unsigned char*)text;
-  size_t i = 0;
-  while (i < len) {
-    unsigned c = s[i];
-    int extra = c < 0x80                 ? 0
-                : c >= 0xC2 && c <= 0xDF ? 1
-                : c >= 0xE0 && c <= 0xEF ? 2
-                : c >= 0xF0 && c <= 0xF4 ? 3
-                                         : -1;
-    uint32_t cp = extra == 1 ? (c & 0x1F) : extra == 2 ? (c & 0x0F) : (c & 0x07);
-    bool ok = extra >= 0 && i + extra < len;
-    if (extra == 0) cp = c;
-    for (int k = 1; ok && k <= extra; k++) {
-      if ((s[i + k] & 0xC0) != 0x80)
-        ok = false;
-      else
-        cp = cp << 6 | (s[i + k] & 0x3F);
-    }
-    if (!ok || (extra == 2 && cp < 0x800) || (extra == 3 && (cp < 0x10000 || cp > 0x10FFFF))) {
-      out.push_back(0xFFFD);
-      i++;
-      continue;
-    }
+  for (size_t i = 0; i < len;) {
+    uint32_t cp = 0xFFFD;
+    const size_t n = DecodeOne(s + i, len - i, &cp);
     out.push_back(cp);
-    i += extra + 1;
+    i += n ? n : 1;
   }
   return out;
 }
 
 bool IsValidUtf8(const char* text, size_t len) {
   const unsigned char* s = (const unsigned char*)text;
-  for (size_t i = 0; i < len;) {
-    unsigned c = s[i];
-    int extra = c < 0x80                 ? 0
-                : c >= 0xC2 && c <= 0xDF ? 1
-                : c >= 0xE0 && c <= 0xEF ? 2
-                : c >= 0xF0 && c <= 0xF4 ? 3
-                                         : -1;
-    if (extra < 0 || i + extra >= len) return false;
-    static const unsigned kLeadMask[4] = {0x7F, 0x1F, 0x0F, 0x07};
-    uint32_t cp = c & kLeadMask[extra];
-    for (int k = 1; k <= extra; k++) {
-      if ((s[i + k] & 0xC0) != 0x80) return false;
-      cp = cp << 6 | (s[i + k] & 0x3F);
-    }
-    if ((extra == 2 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
-        (extra == 3 && (cp < 0x10000 || cp > 0x10FFFF)))
-      return false;
-    i += extra + 1;
-  }
+  uint32_t cp;
+  for (size_t i = 0, n; i < len; i += n)
+    if (!(n = DecodeOne(s + i, len - i, &cp))) return false;
   return true;
 }
 
@@ -344,10 +325,10 @@ void DrawLine(const Surface& s, Font* font, const LaidLine& line, double x, doub
     int x0 = std::max(cl, ox), x1 = std::min(cr, ox + img->width);
     int y0 = std::max(ct, oy), y1 = std::min(cb, oy + img->height);
     for (int y = y0; y < y1; y++) {
-      const uint8_t* cov = img->coverage.data() + (size_t)(y - oy) * img->width - ox;
+      const uint8_t* cov = img->coverage.data() + (size_t)(y - oy) * img->width;
       uint32_t* row = s.pixels + (ptrdiff_t)y * s.stride;
       for (int px = x0; px < x1; px++) {
-        int c = cov[px];
+        int c = cov[px - ox];
         if (!c) continue;
         int w = c * a / 255; // 0..255
         uint32_t d = row[px];

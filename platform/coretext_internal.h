@@ -30,10 +30,10 @@ namespace qv_ct {
 std::string FontDir();
 
 struct FaceInfo {
-  const char* file = nullptr;       // file name inside FontDir()
-  const char* postscript = nullptr; // e.g. "DejaVuSans-Bold"
-  const char* display = nullptr;    // e.g. "DejaVu Sans Bold"
-  bool oblique = false;             // slant the upright outline
+  std::string file;       // file name inside FontDir()
+  std::string postscript; // e.g. "DejaVuSans-Bold"
+  std::string display;    // e.g. "DejaVu Sans Bold"
+  bool oblique = false;   // slant the upright outline
 };
 
 // Maps a face name ("Arial", "Monaco Bold", "DejaVuSans-Oblique"...) to a face; false

@@ -57,33 +57,31 @@ void LICE_GradRect(LICE_IBitmap* dest, int dstx, int dsty, int dstw, int dsth, f
                    float ib, float ia, float drdx, float dgdx, float dbdx, float dadx, float drdy,
                    float dgdy, float dbdy, float dady, int mode) {
   if (!dest) return;
-  double r = ir * 255.0, g = ig * 255.0, b = ib * 255.0, a = ia * 256.0;
-  double rx = drdx * 255.0, gx = dgdx * 255.0, bx = dbdx * 255.0, ax = dadx * 256.0;
-  double ry = drdy * 255.0, gy = dgdy * 255.0, by = dbdy * 255.0, ay = dady * 256.0;
-  if (dstx < 0) {
-    r -= dstx * rx;
-    g -= dstx * gx;
-    b -= dstx * bx;
-    a -= dstx * ax;
-    dstw += dstx;
-    dstx = 0;
-  }
-  if (dsty < 0) {
-    r -= dsty * ry;
-    g -= dsty * gy;
-    b -= dsty * by;
-    a -= dsty * ay;
-    dsth += dsty;
-    dsty = 0;
-  }
+  // Start values r, g, b, a and their steps per pixel (dx) and per row (dy).
+  double v0[4] = {ir * 255.0, ig * 255.0, ib * 255.0, ia * 256.0};
+  const double dx[4] = {drdx * 255.0, dgdx * 255.0, dbdx * 255.0, dadx * 256.0};
+  const double dy[4] = {drdy * 255.0, dgdy * 255.0, dbdy * 255.0, dady * 256.0};
+  // A negative start skips that many steps and shortens the run.
+  auto skip = [&](int& pos, int& len, const double* step) {
+    if (pos >= 0) return;
+    for (int i = 0; i < 4; i++) v0[i] -= pos * step[i];
+    len += pos;
+    pos = 0;
+  };
+  skip(dstx, dstw, dx);
+  skip(dsty, dsth, dy);
   const int W = dest->getWidth(), H = dest->getHeight();
   if (!dest->getBits() || !dest->getRowSpan() || dstw < 1 || dsth < 1 || dstx >= W || dsty >= H)
     return;
   if (dstw > W - dstx) dstw = W - dstx;
   if (dsth > H - dsty) dsth = H - dsty;
   Rows rows = RowsFrom(dest, dstx, dsty);
-  const int v[12] = {Fixed16(r),  Fixed16(g),  Fixed16(b),  Fixed16(a),  Fixed16(rx), Fixed16(gx),
-                     Fixed16(bx), Fixed16(ax), Fixed16(ry), Fixed16(gy), Fixed16(by), Fixed16(ay)};
+  int v[12];
+  for (int i = 0; i < 4; i++) {
+    v[i] = Fixed16(v0[i]);
+    v[4 + i] = Fixed16(dx[i]);
+    v[8 + i] = Fixed16(dy[i]);
+  }
 #define GRAD(OP)                                                                                   \
   _LICE_Template_Grad<OP>::gradBlit(rows.first, dstw, dsth, v[0], v[1], v[2], v[3], v[4], v[5],    \
                                     v[6], v[7], v[8], v[9], v[10], v[11], rows.span)

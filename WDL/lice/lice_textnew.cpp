@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 // Scratch bitmaps shared by every font: glyphs are rendered in the first, whole strings for
@@ -64,16 +65,24 @@ int utf8makechar(char* ptr, unsigned short c) {
   return 3;
 }
 
-// Walks the characters of a text of count bytes (negative: up to the NUL; a NUL always ends).
+// Walks the characters of a text of count bytes (negative: up to the NUL; a NUL always ends)
+// as layout sees them: carriage returns are skipped and a line feed is a space on a single
+// line; otherwise a line feed comes back with *newline set.
 struct CharReader {
   const char* p;
   int left;
-  bool Next(unsigned short* c) {
-    if (!left || !*p) return false;
-    int n = utf8char(p, c, left);
-    p += n;
-    if (left > 0) left -= n;
-    return true;
+  bool singleline;
+  bool Next(unsigned short* c, bool* newline) {
+    for (;;) {
+      if (!left || !*p) return false;
+      int n = utf8char(p, c, left);
+      p += n;
+      if (left > 0) left -= n;
+      if (*c == '\r') continue;
+      *newline = *c == '\n' && !singleline;
+      if (*c == '\n') *c = ' ';
+      return true;
+    }
   }
 };
 
@@ -93,24 +102,16 @@ LICE_CachedFont::~LICE_CachedFont() {
 }
 
 LICE_pixel LICE_CachedFont::SetTextColor(LICE_pixel color) {
-  LICE_pixel old = m_fg;
-  m_fg = color;
-  return old;
+  return std::exchange(m_fg, color);
 }
 LICE_pixel LICE_CachedFont::SetBkColor(LICE_pixel color) {
-  LICE_pixel old = m_bg;
-  m_bg = color;
-  return old;
+  return std::exchange(m_bg, color);
 }
 LICE_pixel LICE_CachedFont::SetEffectColor(LICE_pixel color) {
-  LICE_pixel old = m_effectcol;
-  m_effectcol = color;
-  return old;
+  return std::exchange(m_effectcol, color);
 }
 int LICE_CachedFont::SetBkMode(int mode) {
-  int old = m_bgmode;
-  m_bgmode = mode;
-  return old;
+  return std::exchange(m_bgmode, mode);
 }
 void LICE_CachedFont::SetCombineMode(int combine, float alpha) {
   m_comb = combine;
@@ -348,6 +349,11 @@ bool LICE_CachedFont::DrawGlyph(LICE_IBitmap* bm, unsigned short c, int xpos, in
   else
     ypos += ent->left_extra;
 
+  // A caller's clip rectangle never reaches outside the bitmap.
+  RECT clip = {std::max(0, (int)clipR->left), std::max(0, (int)clipR->top),
+               std::min(bm->getWidth(), (int)clipR->right),
+               std::min(bm->getHeight(), (int)clipR->bottom)};
+  clipR = &clip;
   const unsigned char* gsrc = m_cachestore.Get() + ent->base_offset - 1;
   int width = ent->width, height = ent->height;
   if (xpos >= clipR->right || ypos >= clipR->bottom || xpos + width <= clipR->left ||
@@ -539,22 +545,19 @@ int LICE_CachedFont::DrawTextImpl(LICE_IBitmap* bm, const char* str, int strcnt,
 
   if (dtFlags & DT_CALCRECT) {
     int px = 0, py = 0, ew = 0, eh = 0;
-    CharReader rd = {str, strcnt};
+    CharReader rd = {str, strcnt, (dtFlags & DT_SINGLELINE) != 0};
     unsigned short c;
-    while (rd.Next(&c)) {
-      if (c == '\r') continue;
-      if (c == '\n') {
-        if (!(dtFlags & DT_SINGLELINE)) {
-          if (vertical) {
-            px += linestep;
-            py = 0;
-          } else {
-            py += linestep;
-            px = 0;
-          }
-          continue;
+    bool newline;
+    while (rd.Next(&c, &newline)) {
+      if (newline) {
+        if (vertical) {
+          px += linestep;
+          py = 0;
+        } else {
+          py += linestep;
+          px = 0;
         }
-        c = ' ';
+        continue;
       }
       charEnt* e = entryFor(c);
       if (!e || e->base_offset <= 0) continue;
@@ -613,22 +616,19 @@ int LICE_CachedFont::DrawTextImpl(LICE_IBitmap* bm, const char* str, int strcnt,
 
   const int sx = x, sy = y;
   int maxx = sx, maxy = sy;
-  CharReader rd = {str, strcnt};
+  CharReader rd = {str, strcnt, (dtFlags & DT_SINGLELINE) != 0};
   unsigned short c;
-  while (rd.Next(&c)) {
-    if (c == '\r') continue;
-    if (c == '\n') {
-      if (!(dtFlags & DT_SINGLELINE)) {
-        if (vertical) {
-          x += linestep;
-          y = sy;
-        } else {
-          y += linestep;
-          x = sx;
-        }
-        continue;
+  bool newline;
+  while (rd.Next(&c, &newline)) {
+    if (newline) {
+      if (vertical) {
+        x += linestep;
+        y = sy;
+      } else {
+        y += linestep;
+        x = sx;
       }
-      c = ' ';
+      continue;
     }
     charEnt* e = entryFor(c);
     if (!e || e->base_offset <= 0 || e->base_offset > m_cachestore.GetSize()) continue;

@@ -321,6 +321,12 @@ TEST(CachedFont, LayoutOnTheGlyphPath) {
   EXPECT_LT(ink.left, 40);
   EXPECT_LE(ink.right, 61);
 
+  // A glyph drawn with a clip rectangle larger than the bitmap stays inside the bitmap.
+  LICE_MemBitmap tiny(3, 3);
+  RECT huge = {-50, -50, 50, 50};
+  ASSERT_TRUE(f.RenderGlyph('W'));
+  EXPECT_TRUE(f.DrawGlyph(&tiny, 'W', 1, 1, &huge));
+
   // Characters from 128 up take no room in a font that renders only 0-127.
   Probe ascii(0x4);
   EXPECT_EQ(Width(ascii, "\xc3\xa9\xc3\xa9"), 0);
