@@ -85,36 +85,37 @@ int Binasc::getMidi() {
   return midiQ;
 }
 
+int Binasc::onFiles(Convert convert, const std::string* outfile, std::ostream* out,
+                    const std::string* infile, std::istream* in) {
+  auto cannotOpen = [](const std::string& name) {
+    std::cerr << "Cannot open " << name << " for reading in binasc." << std::endl;
+    return 0;
+  };
+  std::ifstream inputFile;
+  if (infile != nullptr) {
+    inputFile.open(*infile, std::ios::binary);
+    if (!inputFile.is_open()) return cannotOpen(*infile);
+    in = &inputFile;
+  }
+  std::ofstream outputFile;
+  if (outfile != nullptr) {
+    outputFile.open(*outfile, std::ios::binary | std::ios::trunc);
+    if (!outputFile.is_open()) return cannotOpen(*outfile);
+    out = &outputFile;
+  }
+  return (this->*convert)(*out, *in);
+}
+
 int Binasc::writeToBinary(const std::string& outfile, const std::string& infile) {
-  std::ifstream input(infile, std::ios::binary);
-  if (!input.is_open()) {
-    std::cerr << "Cannot open " << infile << " for reading in binasc." << std::endl;
-    return 0;
-  }
-  std::ofstream output(outfile, std::ios::binary | std::ios::trunc);
-  if (!output.is_open()) {
-    std::cerr << "Cannot open " << outfile << " for reading in binasc." << std::endl;
-    return 0;
-  }
-  return writeToBinary(output, input);
+  return onFiles(&Binasc::writeToBinary, &outfile, nullptr, &infile, nullptr);
 }
 
 int Binasc::writeToBinary(const std::string& outfile, std::istream& input) {
-  std::ofstream output(outfile, std::ios::binary | std::ios::trunc);
-  if (!output.is_open()) {
-    std::cerr << "Cannot open " << outfile << " for reading in binasc." << std::endl;
-    return 0;
-  }
-  return writeToBinary(output, input);
+  return onFiles(&Binasc::writeToBinary, &outfile, nullptr, nullptr, &input);
 }
 
 int Binasc::writeToBinary(std::ostream& out, const std::string& infile) {
-  std::ifstream input(infile, std::ios::binary);
-  if (!input.is_open()) {
-    std::cerr << "Cannot open " << infile << " for reading in binasc." << std::endl;
-    return 0;
-  }
-  return writeToBinary(out, input);
+  return onFiles(&Binasc::writeToBinary, nullptr, &out, &infile, nullptr);
 }
 
 int Binasc::writeToBinary(std::ostream& out, std::istream& input) {

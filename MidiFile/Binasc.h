@@ -80,6 +80,12 @@ public:
   int getVLV(std::istream& infile, int& trackbytes);
 
 private:
+  using Convert = int (Binasc::*)(std::ostream&, std::istream&);
+  // Opens the named side or sides (the input first) and runs the stream form;
+  // null names take the stream given instead.
+  int onFiles(Convert convert, const std::string* outfile, std::ostream* out,
+              const std::string* infile, std::istream* in);
+
   int bytesQ;        // 0 or 1
   int commentsQ;     // 0 or 1
   int midiQ;         // 0 or 1

@@ -1,7 +1,6 @@
 #include "MidiFile/Binasc.h"
 
 #include <cstdio>
-#include <fstream>
 #include <iostream>
 #include <sstream>
 
@@ -40,35 +39,15 @@ bool unexpectedEnd() {
 } // namespace
 
 int Binasc::readFromBinary(const std::string& outfile, const std::string& infile) {
-  std::ifstream input(infile, std::ios::binary);
-  if (!input.is_open()) {
-    std::cerr << "Cannot open " << infile << " for reading in binasc." << std::endl;
-    return 0;
-  }
-  std::ofstream output(outfile, std::ios::trunc);
-  if (!output.is_open()) {
-    std::cerr << "Cannot open " << outfile << " for reading in binasc." << std::endl;
-    return 0;
-  }
-  return readFromBinary(output, input);
+  return onFiles(&Binasc::readFromBinary, &outfile, nullptr, &infile, nullptr);
 }
 
 int Binasc::readFromBinary(const std::string& outfile, std::istream& input) {
-  std::ofstream output(outfile, std::ios::trunc);
-  if (!output.is_open()) {
-    std::cerr << "Cannot open " << outfile << " for reading in binasc." << std::endl;
-    return 0;
-  }
-  return readFromBinary(output, input);
+  return onFiles(&Binasc::readFromBinary, &outfile, nullptr, nullptr, &input);
 }
 
 int Binasc::readFromBinary(std::ostream& out, const std::string& infile) {
-  std::ifstream input(infile, std::ios::binary);
-  if (!input.is_open()) {
-    std::cerr << "Cannot open " << infile << " for reading in binasc." << std::endl;
-    return 0;
-  }
-  return readFromBinary(out, input);
+  return onFiles(&Binasc::readFromBinary, nullptr, &out, &infile, nullptr);
 }
 
 int Binasc::readFromBinary(std::ostream& out, std::istream& input) {

@@ -351,15 +351,10 @@ int MidiFile::makeVLV(unsigned char* buffer, int aValue) {
     buffer[0] = 0;
     return 1;
   }
-  unsigned char groups[4] = {static_cast<unsigned char>((aValue >> 21) & 0x7f),
-                             static_cast<unsigned char>((aValue >> 14) & 0x7f),
-                             static_cast<unsigned char>((aValue >> 7) & 0x7f),
-                             static_cast<unsigned char>(aValue & 0x7f)};
-  int start = 0;
-  while (start < 3 && groups[start] == 0) start++;
-  int length = 0;
-  for (int i = start; i < 4; i++) buffer[length++] = groups[i] | (i < 3 ? 0x80 : 0);
-  return length;
+  std::vector<unsigned char> bytes;
+  writeVLValue(aValue, bytes);
+  std::copy(bytes.begin(), bytes.end(), buffer);
+  return static_cast<int>(bytes.size());
 }
 
 int MidiFile::addTrack() {

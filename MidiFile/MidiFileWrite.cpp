@@ -1,7 +1,6 @@
+#include "MidiFile/Binasc.h"
 #include "MidiFile/MidiFile.h"
 
-#include <cstdint>
-#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -113,63 +112,40 @@ void MidiFile::writeVLValue(long aValue, std::vector<unsigned char>& outdata) {
   outdata.push_back(groups[3]);
 }
 
-namespace {
-
-std::ostream& writeBytes(std::ostream& out, uint64_t value, int count, bool bigEndian) {
-  for (int i = 0; i < count; i++) {
-    int shift = bigEndian ? 8 * (count - 1 - i) : 8 * i;
-    out << static_cast<char>((value >> shift) & 0xff);
-  }
-  return out;
-}
-
-uint32_t floatBits(float value) {
-  uint32_t bits;
-  std::memcpy(&bits, &value, sizeof bits);
-  return bits;
-}
-
-uint64_t doubleBits(double value) {
-  uint64_t bits;
-  std::memcpy(&bits, &value, sizeof bits);
-  return bits;
-}
-
-} // namespace
-
+// The byte-order writers are the text converter's: one implementation for both classes.
 std::ostream& MidiFile::writeLittleEndianUShort(std::ostream& out, unsigned short value) {
-  return writeBytes(out, value, 2, false);
+  return Binasc::writeLittleEndianUShort(out, value);
 }
 std::ostream& MidiFile::writeBigEndianUShort(std::ostream& out, unsigned short value) {
-  return writeBytes(out, value, 2, true);
+  return Binasc::writeBigEndianUShort(out, value);
 }
 std::ostream& MidiFile::writeLittleEndianShort(std::ostream& out, short value) {
-  return writeBytes(out, static_cast<unsigned short>(value), 2, false);
+  return Binasc::writeLittleEndianShort(out, value);
 }
 std::ostream& MidiFile::writeBigEndianShort(std::ostream& out, short value) {
-  return writeBytes(out, static_cast<unsigned short>(value), 2, true);
+  return Binasc::writeBigEndianShort(out, value);
 }
 std::ostream& MidiFile::writeLittleEndianULong(std::ostream& out, unsigned long value) {
-  return writeBytes(out, value & 0xffffffffUL, 4, false);
+  return Binasc::writeLittleEndianULong(out, value);
 }
 std::ostream& MidiFile::writeBigEndianULong(std::ostream& out, unsigned long value) {
-  return writeBytes(out, value & 0xffffffffUL, 4, true);
+  return Binasc::writeBigEndianULong(out, value);
 }
 std::ostream& MidiFile::writeLittleEndianLong(std::ostream& out, long value) {
-  return writeBytes(out, static_cast<unsigned long>(value) & 0xffffffffUL, 4, false);
+  return Binasc::writeLittleEndianLong(out, value);
 }
 std::ostream& MidiFile::writeBigEndianLong(std::ostream& out, long value) {
-  return writeBytes(out, static_cast<unsigned long>(value) & 0xffffffffUL, 4, true);
+  return Binasc::writeBigEndianLong(out, value);
 }
 std::ostream& MidiFile::writeLittleEndianFloat(std::ostream& out, float value) {
-  return writeBytes(out, floatBits(value), 4, false);
+  return Binasc::writeLittleEndianFloat(out, value);
 }
 std::ostream& MidiFile::writeBigEndianFloat(std::ostream& out, float value) {
-  return writeBytes(out, floatBits(value), 4, true);
+  return Binasc::writeBigEndianFloat(out, value);
 }
 std::ostream& MidiFile::writeLittleEndianDouble(std::ostream& out, double value) {
-  return writeBytes(out, doubleBits(value), 8, false);
+  return Binasc::writeLittleEndianDouble(out, value);
 }
 std::ostream& MidiFile::writeBigEndianDouble(std::ostream& out, double value) {
-  return writeBytes(out, doubleBits(value), 8, true);
+  return Binasc::writeBigEndianDouble(out, value);
 }
