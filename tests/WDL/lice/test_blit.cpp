@@ -17,6 +17,14 @@ void ReferenceBlit(TestBitmap& dest, TestBitmap& src, int dstx, int dsty, const 
         dest.at((int)X, (int)Y) = src.at(s, t);
     }
 }
+
+// Draws into a with the vector paths and into b with the plain loops, which are the reference.
+template <class F> void BothWays(TestBitmap& a, TestBitmap& b, F draw) {
+  draw(a);
+  LICE_fastpaths_enabled = false;
+  draw(b);
+  LICE_fastpaths_enabled = true;
+}
 } // namespace
 
 TEST(Blit, ClipsOnEverySideLikeTheReference) {
@@ -89,15 +97,12 @@ TEST(Blit, VectorPathsMatchThePlainLoops) {
     TestBitmap b = a;
     const float alpha = (float)(1 + rng() % 255) / 256.0f;
     const LICE_pixel color = (LICE_pixel)rng();
-    for (bool fast : {true, false}) {
-      LICE_fastpaths_enabled = fast;
-      TestBitmap& t = fast ? a : b;
+    BothWays(a, b, [&](TestBitmap& t) {
       LICE_Blit(&t, &src, 0, 0, nullptr, 1.0f, LICE_BLIT_USE_ALPHA);
       LICE_Blit(&t, &t, 1, 0, nullptr, 1.0f, LICE_BLIT_USE_ALPHA); // overlapping, in order
       LICE_FillRect(&t, 1, 0, w, h, color, alpha, 0);
       LICE_FillRect(&t, 0, 1, w - 2, h, color, 1.0f, 0);
-    }
-    LICE_fastpaths_enabled = true;
+    });
     ASSERT_EQ(a.raw(), b.raw()) << "iteration " << iter;
   }
 }
@@ -185,30 +190,24 @@ TEST(RectOps, ClearMaskMultiplyAdd) {
   EXPECT_EQ(bm.raw(), (std::vector<LICE_pixel>{7, 7, 7, 7}));
 }
 
-TEST(Fill, VectorCopyMatchesThePlainLoopForEveryValue) {
-  TestBitmap a(256, 1), b(256, 1);
-  for (int ia = 1; ia < 256; ia++)
-    for (int c = 0; c < 256; c += (ia & 7) ? 17 : 1) {
-      for (int i = 0; i < 256; i++) a.raw()[i] = b.raw()[i] = LICE_RGBA(i, 255 - i, i, i);
-      const float alpha = ia / 256.0f;
-      LICE_FillRect(&a, 0, 0, 256, 1, LICE_RGBA(c, c, 255 - c, 0), alpha, 0);
-      LICE_fastpaths_enabled = false;
-      LICE_FillRect(&b, 0, 0, 256, 1, LICE_RGBA(c, c, 255 - c, 0), alpha, 0);
-      LICE_fastpaths_enabled = true;
-      ASSERT_EQ(a.raw(), b.raw()) << "weight " << ia << " colour " << c;
-    }
-}
-
-TEST(Blit, VectorSourceAlphaMatchesThePlainLoopForEveryValue) {
-  TestBitmap src(256, 256), a(256, 256), b(256, 256);
+TEST(Blit, VectorPathsMatchThePlainLoopsForEveryValue) {
+  TestBitmap a(256, 256), b(256, 256), src(256, 256);
+  auto reset = [&] {
+    for (int y = 0; y < 256; y++)
+      for (int x = 0; x < 256; x++) a.at(x, y) = b.at(x, y) = LICE_RGBA(y, x, 255 - y, x + y);
+  };
   for (int y = 0; y < 256; y++)
-    for (int x = 0; x < 256; x++) {
-      src.at(x, y) = LICE_RGBA(x, 255 - x, (x * 7) & 255, y);
-      a.at(x, y) = b.at(x, y) = LICE_RGBA(y, x, 255 - y, (x + y) & 255);
-    }
-  LICE_Blit(&a, &src, 0, 0, nullptr, 1.0f, LICE_BLIT_USE_ALPHA);
-  LICE_fastpaths_enabled = false;
-  LICE_Blit(&b, &src, 0, 0, nullptr, 1.0f, LICE_BLIT_USE_ALPHA);
-  LICE_fastpaths_enabled = true;
-  EXPECT_EQ(a.raw(), b.raw());
+    for (int x = 0; x < 256; x++) src.at(x, y) = LICE_RGBA(x, 255 - x, x * 7, y);
+  reset();
+  BothWays(a, b, [&](TestBitmap& t) { LICE_Blit(&t, &src, 0, 0, nullptr, 1.0f, 0x10000); });
+  ASSERT_EQ(a.raw(), b.raw()) << "source-alpha blit";
+  // The copy fill at every weight below full; in row c green c meets every green.
+  for (int ia = 1; ia < 256; ia++) {
+    reset();
+    BothWays(a, b, [&](TestBitmap& t) {
+      for (int c = 0; c < 256; c++)
+        LICE_FillRect(&t, 0, c, 256, 1, LICE_RGBA(255 - c, c, c ^ 0x55, 0), ia / 256.0f, 0);
+    });
+    ASSERT_EQ(a.raw(), b.raw()) << "copy fill at weight " << ia;
+  }
 }

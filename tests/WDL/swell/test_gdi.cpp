@@ -53,10 +53,6 @@ TEST(Context, ColoursAndInvalidHandles) {
   EXPECT_EQ(c[1], 0.0);
   EXPECT_EQ(c[2], 1.0);
   EXPECT_EQ(c[3], 1.0);
-  SetBkColor(dc, 0x123456);
-  SetBkMode(dc, 1);
-  EXPECT_EQ(dc->curbkcol, 0x123456);
-  EXPECT_EQ(dc->curbkmode, 1);
   EXPECT_EQ(GetTextColor(nullptr), -1);
   HGDIOBJ font = NewObject(TYPE_FONT);
   EXPECT_EQ(SelectObject(nullptr, font), nullptr);
