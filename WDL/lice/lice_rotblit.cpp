@@ -39,17 +39,8 @@ inline bool Sample(const DeltaJob& j, uint64_t s, uint64_t t, int* r, int* g, in
   if (j.filter == 0x100) {
     const bool lastrow = sy == j.clipbottom - 1, lastcol = sx == j.clipright - 1;
     const unsigned int fx = (unsigned int)(s & 0xFFFF), fy = (unsigned int)(t & 0xFFFF);
-    if (!lastrow) {
-      if (!lastcol)
-        __LICE_BilinearFilterI(r, g, b, a, p, p + j.sspan, fx, fy);
-      else
-        __LICE_LinearFilterI(r, g, b, a, p, p + j.sspan, fy);
-      return true;
-    }
-    if (!lastcol) {
-      __LICE_LinearFilterI(r, g, b, a, p, p + 1, fx);
-      return true;
-    }
+    __LICE_SampleBilinear(r, g, b, a, p, j.sspan, lastrow, lastcol, fx, fy);
+    return true;
   }
   *r = LICE_GETR(*p);
   *g = LICE_GETG(*p);
@@ -365,18 +356,8 @@ void LICE_RotatedBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty,
   if (!Finite({srcx, srcy, srcw, srch, angle, alpha, centre_dx, centre_dy})) return;
   const ClipBox box = SourceBox(src, clip_to_source, srcx, srcy, srcw, srch);
   int64_t dx = dstx, dy = dsty, dw = dstw, dh = dsth;
-  if (dw < 0) {
-    dw = -dw;
-    dx -= dw;
-    srcx += srcw;
-    srcw = -srcw;
-  }
-  if (dh < 0) {
-    dh = -dh;
-    dy -= dh;
-    srcy += srch;
-    srch = -srch;
-  }
+  __LICE_MirrorAxis(&dx, &dw, &srcx, &srcw);
+  __LICE_MirrorAxis(&dy, &dh, &srcy, &srch);
   const float cosa = cosf(angle), sina = sinf(angle);
   const float xsc = srcw / (float)dw, ysc = srch / (float)dh;
   Steps st;

@@ -28,42 +28,38 @@ inline bool Inside(fix_t v, int lim) {
   return (uint64_t)v < (uint64_t)(unsigned)lim;
 }
 
+// Nearest sampling: put(destination pixel, source pixel) wherever the sample lies in the
+// window.
+template <class PUT> void NearestWalk(const ScaleJob& j, PUT put) {
+  LICE_pixel* drow = j.dest;
+  fix_t cury = j.icury;
+  for (int y = 0; y < j.h; y++, cury += j.idy, drow += j.dspan) {
+    const fix_t sy = cury >> 16;
+    if (!Inside(sy, j.clipbottom)) continue;
+    const LICE_pixel* srow = j.src + sy * j.sspan;
+    fix_t curx = j.icurx;
+    for (int x = 0; x < j.w; x++, curx += j.idx) {
+      const fix_t sx = curx >> 16;
+      if (Inside(sx, j.clipright)) put(drow + x, srow[sx]);
+    }
+  }
+}
+
 template <class COMBFUNC> struct _LICE_Template_Blit0 {
   static void scaleBlitFAST(const ScaleJob& j) {
-    LICE_pixel* drow = j.dest;
-    fix_t cury = j.icury;
-    for (int y = 0; y < j.h; y++, cury += j.idy, drow += j.dspan) {
-      const fix_t sy = cury >> 16;
-      if (!Inside(sy, j.clipbottom)) continue;
-      const LICE_pixel* srow = j.src + sy * j.sspan;
-      fix_t curx = j.icurx;
-      for (int x = 0; x < j.w; x++, curx += j.idx) {
-        const fix_t sx = curx >> 16;
-        if (Inside(sx, j.clipright)) COMBFUNC::doPixFAST(drow + x, srow[sx]);
-      }
-    }
+    NearestWalk(j, [](LICE_pixel* d, LICE_pixel s) { COMBFUNC::doPixFAST(d, s); });
   }
 };
 
 template <class COMBFUNC> struct _LICE_Template_Blit2 {
-  static void Put(LICE_pixel* d, LICE_pixel s, int w) {
-    COMBFUNC::doPix((LICE_pixel_chan*)d, LICE_GETR(s), LICE_GETG(s), LICE_GETB(s), LICE_GETA(s), w);
-  }
-
   static void scaleBlit(const ScaleJob& j, int w, int filtermode) {
     LICE_pixel* drow = j.dest;
     fix_t cury = j.icury;
     if (filtermode != 0x100) {
-      for (int y = 0; y < j.h; y++, cury += j.idy, drow += j.dspan) {
-        const fix_t sy = cury >> 16;
-        if (!Inside(sy, j.clipbottom)) continue;
-        const LICE_pixel* srow = j.src + sy * j.sspan;
-        fix_t curx = j.icurx;
-        for (int x = 0; x < j.w; x++, curx += j.idx) {
-          const fix_t sx = curx >> 16;
-          if (Inside(sx, j.clipright)) Put(drow + x, srow[sx], w);
-        }
-      }
+      NearestWalk(j, [w](LICE_pixel* d, LICE_pixel s) {
+        COMBFUNC::doPix((LICE_pixel_chan*)d, LICE_GETR(s), LICE_GETG(s), LICE_GETB(s), LICE_GETA(s),
+                        w);
+      });
       return;
     }
     for (int y = 0; y < j.h; y++, cury += j.idy, drow += j.dspan) {
@@ -80,19 +76,7 @@ template <class COMBFUNC> struct _LICE_Template_Blit2 {
         const LICE_pixel* p = srow + sx;
         const bool lastcol = sx == j.clipright - 1;
         int r, g, b, a;
-        if (!lastrow) {
-          if (!lastcol)
-            __LICE_BilinearFilterI(&r, &g, &b, &a, p, p + j.sspan, fx, fy);
-          else
-            __LICE_LinearFilterI(&r, &g, &b, &a, p, p + j.sspan, fy);
-        } else if (!lastcol) {
-          __LICE_LinearFilterI(&r, &g, &b, &a, p, p + 1, fx);
-        } else {
-          r = LICE_GETR(*p);
-          g = LICE_GETG(*p);
-          b = LICE_GETB(*p);
-          a = LICE_GETA(*p);
-        }
+        __LICE_SampleBilinear(&r, &g, &b, &a, p, j.sspan, lastrow, lastcol, fx, fy);
         COMBFUNC::doPix((LICE_pixel_chan*)(drow + x), r, g, b, a, w);
       }
     }
@@ -209,18 +193,8 @@ void LICE_ScaledBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, 
 
   int64_t dx = dstx, dy = dsty, dw = dstw, dh = dsth;
   double sx = srcx, sy = srcy, sw = srcw, sh = srch;
-  if (dw < 0) {
-    dw = -dw;
-    dx -= dw;
-    sx += sw;
-    sw = -sw;
-  }
-  if (dh < 0) {
-    dh = -dh;
-    dy -= dh;
-    sy += sh;
-    sh = -sh;
-  }
+  __LICE_MirrorAxis(&dx, &dw, &sx, &sw);
+  __LICE_MirrorAxis(&dy, &dh, &sy, &sh);
   const float xadvance = (float)sw / (float)dw, yadvance = (float)sh / (float)dh;
   if (dx < 0) {
     sx -= (double)dx * xadvance;

@@ -128,6 +128,15 @@ double LICE_CBezier_GetY(double x1, double x2, double x3, double x4, double y1, 
 // --- Shared by the scaled and the rotated blits (not for callers).
 // Pixel (x, y) of a bitmap in its top-down view (x, y inside it), and in *step the row step
 // in pixels that moves one row down: negative on flipped (bottom-up) storage.
+// A negative destination length on one axis: made positive, the start moved back by it and
+// the source span turned around, so that the source is drawn mirrored on that axis.
+template <class F> inline void __LICE_MirrorAxis(int64_t* pos, int64_t* len, F* spos, F* slen) {
+  if (*len >= 0) return;
+  *len = -*len;
+  *pos -= *len;
+  *spos += *slen;
+  *slen = -*slen;
+}
 inline LICE_pixel* __LICE_PixelAt(LICE_pixel* bits, int span, int height, bool flipped, int64_t x,
                                   int64_t y, int* step) {
   *step = flipped ? -span : span;
@@ -163,4 +172,23 @@ inline void __LICE_LinearFilterI(int* r, int* g, int* b, int* a, const LICE_pixe
   *g = (int)((LICE_GETG(p0) * nf + LICE_GETG(p1) * f) >> 16);
   *b = (int)((LICE_GETB(p0) * nf + LICE_GETB(p1) * f) >> 16);
   *a = (int)((LICE_GETA(p0) * nf + LICE_GETA(p1) * f) >> 16);
+}
+// The bilinear sample at p (16-bit fractions fx, fy; sspan the source row step) in a window
+// whose last row and column have no neighbour beyond them: there it mixes linearly along the
+// other axis, and in the last pixel takes the pixel itself.
+inline void __LICE_SampleBilinear(int* r, int* g, int* b, int* a, const LICE_pixel* p, int sspan,
+                                  bool lastrow, bool lastcol, unsigned int fx, unsigned int fy) {
+  if (!lastrow) {
+    if (!lastcol)
+      __LICE_BilinearFilterI(r, g, b, a, p, p + sspan, fx, fy);
+    else
+      __LICE_LinearFilterI(r, g, b, a, p, p + sspan, fy);
+  } else if (!lastcol) {
+    __LICE_LinearFilterI(r, g, b, a, p, p + 1, fx);
+  } else {
+    *r = LICE_GETR(*p);
+    *g = LICE_GETG(*p);
+    *b = LICE_GETB(*p);
+    *a = LICE_GETA(*p);
+  }
 }
