@@ -3,6 +3,7 @@
 #include "WDL/swell/swell-functions.h"
 #include "WDL/swell/swell-gdi-text.h"
 #include "WDL/swell/swell-internal.h"
+#include "text_ink.h"
 
 #include <CoreText/CoreText.h>
 #include <gtest/gtest.h>
@@ -50,18 +51,7 @@ struct Surface {
     SWELL_DrawText(dc(), text, len, &r, flags | DT_CALCRECT);
     return r;
   }
-  // Bounding box of ink; left = -1 when there is none.
-  RECT Ink() {
-    RECT b = {-1, -1, -1, -1};
-    for (int y = 0; y < bm.getHeight(); y++)
-      for (int x = 0; x < bm.getWidth(); x++)
-        if (Red(x, y)) {
-          if (b.left < 0) b = {x, y, x + 1, y + 1};
-          b = {std::min(b.left, x), std::min(b.top, y), std::max(b.right, x + 1),
-               std::max(b.bottom, y + 1)};
-        }
-    return b;
-  }
+  RECT Ink() { return InkBox(&bm); }
 };
 
 } // namespace
@@ -168,7 +158,7 @@ TEST(GdiText, PreparationOfTheText) {
 TEST(GdiText, InkLiesInsideTheMeasuredRectangleForEachAlignment) {
   const int aligns[] = {0, DT_CENTER, DT_RIGHT, DT_VCENTER, DT_BOTTOM, DT_CENTER | DT_VCENTER};
   for (int a : aligns)
-    for (const char* text : {"Harmonic Minor", "C#4"}) {
+    for (const char* text : {"Harmonic Minor", "C#4", "Wj|gy"}) {
       Surface s(Make(14));
       RECT box = {5, 2, 150, 38};
       RECT m = s.Measure(text);
