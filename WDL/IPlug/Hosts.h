@@ -2,8 +2,11 @@
 // Which host application loaded the plug-in, recognised from its name or identifier.
 // Both functions work only on their arguments; any thread.
 
-// The numbers are part of the interface: the base stores and reports them.
-enum EHost {
+#include <cstdint>
+
+// The numbers are part of the interface: the base stores and reports them. 32-bit, so
+// any stored value is a valid one.
+enum EHost : int32_t {
   kHostUninit = -1, // not identified yet; never yielded by LookUpHost
   kHostUnknown = 0,
   kHostReaper = 1,

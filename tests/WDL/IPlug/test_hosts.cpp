@@ -49,7 +49,8 @@ TEST(Hosts, DisplayNames) {
                         {7, "FLStudio"},   {10, "Unknown"},
                         {12, "Unknown"},   {19, "Unknown"},
                         {26, "StudioOne"}, {27, "VST3PluginTestHost"},
-                        {30, "OpenMPT"},   {31, "Unknown"}};
+                        {30, "OpenMPT"},   {31, "Unknown"},
+                        {-7, "Unknown"},   {1000, "Unknown"}};
   for (const Case& c : cases) {
     char buf[19];
     GetHostNameStr(static_cast<EHost>(c.host), buf);
