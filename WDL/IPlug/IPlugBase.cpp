@@ -3,6 +3,7 @@
 #include <cassert>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 
 #include "WDL/IPlug/IGraphics.h"
 #include "WDL/IPlug/Log.h"
@@ -17,6 +18,36 @@ void CopyName(char* pDest, const char* pSrc) {
 
 int MinInt(int64_t a, int64_t b) {
   return static_cast<int>(a < b ? a : b);
+}
+
+double** Slot(IPlugBase::InChannel* pCh) {
+  return pCh->mSrc;
+}
+double** Slot(IPlugBase::OutChannel* pCh) {
+  return pCh->mDest;
+}
+
+// Calls fn for each channel from idx up to idx + n, clamped to the list; a negative first
+// index is refused.
+template <class CH, class F> void ForChannels(const WDL_PtrList<CH>& list, int idx, int n, F fn) {
+  if (idx < 0) return;
+  const int iEnd = MinInt(static_cast<int64_t>(idx) + n, list.GetSize());
+  for (int i = idx; i < iEnd; ++i) fn(list.Get(i));
+}
+
+// Resizes a channel's scratch buffer to n zeroed doubles; false when it could not be sized.
+// A slot on the old scratch storage follows it, so none points at released memory.
+template <class CH> bool SizeScratch(CH* pCh, int n) {
+  WDL_TypedBuf<double>& buf = pCh->mScratchBuf;
+  const bool onScratch = !pCh->mConnected || *Slot(pCh) == buf.Get();
+  bool ok = true;
+  if (n <= 0) {
+    buf.Resize(0);
+  } else if ((ok = buf.ResizeOK(n) != nullptr)) {
+    std::memset(buf.Get(), 0, static_cast<size_t>(n) * sizeof(double));
+  }
+  if (onScratch) *Slot(pCh) = buf.Get();
+  return ok;
 }
 } // namespace
 
@@ -252,26 +283,20 @@ void IPlugBase::LimitToStereoIO() {
 }
 
 void IPlugBase::SetInputChannelConnections(int idx, int n, bool connected) {
-  if (idx < 0) return;
-  const int iEnd = MinInt(static_cast<int64_t>(idx) + n, NInChannels());
-  for (int i = idx; i < iEnd; ++i) {
-    InChannel* pCh = mInChannels.Get(i);
+  ForChannels(mInChannels, idx, n, [&](InChannel* pCh) {
     pCh->mConnected = connected;
     if (!connected) *pCh->mSrc = pCh->mScratchBuf.Get();
-  }
+  });
 }
 
 void IPlugBase::SetOutputChannelConnections(int idx, int n, bool connected) {
-  if (idx < 0) return;
-  const int iEnd = MinInt(static_cast<int64_t>(idx) + n, NOutChannels());
-  for (int i = idx; i < iEnd; ++i) {
-    OutChannel* pCh = mOutChannels.Get(i);
+  ForChannels(mOutChannels, idx, n, [&](OutChannel* pCh) {
     pCh->mConnected = connected;
     if (!connected) {
       *pCh->mDest = pCh->mScratchBuf.Get();
       pCh->mFDest = nullptr;
     }
-  }
+  });
 }
 
 bool IPlugBase::IsInChannelConnected(int chIdx) const {
@@ -306,36 +331,15 @@ void IPlugBase::SetOutputBusLabel(int idx, const char* pLabel) {
 
 // ---- Block size, latency ----
 
-namespace {
-// Resizes a scratch buffer to n zeroed doubles; false when it could not be sized.
-bool SizeScratch(WDL_TypedBuf<double>* pBuf, int n) {
-  if (n > 0 && !pBuf->ResizeOK(n)) return false;
-  if (n <= 0) pBuf->Resize(0);
-  if (n > 0) std::memset(pBuf->Get(), 0, static_cast<size_t>(n) * sizeof(double));
-  return true;
-}
-} // namespace
-
 void IPlugBase::SetBlockSize(int blockSize) {
   if (blockSize < 0) blockSize = 0;
   if (blockSize == mBlockSize) return;
-  bool ok = true;
-  for (int pass = 0; pass < 2; ++pass) {
-    // A failed allocation leaves every channel at block size 0.
-    const int n = ok ? blockSize : 0;
-    for (int i = 0; i < NInChannels(); ++i) {
-      InChannel* pCh = mInChannels.Get(i);
-      // Slots on the old scratch storage follow it, so none points at released memory.
-      const bool onScratch = !pCh->mConnected || *pCh->mSrc == pCh->mScratchBuf.Get();
-      ok = SizeScratch(&pCh->mScratchBuf, n) && ok;
-      if (onScratch) *pCh->mSrc = pCh->mScratchBuf.Get();
-    }
-    for (int i = 0; i < NOutChannels(); ++i) {
-      OutChannel* pCh = mOutChannels.Get(i);
-      const bool onScratch = !pCh->mConnected || *pCh->mDest == pCh->mScratchBuf.Get();
-      ok = SizeScratch(&pCh->mScratchBuf, n) && ok;
-      if (onScratch) *pCh->mDest = pCh->mScratchBuf.Get();
-    }
+  // A failed allocation leaves every channel at block size 0.
+  for (int n : {blockSize, 0}) {
+    bool ok = true;
+    auto size = [&](auto* pCh) { ok = SizeScratch(pCh, n) && ok; };
+    ForChannels(mInChannels, 0, NInChannels(), size);
+    ForChannels(mOutChannels, 0, NOutChannels(), size);
     if (ok || n == 0) {
       mBlockSize = n;
       return;
@@ -362,46 +366,34 @@ int IPlugBase::ClampFrames(int nFrames) const {
 }
 
 void IPlugBase::AttachInputBuffers(int idx, int n, double** ppData, int /*nFrames*/) {
-  if (idx < 0) return;
-  const int iEnd = MinInt(static_cast<int64_t>(idx) + n, NInChannels());
-  for (int i = idx; i < iEnd; ++i) {
-    InChannel* pCh = mInChannels.Get(i);
+  ForChannels(mInChannels, idx, n, [&](InChannel* pCh) {
     if (pCh->mConnected) *pCh->mSrc = *ppData++;
-  }
+  });
 }
 
 void IPlugBase::AttachInputBuffers(int idx, int n, float** ppData, int nFrames) {
-  if (idx < 0) return;
   nFrames = ClampFrames(nFrames);
-  const int iEnd = MinInt(static_cast<int64_t>(idx) + n, NInChannels());
-  for (int i = idx; i < iEnd; ++i) {
-    InChannel* pCh = mInChannels.Get(i);
-    if (!pCh->mConnected) continue;
+  ForChannels(mInChannels, idx, n, [&](InChannel* pCh) {
+    if (!pCh->mConnected) return;
     CastCopy(pCh->mScratchBuf.Get(), *ppData++, nFrames);
     *pCh->mSrc = pCh->mScratchBuf.Get();
-  }
+  });
 }
 
 void IPlugBase::AttachOutputBuffers(int idx, int n, double** ppData) {
-  if (idx < 0) return;
-  const int iEnd = MinInt(static_cast<int64_t>(idx) + n, NOutChannels());
-  for (int i = idx; i < iEnd; ++i) {
-    OutChannel* pCh = mOutChannels.Get(i);
-    if (!pCh->mConnected) continue;
+  ForChannels(mOutChannels, idx, n, [&](OutChannel* pCh) {
+    if (!pCh->mConnected) return;
     *pCh->mDest = *ppData++;
     pCh->mFDest = nullptr; // a float buffer from an earlier block is no longer the host's
-  }
+  });
 }
 
 void IPlugBase::AttachOutputBuffers(int idx, int n, float** ppData) {
-  if (idx < 0) return;
-  const int iEnd = MinInt(static_cast<int64_t>(idx) + n, NOutChannels());
-  for (int i = idx; i < iEnd; ++i) {
-    OutChannel* pCh = mOutChannels.Get(i);
-    if (!pCh->mConnected) continue;
+  ForChannels(mOutChannels, idx, n, [&](OutChannel* pCh) {
+    if (!pCh->mConnected) return;
     *pCh->mDest = pCh->mScratchBuf.Get();
     pCh->mFDest = *ppData++;
-  }
+  });
 }
 
 void IPlugBase::ConvertOutputsToFloat(int nFrames, bool accumulate) {
@@ -450,16 +442,12 @@ void IPlugBase::PassThroughBuffers(float /*sampleType*/, int nFrames) {
 }
 
 void IPlugBase::ZeroScratchBuffers() {
-  for (int i = 0; i < NInChannels(); ++i) {
-    WDL_TypedBuf<double>& buf = mInChannels.Get(i)->mScratchBuf;
-    const int n = MinInt(mBlockSize, buf.GetSize());
-    if (n > 0) std::memset(buf.Get(), 0, static_cast<size_t>(n) * sizeof(double));
-  }
-  for (int i = 0; i < NOutChannels(); ++i) {
-    WDL_TypedBuf<double>& buf = mOutChannels.Get(i)->mScratchBuf;
-    const int n = MinInt(mBlockSize, buf.GetSize());
-    if (n > 0) std::memset(buf.Get(), 0, static_cast<size_t>(n) * sizeof(double));
-  }
+  auto zero = [this](auto* pCh) {
+    const int n = MinInt(mBlockSize, pCh->mScratchBuf.GetSize());
+    if (n > 0) std::memset(pCh->mScratchBuf.Get(), 0, static_cast<size_t>(n) * sizeof(double));
+  };
+  ForChannels(mInChannels, 0, NInChannels(), zero);
+  ForChannels(mOutChannels, 0, NOutChannels(), zero);
 }
 
 // ---- Parameters, editor and MIDI ----

@@ -18,8 +18,15 @@
 
 class IGraphics;
 
-// The plug-in interface an object serves.
-enum EAPI { kAPIVST2 = 0, kAPIVST3 = 1, kAPIAU = 2, kAPIRTAS = 3, kAPIAAX = 4, kAPISA = 5 };
+// The plug-in interface an object serves; 32-bit.
+enum EAPI : int32_t {
+  kAPIVST2 = 0,
+  kAPIVST3 = 1,
+  kAPIAU = 2,
+  kAPIRTAS = 3,
+  kAPIAAX = 4,
+  kAPISA = 5
+};
 
 // Packed versions are 0xMMMMmmbb: major in bits 16-31 (unsigned), minor 8-15, patch 0-7.
 void GetVersionParts(int version, int* pMaj, int* pMin, int* pPat);
@@ -339,6 +346,11 @@ private:
   void ConvertOutputsToFloat(int nFrames, bool accumulate);
   IPreset* FillNextFreePreset(const char* name);
   static double NextPresetValue(const IParam* pParam, va_list* pArgs);
-  bool WriteFile(WDL_String* pFileName, ByteChunk* pChunk);
+  // Writes the chunk when it holds expectedSize bytes; false when it does not or the file
+  // cannot be opened, written or closed.
+  bool WriteFile(WDL_String* pFileName, ByteChunk* pChunk, int64_t expectedSize);
   bool ReadFile(WDL_String* pFileName, ByteChunk* pChunk);
+  // Loads the state (bank: the presets dump) behind the chunk size field at pos; a short
+  // or damaged chunk puts back what it changed and returns false.
+  bool LoadFileChunk(ByteChunk* pFile, int pos, bool bank);
 };

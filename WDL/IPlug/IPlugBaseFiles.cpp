@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -28,9 +29,11 @@ unsigned int WDL_bswap_if_le(unsigned int v) {
   return __builtin_bswap32(v);
 }
 
-void PutBE(ByteChunk* pChunk, int v) {
-  const int swapped = WDL_bswap_if_le(v);
-  pChunk->Put(&swapped);
+void PutBE(ByteChunk* pChunk, std::initializer_list<int> values) {
+  for (int v : values) {
+    const int swapped = WDL_bswap_if_le(v);
+    pChunk->Put(&swapped);
+  }
 }
 
 void PutBEFloat(ByteChunk* pChunk, double v) {
@@ -41,10 +44,13 @@ void PutBEFloat(ByteChunk* pChunk, double v) {
   pChunk->Put(&u);
 }
 
-int GetBE(const ByteChunk* pChunk, int* pV, int pos) {
-  int raw = 0;
-  pos = pChunk->Get(&raw, pos);
-  *pV = WDL_bswap_if_le(raw);
+// Reads the fields in order from pos; the position after them, or -1.
+int GetBE(const ByteChunk* pChunk, int pos, std::initializer_list<int*> fields) {
+  for (int* pV : fields) {
+    int raw = 0;
+    pos = pChunk->Get(&raw, pos);
+    *pV = WDL_bswap_if_le(raw);
+  }
   return pos;
 }
 
@@ -58,19 +64,46 @@ int GetBEFloat(const ByteChunk* pChunk, double* pV, int pos) {
   return pos;
 }
 
-// 28 bytes: at most 27 of the name, then zeros.
-void MakeNameField(char* pField, const char* name) {
-  std::memset(pField, 0, kNameFieldLen);
+// The header of a program file, and of each program record of a bank.
+struct ProgramHeader {
+  int chunkMagic, byteSize, format, version, pluginID, pluginVersion, numParams;
+  char name[kNameFieldLen]; // always zero-terminated
+
+  // Reads the header at pos; the position after its name field, or -1.
+  int Read(const ByteChunk* pChunk, int pos) {
+    pos = GetBE(pChunk, pos,
+                {&chunkMagic, &byteSize, &format, &version, &pluginID, &pluginVersion, &numParams});
+    std::memset(name, 0, kNameFieldLen);
+    pos = pChunk->GetBytes(name, kNameFieldLen, pos);
+    name[kNameFieldLen - 1] = '\0'; // a field without a zero is cut at 27 characters
+    return pos;
+  }
+};
+
+// Puts a program header: "CcnK", the byte size, the format, version 1, the plug-in's ID,
+// version and parameter count, and the name cut to 27 bytes in a zero-filled field.
+void PutProgramHeader(IPlugBase* pPlug, ByteChunk* pChunk, int byteSize, int format,
+                      const char* name) {
+  PutBE(pChunk, {kCcnK, byteSize, format, 1, pPlug->GetUniqueID(), pPlug->GetEffectVersion(true),
+                 pPlug->NParams()});
+  char field[kNameFieldLen] = {};
   const size_t n = name ? strnlen(name, kNameFieldLen - 1) : 0;
-  if (n) std::memcpy(pField, name, n);
+  if (n) std::memcpy(field, name, n);
+  pChunk->PutBytes(field, kNameFieldLen);
 }
 
-// Reads a name field; one without a zero is cut at 27 characters.
-int GetNameField(const ByteChunk* pChunk, char* pField, int pos) {
-  std::memset(pField, 0, kNameFieldLen);
-  pos = pChunk->GetBytes(pField, kNameFieldLen, pos);
-  pField[kNameFieldLen - 1] = '\0';
-  return pos;
+// Puts a bank header with its zeroed reserved bytes.
+void PutBankHeader(IPlugBase* pPlug, ByteChunk* pChunk, int byteSize, int format) {
+  PutBE(pChunk, {kCcnK, byteSize, format, 2, pPlug->GetUniqueID(), pPlug->GetEffectVersion(true),
+                 pPlug->NPresets(), pPlug->GetCurrentPresetIdx()});
+  const char reserved[kBankHeaderLen - 32] = {};
+  pChunk->PutBytes(reserved, sizeof(reserved));
+}
+
+// Puts a chunk behind its size field.
+void PutEmbeddedChunk(ByteChunk* pFile, ByteChunk* pChunk) {
+  PutBE(pFile, {pChunk->Size()});
+  pFile->PutChunk(pChunk);
 }
 
 // True when the n big-endian floats at pos are all there and finite.
@@ -88,12 +121,15 @@ double Normalized01(double v) {
   return v < 0.0 ? 0.0 : (v > 1.0 ? 1.0 : v);
 }
 
-// The chunk of chunkSize bytes at pos (where its size field ends), or false when the
-// file does not hold that many.
-bool CopyEmbeddedChunk(const ByteChunk* pFile, int pos, int chunkSize, ByteChunk* pOut) {
-  if (pos < 0 || chunkSize < 0 || chunkSize > pFile->Size() - pos) return false;
-  return pOut->PutBytes(pFile->GetBytes() + pos, chunkSize) == chunkSize;
+// Sets every parameter from the next big-endian float at pos, in index order.
+void ApplyNormalizedValues(IPlugBase* pPlug, const ByteChunk* pChunk, int pos) {
+  for (int i = 0; i < pPlug->NParams(); ++i) {
+    double v = 0.0;
+    pos = GetBEFloat(pChunk, &v, pos);
+    pPlug->GetParam(i)->SetNormalized(Normalized01(v));
+  }
 }
+
 } // namespace
 
 // What a failed load must put back: parameters, slots and the current slot.
@@ -155,7 +191,9 @@ int IPlugBase::GetIPlugVerFromChunk(ByteChunk* pChunk, int* pPos) {
   return ver;
 }
 
-bool IPlugBase::WriteFile(WDL_String* pFileName, ByteChunk* pChunk) {
+bool IPlugBase::WriteFile(WDL_String* pFileName, ByteChunk* pChunk, int64_t expectedSize) {
+  // A file built short by a failed allocation is not written.
+  if (pChunk->Size() != expectedSize) return false;
   FILE* fp = std::fopen(pFileName->Get(), "wb");
   if (!fp) return false;
   const size_t n = static_cast<size_t>(pChunk->Size());
@@ -181,150 +219,91 @@ bool IPlugBase::ReadFile(WDL_String* pFileName, ByteChunk* pChunk) {
   return ok;
 }
 
+bool IPlugBase::LoadFileChunk(ByteChunk* pFile, int pos, bool bank) {
+  int chunkSize = 0;
+  pos = GetBE(pFile, pos, {&chunkSize});
+  if (pos < 0 || chunkSize < 0 || chunkSize > pFile->Size() - pos) return false;
+  ByteChunk state;
+  if (state.PutBytes(pFile->GetBytes() + pos, chunkSize) != chunkSize) return false;
+  int statePos = 0;
+  GetIPlugVerFromChunk(&state, &statePos);
+  if (statePos < 0) return false;
+  StateBackup backup(this, bank);
+  if ((bank ? UnserializePresets(&state, statePos) : UnserializeState(&state, statePos)) < 0) {
+    backup.Restore(this);
+    return false;
+  }
+  return true;
+}
+
 bool IPlugBase::SaveProgramAsFXP(WDL_String* pFileName) {
   if (!pFileName || pFileName->GetLength() == 0) return false;
-  const int n = NParams(), version = GetEffectVersion(true);
-  char name[kNameFieldLen];
-  MakeNameField(name, GetPresetName(GetCurrentPresetIdx()));
-
+  const int n = NParams();
+  const char* name = GetPresetName(GetCurrentPresetIdx());
   ByteChunk pgm;
-  PutBE(&pgm, kCcnK);
   int64_t expected;
   if (DoesStateChunks()) {
     ByteChunk state;
     InitChunkWithIPlugVer(&state);
     SerializeState(&state);
-    const int chunkSize = state.Size();
-    PutBE(&pgm, chunkSize + 60); // the whole file's length, as readers expect
-    PutBE(&pgm, kFPCh);
-    PutBE(&pgm, 1);
-    PutBE(&pgm, GetUniqueID());
-    PutBE(&pgm, version);
-    PutBE(&pgm, n);
-    pgm.PutBytes(name, kNameFieldLen);
-    PutBE(&pgm, chunkSize);
-    pgm.PutChunk(&state);
-    expected = 60 + static_cast<int64_t>(chunkSize);
+    expected = kProgramHeaderLen + 4 + static_cast<int64_t>(state.Size());
+    // The byte size is the whole file's length, as readers expect.
+    PutProgramHeader(this, &pgm, static_cast<int>(expected), kFPCh, name);
+    PutEmbeddedChunk(&pgm, &state);
   } else {
-    PutBE(&pgm, 0);
-    PutBE(&pgm, kFxCk);
-    PutBE(&pgm, 1);
-    PutBE(&pgm, GetUniqueID());
-    PutBE(&pgm, version);
-    PutBE(&pgm, n);
-    pgm.PutBytes(name, kNameFieldLen);
-    for (int i = 0; i < n; ++i) PutBEFloat(&pgm, GetParam(i)->GetNormalized());
     expected = kProgramHeaderLen + 4 * static_cast<int64_t>(n);
+    PutProgramHeader(this, &pgm, 0, kFxCk, name);
+    for (int i = 0; i < n; ++i) PutBEFloat(&pgm, GetParam(i)->GetNormalized());
   }
-  // A file built short by a failed allocation is not written.
-  if (pgm.Size() != expected) return false;
-  return WriteFile(pFileName, &pgm);
+  return WriteFile(pFileName, &pgm, expected);
 }
 
 bool IPlugBase::SaveBankAsFXB(WDL_String* pFileName) {
   if (!pFileName || pFileName->GetLength() == 0) return false;
-  const int n = NParams(), nPresets = NPresets(), version = GetEffectVersion(true);
-  const char reserved[124] = {};
-
+  const int n = NParams(), nPresets = NPresets();
   ByteChunk bnk;
-  PutBE(&bnk, kCcnK);
   int64_t expected;
   if (DoesStateChunks()) {
     ByteChunk state;
     InitChunkWithIPlugVer(&state);
     SerializePresets(&state);
-    const int chunkSize = state.Size();
-    PutBE(&bnk, chunkSize + 160); // the whole file's length
-    PutBE(&bnk, kFBCh);
-    PutBE(&bnk, 2);
-    PutBE(&bnk, GetUniqueID());
-    PutBE(&bnk, version);
-    PutBE(&bnk, nPresets);
-    PutBE(&bnk, GetCurrentPresetIdx());
-    bnk.PutBytes(reserved, sizeof(reserved));
-    PutBE(&bnk, chunkSize);
-    bnk.PutChunk(&state);
-    expected = 160 + static_cast<int64_t>(chunkSize);
+    expected = kBankHeaderLen + 4 + static_cast<int64_t>(state.Size());
+    PutBankHeader(this, &bnk, static_cast<int>(expected), kFBCh); // the whole file's length
+    PutEmbeddedChunk(&bnk, &state);
   } else {
-    PutBE(&bnk, 0);
-    PutBE(&bnk, kFxBk);
-    PutBE(&bnk, 2);
-    PutBE(&bnk, GetUniqueID());
-    PutBE(&bnk, version);
-    PutBE(&bnk, nPresets);
-    PutBE(&bnk, GetCurrentPresetIdx());
-    bnk.PutBytes(reserved, sizeof(reserved));
+    expected = kBankHeaderLen + nPresets * (kProgramHeaderLen + 4 * static_cast<int64_t>(n));
+    PutBankHeader(this, &bnk, 0, kFxBk);
     for (int p = 0; p < nPresets; ++p) {
       IPreset* pPreset = mPresets.Get(p);
-      char name[kNameFieldLen];
-      MakeNameField(name, pPreset->mName);
-      PutBE(&bnk, kCcnK);
-      PutBE(&bnk, 0);
-      PutBE(&bnk, kFxCk);
-      PutBE(&bnk, 1);
-      PutBE(&bnk, GetUniqueID());
-      PutBE(&bnk, version);
-      PutBE(&bnk, n);
-      bnk.PutBytes(name, kNameFieldLen);
+      PutProgramHeader(this, &bnk, 0, kFxCk, pPreset->mName);
       // Values the slot's chunk does not hold are 0.0, clamped by the parameter.
       int pos = 0;
       for (int i = 0; i < n; ++i) {
         double v = 0.0;
         pos = pPreset->mChunk.Get(&v, pos);
-        if (pos < 0) v = 0.0;
-        PutBEFloat(&bnk, GetParam(i)->GetNormalized(v));
+        PutBEFloat(&bnk, GetParam(i)->GetNormalized(pos < 0 ? 0.0 : v));
       }
     }
-    expected = kBankHeaderLen + nPresets * (kProgramHeaderLen + 4 * static_cast<int64_t>(n));
   }
-  if (bnk.Size() != expected) return false;
-  return WriteFile(pFileName, &bnk);
+  return WriteFile(pFileName, &bnk, expected);
 }
 
 bool IPlugBase::LoadProgramFromFXP(WDL_String* pFileName) {
   ByteChunk pgm;
-  if (!ReadFile(pFileName, &pgm)) return false;
-  if (pgm.Size() < kProgramHeaderLen) return false;
+  if (!ReadFile(pFileName, &pgm) || pgm.Size() < kProgramHeaderLen) return false;
+  ProgramHeader hdr;
+  const int pos = hdr.Read(&pgm, 0);
+  if (hdr.chunkMagic != kCcnK || hdr.version != 1 || hdr.pluginID != GetUniqueID()) return false;
 
-  int chunkMagic, byteSize, fxpMagic, fxpVersion, pluginID, pluginVersion, numParams;
-  int pos = GetBE(&pgm, &chunkMagic, 0);
-  pos = GetBE(&pgm, &byteSize, pos);
-  pos = GetBE(&pgm, &fxpMagic, pos);
-  pos = GetBE(&pgm, &fxpVersion, pos);
-  pos = GetBE(&pgm, &pluginID, pos);
-  pos = GetBE(&pgm, &pluginVersion, pos);
-  pos = GetBE(&pgm, &numParams, pos);
-  char name[kNameFieldLen];
-  pos = GetNameField(&pgm, name, pos);
-  if (chunkMagic != kCcnK || fxpVersion != 1 || pluginID != GetUniqueID()) return false;
-
-  const int n = NParams();
-  if (DoesStateChunks() && fxpMagic == kFPCh) {
-    int chunkSize = 0;
-    pos = GetBE(&pgm, &chunkSize, pos);
-    // The state is read from exactly the chunk the header announces.
-    ByteChunk state;
-    if (!CopyEmbeddedChunk(&pgm, pos, chunkSize, &state)) return false;
-    int statePos = 0;
-    GetIPlugVerFromChunk(&state, &statePos);
-    if (statePos < 0) return false;
-    StateBackup backup(this, false);
-    if (UnserializeState(&state, statePos) < 0) {
-      backup.Restore(this);
-      return false;
-    }
-  } else if (fxpMagic == kFxCk) {
-    if (!ValuesUsable(&pgm, pos, n)) return false;
-    for (int i = 0; i < n; ++i) {
-      double v;
-      pos = GetBEFloat(&pgm, &v, pos);
-      GetParam(i)->SetNormalized(Normalized01(v));
-    }
+  if (DoesStateChunks() && hdr.format == kFPCh) {
+    if (!LoadFileChunk(&pgm, pos, false)) return false;
+  } else if (hdr.format == kFxCk) {
+    if (!ValuesUsable(&pgm, pos, NParams())) return false;
+    ApplyNormalizedValues(this, &pgm, pos);
   } else {
     return false;
   }
-
-  ModifyCurrentPreset(name);
+  ModifyCurrentPreset(hdr.name);
   RestorePreset(GetCurrentPresetIdx());
   InformHostOfProgramChange();
   return true;
@@ -332,67 +311,37 @@ bool IPlugBase::LoadProgramFromFXP(WDL_String* pFileName) {
 
 bool IPlugBase::LoadBankFromFXB(WDL_String* pFileName) {
   ByteChunk bnk;
-  if (!ReadFile(pFileName, &bnk)) return false;
-  if (bnk.Size() < kBankHeaderLen) return false;
-
+  if (!ReadFile(pFileName, &bnk) || bnk.Size() < kBankHeaderLen) return false;
   int chunkMagic, byteSize, fxbMagic, fxbVersion, pluginID, pluginVersion, numPgms, currentPgm;
-  int pos = GetBE(&bnk, &chunkMagic, 0);
-  pos = GetBE(&bnk, &byteSize, pos);
-  pos = GetBE(&bnk, &fxbMagic, pos);
-  pos = GetBE(&bnk, &fxbVersion, pos);
-  pos = GetBE(&bnk, &pluginID, pos);
-  pos = GetBE(&bnk, &pluginVersion, pos);
-  pos = GetBE(&bnk, &numPgms, pos);
-  pos = GetBE(&bnk, &currentPgm, pos);
-  pos += 124; // reserved
+  GetBE(&bnk, 0,
+        {&chunkMagic, &byteSize, &fxbMagic, &fxbVersion, &pluginID, &pluginVersion, &numPgms,
+         &currentPgm});
   if (chunkMagic != kCcnK || pluginID != GetUniqueID()) return false;
 
-  const int n = NParams();
   if (DoesStateChunks() && fxbMagic == kFBCh) {
-    int chunkSize = 0;
-    pos = GetBE(&bnk, &chunkSize, pos);
-    ByteChunk state;
-    if (!CopyEmbeddedChunk(&bnk, pos, chunkSize, &state)) return false;
-    int statePos = 0;
-    GetIPlugVerFromChunk(&state, &statePos);
-    if (statePos < 0) return false;
-    StateBackup backup(this, true);
-    if (UnserializePresets(&state, statePos) < 0) {
-      backup.Restore(this);
-      return false;
-    }
+    if (!LoadFileChunk(&bnk, kBankHeaderLen, true)) return false;
     InformHostOfProgramChange();
     return true;
   }
   if (fxbMagic != kFxBk) return false;
 
   // Every record is checked before the first is applied.
+  const int n = NParams();
   const int64_t recordLen = kProgramHeaderLen + 4 * static_cast<int64_t>(n);
   if (numPgms > 0 && kBankHeaderLen + numPgms * recordLen > bnk.Size()) return false;
+  ProgramHeader rec;
   for (int i = 0; i < numPgms; ++i) {
-    const int recPos = static_cast<int>(kBankHeaderLen + i * recordLen);
-    int magic, size, format, version, id, pluginVer, nParams;
-    int p = GetBE(&bnk, &magic, recPos);
-    p = GetBE(&bnk, &size, p);
-    p = GetBE(&bnk, &format, p);
-    p = GetBE(&bnk, &version, p);
-    p = GetBE(&bnk, &id, p);
-    p = GetBE(&bnk, &pluginVer, p);
-    p = GetBE(&bnk, &nParams, p);
-    if (magic != kCcnK || format != kFxCk || version != 1 || nParams != n) return false;
-    if (!ValuesUsable(&bnk, p + kNameFieldLen, n)) return false;
-  }
-
-  for (int i = 0; i < numPgms; ++i) {
-    char name[kNameFieldLen];
-    pos = GetNameField(&bnk, name, static_cast<int>(kBankHeaderLen + i * recordLen) + 28);
-    RestorePreset(i);
-    for (int j = 0; j < n; ++j) {
-      double v;
-      pos = GetBEFloat(&bnk, &v, pos);
-      GetParam(j)->SetNormalized(Normalized01(v));
+    const int pos = rec.Read(&bnk, static_cast<int>(kBankHeaderLen + i * recordLen));
+    if (rec.chunkMagic != kCcnK || rec.format != kFxCk || rec.version != 1 || rec.numParams != n ||
+        !ValuesUsable(&bnk, pos, n)) {
+      return false;
     }
-    ModifyCurrentPreset(name);
+  }
+  for (int i = 0; i < numPgms; ++i) {
+    const int pos = rec.Read(&bnk, static_cast<int>(kBankHeaderLen + i * recordLen));
+    RestorePreset(i);
+    ApplyNormalizedValues(this, &bnk, pos);
+    ModifyCurrentPreset(rec.name);
   }
   RestorePreset(currentPgm);
   InformHostOfProgramChange();
