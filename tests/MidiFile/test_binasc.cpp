@@ -1,12 +1,11 @@
 #include "MidiFile/Binasc.h"
+#include "MidiFile/midi_test_util.h"
 
 #include <gtest/gtest.h>
 
 #include <sstream>
 
 namespace {
-
-using Bytes = std::vector<unsigned char>;
 
 struct Converted {
   Bytes bytes;
@@ -191,12 +190,14 @@ TEST(BinascListing, GeneralStyles) {
   EXPECT_EQ(toText(b, Bytes(word.begin(), word.end())), "\n" + word + "\n");
   EXPECT_EQ(toText(b, {0, 1, 2}), "");
 
-  EXPECT_EQ(Binasc::keyToPitchName(60), "C4");
-  EXPECT_EQ(Binasc::keyToPitchName(61), "C#4");
-  EXPECT_EQ(Binasc::keyToPitchName(0), "C-1");
-  EXPECT_EQ(Binasc::keyToPitchName(127), "G9");
-  EXPECT_EQ(Binasc::keyToPitchName(69), "A4");
-  EXPECT_EQ(Binasc::keyToPitchName(11), "B-1");
+  for (auto key : {std::make_pair(60, "C4"),
+                   {61, "C#4"},
+                   {0, "C-1"},
+                   {127, "G9"},
+                   {69, "A4"},
+                   {11, "B-1"},
+                   {-1, "-1"}})
+    EXPECT_EQ(Binasc::keyToPitchName(key.first), key.second);
 }
 
 const Bytes kExample = {0x4d, 0x54, 0x68, 0x64, 0,    0,    0,    6, 0,    0,    0,
@@ -225,29 +226,6 @@ TEST(BinascListing, MidiListingOfTheExampleReadsBack) {
   EXPECT_EQ(toBinary(toText(b, kExample)).bytes, kExample);
 }
 
-Bytes midiFile(int format, int tracks, Bytes division, std::initializer_list<Bytes> trackData) {
-  Bytes out = {'M',         'T',
-               'h',         'd',
-               0,           0,
-               0,           6,
-               0,           static_cast<unsigned char>(format),
-               0,           static_cast<unsigned char>(tracks),
-               division[0], division[1]};
-  for (const Bytes& t : trackData) {
-    Bytes head = {'M',
-                  'T',
-                  'r',
-                  'k',
-                  0,
-                  0,
-                  static_cast<unsigned char>(t.size() >> 8),
-                  static_cast<unsigned char>(t.size())};
-    for (unsigned char c : head) out.push_back(c);
-    for (unsigned char c : t) out.push_back(c);
-  }
-  return out;
-}
-
 TEST(BinascListing, EventKindsListAndConvertBack) {
   Bytes events = {0,   0xc0, 5,    0,   0xd1, 7,    0,    0xe2, 0,    0x40, 0,    0xb3, 64,   127,
                   0,   0xa4, 60,   3,   0,    0xf0, 3,    0x43, 0x12, 0xf7, 0,    0xff, 0x03, 4,
@@ -255,7 +233,7 @@ TEST(BinascListing, EventKindsListAndConvertBack) {
                   4,   6,    3,    24,  8,    0,    0xff, 0x59, 2,    0xfe, 0,    0,    0xff, 0x00,
                   2,   0,    7,    0,   0xff, 0x20, 1,    3,    0,    0xff, 0x7f, 2,    1,    2,
                   0,   0xff, 0x60, 1,   9,    0,    0xff, 0x2f, 0};
-  Bytes file = midiFile(5, 1, {0xe7, 0x28}, {events});
+  Bytes file = smf(5, 1, 0xe728, {events});
   Binasc b;
   b.setMidiOn();
   b.setCommentsOn();
@@ -273,7 +251,7 @@ TEST(BinascListing, EventKindsListAndConvertBack) {
   // All but the quoted text (whose inner double quote ends the string) convert back.
   Bytes plain = events;
   plain[29] = 'x';
-  Bytes plainFile = midiFile(5, 1, {0xe7, 0x28}, {plain});
+  Bytes plainFile = smf(5, 1, 0xe728, {plain});
   EXPECT_EQ(toBinary(toText(b, plainFile)).bytes, plainFile);
 }
 
@@ -283,25 +261,25 @@ TEST(BinascListing, BrokenInputStopsInsteadOfLooping) {
   testing::internal::CaptureStderr();
   EXPECT_EQ(toText(b, {'X'}, 0), "");
   EXPECT_EQ(toText(b, {'M', 'T', 'x'}, 0), "");
-  EXPECT_EQ(toText(b, midiFile(0, 1, {0, 0x78}, {}), 0), "");
+  EXPECT_EQ(toText(b, smf(0, 1, 120, {}), 0), "");
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "Not a MIDI file M\nNot a MIDI file h\nNot a MIDI file M2\n");
 
   // A track cut inside a variable-length value, or without its end, gets the size error.
   for (Bytes track : {Bytes{0x81}, Bytes{0, 0x90, 60, 1}, Bytes{0xff, 0xff, 0xff, 0xff, 0x90},
                       Bytes{0, 0xf0, 0x8f, 0xff, 0xff, 0x7f, 1}}) {
-    Bytes file = midiFile(0, 1, {0, 0x78}, {track});
+    Bytes file = smf(0, 1, 120, {track});
     file[21] += 10; // the stated length runs past the end of the input
     std::string text = toText(b, file);
     EXPECT_NE(text.find("; TRACK SIZE ERROR, ACTUAL SIZE: "), std::string::npos);
   }
   // A stated length one more than the events' bytes.
-  Bytes file = midiFile(0, 1, {0, 0x78}, {{0, 0xff, 0x2f, 0}});
+  Bytes file = smf(0, 1, 120, {{0, 0xff, 0x2f, 0}});
   file[21] = 5;
   EXPECT_NE(toText(b, file).find("; TRACK SIZE ERROR, ACTUAL SIZE: 4\n"), std::string::npos);
 
   // A tempo of 0 is listed so that it converts back.
-  Bytes zeroTempo = midiFile(0, 1, {0, 0x78}, {{0, 0xff, 0x51, 3, 0, 0, 0, 0, 0xff, 0x2f, 0}});
+  Bytes zeroTempo = smf(0, 1, 120, {{0, 0xff, 0x51, 3, 0, 0, 0, 0, 0xff, 0x2f, 0}});
   EXPECT_EQ(toBinary(toText(b, zeroTempo)).bytes, zeroTempo);
 }
 

@@ -1,5 +1,5 @@
 #include "MidiFile/MidiFile.h"
-#include "MidiFile/mido_helper.h"
+#include "MidiFile/midi_test_util.h"
 
 #include <gtest/gtest.h>
 
@@ -7,12 +7,6 @@
 #include <sstream>
 
 namespace {
-
-using Bytes = std::vector<unsigned char>;
-
-std::string str(const Bytes& b) {
-  return std::string(b.begin(), b.end());
-}
 
 struct ReadResult {
   int status;
@@ -24,43 +18,6 @@ ReadResult readBytes(MidiFile& f, const Bytes& bytes) {
   testing::internal::CaptureStderr();
   int status = f.read(in);
   return {status, testing::internal::GetCapturedStderr()};
-}
-
-Bytes smf(int format, int tracks, int division, std::initializer_list<Bytes> trackData) {
-  Bytes out = {'M',
-               'T',
-               'h',
-               'd',
-               0,
-               0,
-               0,
-               6,
-               0,
-               static_cast<unsigned char>(format),
-               static_cast<unsigned char>(tracks >> 8),
-               static_cast<unsigned char>(tracks),
-               static_cast<unsigned char>(division >> 8),
-               static_cast<unsigned char>(division)};
-  for (const Bytes& t : trackData) {
-    Bytes head = {'M',
-                  'T',
-                  'r',
-                  'k',
-                  0,
-                  0,
-                  static_cast<unsigned char>(t.size() >> 8),
-                  static_cast<unsigned char>(t.size())};
-    for (unsigned char c : head) out.push_back(c);
-    for (unsigned char c : t) out.push_back(c);
-  }
-  return out;
-}
-
-Bytes written(MidiFile& f) {
-  std::ostringstream out;
-  EXPECT_EQ(f.write(out), 1);
-  std::string s = out.str();
-  return Bytes(s.begin(), s.end());
 }
 
 // The model as text: division, then per track its events but the end of track.

@@ -1,14 +1,47 @@
-// Reads a written Standard MIDI File with an independent reader (python3-mido) and
-// compares its view with the model's.
-#ifndef TESTS_MIDIFILE_MIDO_HELPER_H
-#define TESTS_MIDIFILE_MIDO_HELPER_H
+// Shared by the MIDI file tests: byte builders for Standard MIDI Files, and a reader
+// independent of ours (python3-mido) whose view of a file is compared with the model.
+#ifndef TESTS_MIDIFILE_MIDI_TEST_UTIL_H
+#define TESTS_MIDIFILE_MIDI_TEST_UTIL_H
 
 #include "MidiFile/MidiFile.h"
+
+#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
 #include <string>
+
+using Bytes = std::vector<unsigned char>;
+
+inline Bytes bytesOf(const std::vector<unsigned char>& m) {
+  return Bytes(m.begin(), m.end());
+}
+
+inline std::string str(const Bytes& b) {
+  return std::string(b.begin(), b.end());
+}
+
+// Header (length 6) and one chunk per track, each with its true length.
+inline Bytes smf(int format, int tracks, int division, std::initializer_list<Bytes> data) {
+  Bytes out = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, static_cast<unsigned char>(format)};
+  for (int v : {tracks >> 8, tracks, division >> 8, division})
+    out.push_back(static_cast<unsigned char>(v));
+  for (const Bytes& t : data) {
+    out.insert(out.end(), {'M', 'T', 'r', 'k', 0, 0});
+    out.insert(out.end(),
+               {static_cast<unsigned char>(t.size() >> 8), static_cast<unsigned char>(t.size())});
+    out.insert(out.end(), t.begin(), t.end());
+  }
+  return out;
+}
+
+inline Bytes written(MidiFile& f) {
+  std::ostringstream out;
+  EXPECT_EQ(f.write(out), 1);
+  const std::string s = out.str();
+  return Bytes(s.begin(), s.end());
+}
 
 namespace mido {
 
@@ -65,8 +98,7 @@ inline std::string expectedView(MidiFile& file) {
   for (int t = 0; t < tracks; t++)
     for (int i = 0; i < file.getEventCount(t); i++) {
       const MidiEvent& e = file.getEvent(t, i);
-      if (e.isEndOfTrack()) continue;
-      out << t << " " << e.tick << " " << hexBytes(e) << "\n";
+      if (!e.isEndOfTrack()) out << t << " " << e.tick << " " << hexBytes(e) << "\n";
     }
   return out.str();
 }
