@@ -29,6 +29,7 @@ void IGraphics::Resize(int w, int h) {
   mWidth = w;
   mHeight = h;
   ReleaseMouseCapture();
+  mMouseOver = -1; // its control is about to go
   mControls.Empty(true);
   delete mDrawBitmap;
   delete mTmpBitmap;

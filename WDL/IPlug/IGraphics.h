@@ -166,7 +166,7 @@ public:
   // ---- Images and fonts (process-wide caches) ----
 
   // Loads once per id; a missing resource is an assertion failure.
-  IBitmap LoadIBitmap(int id, const char* name, int nStates = 1, bool framesAreHoriztonal = false);
+  IBitmap LoadIBitmap(int id, const char* name, int nStates = 1, bool framesAreHorizontal = false);
   IBitmap ScaleBitmap(IBitmap* pBitmap, int destW, int destH);
   IBitmap CropBitmap(IBitmap* pBitmap, IRECT* pR);
   void RetainBitmap(IBitmap* pBitmap);

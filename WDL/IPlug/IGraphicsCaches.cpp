@@ -41,7 +41,7 @@ void BitmapStorage::Remove(LICE_IBitmap* pBitmap) {
   }
 }
 
-IBitmap IGraphics::LoadIBitmap(int id, const char* name, int nStates, bool framesAreHoriztonal) {
+IBitmap IGraphics::LoadIBitmap(int id, const char* name, int nStates, bool framesAreHorizontal) {
   LICE_IBitmap* lb = s_bitmapCache.Find(id);
   if (!lb) {
     lb = OSLoadBitmap(id, name);
@@ -50,7 +50,7 @@ IBitmap IGraphics::LoadIBitmap(int id, const char* name, int nStates, bool frame
     (void)imgResourceFound;
     s_bitmapCache.Add(lb, id);
   }
-  return IBitmap(lb, lb->getWidth(), lb->getHeight(), nStates, framesAreHoriztonal);
+  return IBitmap(lb, lb->getWidth(), lb->getHeight(), nStates, framesAreHorizontal);
 }
 
 void IGraphics::RetainBitmap(IBitmap* pBitmap) {

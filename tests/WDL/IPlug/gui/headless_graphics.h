@@ -17,6 +17,16 @@ inline void PrintTo(const IRECT& r, std::ostream* os) {
   *os << "(" << r.L << ", " << r.T << ", " << r.R << ", " << r.B << ")";
 }
 
+// Source pixels that name their own position, to tell which part of an image was drawn.
+inline LICE_pixel Pos(int x, int y) {
+  return 0xFF000000u | (LICE_pixel)(y << 8) | (LICE_pixel)x;
+}
+
+inline void FillWithPositions(LICE_IBitmap* bmp) {
+  for (int y = 0; y < bmp->getHeight(); ++y)
+    for (int x = 0; x < bmp->getWidth(); ++x) bmp->getBits()[x + y * bmp->getRowSpan()] = Pos(x, y);
+}
+
 class HeadlessGraphics : public IGraphics {
 public:
   HeadlessGraphics(IPlugBase* pPlug, int w, int h, int fps = 0, std::string imageDir = "")

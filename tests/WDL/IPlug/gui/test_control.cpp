@@ -20,11 +20,16 @@ public:
   }
 };
 
-TEST(Control, ValueFromPlugAndExtraRedrawFrame) {
-  PlainControl c(nullptr, -1);
-  EXPECT_TRUE(c.IsDirty());
-  EXPECT_EQ(c.GetValue(), 0.0);
+TEST(Control, ValueFromPlugDefaultAndExtraRedrawFrame) {
+  TestPlug plug;
+  PlainControl c(&plug, 3);
+  IMouseMod left(true), right(false, true);
   c.SetClean();
+  c.OnMouseDblClick(0, 0, &left); // no default yet
+  c.OnMouseDown(0, 0, &right);    // prompt is off by default
+  EXPECT_FALSE(c.IsDirty());
+  EXPECT_TRUE(plug.paramChanges.empty());
+
   c.SetValueFromPlug(0.7); // the first value becomes the default, quietly
   EXPECT_EQ(c.GetValue(), 0.7);
   EXPECT_FALSE(c.IsDirty());
@@ -36,21 +41,14 @@ TEST(Control, ValueFromPlugAndExtraRedrawFrame) {
   EXPECT_TRUE(c.IsDirty()); // drawn on the next frame as well
   c.SetClean();
   EXPECT_FALSE(c.IsDirty());
-
-  IMouseMod mod(true);
-  c.OnMouseDblClick(0, 0, &mod);
-  EXPECT_EQ(c.GetValue(), 0.7);
-}
-
-TEST(Control, DoubleClickWithoutDefaultAndDisabledPrompt) {
-  TestPlug plug;
-  PlainControl c(&plug, 3);
-  c.SetClean();
-  IMouseMod left(true), right(false, true);
   c.OnMouseDblClick(0, 0, &left);
-  c.OnMouseDown(0, 0, &right); // prompt is off by default
-  EXPECT_FALSE(c.IsDirty());
-  EXPECT_TRUE(plug.paramChanges.empty());
+  EXPECT_EQ(c.GetValue(), 0.7);
+  EXPECT_EQ(plug.paramChanges, std::vector<int>{3});
+
+  c.GrayOut(true);
+  EXPECT_FLOAT_EQ(c.Weight(), 0.25f);
+  c.GrayOut(false);
+  EXPECT_FLOAT_EQ(c.Weight(), 1.0f);
 }
 
 TEST(Control, SetDirtyClampsAndPushes) {
@@ -71,21 +69,6 @@ TEST(Control, SetDirtyClampsAndPushes) {
   EXPECT_EQ(unbound.GetValue(), 0.25); // clamped even without a push
   unbound.SetDirty(true);
   EXPECT_EQ(plug.paramChanges.size(), 1u);
-}
-
-TEST(Control, GreyedAndHidden) {
-  PlainControl c(nullptr, -1);
-  c.SetClean();
-  c.GrayOut(true);
-  EXPECT_TRUE(c.IsGrayed());
-  EXPECT_FLOAT_EQ(c.Weight(), 0.25f);
-  c.GrayOut(false);
-  EXPECT_FLOAT_EQ(c.Weight(), 1.0f);
-  c.SetClean();
-  c.Hide(true);
-  EXPECT_TRUE(c.IsHidden());
-  c.SetClean();
-  EXPECT_TRUE(c.IsDirty()); // hiding asks for one more frame
 }
 
 TEST(Control, AuxParams) {

@@ -25,18 +25,7 @@ TEST(PopupMenu, InsertPositions) {
   }
 }
 
-TEST(PopupMenu, ItemsOutOfRange) {
-  IPopupMenu m;
-  for (const char* t : {"a", "b", "c"}) m.AddItem(t);
-  EXPECT_EQ(m.GetItem(3), nullptr);
-  EXPECT_EQ(m.GetItem(-1), nullptr);
-  EXPECT_STREQ(m.GetItemText(3), "");
-  EXPECT_STREQ(m.GetItemText(-1), "");
-  EXPECT_FALSE(m.CheckItem(3, true));
-  EXPECT_FALSE(m.IsItemChecked(3));
-}
-
-TEST(PopupMenu, Checking) {
+TEST(PopupMenu, CheckingAndItemsOutOfRange) {
   IPopupMenu m;
   for (const char* t : {"a", "b", "c"}) m.AddItem(t);
   EXPECT_TRUE(m.CheckItem(0, true));
@@ -47,6 +36,12 @@ TEST(PopupMenu, Checking) {
   EXPECT_FALSE(m.IsItemChecked(2));
   m.CheckItemAlone(5);
   for (int i = 0; i < 3; ++i) EXPECT_FALSE(m.IsItemChecked(i));
+  for (int i : {3, -1}) {
+    EXPECT_EQ(m.GetItem(i), nullptr);
+    EXPECT_STREQ(m.GetItemText(i), "");
+    EXPECT_FALSE(m.CheckItem(i, true));
+    EXPECT_FALSE(m.IsItemChecked(i));
+  }
 }
 
 TEST(PopupMenu, FlagsAndSeparator) {

@@ -28,15 +28,9 @@ private:
   std::function<void(IGraphics*)> mFn;
 };
 
-// Source pixels that name their own position.
-LICE_pixel Pos(int x, int y) {
-  return 0xFF000000u | (LICE_pixel)(y << 8) | (LICE_pixel)x;
-}
-
 LICE_MemBitmap* PositionImage(int w, int h) {
   LICE_MemBitmap* bmp = new LICE_MemBitmap(w, h);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) bmp->getBits()[x + y * bmp->getRowSpan()] = Pos(x, y);
+  FillWithPositions(bmp);
   return bmp;
 }
 
@@ -245,8 +239,11 @@ TEST_F(Editor, PixelsAndRectOutline) {
 
 TEST_F(Editor, ResizeDropsTheControls) {
   Add(IRECT(0, 0, 10, 10));
+  g.HandleMouseOver(true);
+  g.OnMouseOver(5, 5, nullptr);
   g.Resize(50, 40);
   EXPECT_EQ(g.NControls(), 0);
+  EXPECT_EQ(g.GetMouseOver(), -1);
   EXPECT_EQ(g.GetDrawBitmap()->getWidth(), 50);
   EXPECT_EQ(g.GetDrawBitmap()->getHeight(), 40);
   EXPECT_EQ(g.MouseCapture(), -1);

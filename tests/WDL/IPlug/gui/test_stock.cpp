@@ -7,10 +7,6 @@
 
 namespace {
 
-LICE_pixel Pos(int x, int y) {
-  return 0xFF000000u | (LICE_pixel)(y << 8) | (LICE_pixel)x;
-}
-
 struct Stock : ::testing::Test {
   TestPlug plug{8, "0-1 0-2", 0};
   HeadlessGraphics& g = *new HeadlessGraphics(&plug, 100, 100); // the plug-in owns it
@@ -20,8 +16,7 @@ struct Stock : ::testing::Test {
   // A w x h image whose pixels name their own position.
   IBitmap Image(int w, int h, int n, bool horizontal = false) {
     img.resize(w, h);
-    for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x) img.getBits()[x + y * img.getRowSpan()] = Pos(x, y);
+    FillWithPositions(&img);
     return IBitmap(&img, w, h, n, horizontal);
   }
   template <class C> C* Attach(C* c) {
@@ -106,44 +101,35 @@ TEST_F(Stock, KnobDragsAndWheel) {
   EXPECT_NEAR(h->GetValue(), 0.1, 1e-12);
 }
 
-TEST_F(Stock, DegenerateLayoutsGiveZero) {
-  IBitmap one = Image(10, 10, 1);
-  ISwitchFramesControl* f = Attach(new ISwitchFramesControl(&plug, 0, 0, -1, &one));
-  f->SetValueFromUserInput(0.7);
-  f->OnMouseDown(5, 5, &left);
-  EXPECT_EQ(f->GetValue(), 0.0);
-
-  IRadioButtonsControl* r =
-      Attach(new IRadioButtonsControl(&plug, IRECT(0, 0, 10, 50), -1, 1, &one));
-  r->SetValueFromUserInput(0.7);
-  r->OnMouseDown(5, 5, &left);
-  EXPECT_EQ(r->GetValue(), 0.0);
-  DrawAndRead(0, 0);
-
-  IFaderControl* fd = Attach(new IFaderControl(&plug, 0, 0, 10, -1, &one)); // len == handle
-  fd->SnapToMouse(5, 5);
-  EXPECT_EQ(fd->GetValue(), 0.0);
+TEST_F(Stock, ClicksPickFramesAndButtons) {
+  IBitmap one = Image(10, 10, 1), three(&img, 10, 30, 3), two(&img, 8, 20, 2);
+  const IRECT col(0, 0, 8, 50); // three buttons at 0, 20, 40; reversed at 30, 10, -10
+  struct Case {
+    IControl* c;
+    int x, y;
+    double before, after;
+  } cases[] = {
+      {new ISwitchFramesControl(&plug, 0, 0, -1, &one), 5, 5, 0.7, 0.0}, // lone frame
+      {new IRadioButtonsControl(&plug, IRECT(0, 0, 10, 50), -1, 1, &one), 5, 5, 0.7, 0.0},
+      {new ISwitchFramesControl(&plug, 0, 0, -1, &three), 5, 7, 0.0, 1.0}, // rows 6-8 of 10
+      {new IRadioButtonsControl(&plug, col, -1, 3, &two), 4, 22, 0.0, 0.5},
+      {new IRadioButtonsControl(&plug, col, -1, 3, &two), 4, 15, 0.5, 0.5}, // in a gap
+      {new IRadioButtonsControl(&plug, col, -1, 3, &two, kVertical, true), 4, 30, 0.7, 0.0},
+  };
+  for (const Case& k : cases) {
+    Attach(k.c)->SetValueFromUserInput(k.before);
+    k.c->OnMouseDown(k.x, k.y, &left);
+    EXPECT_EQ(k.c->GetValue(), k.after) << k.x << "," << k.y;
+  }
+  DrawAndRead(0, 0); // a lone radio button draws too
 }
 
-TEST_F(Stock, RadioFramesAndFaderGeometry) {
-  IBitmap three = Image(10, 30, 3);
-  ISwitchFramesControl* f = Attach(new ISwitchFramesControl(&plug, 0, 0, -1, &three));
-  f->OnMouseDown(5, 7, &left); // hit rectangles: rows 0-2, 3-5, 6-8 of 10 x 10
-  EXPECT_EQ(f->GetValue(), 1.0);
-
-  IBitmap two = Image(8, 20, 2);
-  IRadioButtonsControl* r =
-      Attach(new IRadioButtonsControl(&plug, IRECT(0, 0, 8, 50), -1, 3, &two));
-  r->OnMouseDown(4, 22, &left); // buttons at 0, 20, 40 (spacing 10)
-  EXPECT_EQ(r->GetValue(), 0.5);
-  r->OnMouseDown(4, 15, &left); // in a gap: unchanged
-  EXPECT_EQ(r->GetValue(), 0.5);
-  IRadioButtonsControl* rev =
-      Attach(new IRadioButtonsControl(&plug, IRECT(0, 0, 8, 50), -1, 3, &two, kVertical, true));
-  rev->OnMouseDown(4, 30, &left); // reversed: 30, 10, -10
-  EXPECT_EQ(rev->GetValue(), 0.0);
-
+TEST_F(Stock, FaderTravelAndHandle) {
   IBitmap handle = Image(10, 10, 1);
+  IFaderControl* none = Attach(new IFaderControl(&plug, 0, 0, 10, -1, &handle)); // no travel
+  none->SnapToMouse(5, 5);
+  EXPECT_EQ(none->GetValue(), 0.0);
+
   IFaderControl* fd = Attach(new IFaderControl(&plug, 0, 0, 60, -1, &handle, kVertical, true));
   fd->SnapToMouse(5, 5); // top of the travel
   EXPECT_EQ(fd->GetValue(), 1.0);
