@@ -534,6 +534,16 @@ int LICE_CachedFont::DrawTextImpl(LICE_IBitmap* bm, const char* str, int strcnt,
   const bool bottomup = vertical && (m_flags & LICE_FONT_FLAG_VERTICAL_BOTTOMUP);
   const int linestep = m_line_height + m_lsadj;
 
+  // A line feed returns to the start: the next line lies below, or right of vertical text.
+  auto nextLine = [&](int& x, int& y, int sx, int sy) {
+    if (vertical) {
+      x += linestep;
+      y = sy;
+    } else {
+      y += linestep;
+      x = sx;
+    }
+  };
   // Looks a character up, rendering it on first use.
   auto entryFor = [&](unsigned short c) -> charEnt* {
     charEnt* e = findChar(c);
@@ -550,13 +560,7 @@ int LICE_CachedFont::DrawTextImpl(LICE_IBitmap* bm, const char* str, int strcnt,
     bool newline;
     while (rd.Next(&c, &newline)) {
       if (newline) {
-        if (vertical) {
-          px += linestep;
-          py = 0;
-        } else {
-          py += linestep;
-          px = 0;
-        }
+        nextLine(px, py, 0, 0);
         continue;
       }
       charEnt* e = entryFor(c);
@@ -621,13 +625,7 @@ int LICE_CachedFont::DrawTextImpl(LICE_IBitmap* bm, const char* str, int strcnt,
   bool newline;
   while (rd.Next(&c, &newline)) {
     if (newline) {
-      if (vertical) {
-        x += linestep;
-        y = sy;
-      } else {
-        y += linestep;
-        x = sx;
-      }
+      nextLine(x, y, sx, sy);
       continue;
     }
     charEnt* e = entryFor(c);
