@@ -50,7 +50,11 @@ int MidiFile::writeTracks(std::ostream& out) {
   for (MidiEventList* list : tracks)
     for (int i = 0; i < list->getSize(); i++) {
       int delta = (*list)[i].tick;
-      if (delta < 0 || delta > 0x0fffffff) ok = 0;
+      if (delta >= 0 && delta <= 0x0fffffff) continue;
+      // A negative delta made above has been reported already.
+      if (delta > 0 || !wasAbsolute)
+        std::cerr << "Error: number too large to convert to VLV" << std::endl;
+      ok = 0;
     }
 
   if (ok) {

@@ -102,10 +102,17 @@ TEST(MidiFileWrite, FailuresAreReported) {
   std::ostringstream good;
   EXPECT_EQ(f.write(good), 1);
   EXPECT_EQ(f.status(), 1);
+
   if (access("/dev/full", W_OK) == 0) {
     EXPECT_EQ(f.write("/dev/full"), 0); // the close fails to flush
     EXPECT_EQ(f.status(), 0);
   }
+
+  // A delta no variable-length quantity holds is refused, not clamped.
+  f.addNoteOn(0, 480 + 0x10000000, 0, 60, 100);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(f.write(good), 0);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error: number too large to convert to VLV\n");
 }
 
 TEST(MidiFileWrite, IndependentReaderSeesTheSameFile) {
