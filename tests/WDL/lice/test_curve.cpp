@@ -24,14 +24,6 @@ TEST(CurveMath, QuadraticAndCubicY) {
   EXPECT_NEAR(LICE_Bezier_GetY(0, 2, 10, 0, 8, 0, x, &t), y, 1e-4);
   EXPECT_NEAR(t, 0.25, 1e-6);
 
-  double ax, bx, cx, ay, by, cy;
-  LICE_CBezier_GetCoeffs(0, 1, 2, 3, 0, 3, 3, 0, &ax, &bx, &cx, &ay, &by, &cy);
-  EXPECT_DOUBLE_EQ(ax, 0); // evenly spaced: x(t) = 3t
-  EXPECT_DOUBLE_EQ(bx, 0);
-  EXPECT_DOUBLE_EQ(cx, 3);
-  EXPECT_DOUBLE_EQ(cy, 9);
-  EXPECT_DOUBLE_EQ(by, -9);
-  EXPECT_DOUBLE_EQ(ay, 0);
   // Outside the curve: the end's y and slope 0.
   float nextx = -1, dydx = -1;
   EXPECT_DOUBLE_EQ(LICE_CBezier_GetY(0, 1, 2, 3, 5, 3, 3, 7, -1.0f, &nextx, &dydx), 5.0);
@@ -91,49 +83,48 @@ TEST(CBezier, OutlineAndShortCurves) {
   EXPECT_EQ(s.pixels(), sl.pixels());
 }
 
-TEST(CBezier, FillsToARowExactlyOnce) {
-  // Arch above row 20: each column from the curve down to the row, added once.
-  TightBitmap bm(40, 30);
-  LICE_FillCBezier(&bm, 2, 18, 10, 2, 30, 2, 38, 18, 20, 0x40404040, 1.0f, 1, 1.0f);
-  for (LICE_pixel p : bm.pixels()) ASSERT_TRUE(p == 0 || p == 0x40404040);
-  for (int x = 3; x < 37; x++) {
-    int top = -1, bottom = -1;
-    for (int y = 0; y < 30; y++)
-      if (bm.at(x, y)) {
-        if (top < 0) top = y;
-        bottom = y;
-      }
-    // Slices of several columns fill to row yfill + 1, one-column slices to row yfill.
-    EXPECT_TRUE(bottom == 20 || bottom == 21) << x;
-    int run = 0;
-    for (int y = top; y <= bottom; y++) run += bm.at(x, y) != 0;
-    EXPECT_EQ(run, bottom - top + 1) << x;
-    EXPECT_LT(top, 18) << x;
+// First and last drawn pixel of column k (or of row k), and whether they are one run.
+struct Span {
+  int first = -1, last = -1;
+  bool solid = true;
+};
+Span SpanOf(TightBitmap& bm, int k, bool column) {
+  Span r;
+  const int n = column ? bm.getHeight() : bm.getWidth();
+  for (int i = 0; i < n; i++)
+    if (column ? bm.at(k, i) : bm.at(i, k)) {
+      r.solid &= r.first < 0 || r.last == i - 1;
+      if (r.first < 0) r.first = i;
+      r.last = i;
+    }
+  return r;
+}
+
+TEST(CBezier, FillsToARowOrColumnExactlyOnce) {
+  // An arch above row 20 (and the same arch on its side, left of column 20): each column
+  // (row) from the curve to the fill line, added once. Slices of several pixels reach the
+  // line + 1, one-pixel slices the line itself.
+  for (bool byrow : {true, false}) {
+    TightBitmap bm(byrow ? 40 : 30, byrow ? 30 : 40);
+    if (byrow)
+      LICE_FillCBezier(&bm, 2, 18, 10, 2, 30, 2, 38, 18, 20, 0x40404040, 1.0f, 1, 1.0f);
+    else
+      LICE_FillCBezierX(&bm, 18, 2, 2, 10, 2, 30, 18, 38, 20, 0x40404040, 1.0f, 1, 1.0f);
+    for (LICE_pixel p : bm.pixels()) ASSERT_TRUE(p == 0 || p == 0x40404040);
+    for (int k = 4; k < 36; k++) {
+      const Span r = SpanOf(bm, k, byrow);
+      EXPECT_TRUE(r.last == 20 || r.last == 21) << byrow << " " << k;
+      EXPECT_TRUE(r.solid) << k;
+      EXPECT_LT(r.first, 18) << k;
+    }
   }
   // Below the row: from row yfill down to the chord.
   TightBitmap below(40, 30);
   LICE_FillCBezier(&below, 2, 22, 10, 28, 30, 28, 38, 22, 10, kWhite, 1.0f, 0, 1.0f);
   for (int x = 3; x < 37; x++) {
-    EXPECT_EQ(below.at(x, 9), 0u);
-    EXPECT_EQ(below.at(x, 10), kWhite) << x;
-    EXPECT_EQ(below.at(x, 21), kWhite) << x;
-  }
-}
-
-TEST(CBezier, FillsToAColumn) {
-  // The same arch turned on its side fills toward column 20.
-  TightBitmap bm(30, 40);
-  LICE_FillCBezierX(&bm, 18, 2, 2, 10, 2, 30, 18, 38, 20, 0x40404040, 1.0f, 1, 1.0f);
-  for (LICE_pixel p : bm.pixels()) ASSERT_TRUE(p == 0 || p == 0x40404040);
-  for (int y = 4; y < 36; y++) {
-    int left = -1, right = -1;
-    for (int x = 0; x < 30; x++)
-      if (bm.at(x, y)) {
-        if (left < 0) left = x;
-        right = x;
-      }
-    EXPECT_TRUE(right == 20 || right == 21) << y;
-    EXPECT_LT(left, 18) << y;
+    const Span r = SpanOf(below, x, true);
+    EXPECT_EQ(r.first, 10) << x;
+    EXPECT_GE(r.last, 21) << x;
   }
 }
 

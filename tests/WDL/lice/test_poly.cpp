@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -11,8 +10,8 @@ namespace {
 
 const LICE_pixel kWhite = 0xFFFFFFFF;
 
-// Columns drawn in each memory row, as (first, last) or (-1, -1) for none; fails when a row
-// is not one contiguous run.
+// First and last column drawn in each memory row ((-1, -1) for none); fails when a row is
+// not one contiguous run.
 std::vector<std::pair<int, int>> Rows(TightBitmap& bm) {
   std::vector<std::pair<int, int>> rows;
   for (int y = 0; y < bm.getHeight(); y++) {
@@ -27,6 +26,18 @@ std::vector<std::pair<int, int>> Rows(TightBitmap& bm) {
     rows.push_back({lo, hi});
   }
   return rows;
+}
+
+// n points on an ellipse; rounding may make duplicates and collinear runs.
+void MakeConvex(TestRng& rng, int n, std::vector<int>* xs, std::vector<int>* ys) {
+  const float cx = rng.Float(-10, 50), cy = rng.Float(-10, 40);
+  const float rx = rng.Float(0, 30), ry = rng.Float(0, 30), ph = rng.Float(0, 6.28f);
+  xs->clear();
+  ys->clear();
+  for (int i = 0; i < n; i++) {
+    xs->push_back((int)std::lround(cx + rx * cosf(ph + 6.2831853f * i / n)));
+    ys->push_back((int)std::lround(cy + ry * sinf(ph + 6.2831853f * i / n)));
+  }
 }
 
 TEST(Trapezoid, RowStarts) {
@@ -44,19 +55,12 @@ TEST(Trapezoid, RowStarts) {
       {0, 8, -4, 8, 9, 4, {4, 5, 6, 7, 8}},    // starting above: edges already advanced
   };
   for (const Case& c : cases) {
-    TightBitmap bm(10, 5);
+    TightBitmap bm(10, 5, true); // memory rows, whatever the flip
     LICE_FillTrapezoid(&bm, c.x1a, c.x1b, c.y1, c.x2a, c.x2b, c.y2, kWhite, 1.0f, 0);
     const auto rows = Rows(bm);
     for (int y = 0; y < 5; y++) EXPECT_EQ(rows[y].first, c.starts[y]) << c.x1a << " row " << y;
   }
-  TightBitmap bm(10, 5);
-  LICE_FillTrapezoid(&bm, 2, 5, 1, 2, 5, 3, kWhite, 1.0f, 0);
-  EXPECT_EQ(Rows(bm)[2], std::make_pair(2, 5));
-}
-
-TEST(Trapezoid, ClippedAndFarOut) {
-  // Edges far outside on every side, clean in the sanitizer build; what is drawn is a
-  // row-contiguous shape.
+  // Edges far outside on every side: clean in the sanitizer build, rows contiguous.
   TestRng rng(3);
   for (int i = 0; i < 3000; i++) {
     TightBitmap bm(13, 11);
@@ -68,57 +72,31 @@ TEST(Trapezoid, ClippedAndFarOut) {
   }
 }
 
-TEST(Trapezoid, FlippedBitmapUsesMemoryRows) {
-  TightBitmap bm(10, 5, true);
-  LICE_FillTrapezoid(&bm, 1, 3, 0, 1, 3, 0, kWhite, 1.0f, 0);
-  EXPECT_EQ(bm.mem(1, 0), kWhite);
-  EXPECT_EQ(bm.at(1, 4), kWhite);
-}
-
-// A convex polygon: n points on an ellipse (duplicates and collinear runs may appear after
-// rounding, which the fill must take).
-void MakeConvex(TestRng& rng, int n, std::vector<int>* xs, std::vector<int>* ys) {
-  const float cx = rng.Float(-10, 50), cy = rng.Float(-10, 40);
-  const float rx = rng.Float(0, 30), ry = rng.Float(0, 30), ph = rng.Float(0, 6.28f);
-  xs->clear();
-  ys->clear();
-  for (int i = 0; i < n; i++) {
-    const float a = ph + 6.2831853f * i / n;
-    xs->push_back((int)std::lround(cx + rx * cosf(a)));
-    ys->push_back((int)std::lround(cy + ry * sinf(a)));
-  }
-}
-
 TEST(Polygon, VertexOrderAndExactlyOnce) {
   TestRng rng(5);
   for (int i = 0; i < 400; i++) {
-    std::vector<int> xs, ys;
-    MakeConvex(rng, rng.Int(3, 12), &xs, &ys);
+    std::vector<int> xs, ys, px, py;
+    MakeConvex(rng, i % 50 == 0 ? 2000 : rng.Int(3, 12), &xs, &ys);
     TightBitmap a(40, 30), b(40, 30);
     // Add mode with 0x40 per channel: a pixel combined twice would reach 0x80.
     LICE_FillConvexPolygon(&a, xs.data(), ys.data(), (int)xs.size(), 0x40404040, 1.0f, 1);
     for (LICE_pixel p : a.pixels()) ASSERT_TRUE(p == 0 || p == 0x40404040) << i;
     Rows(a);
     // Any order of the vertices fills the same pixels.
-    std::vector<int> idx(xs.size());
-    for (size_t k = 0; k < idx.size(); k++) idx[k] = (int)k;
-    for (size_t k = idx.size(); k > 1; k--) std::swap(idx[k - 1], idx[rng.Next() % k]);
-    std::vector<int> px, py;
-    for (int k : idx) {
-      px.push_back(xs[k]);
-      py.push_back(ys[k]);
+    for (size_t k = xs.size(); k > 1; k--) {
+      const size_t j = rng.Next() % k;
+      std::swap(xs[k - 1], xs[j]);
+      std::swap(ys[k - 1], ys[j]);
     }
-    LICE_FillConvexPolygon(&b, px.data(), py.data(), (int)px.size(), 0x40404040, 1.0f, 1);
+    LICE_FillConvexPolygon(&b, xs.data(), ys.data(), (int)xs.size(), 0x40404040, 1.0f, 1);
     ASSERT_EQ(a.pixels(), b.pixels()) << i;
   }
-}
-
-TEST(Polygon, TriangleAnyOrder) {
+  // A triangle: the same for all six orders of its corners.
   const int t[3][2] = {{3, 1}, {17, 6}, {8, 14}};
-  TightBitmap ref(20, 16);
-  LICE_FillTriangle(&ref, t[0][0], t[0][1], t[1][0], t[1][1], t[2][0], t[2][1], kWhite, 1.0f, 0);
-  EXPECT_GT(ref.Count(), 60);
   const int perms[6][3] = {{0, 1, 2}, {0, 2, 1}, {1, 0, 2}, {1, 2, 0}, {2, 0, 1}, {2, 1, 0}};
+  TightBitmap ref(20, 16);
+  LICE_FillTriangle(&ref, 3, 1, 17, 6, 8, 14, kWhite, 1.0f, 0);
+  EXPECT_GT(ref.Count(), 60);
   for (auto& p : perms) {
     TightBitmap bm(20, 16);
     LICE_FillTriangle(&bm, t[p[0]][0], t[p[0]][1], t[p[1]][0], t[p[1]][1], t[p[2]][0], t[p[2]][1],
@@ -127,7 +105,7 @@ TEST(Polygon, TriangleAnyOrder) {
   }
 }
 
-TEST(Polygon, ManyVertices) {
+TEST(Polygon, ManyVerticesDegenerateAndFlipped) {
   // 600 vertices (past the local buffer) fill like their 4 distinct corners.
   std::vector<int> xs, ys;
   const int cx[4] = {2, 15, 15, 2}, cy[4] = {3, 3, 12, 12};
@@ -140,62 +118,41 @@ TEST(Polygon, ManyVertices) {
   LICE_FillConvexPolygon(&four, cx, cy, 4, 0x40404040, 1.0f, 1);
   EXPECT_EQ(many.pixels(), four.pixels());
   EXPECT_EQ(four.Count(), 14 * 10);
-  // A large circle-like polygon of 2000 vertices covers about its area, exactly once.
-  TestRng rng(9);
-  for (int k = 0; k < 5; k++) {
-    std::vector<int> px, py;
-    MakeConvex(rng, 2000, &px, &py);
-    TightBitmap bm(40, 30);
-    LICE_FillConvexPolygon(&bm, px.data(), py.data(), 2000, 0x40404040, 1.0f, 1);
-    for (LICE_pixel p : bm.pixels()) ASSERT_TRUE(p == 0 || p == 0x40404040);
-  }
-}
 
-TEST(Polygon, DegenerateAndOutside) {
   TightBitmap bm(20, 10);
-  const int lx[3] = {-9, -5, -2}, ly[3] = {2, 2, 2};
-  LICE_FillConvexPolygon(&bm, lx, ly, 3, kWhite, 1.0f, 0); // one row, wholly left
-  const int lx2[3] = {-9, -5, -2}, ly2[3] = {1, 7, 4};
-  LICE_FillConvexPolygon(&bm, lx2, ly2, 3, kWhite, 1.0f, 0); // wholly left
-  LICE_FillConvexPolygon(&bm, lx2, ly2, 2, kWhite, 1.0f, 0); // two points
-  LICE_FillConvexPolygon(&bm, nullptr, ly2, 3, kWhite, 1.0f, 0);
+  const int lx[3] = {-9, -5, -2}, ly[3] = {2, 2, 2}, ly2[3] = {1, 7, 4};
+  LICE_FillConvexPolygon(&bm, lx, ly, 3, kWhite, 1.0f, 0);  // one row, wholly left
+  LICE_FillConvexPolygon(&bm, lx, ly2, 3, kWhite, 1.0f, 0); // wholly left
+  LICE_FillConvexPolygon(&bm, cx, cy, 2, kWhite, 1.0f, 0);  // two points
   EXPECT_EQ(bm.Count(), 0);
-  // All vertices on one row: the row from least to greatest x.
-  const int rx[4] = {7, 3, 12, 5}, ry[4] = {4, 4, 4, 4};
+  const int rx[4] = {7, 3, 12, 5}, ry[4] = {4, 4, 4, 4}; // one row: least to greatest x
   LICE_FillConvexPolygon(&bm, rx, ry, 4, kWhite, 1.0f, 0);
   EXPECT_EQ(Rows(bm)[4], std::make_pair(3, 12));
   EXPECT_EQ(bm.Count(), 10);
-}
 
-TEST(Polygon, FlippedCountsRowsFromTheBottom) {
-  // On a flipped bitmap the vertices' rows count from the bottom of the buffer: memory
-  // holds what the row-mirrored polygon gives on a plain bitmap.
-  const int xs[3] = {2, 12, 4}, ys[3] = {1, 3, 8}, ms[3] = {8, 6, 1};
+  // On a flipped bitmap the rows count from the bottom of the buffer.
+  const int fx[3] = {2, 12, 4}, fy[3] = {1, 3, 8}, my[3] = {8, 6, 1};
   TightBitmap mirrored(16, 10), flip(16, 10, true);
-  LICE_FillConvexPolygon(&mirrored, xs, ms, 3, kWhite, 1.0f, 0);
-  LICE_FillConvexPolygon(&flip, xs, ys, 3, kWhite, 1.0f, 0);
+  LICE_FillConvexPolygon(&mirrored, fx, my, 3, kWhite, 1.0f, 0);
+  LICE_FillConvexPolygon(&flip, fx, fy, 3, kWhite, 1.0f, 0);
   EXPECT_GT(flip.Count(), 20);
   EXPECT_EQ(mirrored.pixels(), flip.pixels());
 }
 
 TEST(Polygon, WholeWordPathsMatchTheOperators) {
   // Copy at weights 256, 128, 64 and 192 takes the whole-word loops (which truncate each
-  // channel's low bits); other weights the copy operator.
-  struct Case {
-    float alpha;
-    LICE_pixel want; // 0xFFFFFFFF over 0x00000000
-  };
-  const Case cases[] = {{1.0f, 0xFFFFFFFF},
-                        {0.5f, 0x7F7F7F7F},
-                        {0.25f, 0x3F3F3F3F},
-                        {0.75f, 0xBEBEBEBE},
-                        {0.3f, 0x4C4C4C4C}};
-  for (const Case& c : cases) {
+  // channel's low bits); other weights the copy operator. White over black:
+  const std::pair<float, LICE_pixel> cases[] = {{1.0f, 0xFFFFFFFF},
+                                                {0.5f, 0x7F7F7F7F},
+                                                {0.25f, 0x3F3F3F3F},
+                                                {0.75f, 0xBEBEBEBE},
+                                                {0.3f, 0x4C4C4C4C}};
+  for (auto& c : cases) {
     TightBitmap bm(8, 8);
-    LICE_FillTriangle(&bm, 0, 0, 7, 0, 0, 7, kWhite, c.alpha, 0);
-    EXPECT_EQ(bm.at(1, 1), c.want) << c.alpha;
+    LICE_FillTriangle(&bm, 0, 0, 7, 0, 0, 7, kWhite, c.first, 0);
+    EXPECT_EQ(bm.at(1, 1), c.second) << c.first;
   }
-  // Add onto black equals a plain store: the operator loop against the whole-word loop.
+  // Add onto black is a plain store: the operator loop against the whole-word loop.
   TestRng rng(21);
   for (int i = 0; i < 100; i++) {
     std::vector<int> xs, ys;

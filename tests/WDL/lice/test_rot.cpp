@@ -9,12 +9,6 @@ namespace {
 
 const float kPi = 3.14159265358979323846f;
 
-void Pattern(TightBitmap* bm, uint32_t seed = 1) {
-  TestRng rng(seed);
-  for (int y = 0; y < bm->getHeight(); y++)
-    for (int x = 0; x < bm->getWidth(); x++) bm->at(x, y) = rng.Next() | 0xFF000000;
-}
-
 TEST(RotatedBlit, AngleZeroIsABlit) {
   TightBitmap src(20, 15);
   Pattern(&src);
@@ -59,11 +53,7 @@ TEST(RotatedBlit, ClipToSource) {
   EXPECT_EQ(clip.at(2, 2), 0u);
   EXPECT_NE(free.at(2, 2), 0u);
   EXPECT_EQ(clip.at(5, 5), free.at(5, 5));
-  for (int y = 0; y < 10; y++)
-    for (int x = 0; x < 10; x++)
-      if (clip.at(x, y)) {
-        EXPECT_EQ(clip.at(x, y), free.at(x, y));
-      }
+  for (auto& p : clip.Drawn()) EXPECT_EQ(clip.at(p.first, p.second), free.at(p.first, p.second));
 }
 
 TEST(RotatedBlit, WeightsAndArguments) {

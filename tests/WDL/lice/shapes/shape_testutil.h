@@ -1,42 +1,35 @@
 // Helpers shared by the shape tests: bitmaps sized exactly (so ASan sees any stray access),
-// optionally stored bottom-up, and pixel-set comparisons.
+// optionally stored bottom-up, seeded sources and pixel sets.
 #pragma once
 
-#include "WDL/lice/lice.h"
+#include "WDL/lice/lice_test_bitmaps.h"
 
 #include <algorithm>
-#include <cstddef>
 #include <cstdint>
+#include <set>
+#include <utility>
 #include <vector>
 
 // Pixels in a block of exactly width x height words, row span = width.
-class TightBitmap : public LICE_IBitmap {
+class TightBitmap : public TestBitmap {
 public:
   TightBitmap(int w, int h, bool flipped = false, LICE_pixel fill = 0)
-      : m_w(w), m_h(h), m_flipped(flipped), m_px((size_t)w * h, fill) {}
-  LICE_pixel* getBits() override { return m_px.empty() ? nullptr : m_px.data(); }
-  int getWidth() override { return m_w; }
-  int getHeight() override { return m_h; }
-  int getRowSpan() override { return m_w; }
-  bool isFlipped() override { return m_flipped; }
-  bool resize(int, int) override { return false; }
-
-  // Pixel (x, y) in the caller's top-down view.
-  LICE_pixel& at(int x, int y) { return m_px[(size_t)(m_flipped ? m_h - 1 - y : y) * m_w + x]; }
+      : TestBitmap(w, h, flipped, 0, fill) {}
   // Pixel at memory row y.
-  LICE_pixel& mem(int x, int y) { return m_px[(size_t)y * m_w + x]; }
-  const std::vector<LICE_pixel>& pixels() const { return m_px; }
-  void Fill(LICE_pixel c) { std::fill(m_px.begin(), m_px.end(), c); }
-  int Count(LICE_pixel bg = 0) const {
-    int n = 0;
-    for (LICE_pixel p : m_px) n += p != bg;
-    return n;
+  LICE_pixel& mem(int x, int y) { return raw()[(size_t)y * getWidth() + x]; }
+  const std::vector<LICE_pixel>& pixels() { return raw(); }
+  void Fill(LICE_pixel c) { std::fill(raw().begin(), raw().end(), c); }
+  int Count(LICE_pixel bg = 0) {
+    return (int)(raw().size() - std::count(raw().begin(), raw().end(), bg));
   }
-
-private:
-  int m_w, m_h;
-  bool m_flipped;
-  std::vector<LICE_pixel> m_px;
+  // The (x, y) of every pixel other than 0, in the top-down view.
+  std::set<std::pair<int, int>> Drawn() {
+    std::set<std::pair<int, int>> s;
+    for (int y = 0; y < getHeight(); y++)
+      for (int x = 0; x < getWidth(); x++)
+        if (at(x, y)) s.insert({x, y});
+    return s;
+  }
 };
 
 // Deterministic pseudo-random numbers for the seeded comparisons.
@@ -56,3 +49,10 @@ struct TestRng {
     return lo + (hi - lo) * (float)(Next() & 0xFFFFFF) / 16777216.0f;
   }
 };
+
+// A source whose pixels are opaque and (almost surely) distinct.
+inline void Pattern(TightBitmap* bm, uint32_t seed = 1) {
+  TestRng rng(seed);
+  for (int y = 0; y < bm->getHeight(); y++)
+    for (int x = 0; x < bm->getWidth(); x++) bm->at(x, y) = rng.Next() | 0xFF000000;
+}

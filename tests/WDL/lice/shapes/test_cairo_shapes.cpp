@@ -7,14 +7,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <functional>
 
 namespace {
 
 // A cairo drawing of w x h pixels; covered means alpha above half.
 class CairoCanvas {
 public:
-  CairoCanvas(int w, int h, bool aa) : m_w(w), m_h(h) {
+  CairoCanvas(int w, int h, bool aa) {
     m_surf = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
     m_cr = cairo_create(m_surf);
     cairo_set_antialias(m_cr, aa ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
@@ -33,7 +32,6 @@ public:
   }
 
 private:
-  int m_w, m_h;
   cairo_surface_t* m_surf;
   cairo_t* m_cr;
 };
@@ -116,37 +114,6 @@ TEST(CairoShapes, BezierFill) {
   cairo_fill(c.cr());
   EXPECT_GT(bm.Count(), 1000);
   EXPECT_LE(Mismatch(bm, c), 140);
-}
-
-TEST(CairoShapes, NearestUpscale) {
-  // Enlargements by powers of two (whose 16.16 steps are exact) sample the same source
-  // pixels in both.
-  TightBitmap src(7, 5);
-  TestRng rng(4);
-  for (int y = 0; y < 5; y++)
-    for (int x = 0; x < 7; x++) src.at(x, y) = rng.Next() | 0xFF000000;
-  for (int k : {2, 4, 8}) {
-    TightBitmap bm(7 * k, 5 * k);
-    LICE_ScaledBlit(&bm, &src, 0, 0, 7 * k, 5 * k, 0, 0, 7, 5, 1.0f, 0);
-    cairo_surface_t* s = cairo_image_surface_create_for_data((unsigned char*)src.getBits(),
-                                                             CAIRO_FORMAT_ARGB32, 7, 5, 7 * 4);
-    CairoCanvas c(7 * k, 5 * k, false);
-    cairo_scale(c.cr(), k, k);
-    cairo_set_source_surface(c.cr(), s, 0, 0);
-    cairo_pattern_set_filter(cairo_get_source(c.cr()), CAIRO_FILTER_NEAREST);
-    cairo_paint(c.cr());
-    cairo_surface_destroy(s);
-    int diff = 0;
-    for (int y = 0; y < 5 * k; y++)
-      for (int x = 0; x < 7 * k; x++) {
-        cairo_surface_t* t = cairo_get_target(c.cr());
-        cairo_surface_flush(t);
-        const uint32_t* row = (const uint32_t*)(cairo_image_surface_get_data(t) +
-                                                (size_t)y * cairo_image_surface_get_stride(t));
-        diff += row[x] != bm.at(x, y);
-      }
-    EXPECT_EQ(diff, 0) << k;
-  }
 }
 
 } // namespace
