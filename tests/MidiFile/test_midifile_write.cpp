@@ -20,6 +20,30 @@ TEST(MidiFileWrite, HeaderFormatAndDivision) {
   EXPECT_EQ(written(f), smf(1, 3, 0xe728, {kEnd, kEnd, kEnd}));
 }
 
+TEST(MidiFileWrite, MelodyExportLayout) {
+  // The plug-in's export: the calls it makes, with a note that starts where another of
+  // the same pitch ends; at that tick the release comes first.
+  MidiFile f;
+  f.absoluteTicks();
+  EXPECT_EQ(f.addTrack(1), 1);
+  f.setTicksPerQuarterNote(120);
+  Bytes note = {0x90, 60, 100};
+  for (int start : {30, 0}) {
+    note[0] = 0x90;
+    f.addEvent(1, start, note);
+    note[0] = 0x80;
+    f.addEvent(1, start + 30, note);
+  }
+  f.sortTracks();
+  std::string path = std::string(QV_BINARY_DIR) + "/midifile_test_export.mid";
+  ASSERT_EQ(f.write(path), 1);
+  std::ifstream in(path, std::ios::binary);
+  EXPECT_EQ(Bytes(std::istreambuf_iterator<char>(in), {}),
+            smf(1, 2, 120, {kEnd, {0,  0x90, 60, 100,  30, 0x80, 60, 100,  0,    0x90,
+                                   60, 100,  30, 0x80, 60, 100,  0,  0xff, 0x2f, 0}}));
+  std::remove(path.c_str());
+}
+
 TEST(MidiFileWrite, EventsVariableLengthDeltasAndSysex) {
   MidiFile f;
   f.addTrack();
