@@ -216,10 +216,8 @@ void RunDelta(LICE_IBitmap* dest, LICE_IBitmap* src, int64_t dx, int64_t dy, int
     dh += dy;
     dy = 0;
   }
-  const int destW = dest->getWidth(), destH = dest->getHeight();
-  if (dw < 1 || dh < 1 || dx >= destW || dy >= destH) return;
-  if (dw > destW - dx) dw = destW - dx;
-  if (dh > destH - dy) dh = destH - dy;
+  if (!__LICE_FitToBitmap(dest, dx, dy, &dw, &dh)) return;
+  const int destH = dest->getHeight();
 
   LICE_pixel* dbits = dest->getBits();
   LICE_pixel* sbits = src->getBits();

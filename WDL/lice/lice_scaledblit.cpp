@@ -206,10 +206,8 @@ void LICE_ScaledBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, 
     dh += dy;
     dy = 0;
   }
-  const int destW = dest->getWidth(), destH = dest->getHeight();
-  if (dw < 1 || dh < 1 || dx >= destW || dy >= destH) return;
-  if (dw > destW - dx) dw = destW - dx;
-  if (dh > destH - dy) dh = destH - dy;
+  if (!__LICE_FitToBitmap(dest, dx, dy, &dw, &dh)) return;
+  const int destH = dest->getHeight();
 
   fix_t icurx = ToFix(sx), icury = ToFix(sy);
   const fix_t idx = ToFix(xadvance), idy = ToFix(yadvance);

@@ -126,6 +126,16 @@ double LICE_CBezier_GetY(double x1, double x2, double x3, double x4, double y1, 
                          float* dydx = nullptr, double* tlo = nullptr, double* thi = nullptr);
 
 // --- Shared by the scaled and the rotated blits (not for callers).
+// Cuts a destination rectangle whose start is not negative to the bitmap; false when
+// nothing of it is left.
+inline bool __LICE_FitToBitmap(LICE_IBitmap* dest, int64_t x, int64_t y, int64_t* w, int64_t* h) {
+  const int W = dest->getWidth(), H = dest->getHeight();
+  if (*w < 1 || *h < 1 || x >= W || y >= H) return false;
+  if (*w > W - x) *w = W - x;
+  if (*h > H - y) *h = H - y;
+  return true;
+}
+
 // Pixel (x, y) of a bitmap in its top-down view (x, y inside it), and in *step the row step
 // in pixels that moves one row down: negative on flipped (bottom-up) storage.
 // A negative destination length on one axis: made positive, the start moved back by it and
