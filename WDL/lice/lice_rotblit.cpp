@@ -269,19 +269,12 @@ void DeltaCommon(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, int 
     return;
   if (aw && !Finite({aw->a, aw->dadx, aw->dady, aw->dadxdy})) return;
   const ClipBox box = SourceBox(src, clip_to_source, srcx, srcy, srcw, srch);
-  // Mirroring moves only the start; the caller's steps already carry the direction.
+  // Mirroring moves only the start (the turned spans are dropped); the caller's steps already
+  // carry the direction.
   int64_t dx = dstx, dy = dsty, dw = dstw, dh = dsth;
-  double sx = srcx, sy = srcy;
-  if (dw < 0) {
-    dw = -dw;
-    dx -= dw;
-    sx += srcw;
-  }
-  if (dh < 0) {
-    dh = -dh;
-    dy -= dh;
-    sy += srch;
-  }
+  double sx = srcx, sy = srcy, sw = srcw, sh = srch;
+  __LICE_MirrorAxis(&dx, &dw, &sx, &sw);
+  __LICE_MirrorAxis(&dy, &dh, &sy, &sh);
   RunDelta(dest, src, dx, dy, dw, dh, sx, sy, st, box, alpha, mode, aw);
 }
 

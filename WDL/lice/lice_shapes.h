@@ -136,8 +136,6 @@ inline bool __LICE_FitToBitmap(LICE_IBitmap* dest, int64_t x, int64_t y, int64_t
   return true;
 }
 
-// Pixel (x, y) of a bitmap in its top-down view (x, y inside it), and in *step the row step
-// in pixels that moves one row down: negative on flipped (bottom-up) storage.
 // A negative destination length on one axis: made positive, the start moved back by it and
 // the source span turned around, so that the source is drawn mirrored on that axis.
 template <class F> inline void __LICE_MirrorAxis(int64_t* pos, int64_t* len, F* spos, F* slen) {
@@ -147,6 +145,9 @@ template <class F> inline void __LICE_MirrorAxis(int64_t* pos, int64_t* len, F* 
   *spos += *slen;
   *slen = -*slen;
 }
+
+// Pixel (x, y) of a bitmap in its top-down view (x, y inside it), and in *step the row step
+// in pixels that moves one row down: negative on flipped (bottom-up) storage.
 inline LICE_pixel* __LICE_PixelAt(LICE_pixel* bits, int span, int height, bool flipped, int64_t x,
                                   int64_t y, int* step) {
   *step = flipped ? -span : span;
@@ -183,6 +184,7 @@ inline void __LICE_LinearFilterI(int* r, int* g, int* b, int* a, const LICE_pixe
   *b = (int)((LICE_GETB(p0) * nf + LICE_GETB(p1) * f) >> 16);
   *a = (int)((LICE_GETA(p0) * nf + LICE_GETA(p1) * f) >> 16);
 }
+
 // The bilinear sample at p (16-bit fractions fx, fy; sspan the source row step) in a window
 // whose last row and column have no neighbour beyond them: there it mixes linearly along the
 // other axis, and in the last pixel takes the pixel itself.
