@@ -71,7 +71,7 @@ TEST(MidiMessage, MakersAndSettersMaskTheirValues) {
       {{0x93, 1, 2}, [](MidiMessage& x) { x.setVelocity(300); }, {0x93, 1, 0x2c}},
       {{0x93, 1, 2}, [](MidiMessage& x) { x.setParameters(5); }, {0x93, 5}},
       {{}, [](MidiMessage& x) { x.setParameters(1, 2); }, {0, 1, 2}},
-      {{0x93, 5}, [](MidiMessage& x) { x = x; }, {0x93, 5}},
+      {{0x93, 5}, [](MidiMessage& x) { x = *&x; }, {0x93, 5}},
       {{0x93, 5}, [](MidiMessage& x) { x = static_cast<const Bytes&>(x); }, {0x93, 5}},
       {{},
        [](MidiMessage& x) {
