@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <sstream>
 #include <string>
 
@@ -41,6 +42,42 @@ inline Bytes written(MidiFile& f) {
   EXPECT_EQ(f.write(out), 1);
   const std::string s = out.str();
   return Bytes(s.begin(), s.end());
+}
+
+// Files that exercise the writer and reader: empty; notes as the melody export adds
+// them; metas, long texts, sysex and the largest ticks over several tracks.
+inline std::vector<std::function<void(MidiFile&)>> sampleFiles() {
+  return {
+      [](MidiFile&) {},
+      [](MidiFile& f) {
+        f.addTrack(1);
+        for (int i = 0; i < 40; i++) {
+          Bytes on = {0x90, static_cast<unsigned char>(48 + i % 30), 100};
+          Bytes off = {0x80, on[1], 100};
+          f.addEvent(1, i * 60, on);
+          f.addEvent(1, i * 60 + 60 + (i % 3) * 40, off);
+        }
+        f.sortTracks();
+      },
+      [](MidiFile& f) {
+        f.setTPQ(960);
+        f.addTempo(0, 0, 133.0);
+        f.addTrackName(0, 0, std::string(200, 'n'));
+        f.addTimeSignature(0, 0, 7, 8, 24, 8);
+        Bytes text(300, 't'), sysex = {0xf0, 0x41, 0x10, 0x42, 0x12, 0xf7}, pressure = {0xd2, 0x40};
+        f.addMetaEvent(0, 5, 0x01, text);
+        f.addTrack(3);
+        f.addEvent(1, 0, sysex);
+        f.addPatchChange(1, 0, 2, 5);
+        f.addNoteOn(1, 0x3fff, 2, 60, 100);
+        f.addNoteOff(1, 0x4000 + 0x3fff, 2, 60);
+        f.addPitchBend(2, 0x4000, 9, -0.25);
+        f.addController(3, 0x0fffffff, 15, 10, 64);
+        f.addPatchChange(3, 0x0fffffff, 15, 3);
+        f.addEvent(3, 0x0fffffff, pressure);
+        f.sortTracks();
+      },
+  };
 }
 
 namespace mido {

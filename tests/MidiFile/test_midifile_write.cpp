@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <functional>
 #include <unistd.h>
 
 namespace {
@@ -141,35 +140,8 @@ TEST(MidiFileWrite, FailuresAreReported) {
 
 TEST(MidiFileWrite, IndependentReaderSeesTheSameFile) {
   ASSERT_TRUE(mido::available()) << mido::missingMessage();
-  std::function<void(MidiFile&)> cases[] = {
-      [](MidiFile&) {},
-      [](MidiFile& f) { // as the melody export builds it
-        f.addTrack(1);
-        for (int i = 0; i < 40; i++) {
-          Bytes on = {0x90, static_cast<unsigned char>(48 + i % 30), 100};
-          Bytes off = {0x80, on[1], 100};
-          f.addEvent(1, i * 60, on);
-          f.addEvent(1, i * 60 + 60 + (i % 3) * 40, off);
-        }
-        f.sortTracks();
-      },
-      [](MidiFile& f) {
-        f.setTPQ(480);
-        f.addTempo(0, 0, 90.0);
-        f.addTimeSignature(0, 0, 6, 8, 24, 8);
-        f.addTrackName(0, 0, "melody");
-        f.addTrack(2);
-        f.addPatchChange(1, 0, 2, 5);
-        f.addNoteOn(1, 0x3fff, 2, 60, 100);
-        f.addNoteOff(1, 0x4000 + 0x3fff, 2, 60);
-        f.addPitchBend(2, 0x0ffffff, 15, 0.5);
-        Bytes sysex = {0xf0, 0x7e, 0x7f, 0x09, 0x01, 0xf7};
-        f.addEvent(2, 0x0ffffff, sysex);
-        f.sortTracks();
-      },
-  };
   int n = 0;
-  for (auto& build : cases) {
+  for (auto& build : sampleFiles()) {
     MidiFile f;
     build(f);
     std::string path = std::string(QV_BINARY_DIR) + "/midifile_test_mido" + std::to_string(n++);
