@@ -7,24 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <vector>
 
 #include "../WDL/IPlug/plugbase_test_plug.h"
-
-namespace {
-std::vector<std::string> Snapshot(TestPlug* pPlug) {
-  std::vector<std::string> s;
-  for (int i = 0; i < pPlug->NParams(); ++i)
-    s.push_back(std::to_string(pPlug->GetParam(i)->Value()));
-  for (int i = 0; i < pPlug->NPresets(); ++i) {
-    IPreset* p = pPlug->Preset(i);
-    s.push_back(std::string(p->mName) + (p->mInitialized ? "+" : "-"));
-    s.push_back(std::string(reinterpret_cast<char*>(p->mChunk.GetBytes()), p->mChunk.Size()));
-  }
-  s.push_back(std::to_string(pPlug->GetCurrentPresetIdx()));
-  return s;
-}
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > (1 << 20)) return 0;

@@ -1,6 +1,7 @@
 #pragma once
 // A plug-in that implements the base's host operations by recording what it is told.
 
+#include <string>
 #include <vector>
 
 #include "WDL/IPlug/IPlugBase.h"
@@ -63,11 +64,7 @@ public:
   void PresetsChangedByHost() override { ++presetChanges; }
 
   bool MutexHeld() const { return mMutex.GetDebugCount() > 0; }
-  bool Bypassed() const { return mIsBypassed; }
-  void SetBypassed(bool b) { mIsBypassed = b; }
   IPreset* Preset(int i) { return mPresets.Get(i); }
-  double** InData() { return mInData.Get(); }
-  double** OutData() { return mOutData.Get(); }
 
   std::vector<int> paramChanges, begins, ends;
   std::vector<bool> paramChangeLocked; // the plug-in mutex was held at each OnParamChange
@@ -84,4 +81,25 @@ inline std::vector<double> ParamValues(IPlugBase* pPlug) {
   std::vector<double> v;
   for (int i = 0; i < pPlug->NParams(); ++i) v.push_back(pPlug->GetParam(i)->Value());
   return v;
+}
+
+// Non-default values for every parameter.
+inline void SetDistinctValues(IPlugBase* pPlug) {
+  for (int i = 0; i < pPlug->NParams(); ++i) {
+    pPlug->GetParam(i)->SetNormalized(((i * 7) % 11) / 10.0);
+  }
+}
+
+// Everything a refused load must leave as it was: values, slots and the current slot.
+inline std::vector<std::string> Snapshot(TestPlug* pPlug) {
+  std::vector<std::string> s;
+  for (double v : ParamValues(pPlug)) s.emplace_back(reinterpret_cast<const char*>(&v), sizeof v);
+  for (int i = 0; i < pPlug->NPresets(); ++i) {
+    IPreset* p = pPlug->Preset(i);
+    s.push_back(std::string(p->mName) + (p->mInitialized ? "+" : "-"));
+    const char* bytes = reinterpret_cast<const char*>(p->mChunk.GetBytes());
+    s.push_back(bytes ? std::string(bytes, p->mChunk.Size()) : std::string());
+  }
+  s.push_back(std::to_string(pPlug->GetCurrentPresetIdx()));
+  return s;
 }

@@ -7,11 +7,7 @@
 namespace {
 
 TEST(Hosts, LookUp) {
-  struct Case {
-    std::string name;
-    int host;
-  };
-  const Case cases[] = {
+  const std::pair<std::string, int> cases[] = {
       {"", kHostUnknown},
       {"REAPER", kHostReaper},
       {"org.example.reaper", kHostReaper},
@@ -32,29 +28,22 @@ TEST(Hosts, LookUp) {
       {std::string(249, 'x') + "cubase", kHostCubase},
       {std::string(100000, 'x'), kHostUnknown},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name.substr(0, 40));
-    EXPECT_EQ(LookUpHost(c.name.c_str()), c.host);
-  }
+  for (const auto& c : cases) EXPECT_EQ(LookUpHost(c.first.c_str()), c.second) << c.first.size();
   EXPECT_EQ(LookUpHost(nullptr), kHostUnknown);
 }
 
 TEST(Hosts, DisplayNames) {
-  struct Case {
-    int host;
-    const char* text;
-  };
-  const Case cases[] = {{-1, "Unknown"},   {0, "Unknown"},
-                        {5, "Sonar"},      {6, "Vegas"},
-                        {7, "FLStudio"},   {10, "Unknown"},
-                        {12, "Unknown"},   {19, "Unknown"},
-                        {26, "StudioOne"}, {27, "VST3PluginTestHost"},
-                        {30, "OpenMPT"},   {31, "Unknown"},
-                        {-7, "Unknown"},   {1000, "Unknown"}};
-  for (const Case& c : cases) {
+  const std::pair<int, const char*> cases[] = {{-1, "Unknown"},   {0, "Unknown"},
+                                               {5, "Sonar"},      {6, "Vegas"},
+                                               {7, "FLStudio"},   {10, "Unknown"},
+                                               {12, "Unknown"},   {19, "Unknown"},
+                                               {26, "StudioOne"}, {27, "VST3PluginTestHost"},
+                                               {30, "OpenMPT"},   {31, "Unknown"},
+                                               {-7, "Unknown"},   {1000, "Unknown"}};
+  for (const auto& c : cases) {
     char buf[19];
-    GetHostNameStr(static_cast<EHost>(c.host), buf);
-    EXPECT_STREQ(buf, c.text) << c.host;
+    GetHostNameStr(static_cast<EHost>(c.first), buf);
+    EXPECT_STREQ(buf, c.second) << c.first;
   }
 }
 
