@@ -73,12 +73,13 @@ void IPlugBase::MakePreset(const char* name, ...) {
 }
 
 void IPlugBase::MakePresetFromNamedParams(const char* name, int nParamsNamed, ...) {
-  IPreset* pPreset = FillNextFreePreset(name);
-  if (!pPreset) return;
   const int n = NParams();
   WDL_TypedBuf<double> vals(4096);
   vals.Resize(n);
+  // Without room for the values no slot is filled.
   if (vals.GetSize() != n) return;
+  IPreset* pPreset = FillNextFreePreset(name);
+  if (!pPreset) return;
   double* v = vals.Get();
   for (int i = 0; i < n; ++i) v[i] = kUnnamedParamMarker;
 
