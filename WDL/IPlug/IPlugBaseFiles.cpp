@@ -116,17 +116,12 @@ bool ValuesUsable(const ByteChunk* pChunk, int pos, int n) {
   return true;
 }
 
-// A normalised value from a file, kept to 0-1.
-double Normalized01(double v) {
-  return v < 0.0 ? 0.0 : (v > 1.0 ? 1.0 : v);
-}
-
 // Sets every parameter from the next big-endian float at pos, in index order.
 void ApplyNormalizedValues(IPlugBase* pPlug, const ByteChunk* pChunk, int pos) {
   for (int i = 0; i < pPlug->NParams(); ++i) {
     double v = 0.0;
     pos = GetBEFloat(pChunk, &v, pos);
-    pPlug->GetParam(i)->SetNormalized(Normalized01(v));
+    pPlug->GetParam(i)->SetNormalized(v); // clamped to 0-1 by the parameter
   }
 }
 
