@@ -58,88 +58,16 @@ int LookUpHost(const char* inHost) {
 }
 
 void GetHostNameStr(EHost host, char* pHostName) {
-  const char* name = "Unknown";
-  switch (host) {
-  case kHostReaper:
-    name = "Reaper";
-    break;
-  case kHostProTools:
-    name = "ProTools";
-    break;
-  case kHostCubase:
-    name = "Cubase";
-    break;
-  case kHostNuendo:
-    name = "Nuendo";
-    break;
-  case kHostSonar:
-    name = "Sonar";
-    break;
-  case kHostVegas:
-    name = "Vegas";
-    break;
-  case kHostFL:
-    name = "FLStudio";
-    break;
-  case kHostSamplitude:
-    name = "Samplitude";
-    break;
-  case kHostLive:
-    name = "Live";
-    break;
-  case kHostVSTScanner:
-    name = "VSTScanner";
-    break;
-  case kHostAULab:
-    name = "AULab";
-    break;
-  case kHostForte:
-    name = "Forte";
-    break;
-  case kHostChainer:
-    name = "Chainer";
-    break;
-  case kHostAudition:
-    name = "Audition";
-    break;
-  case kHostOrion:
-    name = "Orion";
-    break;
-  case kHostSAWStudio:
-    name = "SAWStudio";
-    break;
-  case kHostLogic:
-    name = "Logic";
-    break;
-  case kHostGarageBand:
-    name = "GarageBand";
-    break;
-  case kHostDigitalPerformer:
-    name = "DigitalPerformer";
-    break;
-  case kHostStandalone:
-    name = "Standalone";
-    break;
-  case kHostAudioMulch:
-    name = "AudioMulch";
-    break;
-  case kHostStudioOne:
-    name = "StudioOne";
-    break;
-  case kHostVST3TestHost:
-    name = "VST3PluginTestHost";
-    break;
-  case kHostArdour:
-    name = "Ardour";
-    break;
-  case kHostRenoise:
-    name = "Renoise";
-    break;
-  case kHostOpenMPT:
-    name = "OpenMPT";
-    break;
-  default:
-    break; // -1, 0, 10, 11, 12 and 19 have no text of their own
-  }
-  std::strcpy(pHostName, name);
+  // Display texts by value; values without a text of their own show "Unknown".
+  static const char* const kNames[] = {
+      "Unknown",    "Reaper",     "ProTools",   "Cubase",
+      "Nuendo",     "Sonar",      "Vegas",      "FLStudio",
+      "Samplitude", "Live",       "Unknown",    "Unknown",
+      "Unknown",    "VSTScanner", "AULab",      "Forte",
+      "Chainer",    "Audition",   "Orion",      "Unknown",
+      "SAWStudio",  "Logic",      "GarageBand", "DigitalPerformer",
+      "Standalone", "AudioMulch", "StudioOne",  "VST3PluginTestHost",
+      "Ardour",     "Renoise",    "OpenMPT"};
+  const int n = static_cast<int>(sizeof(kNames) / sizeof(kNames[0]));
+  std::strcpy(pHostName, host >= 0 && host < n ? kNames[host] : "Unknown");
 }
