@@ -3,6 +3,7 @@
 // buttons, 12 multi-frame knobs, 7 contact buttons), every control dirty as each render
 // block leaves it, beside cairo compositing the same images into the same frame.
 // Prints the ratio and the share of a 40 ms frame (25 frames per second).
+#include "bench_util.h"
 #include "WDL/IPlug/IControlStock.h"
 #include "WDL/IPlug/IGraphics.h"
 #include "WDL/lice/lice.h"
@@ -152,34 +153,14 @@ void CairoRedraw(benchmark::State& state) {
 BENCHMARK(FrameworkRedraw);
 BENCHMARK(CairoRedraw);
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs)
-      if (r.run_type == Run::RT_Iteration)
-        ns_[r.benchmark_name()] =
-            r.GetAdjustedRealTime() * 1e9 / benchmark::GetTimeUnitMultiplier(r.time_unit);
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    const double ours = ns_["FrameworkRedraw"], cairo = ns_["CairoRedraw"];
+} // namespace
+
+int main(int argc, char** argv) {
+  return bench::RunWithSummary(argc, argv, [](const bench::Results& res) {
+    const double ours = res.Ns("FrameworkRedraw"), cairo = res.Ns("CairoRedraw");
     if (ours > 0 && cairo > 0)
       printf("full redraw: framework %.3f ms = %.2f%% of a 40 ms frame; cairo %.3f ms; "
              "framework/cairo %.2f\n",
              ours / 1e6, ours / 4e5, cairo / 1e6, ours / cairo);
-  }
-
-private:
-  std::map<std::string, double> ns_;
-};
-
-} // namespace
-
-int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  });
 }

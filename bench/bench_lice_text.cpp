@@ -3,6 +3,7 @@
 // 14 px) and a note name (10 px), on the native path (the GUI framework's font flags) and
 // the glyph path of the cached renderer, beside cairo drawing the same text into the same
 // kind of 710 x 365 frame. Prints the ratios and the share of a 40 ms frame.
+#include "bench_util.h"
 #include "WDL/lice/lice_text.h"
 #include "WDL/swell/swell-functions.h"
 
@@ -72,22 +73,14 @@ BENCHMARK_CAPTURE(LiceText, note_native, kNote, 0x400);
 BENCHMARK_CAPTURE(LiceText, note_cached, kNote, 0);
 BENCHMARK_CAPTURE(CairoText, note_cairo, kNote);
 
-// Keeps each run's time per call and prints the comparisons at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs)
-      if (r.run_type == Run::RT_Iteration)
-        ns_[r.benchmark_name()] =
-            r.GetAdjustedRealTime() * 1e9 / benchmark::GetTimeUnitMultiplier(r.time_unit);
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
+} // namespace
+
+int main(int argc, char** argv) {
+  return bench::RunWithSummary(argc, argv, [](const bench::Results& res) {
     for (const char* what : {"label", "note"}) {
-      double native = Ns(std::string("LiceText/") + what + "_native");
-      double cached = Ns(std::string("LiceText/") + what + "_cached");
-      double cairo = Ns(std::string("CairoText/") + what + "_cairo");
+      double native = res.Ns(std::string("LiceText/") + what + "_native");
+      double cached = res.Ns(std::string("LiceText/") + what + "_cached");
+      double cairo = res.Ns(std::string("CairoText/") + what + "_cairo");
       if (native > 0 && cached > 0 && cairo > 0)
         printf("%s: native %.2f us, cached %.2f us, cairo %.2f us; native/cairo %.2f, "
                "cached/cairo %.2f\n",
@@ -95,29 +88,12 @@ public:
     }
     // The editor draws about 40 short texts when every control is redrawn: three chooser
     // labels, 30 note names of the piano roll's keys and a handful of parameter texts.
-    double label = Ns("LiceText/label_native"), note = Ns("LiceText/note_native");
+    double label = res.Ns("LiceText/label_native"), note = res.Ns("LiceText/note_native");
     if (label > 0 && note > 0) {
       double frame = 10 * label + 30 * note;
       printf("editor texts per frame (10 labels + 30 note names, native path): %.3f ms = "
              "%.2f%% of a 40 ms frame\n",
              frame / 1e6, frame / 4e5);
     }
-  }
-
-private:
-  double Ns(const std::string& name) {
-    auto it = ns_.find(name);
-    return it == ns_.end() ? 0 : it->second;
-  }
-  std::map<std::string, double> ns_;
-};
-
-} // namespace
-
-int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  });
 }

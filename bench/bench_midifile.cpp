@@ -2,6 +2,7 @@
 // Writing and reading a Standard MIDI File of 10,000 to 100,000 notes (two events each)
 // with this library, beside libsmf doing the same and the limit: reading the file's
 // bytes plus a minimal scan of its events. Prints the ratios to the peer and the limit.
+#include "bench_util.h"
 #include "MidiFile/MidiFile.h"
 
 #include <benchmark/benchmark.h>
@@ -159,22 +160,15 @@ BENCHMARK(BM_Read_Limit)
     ->Unit(benchmark::kMillisecond)
     ->Complexity(benchmark::oN);
 
-// Keeps the real time of every plain run to print the ratios at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs)
-      if (r.run_type == Run::RT_Iteration && r.aggregate_name.empty())
-        times[r.benchmark_name()] = r.GetAdjustedRealTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
+} // namespace
+
+int main(int argc, char** argv) {
+  return bench::RunWithSummary(argc, argv, [](const bench::Results& res) {
     for (const char* n : {"10000", "30000", "100000"}) {
-      std::string arg = std::string("/") + n;
+      const std::string arg = std::string("/") + n;
       auto ratio = [&](const char* a, const char* b) {
-        auto x = times.find(a + arg), y = times.find(b + arg);
-        return x == times.end() || y == times.end() || y->second == 0 ? 0.0 : x->second / y->second;
+        const double x = res.Ns(a + arg), y = res.Ns(b + arg);
+        return y == 0 ? 0.0 : x / y;
       };
       std::printf("%6s notes: write ours/libsmf %.2f   read ours/libsmf %.2f   "
                   "read ours/limit %.2f\n",
@@ -182,18 +176,5 @@ public:
                   ratio("BM_Read_MidiFile", "BM_Read_Libsmf"),
                   ratio("BM_Read_MidiFile", "BM_Read_Limit"));
     }
-  }
-
-private:
-  std::map<std::string, double> times;
-};
-
-} // namespace
-
-int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  });
 }
