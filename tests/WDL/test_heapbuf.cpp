@@ -2,10 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <tuple>
 #include <vector>
-
-namespace {
 
 TEST(HeapBuf, BlockSizesFollowGrowthAndShrinkRules) {
   // Per granularity and resize-down flag, steps of (size asked, block expected).
@@ -13,8 +12,8 @@ TEST(HeapBuf, BlockSizesFollowGrowthAndShrinkRules) {
   const std::tuple<int32_t, bool, Steps> seqs[] = {
       {128, true, {{10, 138}, {200, 328}, {400, 600}, {250, 600}, {50, 178}, {0, 0}}},
       {4096, true, {{8, 4000}, {4001, 8096}, {1, 8096}, {-1, 0}}},
-      {4096, true, {{100000, 147360}, {73680, 147360}, {73679, 106400}}}, // threshold: half
-      {4096, true, {{10000000, 14192544}}},                               // slack capped at 4 MiB
+      // The shrink threshold is half the block; the slack is capped at 4 MiB.
+      {4096, true, {{100000, 147360}, {73680, 147360}, {73679, 106400}, {10000000, 14192544}}},
       {65536, true, {{100, 65440}}},
       {4096, false, {{8, 4000}, {0, 4000}, {4000, 4000}, {-1, 4000}}}};
   for (const auto& [granularity, down, steps] : seqs) {
@@ -28,11 +27,10 @@ TEST(HeapBuf, BlockSizesFollowGrowthAndShrinkRules) {
   }
 }
 
-TEST(HeapBuf, OverflowAndAllocationFailureLeaveBufferUnchanged) {
+TEST(HeapBuf, FailuresLeaveBufferUnchangedAndAddCopiesOwnElements) {
   WDL_TypedBuf<int32_t> t, empty;
   t.Add(7);
-  EXPECT_EQ(t.ResizeOK(0x40000001), nullptr); // byte count wraps to 4 in 32 bits
-  EXPECT_EQ(t.Resize(0x40000001), t.Get());
+  EXPECT_EQ(t.ResizeOK(0x40000001), nullptr);                  // byte count wraps to 4 in 32 bits
   EXPECT_EQ(WDL_HeapBuf().ResizeOK(INT32_MAX - 100), nullptr); // block past 32 bits
   const WDL_HeapBufAllocator saved = g_wdl_heapbuf_allocator;
   g_wdl_heapbuf_allocator.realloc_fn = [](void*, size_t) -> void* { return nullptr; };
@@ -44,19 +42,9 @@ TEST(HeapBuf, OverflowAndAllocationFailureLeaveBufferUnchanged) {
   g_wdl_heapbuf_allocator = saved;
   EXPECT_EQ(empty.GetSize(), 0);
   EXPECT_EQ(t.Get()[0], 7);
-}
 
-TEST(HeapBuf, TypedAddCopiesItsOwnElementsWhileTheBlockMoves) {
-  struct Rect {
-    int l, t, r, b;
-  };
-  WDL_TypedBuf<Rect> t;
-  for (int i = 0; i < 4; ++i) t.Add(Rect{i, i, i, i});
-  for (int i = 4; i < 2000; ++i) {
-    Rect* p = t.Add(t.Get()[i - 4]);
-    ASSERT_EQ(p, t.Get() + i);
-    ASSERT_EQ(p->r, i % 4);
-  }
+  // Adding one of its own elements while the block moves copies it first.
+  WDL_TypedBuf<std::array<int, 4>> a; // bigger than a pointer: copied by reference
+  for (int i = 0; i < 4; ++i) a.Add({i, i, i, i});
+  for (int i = 4; i < 2000; ++i) ASSERT_EQ((*a.Add(a.Get()[i - 4]))[2], i % 4);
 }
-
-} // namespace

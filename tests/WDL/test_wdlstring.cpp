@@ -5,34 +5,21 @@
 #include <string>
 #include <tuple>
 
-namespace {
-
-TEST(WDLString, EmptyStringsGiveEmptyText) {
-  WDL_String a, b(nullptr), c(a);
-  EXPECT_EQ(a.GetLength(), 0);
-  EXPECT_STREQ(static_cast<const WDL_String&>(b).Get(), "");
-  EXPECT_STREQ(c.Get(), "");
-  EXPECT_EQ(a.Get(), b.Get()); // one shared byte
-}
-
 TEST(WDLString, EditsAndBoundaries) {
   // op S: Set(text, n); A: Append(text, n); D: DeleteSub(n, length of text).
   const std::tuple<const char*, char, const char*, int, const char*> cases[] = {
-      {"", 'S', "abcdef", 3, "abc"},      {"", 'S', "abcdef", 0, "abcdef"},
-      {"", 'S', "abcdef", -5, "abcdef"},  {"long", 'S', nullptr, 0, ""},
-      {"long", 'S', "", 0, ""},           {"abc", 'A', "xyz", 2, "abcxy"},
-      {"abc", 'A', nullptr, 0, "abc"},    {"abc", 'A', "", 0, "abc"},
-      {"abcdef", 'D', "..", 1, "adef"},   {"abcdef", 'D', "..........", 4, "abcd"},
-      {"abcdef", 'D', "", 0, "abcdef"},   {"abcdef", 'D', ".", 6, "abcdef"},
-      {"abcdef", 'D', ".", -1, "abcdef"}, {"", 'D', ".", 0, ""}};
+      {"", 'S', "abcdef", 3, "abc"},     {"", 'S', "abcdef", 0, "abcdef"},
+      {"", 'S', "abcdef", -5, "abcdef"}, {"long", 'S', nullptr, 0, ""},
+      {"abc", 'A', "xyz", 2, "abcxy"},   {nullptr, 'A', nullptr, 0, ""},
+      {"abcdef", 'D', "..", 1, "adef"},  {"abcdef", 'D', "..........", 4, "abcd"},
+      {"abcdef", 'D', ".", 6, "abcdef"}, {"abcdef", 'D', ".", -1, "abcdef"}};
   for (const auto& [start, op, text, n, want] : cases) {
     WDL_String s(start);
     op == 'S' ? s.Set(text, n) : op == 'A' ? s.Append(text, n) : s.DeleteSub(n, strlen(text));
     EXPECT_STREQ(s.Get(), want) << start << " " << op << " " << n;
   }
   WDL_String s("0123456789");
-  EXPECT_TRUE(s.SetLen(7));
-  EXPECT_TRUE(s.SetLen(50)); // growing writes no text
+  EXPECT_TRUE(s.SetLen(7) && s.SetLen(50)); // growing writes no text
   s.DeleteSub(2, -4);
   EXPECT_STREQ(s.Get(), "0123456");
   s.DeleteSub(1, INT32_MAX);
@@ -69,21 +56,16 @@ void AppendFormatted(WDL_String* s, int max, const char* fmt, ...) {
 
 TEST(WDLString, FormattingLimitsAndErrors) {
   WDL_String s("old");
-  s.SetFormatted(4, "%s", "0123456789");
-  EXPECT_STREQ(s.Get(), "0123");
-  s.SetFormatted(32, "x: %i, y: %i", 3, 4);
-  EXPECT_STREQ(s.Get(), "x: 3, y: 4");
+  s.SetFormatted(5, "%s:%i", "0123456789", 4);
   // A negative maximum or a formatter error: appending keeps the old text, setting empties.
   const wchar_t bad[] = {wchar_t(0xe9), 0}; // not representable in the C locale
   AppendFormatted(&s, -3, "%d", 1);
   AppendFormatted(&s, 16, "%ls", bad);
   AppendFormatted(&s, 3, "%d", 12345);
-  EXPECT_STREQ(s.Get(), "x: 3, y: 4123");
+  EXPECT_STREQ(s.Get(), "01234123");
   s.SetFormatted(16, "%ls", bad);
   EXPECT_STREQ(s.Get(), "");
   s.Set("z");
   s.SetFormatted(-1, "%d", 5);
   EXPECT_STREQ(s.Get(), "");
 }
-
-} // namespace
