@@ -16,7 +16,7 @@
 using Bytes = std::vector<unsigned char>;
 
 inline Bytes bytesOf(const std::vector<unsigned char>& m) {
-  return Bytes(m.begin(), m.end());
+  return m;
 }
 
 inline std::string str(const Bytes& b) {
@@ -82,11 +82,9 @@ inline std::vector<std::function<void(MidiFile&)>> sampleFiles() {
 
 namespace mido {
 
-inline bool available() {
-  return std::system("/usr/bin/python3 -c 'import mido' >/dev/null 2>&1") == 0;
-}
-
-inline const char* missingMessage() {
+// Empty when the reader can run, else what to install.
+inline std::string missing() {
+  if (std::system("/usr/bin/python3 -c 'import mido' >/dev/null 2>&1") == 0) return "";
   return "python3-mido is missing for /usr/bin/python3: install the Debian package "
          "python3-mido (./run-tests.sh installs it)";
 }
@@ -94,11 +92,8 @@ inline const char* missingMessage() {
 inline std::string hexBytes(const std::vector<unsigned char>& bytes) {
   std::string out;
   char buf[4];
-  for (size_t i = 0; i < bytes.size(); i++) {
-    std::snprintf(buf, sizeof buf, i ? " %02x" : "%02x", bytes[i]);
-    out += buf;
-  }
-  return out;
+  for (unsigned char b : bytes) out.append(buf, std::snprintf(buf, sizeof buf, " %02x", b));
+  return out.substr(out.empty() ? 0 : 1);
 }
 
 // One line for the header, then "track tick bytes" per event but the end of track.

@@ -45,7 +45,6 @@ TEST(MidiEvent, CopiesAndAssignmentsNeverCarryOrStrandLinks) {
   EXPECT_FALSE(a.isLinked());
   c = a; // assigning dissolves c's pair: b is not left pointing at c
   EXPECT_FALSE(b.isLinked());
-  EXPECT_EQ(c.tick, 30);
   a.linkEvent(b);
   a = MidiMessage(0xc0, 1);
   EXPECT_FALSE(b.isLinked());
@@ -58,9 +57,7 @@ TEST(MidiEvent, CopiesAndAssignmentsNeverCarryOrStrandLinks) {
     gone.linkEvent(&b);
   }
   EXPECT_EQ(b.getLinkedEvent(), nullptr); // ASan would flag a dangling partner
-}
 
-TEST(MidiEvent, Durations) {
   MidiEvent on = event(480, 0x90, 60, 100), off = event(240, 0x80, 60, 0);
   on.seconds = 1.0;
   off.seconds = 0.25;
@@ -68,9 +65,6 @@ TEST(MidiEvent, Durations) {
   on.linkEvent(off);
   EXPECT_EQ(on.getTickDuration(), 240);
   EXPECT_DOUBLE_EQ(off.getDurationInSeconds(), 0.75);
-  off.unlinkEvent();
-  EXPECT_FALSE(on.isLinked());
-  EXPECT_DOUBLE_EQ(on.getDurationInSeconds(), 0.0);
 }
 
 TEST(MidiEventList, OwnershipCopyDetachAndMove) {
@@ -84,7 +78,6 @@ TEST(MidiEventList, OwnershipCopyDetachAndMove) {
   EXPECT_EQ(list.linkNotePairs(), 1);
 
   MidiEventList copy(list);
-  ASSERT_EQ(copy.getSize(), 2);
   EXPECT_FALSE(copy[0].isLinked());
   MidiEvent* owned = new MidiEvent(0xc0, 5);
   EXPECT_EQ(copy.push_back_no_copy(owned), 2);
@@ -98,8 +91,16 @@ TEST(MidiEventList, OwnershipCopyDetachAndMove) {
   EXPECT_EQ(kept[0]->tick, 0); // still alive; now ours
   for (MidiEvent* e : kept) delete e;
 
-  list = MidiEventList(); // old, linked events deleted (ASan checks the links)
-  EXPECT_EQ(list.getSize(), 0);
+  // Pair across lists, then clear and reassign while the partners stay in use (ASan).
+  MidiEventList other = listOf({event(2, 0x80, 60, 0)});
+  list[0].linkEvent(other[0]);
+  EXPECT_FALSE(list[1].isLinked());
+  list.clear();
+  EXPECT_FALSE(other[0].isLinked());
+  list = other;
+  list.linkNotePairs();
+  other = MidiEventList();
+  EXPECT_EQ(list.getSize(), 1);
 }
 
 TEST(MidiEventList, LinkNotePairs) {
@@ -131,20 +132,6 @@ TEST(MidiEventList, LinkNotePairs) {
     c.list.clearLinks();
     EXPECT_EQ(partners(c.list), std::vector<int>(c.partners.size(), -1));
   }
-}
-
-TEST(MidiEventList, RelinkingAfterCopiesAndDeletionsStaysSafe) {
-  MidiEventList a = listOf({event(0, 0x90, 60, 100), event(1, 0x80, 60, 0)});
-  MidiEventList b = listOf({event(2, 0x80, 60, 0)});
-  a.linkNotePairs();
-  // Pair across lists, then destroy one list while the other stays in use.
-  a[0].linkEvent(b[0]);
-  EXPECT_FALSE(a[1].isLinked());
-  a.clear();
-  EXPECT_FALSE(b[0].isLinked());
-  a = b;
-  b.linkNotePairs();
-  EXPECT_EQ(a.getSize(), 1);
 }
 
 } // namespace

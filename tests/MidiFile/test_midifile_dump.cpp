@@ -14,13 +14,9 @@ std::string hexOf(MidiFile& f, int width) {
 
 TEST(MidiFileDump, HexLines) {
   MidiFile f; // 26 bytes
-  EXPECT_EQ(hexOf(f, 4).substr(0, 24), "4d 54 68 64\n00 00 00 06\n");
-  std::string lines = hexOf(f, 10);
-  EXPECT_EQ(lines, "4d 54 68 64 00 00 00 06 00 00\n00 01 00 78 4d 54 72 6b 00 00\n"
-                   "00 04 00 ff 2f 00\n");
-  std::string one = hexOf(f, 0);
-  EXPECT_EQ(one.size(), 26u * 3 - 1);
-  EXPECT_EQ(one.back(), '0');
+  EXPECT_EQ(hexOf(f, 10), "4d 54 68 64 00 00 00 06 00 00\n00 01 00 78 4d 54 72 6b 00 00\n"
+                          "00 04 00 ff 2f 00\n");
+  EXPECT_EQ(hexOf(f, 0).size(), 26u * 3 - 1); // one line, no newline
   std::string wide = hexOf(f, -1);
   EXPECT_EQ(wide.find('\n'), 25u * 3 - 1);
   EXPECT_EQ(wide.back(), '\n');
@@ -42,14 +38,6 @@ TEST(MidiFileDump, TextFormsAndStreamInsertion) {
   commented << f;
   EXPECT_NE(plain.str().find("v96\t90 '60 '0\n"), std::string::npos);
   EXPECT_NE(commented.str().find("v96\t90 '60 '0\t; note-off C4\n"), std::string::npos);
-
-  std::string path = std::string(QV_BINARY_DIR) + "/midifile_test_dump.txt";
-  EXPECT_EQ(f.writeBinascWithComments(path), 1);
-  MidiFile g(path);
-  EXPECT_EQ(g.status(), 1);
-  ASSERT_EQ(g.getEventCount(0), 3);
-  EXPECT_EQ(g.getEvent(0, 1).tick, 96);
-  std::remove(path.c_str());
 
   f.addNoteOn(0, 10, 0, 61, 100); // out of order: nothing to dump
   std::ostringstream none;

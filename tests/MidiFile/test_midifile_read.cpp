@@ -29,8 +29,6 @@ TEST(MidiFileRead, WriterOutputReadsBackToTheSameModel) {
     ASSERT_EQ(r.status, 1) << r.err;
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(mido::expectedView(g), mido::expectedView(f));
-    for (int t = 0; t < g.getTrackCount(); t++)
-      EXPECT_TRUE(g.getEvent(t, g.getEventCount(t) - 1).isEndOfTrack());
     EXPECT_TRUE(g.isAbsoluteTicks());
     EXPECT_EQ(written(g), bytes);
 
@@ -46,7 +44,7 @@ TEST(MidiFileRead, WriterOutputReadsBackToTheSameModel) {
 }
 
 TEST(MidiFileRead, FilesFromAnIndependentWriter) {
-  ASSERT_TRUE(mido::available()) << mido::missingMessage();
+  ASSERT_EQ(mido::missing(), "");
   std::string dir = QV_BINARY_DIR;
   std::string script =
       "/usr/bin/python3 -c '\n"

@@ -34,13 +34,8 @@ TEST(MidiFileWrite, MelodyExportLayout) {
     f.addEvent(1, start + 30, note);
   }
   f.sortTracks();
-  std::string path = std::string(QV_BINARY_DIR) + "/midifile_test_export.mid";
-  ASSERT_EQ(f.write(path), 1);
-  std::ifstream in(path, std::ios::binary);
-  EXPECT_EQ(Bytes(std::istreambuf_iterator<char>(in), {}),
-            smf(1, 2, 120, {kEnd, {0,  0x90, 60, 100,  30, 0x80, 60, 100,  0,    0x90,
-                                   60, 100,  30, 0x80, 60, 100,  0,  0xff, 0x2f, 0}}));
-  std::remove(path.c_str());
+  EXPECT_EQ(written(f), smf(1, 2, 120, {kEnd, {0,  0x90, 60, 100,  30, 0x80, 60, 100,  0,    0x90,
+                                               60, 100,  30, 0x80, 60, 100,  0,  0xff, 0x2f, 0}}));
 }
 
 TEST(MidiFileWrite, EventsVariableLengthDeltasAndSysex) {
@@ -139,7 +134,7 @@ TEST(MidiFileWrite, FailuresAreReported) {
 }
 
 TEST(MidiFileWrite, IndependentReaderSeesTheSameFile) {
-  ASSERT_TRUE(mido::available()) << mido::missingMessage();
+  ASSERT_EQ(mido::missing(), "");
   int n = 0;
   for (auto& build : sampleFiles()) {
     MidiFile f;
