@@ -29,13 +29,12 @@ inline void FillWithPositions(LICE_IBitmap* bmp) {
 
 class HeadlessGraphics : public IGraphics {
 public:
-  HeadlessGraphics(IPlugBase* pPlug, int w, int h, int fps = 0, std::string imageDir = "")
-      : IGraphics(pPlug, w, h, fps), mImageDir(std::move(imageDir)) {}
+  HeadlessGraphics(IPlugBase* pPlug, int w, int h, std::string imageDir = "")
+      : IGraphics(pPlug, w, h, 0), mImageDir(std::move(imageDir)) {}
 
   bool DrawScreen(IRECT* pR) override {
-    ++screenDraws;
     lastScreen = *pR;
-    return true;
+    return ++screenDraws;
   }
   void ForceEndUserEdit() override {}
   int ShowMessageBox(const char*, const char*, int) override { return 0; }
@@ -43,16 +42,11 @@ public:
   IPopupMenu* CreateIPopupMenu(IPopupMenu* pMenu, IRECT* pRect) override {
     ReleaseMouseCapture();
     lastMenu.clear();
-    for (int i = 0; i < pMenu->GetNItems(); ++i) {
+    for (int i = 0; i < pMenu->GetNItems(); ++i)
       lastMenu.push_back(std::string(pMenu->GetItemText(i)) + (pMenu->IsItemChecked(i) ? "*" : ""));
-    }
     lastMenuRect = *pRect;
-    ++menus;
-    int answer = -1;
-    if (!menuAnswers.empty()) {
-      answer = menuAnswers.front();
-      menuAnswers.pop_front();
-    }
+    const int answer = menuAnswers.empty() ? -1 : menuAnswers.front();
+    if (!menuAnswers.empty()) menuAnswers.pop_front();
     if (answer < 0) return nullptr;
     pMenu->SetChosenItemIdx(answer);
     return pMenu;
@@ -64,17 +58,14 @@ public:
     if (textAnswers.empty()) return;
     std::string answer = textAnswers.front();
     textAnswers.pop_front();
-    std::vector<char> buf(answer.begin(), answer.end());
-    buf.push_back(0);
-    SetFromStringAfterPrompt(pControl, pParam, buf.data());
+    SetFromStringAfterPrompt(pControl, pParam, answer.data());
   }
-  void HostPath(WDL_String* p) override { p->Set(""); }
-  void PluginPath(WDL_String* p) override { p->Set(""); }
-  void DesktopPath(WDL_String* p) override { p->Set(""); }
-  void AppSupportPath(WDL_String* p, bool) override { p->Set(""); }
-  void SandboxSafeAppSupportPath(WDL_String* p) override { p->Set(""); }
+  void HostPath(WDL_String*) override {}
+  void PluginPath(WDL_String*) override {}
+  void DesktopPath(WDL_String*) override {}
+  void AppSupportPath(WDL_String*, bool) override {}
+  void SandboxSafeAppSupportPath(WDL_String*) override {}
   void PromptForFile(WDL_String* pFile, EFileAction, WDL_String*, char* ext) override {
-    ++filePrompts;
     lastExtensions = ext ? ext : "";
     pFile->Set(fileAnswer.c_str());
   }
@@ -106,13 +97,12 @@ public:
   std::string mImageDir;
   std::deque<int> menuAnswers;         // chosen index; -1 dismisses
   std::deque<std::string> textAnswers; // committed texts
-  std::string fileAnswer;
+  std::string fileAnswer, lastExtensions;
   bool urlOpens = true;
 
   static inline std::map<int, int> loads; // per image id, across every instance
-  int screenDraws = 0, menus = 0, filePrompts = 0;
+  int screenDraws = 0;
   IRECT lastScreen, lastMenuRect, lastTextRect;
   std::vector<std::string> lastMenu; // item texts, "*" after a checked one
   std::vector<std::string> textEntries, urls;
-  std::string lastExtensions;
 };

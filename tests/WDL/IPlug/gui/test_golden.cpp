@@ -54,7 +54,7 @@ public:
 
 TEST(Golden, SmallEditor) {
   TestPlug plug(8, "0-1 0-2", 0);
-  HeadlessGraphics* g = new HeadlessGraphics(&plug, 120, 80, 0, WriteEditorImages());
+  HeadlessGraphics* g = new HeadlessGraphics(&plug, 120, 80, WriteEditorImages());
   g->AttachPanelBackground(&COLOR_GRAY);
   IBitmap sw = g->LoadIBitmap(201, "resources/img/switch.png", 2);
   IBitmap knob = g->LoadIBitmap(202, "resources/img/knob.png", 5);
