@@ -16,28 +16,16 @@ public:
     bool mutexHeld;
   };
 
-  // Parameter i: bool for i % 4 == 0, int 0-10 for 1, enum of 5 for 2, double -1..1 (step
-  // 0.001) for 3.
   explicit TestPlug(int nParams = 55, const char* io = "0-1 0-2", int nPresets = 8,
                     bool chunks = true, const char* name = "Quorlen-VUDE", EAPI api = kAPIAU)
       : IPlugBase(nParams, io, nPresets, name, nullptr, "Ostrevane", 0x10004, kTestID, 0x5A76656B,
                   0, true, chunks, false, api) {
     for (int i = 0; i < nParams; ++i) {
       IParam* p = GetParam(i);
-      switch (i % 4) {
-      case 0:
-        p->InitBool("b", false);
-        break;
-      case 1:
-        p->InitInt("i", 3, 0, 10);
-        break;
-      case 2:
-        p->InitEnum("e", 1, 5);
-        break;
-      default:
-        p->InitDouble("d", 0.25, -1.0, 1.0, 0.001, "", "", 1.0);
-        break;
-      }
+      if (i % 4 == 0) p->InitBool("b", false);
+      if (i % 4 == 1) p->InitInt("i", 3, 0, 10);
+      if (i % 4 == 2) p->InitEnum("e", 1, 5);
+      if (i % 4 == 3) p->InitDouble("d", 0.25, -1.0, 1.0, 0.001, "", "", 1.0);
     }
   }
 

@@ -5,8 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <tuple>
-
-namespace {
+#include <vector>
 
 TEST(IMidiMsg, ReadersByKind) {
   // Data bytes 0x41 and 0x22; -1 where the reader does not apply to the kind.
@@ -26,12 +25,9 @@ TEST(IMidiMsg, ReadersByKind) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.status);
     const IMidiMsg m(0, c.status, 0x41, 0x22);
-    EXPECT_EQ(m.StatusMsg(), c.kind);
-    EXPECT_EQ(m.NoteNumber(), c.note);
-    EXPECT_EQ(m.Velocity(), c.velocity);
-    EXPECT_EQ(m.PolyAfterTouch(), c.polyAT);
-    EXPECT_EQ(m.ChannelAfterTouch(), c.chanAT);
-    EXPECT_EQ(m.Program(), c.program);
+    EXPECT_EQ((std::vector<int>{m.StatusMsg(), m.NoteNumber(), m.Velocity(), m.PolyAfterTouch(),
+                                m.ChannelAfterTouch(), m.Program()}),
+              (std::vector<int>{c.kind, c.note, c.velocity, c.polyAT, c.chanAT, c.program}));
     EXPECT_DOUBLE_EQ(m.PitchWheel(), c.wheel);
     EXPECT_DOUBLE_EQ(m.ControlChange(IMidiMsg::EControlChangeMsg(0x41)), c.cc);
     EXPECT_EQ(m.ControlChange(IMidiMsg::kModWheel), -1.0);
@@ -47,15 +43,11 @@ TEST(IMidiMsg, Makers) {
   IMidiMsg m(7, 1, 2, 3);
   m.MakeNoteOnMsg(60, 0, 12, 2);
   EXPECT_EQ(m.StatusMsg(), IMidiMsg::kNoteOn); // velocity 0 stays a note on
-  EXPECT_EQ(m.mStatus, 0x92);
-  EXPECT_EQ(m.mOffset, 12);
+  EXPECT_TRUE(m.mStatus == 0x92 && m.mOffset == 12);
   m.MakeNoteOffMsg(300, 5, 15); // low 8 bits only
-  EXPECT_EQ(m.mStatus, 0x8F);
-  EXPECT_EQ(m.mData1, 300 & 0xFF);
-  EXPECT_EQ(m.mData2, 0);
+  EXPECT_TRUE(m.mStatus == 0x8F && m.mData1 == (300 & 0xFF) && m.mData2 == 0);
   m.MakeControlChangeMsg(IMidiMsg::kModWheel, 0.5, 0);
-  EXPECT_EQ(m.mData2, 63);
-  EXPECT_EQ(m.mOffset, 0);
+  EXPECT_TRUE(m.mData2 == 63 && m.mOffset == 0);
   // Pitch wheel: clamped to [-1, 1], NaN as the centre.
   const std::tuple<double, uint8_t, uint8_t> wheel[] = {
       {1.0, 127, 127}, {-1.0, 0, 0},      {0.0, 0, 64},   {0.5, 0, 96},
@@ -68,7 +60,7 @@ TEST(IMidiMsg, Makers) {
   }
 }
 
-TEST(SysExStr, NeverWritesPastMaxlen) {
+TEST(SysExStrDeathTest, NeverWritesPastMaxlenAndStopsOnTinyBuffer) {
   const uint8_t bytes[] = {0xF0, 0x01, 0x02, 0x03};
   const std::tuple<int, const uint8_t*, int, const char*> cases[] = {
       {10, bytes, 4, "F0 01 02"}, {9, bytes, 4, "F0 01 02"}, {12, bytes, 4, "F0 01 02 03"},
@@ -81,13 +73,7 @@ TEST(SysExStr, NeverWritesPastMaxlen) {
     EXPECT_STREQ(buf, want);
     for (int i = maxlen; i < 72; ++i) ASSERT_EQ(buf[i], '#') << maxlen << " wrote at " << i;
   }
-}
-
-TEST(SysExStrDeathTest, RejectsTinyBuffer) {
   char buf[4];
-  const uint8_t b = 0xF0;
-  EXPECT_DEATH(SysExStr(buf, 2, &b, 1), "str != NULL && maxlen >= 3");
-  EXPECT_DEATH(SysExStr(nullptr, 10, &b, 1), "str != NULL && maxlen >= 3");
+  EXPECT_DEATH(SysExStr(buf, 2, bytes, 1), "str != NULL && maxlen >= 3");
+  EXPECT_DEATH(SysExStr(nullptr, 10, bytes, 1), "str != NULL && maxlen >= 3");
 }
-
-} // namespace

@@ -8,11 +8,10 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "plugbase_test_plug.h"
-
-namespace {
 
 using Bytes = std::vector<unsigned char>;
 constexpr uint32_t kFxCk = 0x4678436B, kFPCh = 0x46504368, kFxBk = 0x4678426B, kFBCh = 0x46424368;
@@ -54,7 +53,7 @@ protected:
   WDL_String mPath{(Dir() + "/presetfile" + std::to_string(getpid())).c_str()};
 };
 
-TEST_F(PresetFiles, LayoutsAndRoundTrips) {
+TEST_F(PresetFiles, LayoutsRoundTripsAndTruncations) {
   const std::string cut27 = "a name longer than twenty-s";
   for (int variant = 0; variant < 4; ++variant) {
     const bool bank = variant & 2, chunks = variant & 1;
@@ -66,12 +65,11 @@ TEST_F(PresetFiles, LayoutsAndRoundTrips) {
     src.ModifyCurrentPreset(bank ? "zero" : nullptr);
     ASSERT_TRUE(Save(&src, bank));
     const Bytes b = Read();
-    EXPECT_EQ(BE(b, 0), 0x43636E4Bu);
-    EXPECT_EQ(BE(b, 8), bank ? (chunks ? kFBCh : kFxBk) : (chunks ? kFPCh : kFxCk));
-    EXPECT_EQ(BE(b, 12), bank ? 2u : 1u);
-    EXPECT_EQ(BE(b, 16), uint32_t(kTestID));
-    EXPECT_EQ(BE(b, 20), 10004u);
-    EXPECT_EQ(BE(b, 24), bank ? 8u : 55u);
+    const uint32_t magic = bank ? (chunks ? kFBCh : kFxBk) : (chunks ? kFPCh : kFxCk);
+    EXPECT_EQ(
+        (std::vector<uint32_t>{BE(b, 0), BE(b, 8), BE(b, 12), BE(b, 16), BE(b, 20), BE(b, 24)}),
+        (std::vector<uint32_t>{0x43636E4B, magic, bank ? 2u : 1u, uint32_t(kTestID), 10004,
+                               bank ? 8u : 55u}));
     const size_t data = bank ? 156 : 56;        // the values, records or chunk size field
     const size_t values = bank ? 156 + 56 : 56; // slot 0's values in a bank
     if (chunks) {
@@ -96,9 +94,8 @@ TEST_F(PresetFiles, LayoutsAndRoundTrips) {
     TestPlug dst(55, "0-1 0-2", 8, chunks);
     dst.MakeDefaultPreset("old", 8);
     ASSERT_TRUE(Load(&dst, bank));
-    for (int i = 0; i < 55; ++i) {
+    for (int i = 0; i < 55; ++i)
       EXPECT_NEAR(dst.GetParam(i)->Value(), src.GetParam(i)->Value(), 1e-6) << i;
-    }
     EXPECT_EQ(dst.GetPresetName(0), bank ? "zero" : cut27);
     if (bank) {
       // The chunk keeps whole names; a program record holds 27 characters.
@@ -107,38 +104,23 @@ TEST_F(PresetFiles, LayoutsAndRoundTrips) {
       for (int i = 0; i < 8; ++i) EXPECT_EQ(dst.Preset(i)->mChunk.Size(), 440);
     }
     EXPECT_EQ(dst.programChanges, 1);
-  }
-}
 
-TEST_F(PresetFiles, EveryTruncationIsRefused) {
-  for (int variant = 0; variant < 4; ++variant) {
-    const bool bank = variant & 2, chunks = variant & 1;
-    SCOPED_TRACE(variant);
-    TestPlug src(55, "0-1 0-2", 8, chunks);
-    Fill(&src);
-    ASSERT_TRUE(Save(&src, bank));
-    const Bytes full = Read();
-    TestPlug dst(55, "0-1 0-2", 8, chunks);
-    dst.MakeDefaultPreset("keep", 8);
-    const auto before = Snapshot(&dst);
-    for (size_t len = 0; len < full.size(); ++len) {
-      Write(Bytes(full.begin(), full.begin() + len));
-      ASSERT_FALSE(Load(&dst, bank)) << len;
-      ASSERT_TRUE(Snapshot(&dst) == before) << len;
+    // Every truncation is refused with nothing changed.
+    TestPlug keep(55, "0-1 0-2", 8, chunks);
+    keep.MakeDefaultPreset("keep", 8);
+    const auto before = Snapshot(&keep);
+    for (size_t len = 0; len < b.size(); ++len) {
+      Write(Bytes(b.begin(), b.begin() + len));
+      ASSERT_FALSE(Load(&keep, bank)) << len;
+      ASSERT_TRUE(Snapshot(&keep) == before) << len;
     }
-    EXPECT_EQ(dst.programChanges, 0);
+    EXPECT_EQ(keep.programChanges, 0);
   }
 }
 
 TEST_F(PresetFiles, DamagedFilesAreRefused) {
-  struct Case {
-    const char* what;
-    bool chunks, bank;
-    size_t at;
-    uint32_t value;
-    size_t cut;
-  };
-  const Case cases[] = {
+  // What, with chunks, bank, where a field is overwritten, its new value, bytes cut off.
+  const std::tuple<const char*, bool, bool, size_t, uint32_t, size_t> cases[] = {
       {"state one value short", true, false, 56, 448 - 8, 8}, // a valid header round it
       {"chunk size past the end", true, false, 56, 449, 0},
       {"negative chunk size", true, false, 56, 0xFFFFFFF0u, 0},
@@ -149,19 +131,19 @@ TEST_F(PresetFiles, DamagedFilesAreRefused) {
       {"not-a-number value", false, false, 60, 0x7FC00000u, 0},
       {"last record's parameter count", false, true, 156 + 7 * kRecord + 24, 54, 0},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    TestPlug src(55, "0-1 0-2", 8, c.chunks);
+  for (const auto& [what, chunks, bank, at, value, cut] : cases) {
+    SCOPED_TRACE(what);
+    TestPlug src(55, "0-1 0-2", 8, chunks);
     Fill(&src);
-    ASSERT_TRUE(Save(&src, c.bank));
+    ASSERT_TRUE(Save(&src, bank));
     Bytes b = Read();
-    SetBE(&b, c.at, c.value);
-    b.resize(b.size() - c.cut);
+    SetBE(&b, at, value);
+    b.resize(b.size() - cut);
     Write(b);
-    TestPlug dst(55, "0-1 0-2", 8, c.chunks);
+    TestPlug dst(55, "0-1 0-2", 8, chunks);
     dst.MakeDefaultPreset("keep", 8);
     const auto before = Snapshot(&dst);
-    EXPECT_FALSE(Load(&dst, c.bank));
+    EXPECT_FALSE(Load(&dst, bank));
     EXPECT_TRUE(Snapshot(&dst) == before);
   }
   TestPlug chunky(55, "0-1 0-2", 8, true), plain(55, "0-1 0-2", 8, false);
@@ -183,8 +165,7 @@ TEST_F(PresetFiles, NamesAndFailures) {
   one.MakeDefaultPreset(std::string(27, 'x').c_str(), 1);
   ASSERT_TRUE(one.SaveProgramAsFXP(&mPath));
   b = Read();
-  EXPECT_EQ(b[54], 'x');
-  EXPECT_EQ(b[55], 0);
+  EXPECT_TRUE(b[54] == 'x' && b[55] == 0);
   b[55] = 'y';
   Write(b);
   ASSERT_TRUE(one.LoadProgramFromFXP(&mPath));
@@ -192,11 +173,7 @@ TEST_F(PresetFiles, NamesAndFailures) {
 
   WDL_String empty(""), noDir("/nonexistent-dir/preset.fxp");
   for (WDL_String* pName : {&empty, &noDir}) {
-    EXPECT_FALSE(plug.SaveProgramAsFXP(pName));
-    EXPECT_FALSE(plug.SaveBankAsFXB(pName));
-    EXPECT_FALSE(plug.LoadProgramFromFXP(pName));
-    EXPECT_FALSE(plug.LoadBankFromFXB(pName));
+    EXPECT_FALSE(plug.SaveProgramAsFXP(pName) || plug.SaveBankAsFXB(pName) ||
+                 plug.LoadProgramFromFXP(pName) || plug.LoadBankFromFXB(pName));
   }
 }
-
-} // namespace
