@@ -15,10 +15,6 @@
 
 using Bytes = std::vector<unsigned char>;
 
-inline Bytes bytesOf(const std::vector<unsigned char>& m) {
-  return m;
-}
-
 inline std::string str(const Bytes& b) {
   return std::string(b.begin(), b.end());
 }
