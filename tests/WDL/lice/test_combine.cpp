@@ -17,6 +17,7 @@ TEST(Combine, ExactResults) {
     LICE_pixel dest;
     int r, g, b, a, w, mode;
     LICE_pixel expect;
+    bool clamp = false;
   } cases[] = {
       {"copy half of 255 over 0", 0x00000000, 255, 255, 255, 255, 128, 0, 0x80808080},
       {"copy half of 0 over 255", 0xFFFFFFFF, 0, 0, 0, 0, 128, 0, 0x7F7F7F7F},
@@ -40,39 +41,30 @@ TEST(Combine, ExactResults) {
       {"source alpha add", 0x00101010, 255, 255, 255, 127, 256, 0x10001, 0x3F8F8F8F},
       {"source alpha mul at 0", 0x80808080, 0, 0, 0, 0, 256, 0x10003, 0x80808080},
       {"operator 6 draws nothing", 0x12345678, 1, 2, 3, 4, 256, 6, 0x12345678},
+      // Weights above 256 push copy and multiply outside 0..255: the clamping forms clamp.
+      {"copy over 255 clamped", 0, 300, 255, 0, 0, 256, 0, 0x00FFFF00, true},
+      {"copy over 255 wraps", 0, 300, 255, 0, 0, 256, 0, 0x002CFF00},
+      {"multiply below 0 clamped", 0x00FF0000, 0, 0, 0, 0, 512, 3, 0, true},
+      {"multiply below 0 wraps", 0x00FF0000, 0, 0, 0, 0, 512, 3, 0x00010000},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(Comb(c.dest, c.r, c.g, c.b, c.a, c.w, c.mode), c.expect) << c.what;
-}
-
-TEST(Combine, ClampingVariantsClampOutOfRangeSources) {
-  // Weights above 256 push copy and multiply outside 0..255.
-  EXPECT_EQ(Comb(0x00000000, 300, 255, 0, 0, 256, 0, true), 0x00FFFF00u);
-  EXPECT_EQ(Comb(0x00000000, 300, 255, 0, 0, 256, 0, false), 0x002CFF00u);
-  EXPECT_EQ(Comb(0x00FF0000, 0, 0, 0, 0, 512, 3, true), 0x00000000u);
-  EXPECT_EQ(Comb(0x00FF0000, 0, 0, 0, 0, 512, 3, false), 0x00010000u);
+    EXPECT_EQ(Comb(c.dest, c.r, c.g, c.b, c.a, c.w, c.mode, c.clamp), c.expect) << c.what;
 }
 
 TEST(Combine, RgbToHsv) {
-  struct Case {
-    int r, g, b, h, s, v;
-  } cases[] = {{255, 0, 0, 0, 255, 255},   {0, 255, 0, 128, 255, 255}, {0, 0, 255, 256, 255, 255},
-               {0, 0, 0, 256, 0, 0},       {77, 77, 77, 256, 0, 77},   {255, 0, 128, 351, 255, 255},
-               {255, 255, 0, 63, 255, 255}};
-  for (const Case& c : cases) {
+  const int cases[][6] = {{255, 0, 0, 0, 255, 255},   {0, 255, 0, 128, 255, 255},
+                          {0, 0, 255, 256, 255, 255}, {0, 0, 0, 256, 0, 0},
+                          {77, 77, 77, 256, 0, 77},   {255, 0, 128, 351, 255, 255},
+                          {255, 255, 0, 63, 255, 255}}; // r g b -> h s v
+  for (auto& c : cases) {
     int h, s, v;
-    __LICE_RGB2HSV(c.r, c.g, c.b, &h, &s, &v);
-    EXPECT_EQ(h, c.h) << c.r << "," << c.g << "," << c.b;
-    EXPECT_EQ(s, c.s);
-    EXPECT_EQ(v, c.v);
+    __LICE_RGB2HSV(c[0], c[1], c[2], &h, &s, &v);
+    EXPECT_TRUE(h == c[3] && s == c[4] && v == c[5]) << c[0] << "," << c[1] << "," << c[2];
   }
 }
 
 TEST(Combine, HsvAdjustNeverPacksFullAlphaAsZero) {
-  LICE_MemBitmap bm(2, 1);
-  LICE_Clear(&bm, 0xFF808080);
-  LICE_FillRect(&bm, 0, 0, 2, 1, LICE_RGBA(128, 128, 128, 0), 1.0f, LICE_BLIT_MODE_HSVADJ);
-  EXPECT_EQ(LICE_GETA(LICE_GetPixel(&bm, 0, 0)), 255u);
+  EXPECT_EQ(LICE_GETA(Comb(0xFF808080, 128, 128, 128, 256, 256, LICE_BLIT_MODE_HSVADJ)), 255u);
 }
 
 TEST(Combine, SweepsStayInRangeAndKeepIdentities) {

@@ -1,5 +1,5 @@
 #include "WDL/lice/lice_shapes.h"
-#include "WDL/lice/shapes/shape_testutil.h"
+#include "WDL/lice/lice_test_bitmaps.h"
 
 #include <gtest/gtest.h>
 
@@ -12,16 +12,12 @@ const LICE_pixel kWhite = 0xFFFFFFFF;
 
 // First and last column drawn in each memory row ((-1, -1) for none); fails when a row is
 // not one contiguous run.
-std::vector<std::pair<int, int>> Rows(TightBitmap& bm) {
+std::vector<std::pair<int, int>> Rows(TestBitmap& bm) {
   std::vector<std::pair<int, int>> rows;
   for (int y = 0; y < bm.getHeight(); y++) {
     int lo = -1, hi = -1, n = 0;
     for (int x = 0; x < bm.getWidth(); x++)
-      if (bm.mem(x, y)) {
-        if (lo < 0) lo = x;
-        hi = x;
-        n++;
-      }
+      if (bm.mem(x, y)) lo = lo < 0 ? x : lo, hi = x, n++;
     EXPECT_TRUE(lo < 0 || n == hi - lo + 1) << "row " << y;
     rows.push_back({lo, hi});
   }
@@ -32,8 +28,7 @@ std::vector<std::pair<int, int>> Rows(TightBitmap& bm) {
 void MakeConvex(TestRng& rng, int n, std::vector<int>* xs, std::vector<int>* ys) {
   const float cx = rng.Float(-10, 50), cy = rng.Float(-10, 40);
   const float rx = rng.Float(0, 30), ry = rng.Float(0, 30), ph = rng.Float(0, 6.28f);
-  xs->clear();
-  ys->clear();
+  xs->clear(), ys->clear();
   for (int i = 0; i < n; i++) {
     xs->push_back((int)std::lround(cx + rx * cosf(ph + 6.2831853f * i / n)));
     ys->push_back((int)std::lround(cy + ry * sinf(ph + 6.2831853f * i / n)));
@@ -55,7 +50,7 @@ TEST(Trapezoid, RowStarts) {
       {0, 8, -4, 8, 9, 4, {4, 5, 6, 7, 8}},    // starting above: edges already advanced
   };
   for (const Case& c : cases) {
-    TightBitmap bm(10, 5, true); // memory rows, whatever the flip
+    TestBitmap bm(10, 5, true); // memory rows, whatever the flip
     LICE_FillTrapezoid(&bm, c.x1a, c.x1b, c.y1, c.x2a, c.x2b, c.y2, kWhite, 1.0f, 0);
     const auto rows = Rows(bm);
     for (int y = 0; y < 5; y++) EXPECT_EQ(rows[y].first, c.starts[y]) << c.x1a << " row " << y;
@@ -63,7 +58,7 @@ TEST(Trapezoid, RowStarts) {
   // Edges far outside on every side: clean in the sanitizer build, rows contiguous.
   TestRng rng(3);
   for (int i = 0; i < 3000; i++) {
-    TightBitmap bm(13, 11);
+    TestBitmap bm(13, 11);
     auto v = [&] {
       return rng.Next() % 4 == 0 ? rng.Int(-2000000000, 2000000000) : rng.Int(-20, 30);
     };
@@ -77,19 +72,18 @@ TEST(Polygon, VertexOrderAndExactlyOnce) {
   for (int i = 0; i < 400; i++) {
     std::vector<int> xs, ys, px, py;
     MakeConvex(rng, i % 50 == 0 ? 2000 : rng.Int(3, 12), &xs, &ys);
-    TightBitmap a(40, 30), b(40, 30);
+    TestBitmap a(40, 30), b(40, 30);
     // Add mode with 0x40 per channel: a pixel combined twice would reach 0x80.
     LICE_FillConvexPolygon(&a, xs.data(), ys.data(), (int)xs.size(), 0x40404040, 1.0f, 1);
-    for (LICE_pixel p : a.pixels()) ASSERT_TRUE(p == 0 || p == 0x40404040) << i;
+    for (LICE_pixel p : a.raw()) ASSERT_TRUE(p == 0 || p == 0x40404040) << i;
     Rows(a);
     // Any order of the vertices fills the same pixels.
     for (size_t k = xs.size(); k > 1; k--) {
       const size_t j = rng.Next() % k;
-      std::swap(xs[k - 1], xs[j]);
-      std::swap(ys[k - 1], ys[j]);
+      std::swap(xs[k - 1], xs[j]), std::swap(ys[k - 1], ys[j]);
     }
     LICE_FillConvexPolygon(&b, xs.data(), ys.data(), (int)xs.size(), 0x40404040, 1.0f, 1);
-    ASSERT_EQ(a.pixels(), b.pixels()) << i;
+    ASSERT_EQ(a.raw(), b.raw()) << i;
   }
 }
 
@@ -97,17 +91,14 @@ TEST(Polygon, ManyVerticesDegenerateAndFlipped) {
   // 600 vertices (past the local buffer) fill like their 4 distinct corners.
   std::vector<int> xs, ys;
   const int cx[4] = {2, 15, 15, 2}, cy[4] = {3, 3, 12, 12};
-  for (int i = 0; i < 600; i++) {
-    xs.push_back(cx[i % 4]);
-    ys.push_back(cy[i % 4]);
-  }
-  TightBitmap many(20, 16), four(20, 16);
+  for (int i = 0; i < 600; i++) xs.push_back(cx[i % 4]), ys.push_back(cy[i % 4]);
+  TestBitmap many(20, 16), four(20, 16);
   LICE_FillConvexPolygon(&many, xs.data(), ys.data(), 600, 0x40404040, 1.0f, 1);
   LICE_FillConvexPolygon(&four, cx, cy, 4, 0x40404040, 1.0f, 1);
-  EXPECT_EQ(many.pixels(), four.pixels());
+  EXPECT_EQ(many.raw(), four.raw());
   EXPECT_EQ(four.Count(), 14 * 10);
 
-  TightBitmap bm(20, 10);
+  TestBitmap bm(20, 10);
   const int lx[3] = {-9, -5, -2}, ly[3] = {2, 2, 2}, ly2[3] = {1, 7, 4};
   LICE_FillConvexPolygon(&bm, lx, ly, 3, kWhite, 1.0f, 0);  // one row, wholly left
   LICE_FillConvexPolygon(&bm, lx, ly2, 3, kWhite, 1.0f, 0); // wholly left
@@ -120,11 +111,11 @@ TEST(Polygon, ManyVerticesDegenerateAndFlipped) {
 
   // On a flipped bitmap the rows count from the bottom of the buffer.
   const int fx[3] = {2, 12, 4}, fy[3] = {1, 3, 8}, my[3] = {8, 6, 1};
-  TightBitmap mirrored(16, 10), flip(16, 10, true);
+  TestBitmap mirrored(16, 10), flip(16, 10, true);
   LICE_FillConvexPolygon(&mirrored, fx, my, 3, kWhite, 1.0f, 0);
   LICE_FillConvexPolygon(&flip, fx, fy, 3, kWhite, 1.0f, 0);
   EXPECT_GT(flip.Count(), 20);
-  EXPECT_EQ(mirrored.pixels(), flip.pixels());
+  EXPECT_EQ(mirrored.raw(), flip.raw());
 }
 
 TEST(Polygon, WholeWordPathsMatchTheOperators) {
@@ -136,7 +127,7 @@ TEST(Polygon, WholeWordPathsMatchTheOperators) {
                                                 {0.75f, 0xBEBEBEBE},
                                                 {0.3f, 0x4C4C4C4C}};
   for (auto& c : cases) {
-    TightBitmap bm(8, 8);
+    TestBitmap bm(8, 8);
     LICE_FillTriangle(&bm, 0, 0, 7, 0, 0, 7, kWhite, c.first, 0);
     EXPECT_EQ(bm.at(1, 1), c.second) << c.first;
   }
@@ -145,11 +136,11 @@ TEST(Polygon, WholeWordPathsMatchTheOperators) {
   for (int i = 0; i < 100; i++) {
     std::vector<int> xs, ys;
     MakeConvex(rng, 6, &xs, &ys);
-    TightBitmap a(40, 30), b(40, 30);
+    TestBitmap a(40, 30), b(40, 30);
     const LICE_pixel c = rng.Next();
     LICE_FillConvexPolygon(&a, xs.data(), ys.data(), 6, c, 1.0f, 0);
     LICE_FillConvexPolygon(&b, xs.data(), ys.data(), 6, c, 1.0f, 1);
-    ASSERT_EQ(a.pixels(), b.pixels());
+    ASSERT_EQ(a.raw(), b.raw());
   }
 }
 

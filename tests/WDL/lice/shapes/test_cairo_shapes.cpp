@@ -1,7 +1,7 @@
 // Shapes against an independent rasteriser: where cairo draws the same figure, the pixel
 // sets agree up to a rim of ambiguous pixels along the outline.
 #include "WDL/lice/lice_shapes.h"
-#include "WDL/lice/shapes/shape_testutil.h"
+#include "WDL/lice/lice_test_bitmaps.h"
 
 #include <cairo.h>
 #include <gtest/gtest.h>
@@ -37,7 +37,7 @@ private:
 };
 
 // Pixels covered by one and not the other; the outline length bounds what may differ.
-int Mismatch(TightBitmap& bm, CairoCanvas& c, unsigned threshold = 128) {
+int Mismatch(TestBitmap& bm, CairoCanvas& c, unsigned threshold = 128) {
   int n = 0;
   for (int y = 0; y < bm.getHeight(); y++)
     for (int x = 0; x < bm.getWidth(); x++)
@@ -50,7 +50,7 @@ TEST(CairoShapes, Discs) {
   for (int i = 0; i < 60; i++) {
     const int cx = rng.Int(-5, 65), cy = rng.Int(-5, 45);
     const float r = rng.Float(1, 30);
-    TightBitmap bm(60, 40);
+    TestBitmap bm(60, 40);
     LICE_FillCircle(&bm, (float)cx, (float)cy, r, 0xFFFFFFFF, 1.0f, 0, false);
     CairoCanvas c(60, 40, false);
     // The disc's radius is rounded to whole pixels; pixel centres lie at half positions.
@@ -64,7 +64,7 @@ TEST(CairoShapes, AntiAliasedCircleOutlines) {
   TestRng rng(2);
   for (int i = 0; i < 40; i++) {
     const float cx = (float)rng.Int(10, 50), cy = (float)rng.Int(10, 30), r = rng.Float(5, 9.5f);
-    TightBitmap bm(60, 40);
+    TestBitmap bm(60, 40);
     LICE_Circle(&bm, cx, cy, r, 0xFFFFFFFF, 1.0f, 0, true);
     CairoCanvas c(60, 40, true);
     cairo_set_line_width(c.cr(), 1.0);
@@ -86,7 +86,7 @@ TEST(CairoShapes, ConvexPolygons) {
       xs[k] = (int)std::lround(ox + rx * cos(ph + 2 * M_PI * k / n));
       ys[k] = (int)std::lround(oy + ry * sin(ph + 2 * M_PI * k / n));
     }
-    TightBitmap bm(60, 40);
+    TestBitmap bm(60, 40);
     LICE_FillConvexPolygon(&bm, xs, ys, n, 0xFFFFFFFF, 1.0f, 0);
     CairoCanvas c(60, 40, false);
     // Spans include both end pixels: cairo fills the same pixels' squares, whose centres
@@ -103,7 +103,7 @@ TEST(CairoShapes, ConvexPolygons) {
 }
 
 TEST(CairoShapes, BezierFill) {
-  TightBitmap bm(60, 40);
+  TestBitmap bm(60, 40);
   LICE_FillCBezier(&bm, 3, 30, 15, 0, 45, 0, 57, 30, 35, 0xFFFFFFFF, 1.0f, 0, 1.0f);
   CairoCanvas c(60, 40, false);
   cairo_move_to(c.cr(), 3, 30);
