@@ -2,14 +2,18 @@
 // A graphics object without a screen: images come from a folder of PNG files, menus, text
 // entries, file dialogs and URLs answer from scripts, and what it is asked is counted.
 
+#include <gtest/gtest.h>
+
 #include <cstring>
 #include <deque>
+#include <functional>
 #include <map>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "WDL/IPlug/IGraphics.h"
+#include "WDL/IPlug/plugbase_test_plug.h"
 #include "WDL/lice/lice.h"
 #include "support/png_test_io.h"
 
@@ -51,9 +55,8 @@ public:
     pMenu->SetChosenItemIdx(answer);
     return pMenu;
   }
-  void CreateTextEntry(IControl* pControl, IText*, IRECT* pRect, const char* str,
+  void CreateTextEntry(IControl* pControl, IText*, IRECT* pRect, const char*,
                        IParam* pParam) override {
-    textEntries.push_back(str);
     lastTextRect = *pRect;
     if (textAnswers.empty()) return;
     std::string answer = textAnswers.front();
@@ -65,8 +68,7 @@ public:
   void DesktopPath(WDL_String*) override {}
   void AppSupportPath(WDL_String*, bool) override {}
   void SandboxSafeAppSupportPath(WDL_String*) override {}
-  void PromptForFile(WDL_String* pFile, EFileAction, WDL_String*, char* ext) override {
-    lastExtensions = ext ? ext : "";
+  void PromptForFile(WDL_String* pFile, EFileAction, WDL_String*, char*) override {
     pFile->Set(fileAnswer.c_str());
   }
   bool PromptForColor(IColor*, char*) override { return false; }
@@ -97,12 +99,99 @@ public:
   std::string mImageDir;
   std::deque<int> menuAnswers;         // chosen index; -1 dismisses
   std::deque<std::string> textAnswers; // committed texts
-  std::string fileAnswer, lastExtensions;
+  std::string fileAnswer;
   bool urlOpens = true;
 
   static inline std::map<int, int> loads; // per image id, across every instance
   int screenDraws = 0;
   IRECT lastScreen, lastMenuRect, lastTextRect;
   std::vector<std::string> lastMenu; // item texts, "*" after a checked one
-  std::vector<std::string> textEntries, urls;
+  std::vector<std::string> urls;
+};
+
+using Log = std::vector<std::string>;
+
+// Logs gestures into the same list as the controls' events.
+struct GesturePlug : TestPlug {
+  explicit GesturePlug(Log* pLog) : TestPlug(8, "0-1 0-2", 0), log(pLog) {}
+  void BeginInformHostOfParamChange(int idx) override {
+    TestPlug::BeginInformHostOfParamChange(idx);
+    log->push_back("begin " + std::to_string(idx));
+  }
+  void EndInformHostOfParamChange(int idx) override {
+    TestPlug::EndInformHostOfParamChange(idx);
+    log->push_back("end " + std::to_string(idx));
+  }
+  Log* log;
+};
+
+// Logs its mouse and key events (when given a log), counts its draws and runs a drawing function.
+class ProbeControl : public IControl {
+public:
+  ProbeControl(IPlugBase* pPlug, IRECT r, int paramIdx = -1, const char* name = "",
+               Log* pLog = nullptr, std::function<void(IGraphics*)> fn = nullptr)
+      : IControl(pPlug, r, paramIdx), mName(name), mLog(pLog), mFn(std::move(fn)) {}
+  using IControl::mBlend, IControl::mDblAsSingleClick, IControl::mMOWhenGrayed,
+      IControl::mPromptDisabled, IControl::mValDisplayControl, IControl::mNameDisplayControl;
+  bool Draw(IGraphics* pGraphics) override {
+    ++draws;
+    if (mFn) mFn(pGraphics);
+    return true;
+  }
+  void OnMouseDown(int x, int y, IMouseMod* pMod) override {
+    Add("down", x, y);
+    IControl::OnMouseDown(x, y, pMod);
+  }
+  void OnMouseDblClick(int x, int y, IMouseMod* pMod) override {
+    Add("dbl", x, y);
+    IControl::OnMouseDblClick(x, y, pMod);
+  }
+  void OnMouseUp(int x, int y, IMouseMod*) override { Add("up", x, y); }
+  void OnMouseDrag(int x, int y, int dX, int dY, IMouseMod*) override {
+    Add("drag", x, y, " d" + std::to_string(dX) + "," + std::to_string(dY));
+  }
+  void OnMouseWheel(int x, int y, IMouseMod*, int d) override {
+    Add("wheel", x, y, " " + std::to_string(d));
+  }
+  bool OnKeyDown(int x, int y, int key) override {
+    Add("key", x, y, " " + std::to_string(key));
+    return true;
+  }
+  void OnMouseOver(int x, int y, IMouseMod*) override { Add("over", x, y); }
+  void OnMouseOut() override {
+    if (mLog) mLog->push_back(mName + " out");
+  }
+  int draws = 0;
+
+private:
+  void Add(const char* what, int x, int y, const std::string& more = "") {
+    if (mLog)
+      mLog->push_back(mName + " " + what + " " + std::to_string(x) + "," + std::to_string(y) +
+                      more);
+  }
+  std::string mName;
+  Log* mLog;
+  std::function<void(IGraphics*)> mFn;
+};
+
+// A 100 x 100 editor, cleared to 0, owned by a plug-in of eight parameters (see TestPlug).
+struct EditorTest : ::testing::Test {
+  Log log;
+  GesturePlug plug{&log};
+  HeadlessGraphics& g = *new HeadlessGraphics(&plug, 100, 100);
+  IMouseMod left{true}, right{false, true}, shift{true, false, true};
+  IRECT all{0, 0, 100, 100};
+  void SetUp() override {
+    plug.AttachGraphics(&g);
+    LICE_Clear(g.GetDrawBitmap(), 0);
+  }
+  template <class C> C* Attach(C* c) {
+    g.AttachControl(c);
+    return c;
+  }
+  ProbeControl* Add(const char* name, IRECT r, int paramIdx = -1,
+                    std::function<void(IGraphics*)> fn = nullptr) {
+    return Attach(new ProbeControl(&plug, r, paramIdx, name, &log, std::move(fn)));
+  }
+  LICE_pixel Px(int x, int y) { return LICE_GetPixel(g.GetDrawBitmap(), x, y); }
 };

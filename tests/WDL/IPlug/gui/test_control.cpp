@@ -1,37 +1,20 @@
 #include "WDL/IPlug/IControl.h"
 
-#include <gtest/gtest.h>
-
 #include "WDL/IPlug/IControlStock.h"
-#include "WDL/IPlug/IGraphics.h"
-#include "WDL/IPlug/plugbase_test_plug.h"
+#include "WDL/IPlug/gui/headless_graphics.h"
 
 namespace {
 
-class PlainControl : public IControl {
-public:
-  PlainControl(IPlugBase* pPlug, int paramIdx) : IControl(pPlug, IRECT(0, 0, 10, 10), paramIdx) {}
-  bool Draw(IGraphics*) override { return true; }
-  float Weight() const { return mBlend.mWeight; }
-  void ShowValueIn(IControl* pValue, IControl* pName) {
-    mValDisplayControl = pValue;
-    mNameDisplayControl = pName;
-  }
-};
-
 TEST(Control, ValueFromPlugDefaultAndExtraRedrawFrame) {
   TestPlug plug;
-  PlainControl c(&plug, 3);
+  ProbeControl c(&plug, IRECT(0, 0, 10, 10), 3);
   IMouseMod left(true), right(false, true);
   c.SetClean();
   c.OnMouseDblClick(0, 0, &left); // no default yet
   c.OnMouseDown(0, 0, &right);    // prompt is off by default
   EXPECT_FALSE(c.IsDirty());
-  EXPECT_TRUE(plug.paramChanges.empty());
-
   c.SetValueFromPlug(0.7); // the first value becomes the default, quietly
   EXPECT_EQ(c.GetValue(), 0.7);
-  EXPECT_FALSE(c.IsDirty());
   c.SetValueFromPlug(0.7);
   EXPECT_FALSE(c.IsDirty());
   c.SetValueFromPlug(0.2);
@@ -40,22 +23,23 @@ TEST(Control, ValueFromPlugDefaultAndExtraRedrawFrame) {
   EXPECT_TRUE(c.IsDirty()); // drawn on the next frame as well
   c.SetClean();
   EXPECT_FALSE(c.IsDirty());
+  EXPECT_TRUE(plug.paramChanges.empty());
   c.OnMouseDblClick(0, 0, &left);
   EXPECT_EQ(c.GetValue(), 0.7);
   EXPECT_EQ(plug.paramChanges, std::vector<int>{3});
-
   c.GrayOut(true);
-  EXPECT_FLOAT_EQ(c.Weight(), 0.25f);
+  EXPECT_FLOAT_EQ(c.mBlend.mWeight, 0.25f);
   c.GrayOut(false);
-  EXPECT_FLOAT_EQ(c.Weight(), 1.0f);
+  EXPECT_FLOAT_EQ(c.mBlend.mWeight, 1.0f);
 }
 
 TEST(Control, SetDirtyClampsPushesAndShowsTheValue) {
   TestPlug plug;
   IText style;
   ITextControl value(&plug, IRECT(0, 0, 50, 10), &style, ""), name(&plug, IRECT(), &style, "");
-  PlainControl bound(&plug, 3), unbound(&plug, -1);
-  bound.ShowValueIn(&value, &name);
+  ProbeControl bound(&plug, IRECT(), 3), unbound(&plug, IRECT());
+  bound.mValDisplayControl = &value;
+  bound.mNameDisplayControl = &name;
   bound.Clamp(0.25, 0.75);
   bound.SetValueFromUserInput(0.9);
   EXPECT_EQ(bound.GetValue(), 0.75);
@@ -77,7 +61,7 @@ TEST(Control, SetDirtyClampsPushesAndShowsTheValue) {
 
 TEST(Control, AuxParams) {
   TestPlug plug;
-  PlainControl c(&plug, -1);
+  ProbeControl c(&plug, IRECT());
   for (int idx : {2, 3, 2}) c.AddAuxParam(idx);
   EXPECT_EQ(c.AuxParamIdx(3), 1);
   EXPECT_EQ(c.AuxParamIdx(5), -1);
@@ -91,7 +75,7 @@ TEST(Control, AuxParams) {
 }
 
 TEST(ControlDeathTest, AuxParamIndexChecks) {
-  PlainControl c(nullptr, -1);
+  ProbeControl c(nullptr, IRECT());
   c.AddAuxParam(1);
   EXPECT_DEATH(c.GetAuxParam(1), "idx > -1 && idx < mAuxParams.GetSize\\(\\)");
   EXPECT_DEATH(c.GetAuxParam(-1), "idx > -1 && idx < mAuxParams.GetSize\\(\\)");

@@ -1,63 +1,32 @@
 #include "WDL/IPlug/IGraphics.h"
 
-#include <gtest/gtest.h>
-
-#include <functional>
-
 #include "WDL/IPlug/gui/headless_graphics.h"
-#include "WDL/IPlug/plugbase_test_plug.h"
 #include "WDL/lice/lice_text.h"
 
 namespace {
 
-// A control that counts its draws and runs a drawing function.
-class FnControl : public IControl {
-public:
-  FnControl(IPlugBase* pPlug, IRECT r, std::function<void(IGraphics*)> fn)
-      : IControl(pPlug, r), mFn(std::move(fn)) {}
-  bool Draw(IGraphics* pGraphics) override {
-    ++draws;
-    if (mFn) mFn(pGraphics);
-    return true;
-  }
-  int draws = 0;
-
-private:
-  std::function<void(IGraphics*)> mFn;
-};
-
-struct Editor : ::testing::Test {
-  TestPlug plug{4, "0-1 0-2", 0};
-  HeadlessGraphics g{&plug, 100, 100};
+struct Editor : EditorTest {
   LICE_MemBitmap img{30, 100};
-  IRECT all{0, 0, 100, 100};
   void SetUp() override {
-    g.PrepDraw();
-    LICE_Clear(g.GetDrawBitmap(), 0);
+    EditorTest::SetUp();
     FillWithPositions(&img);
-  }
-  LICE_pixel Px(int x, int y) { return LICE_GetPixel(g.GetDrawBitmap(), x, y); }
-  FnControl* Add(IRECT r, std::function<void(IGraphics*)> fn = nullptr) {
-    FnControl* c = new FnControl(&plug, r, std::move(fn));
-    g.AttachControl(c);
-    return c;
   }
 };
 
 TEST_F(Editor, DirtyUnionAndStrictDrawing) {
-  EXPECT_FALSE(g.IsDirty(&all));
-  EXPECT_TRUE(g.Draw(&all)); // no controls: nothing drawn, nothing shown
+  IRECT r;
+  EXPECT_FALSE(g.IsDirty(&r));
+  EXPECT_TRUE(g.Draw(&r)); // no controls: nothing drawn, nothing shown
   EXPECT_EQ(g.screenDraws, 0);
-  FnControl* bg = Add(IRECT(0, 0, 40, 40));
-  FnControl* inside = Add(IRECT(10, 10, 20, 20));
-  FnControl* outside = Add(IRECT(60, 60, 70, 70));
-  FnControl* hidden = Add(IRECT(10, 10, 20, 20));
+  ProbeControl* bg = Add("", IRECT(0, 0, 40, 40));
+  ProbeControl* inside = Add("", IRECT(10, 10, 20, 20));
+  ProbeControl* outside = Add("", IRECT(60, 60, 70, 70));
+  ProbeControl* hidden = Add("", IRECT(10, 10, 20, 20));
   outside->SetClean();
   hidden->Hide(true);
   EXPECT_EQ(g.DirtyRect(), IRECT(0, 0, 40, 40));
   g.SetAllControlsDirty();
-  IRECT r = g.DirtyRect();
-  EXPECT_EQ(r, IRECT(0, 0, 70, 70));
+  EXPECT_EQ(g.DirtyRect(), IRECT(0, 0, 70, 70));
   r = IRECT(0, 0, 30, 30);
   EXPECT_TRUE(g.Draw(&r));
   EXPECT_EQ(bg->draws + inside->draws + outside->draws + hidden->draws, 2);
@@ -70,11 +39,11 @@ TEST_F(Editor, DirtyUnionAndStrictDrawing) {
 }
 
 TEST_F(Editor, NonStrictDrawing) {
-  FnControl* bg = Add(all);
-  FnControl* a = Add(IRECT(10, 10, 30, 30));
-  FnControl* overlap = Add(IRECT(25, 25, 40, 40));
-  FnControl* far = Add(IRECT(80, 80, 90, 90));
-  FnControl* hidden = Add(IRECT(50, 50, 60, 60));
+  ProbeControl* bg = Add("", all);
+  ProbeControl* a = Add("", IRECT(10, 10, 30, 30));
+  ProbeControl* overlap = Add("", IRECT(25, 25, 40, 40));
+  ProbeControl* far = Add("", IRECT(80, 80, 90, 90));
+  ProbeControl* hidden = Add("", IRECT(50, 50, 60, 60));
   g.SetStrictDrawing(false);
   hidden->Hide(true);
   g.Draw(&all); // dirty background: everything visible draws
@@ -99,7 +68,7 @@ TEST_F(Editor, NonStrictDrawing) {
 TEST_F(Editor, BitmapsClipToTheDrawRect) {
   IBitmap bmp(&img, 20, 20, 1, false);
   IRECT dest(10, 10, 30, 30), area(20, 0, 100, 100);
-  Add(dest, [&](IGraphics* p) { p->DrawBitmap(&bmp, &dest, 0, 0, nullptr); });
+  Add("", dest, -1, [&](IGraphics* p) { p->DrawBitmap(&bmp, &dest, 0, 0, nullptr); });
   g.Draw(&area);
   EXPECT_EQ(Px(19, 15), 0u);         // left of the area: untouched
   EXPECT_EQ(Px(20, 15), Pos(10, 5)); // the matching part of the source
@@ -119,10 +88,10 @@ TEST_F(Editor, FramesOfMultiFrameImages) {
   for (const Case& c : cases) {
     IBitmap bmp(&img, 30, 100, c.n, c.horizontal);
     IRECT dest(0, 0, &bmp);
-    FnControl* ctl = Add(dest, [&](IGraphics* p) { p->DrawBitmap(&bmp, &dest, c.frame, nullptr); });
+    Add("", dest, -1, [&](IGraphics* p) { p->DrawBitmap(&bmp, &dest, c.frame, nullptr); });
     g.Draw(&all);
     EXPECT_EQ(Px(0, 0), Pos(c.srcX, c.srcY)) << c.n << " frames, frame " << c.frame;
-    ctl->Hide(true);
+    g.GetControl(g.NControls() - 1)->Hide(true);
   }
 }
 
@@ -146,35 +115,31 @@ TEST_F(Editor, TextMeasuredAndDrawnAtEachAlignment) {
   FakeFont font;
   struct Case {
     IText::EAlign align;
+    int alpha;
     IRECT measured;
-    UINT alignFlag;
-  } cases[] = {{IText::kAlignNear, {0, 0, 41, 12}, 0},
-               {IText::kAlignCenter, {30, 0, 71, 12}, DT_CENTER},
-               {IText::kAlignFar, {59, 0, 100, 12}, DT_RIGHT}};
+    UINT flags;
+  } cases[] = {{IText::kAlignNear, 255, {0, 0, 41, 12}, 0},
+               {IText::kAlignCenter, 255, {30, 0, 71, 12}, DT_CENTER},
+               {IText::kAlignFar, 255, {59, 0, 100, 12}, DT_RIGHT},
+               {IText::kAlignNear, 254, {0, 0, 41, 12}, 0x40000000u}}; // translucent
   for (const Case& c : cases) {
-    IText txt(10, &COLOR_RED, nullptr, IText::kStyleNormal, c.align);
+    IColor colour(c.alpha, 255, 0, 0);
+    IText txt(10, &colour, nullptr, IText::kStyleNormal, c.align);
     txt.mCached = &font;
     IRECT r(0, 0, 100, 20), d(5, 6, 50, 30);
     EXPECT_TRUE(g.MeasureIText(&txt, (char*)"label", &r));
     EXPECT_EQ(r, c.measured) << c.align;
-    EXPECT_EQ(font.lastFlags, DT_NOCLIP | DT_CALCRECT | c.alignFlag);
+    EXPECT_EQ(font.lastFlags, DT_NOCLIP | DT_CALCRECT | c.flags);
     EXPECT_TRUE(g.DrawIText(&txt, "label", &d));
-    EXPECT_EQ(font.lastFlags, DT_NOCLIP | c.alignFlag);
+    EXPECT_EQ(font.lastFlags, DT_NOCLIP | c.flags);
     EXPECT_EQ(font.drawnAt.left, 5);
     EXPECT_EQ(font.drawnAt.bottom, 30);
-    EXPECT_EQ(font.GetTextColor(), 0xFFFF0000u);
+    EXPECT_EQ(font.GetTextColor(), (LICE_pixel)c.alpha << 24 | 0xFF0000u);
+    font.lastFlags = 0;
+    EXPECT_TRUE(g.DrawIText(&txt, "", &r, true)); // nothing to draw or measure
+    EXPECT_TRUE(g.DrawIText(&txt, nullptr, &r, true));
+    EXPECT_EQ(font.lastFlags, 0u);
   }
-  IColor translucent(254, 0, 0, 0);
-  IText txt(10, &translucent, nullptr, IText::kStyleNormal, IText::kAlignNear);
-  txt.mCached = &font;
-  IRECT r(1, 2, 3, 4);
-  g.DrawIText(&txt, "x", &r);
-  EXPECT_EQ(font.lastFlags, DT_NOCLIP | 0x40000000u);
-  font.lastFlags = 0;
-  EXPECT_TRUE(g.DrawIText(&txt, "", &r, true));
-  EXPECT_TRUE(g.DrawIText(&txt, nullptr, &r, true));
-  EXPECT_EQ(r, IRECT(1, 2, 3, 4));
-  EXPECT_EQ(font.lastFlags, 0u);
 }
 
 TEST_F(Editor, PixelsAndRectOutline) {
@@ -191,7 +156,7 @@ TEST_F(Editor, PixelsAndRectOutline) {
 }
 
 TEST_F(Editor, ResizeDropsTheControls) {
-  Add(IRECT(0, 0, 10, 10));
+  Add("", IRECT(0, 0, 10, 10));
   g.HandleMouseOver(true);
   g.OnMouseOver(5, 5, nullptr);
   g.Resize(50, 40);
