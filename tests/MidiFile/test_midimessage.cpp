@@ -82,7 +82,6 @@ TEST(MidiMessage, AccessorsAnswerMinusOneWhereNothingApplies) {
   MidiMessage t(std::vector<int>{0xff, 0x51, 3, 0x07, 0xa1, 0x20});
   EXPECT_EQ(t.getTempoMicroseconds(), 500000);
   EXPECT_DOUBLE_EQ(t.getTempoBPM(), 120.0);
-  EXPECT_DOUBLE_EQ(t.getTempoTPS(480), 960.0);
   EXPECT_DOUBLE_EQ(t.getTempoSPT(500), 0.001);
   t.push_back(0);
   EXPECT_EQ(t.getTempoMicro(), -1);
