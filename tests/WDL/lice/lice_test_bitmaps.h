@@ -28,6 +28,12 @@ struct TestRng {
   }
 };
 
+// First and last set pixel of a memory row (or column), and whether they form one run.
+struct Span {
+  int first = -1, last = -1;
+  bool solid = true;
+};
+
 // Rows stored bottom-up when flipped; span may exceed the width to leave guard columns.
 class TestBitmap : public LICE_IBitmap {
 public:
@@ -51,6 +57,16 @@ public:
     for (auto& p : m_px) p = rng.Next() | set;
   }
   int Count() { return (int)(m_px.size() - std::count(m_px.begin(), m_px.end(), 0u)); }
+  Span Run(int k, bool column = false) {
+    Span r;
+    for (int i = 0; i < (column ? m_h : m_w); i++)
+      if (column ? mem(k, i) : mem(i, k)) {
+        r.solid &= r.first < 0 || r.last == i - 1;
+        r.first = r.first < 0 ? i : r.first;
+        r.last = i;
+      }
+    return r;
+  }
   // The (x, y) of every pixel other than 0, in the top-down view.
   std::set<std::pair<int, int>> Drawn() {
     std::set<std::pair<int, int>> s;

@@ -63,23 +63,6 @@ TEST(CBezier, OutlineAndShortCurves) {
   EXPECT_EQ(s.raw(), sl.raw());
 }
 
-// First and last drawn pixel of column k (or of row k), and whether they are one run.
-struct Span {
-  int first = -1, last = -1;
-  bool solid = true;
-};
-Span SpanOf(TestBitmap& bm, int k, bool column) {
-  Span r;
-  const int n = column ? bm.getHeight() : bm.getWidth();
-  for (int i = 0; i < n; i++)
-    if (column ? bm.at(k, i) : bm.at(i, k)) {
-      r.solid &= r.first < 0 || r.last == i - 1;
-      if (r.first < 0) r.first = i;
-      r.last = i;
-    }
-  return r;
-}
-
 TEST(CBezier, FillsToARowOrColumnExactlyOnce) {
   // An arch above row 20 (and the same arch on its side, left of column 20): each column
   // (row) from the curve to the fill line, added once. Slices of several pixels reach the
@@ -92,7 +75,7 @@ TEST(CBezier, FillsToARowOrColumnExactlyOnce) {
       LICE_FillCBezierX(&bm, 18, 2, 2, 10, 2, 30, 18, 38, 20, 0x40404040, 1.0f, 1, 1.0f);
     for (LICE_pixel p : bm.raw()) ASSERT_TRUE(p == 0 || p == 0x40404040);
     for (int k = 4; k < 36; k++) {
-      const Span r = SpanOf(bm, k, byrow);
+      const Span r = bm.Run(k, byrow);
       EXPECT_TRUE((r.last == 20 || r.last == 21) && r.solid && r.first < 18) << byrow << " " << k;
     }
   }
@@ -100,7 +83,7 @@ TEST(CBezier, FillsToARowOrColumnExactlyOnce) {
   TestBitmap below(40, 30);
   LICE_FillCBezier(&below, 2, 22, 10, 28, 30, 28, 38, 22, 10, kWhite, 1.0f, 0, 1.0f);
   for (int x = 3; x < 37; x++) {
-    const Span r = SpanOf(below, x, true);
+    const Span r = below.Run(x, true);
     EXPECT_TRUE(r.first == 10 && r.last >= 21) << x;
   }
 }

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -172,22 +171,6 @@ TEST(CachedFont, EffectFlagsShapeTheMask) {
       ASSERT_EQ(ol[i], on(x, y) ? 255 : o1 ? 128 : 0) << x << "," << y;
     }
   EXPECT_EQ(both.Mask('R'), sh);
-}
-
-TEST(CachedFont, EffectAndMonoColours) {
-  // Mono draws only the text colour, the outline adds only the effect colour.
-  for (int flags : {0x40, 0x100}) {
-    LICE_CachedFont f;
-    f.SetFromHFont(Arial(16), flags | 0x200);
-    f.SetTextColor(0xff112233);
-    f.SetEffectColor(0xff445566);
-    TestBitmap bm(60, 30);
-    RECT r = {0, 0, 60, 30};
-    f.DrawText(&bm, "Ok", -1, &r, 0);
-    std::set<LICE_pixel> want = {0, 0xff112233};
-    if (flags == 0x100) want.insert(0xff445566);
-    EXPECT_EQ(std::set<LICE_pixel>(bm.raw().begin(), bm.raw().end()), want) << flags;
-  }
 }
 
 TEST(CachedFont, WhichPathACallTakes) {

@@ -17,8 +17,14 @@ void ExpectMatchesGolden(const char* name, LICE_IBitmap& bm) {
   EXPECT_TRUE(qvtest::MatchesGolden(&bm, golden, {48, 0, 1.5, false}, false));
 }
 
-HFONT Font(const char* face, int size, int weight = 400) {
-  return CreateFont(size, 0, 0, 0, weight, 0, 0, 0, 0, 0, 0, 4, 0, face);
+// Draws text with a cached font made from a face, size, weight and font flags.
+void Draw(LICE_IBitmap* bm, const char* text, RECT r, unsigned dtflags, const char* face, int size,
+          int weight, int flags, LICE_pixel colour, LICE_pixel effect = 0) {
+  LICE_CachedFont f;
+  f.SetFromHFont(CreateFont(size, 0, 0, 0, weight, 0, 0, 0, 0, 0, 0, 4, 0, face), flags);
+  f.SetTextColor(colour);
+  f.SetEffectColor(effect);
+  f.DrawText(bm, text, -1, &r, dtflags);
 }
 
 } // namespace
@@ -26,39 +32,23 @@ HFONT Font(const char* face, int size, int weight = 400) {
 TEST(TextGolden, ChooserLabelOnTheNativePath) {
   LICE_SysBitmap bm(150, 24);
   LICE_Clear(&bm, 0xff303438);
-  LICE_CachedFont f;
-  f.SetFromHFont(Font("Arial", 14), 0x600);
-  f.SetTextColor(0xffe8e8e8);
-  RECT r = {0, 0, 150, 24};
-  f.DrawText(&bm, "Harmonic Minor", -1, &r, DT_CENTER | DT_VCENTER);
+  Draw(&bm, "Harmonic Minor", {0, 0, 150, 24}, DT_CENTER | DT_VCENTER, "Arial", 14, 400, 0x600,
+       0xffe8e8e8);
   ExpectMatchesGolden("label_native.png", bm);
 }
 
 TEST(TextGolden, NoteNamesOnTheGlyphPath) {
   LICE_MemBitmap bm(120, 16);
   LICE_Clear(&bm, 0xfff0f0f0);
-  LICE_CachedFont f;
-  f.SetFromHFont(Font("Arial", 10), 0x200);
-  f.SetTextColor(0xff202020);
-  RECT r = {2, 2, 120, 16};
-  f.DrawText(&bm, "C4 D#4 F#5 A-1", -1, &r, 0);
+  Draw(&bm, "C4 D#4 F#5 A-1", {2, 2, 120, 16}, 0, "Arial", 10, 400, 0x200, 0xff202020);
   ExpectMatchesGolden("notes_cached.png", bm);
 }
 
 TEST(TextGolden, EffectsAndVerticalText) {
   LICE_MemBitmap bm(140, 60);
   LICE_Clear(&bm, 0xff000000);
-  LICE_CachedFont shadow, vertical, bold;
-  shadow.SetFromHFont(Font("Arial", 16), 0x280);
-  shadow.SetTextColor(0xffffffff);
-  shadow.SetEffectColor(0xff4080ff);
-  vertical.SetFromHFont(Font("Monaco", 12), 0x201);
-  vertical.SetTextColor(0xffffc040);
-  bold.SetFromHFont(Font("Monaco", 12, 700), 0x200);
-  bold.SetTextColor(0xff80ff80);
-  RECT a = {4, 2, 140, 30}, b = {120, 0, 140, 60}, c = {4, 26, 110, 60};
-  shadow.DrawText(&bm, "Shadow", -1, &a, 0);
-  vertical.DrawText(&bm, "Up", -1, &b, 0);
-  bold.DrawText(&bm, "Mono\nBold", -1, &c, 0);
+  Draw(&bm, "Shadow", {4, 2, 140, 30}, 0, "Arial", 16, 400, 0x280, 0xffffffff, 0xff4080ff);
+  Draw(&bm, "Up", {120, 0, 140, 60}, 0, "Monaco", 12, 400, 0x201, 0xffffc040);
+  Draw(&bm, "Mono\nBold", {4, 26, 110, 60}, 0, "Monaco", 12, 700, 0x200, 0xff80ff80);
   ExpectMatchesGolden("effects_cached.png", bm);
 }

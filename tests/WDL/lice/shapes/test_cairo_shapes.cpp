@@ -10,30 +10,22 @@
 
 namespace {
 
-// A cairo drawing of w x h pixels; covered means alpha above half.
-class CairoCanvas {
-public:
-  CairoCanvas(int w, int h, bool aa) {
-    m_surf = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
-    m_cr = cairo_create(m_surf);
-    cairo_set_antialias(m_cr, aa ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
-    cairo_set_source_rgba(m_cr, 1, 1, 1, 1);
+// A cairo drawing of w x h pixels in white.
+struct CairoCanvas {
+  cairo_surface_t* surf;
+  cairo_t* cr;
+  CairoCanvas(int w, int h, bool aa)
+      : surf(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h)), cr(cairo_create(surf)) {
+    cairo_set_antialias(cr, aa ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
+    cairo_set_source_rgba(cr, 1, 1, 1, 1);
   }
-  ~CairoCanvas() {
-    cairo_destroy(m_cr);
-    cairo_surface_destroy(m_surf);
-  }
-  cairo_t* cr() { return m_cr; }
+  ~CairoCanvas() { cairo_destroy(cr), cairo_surface_destroy(surf); }
   unsigned Alpha(int x, int y) {
-    cairo_surface_flush(m_surf);
-    const unsigned char* d = cairo_image_surface_get_data(m_surf);
-    const int stride = cairo_image_surface_get_stride(m_surf);
-    return ((const uint32_t*)(d + (size_t)y * stride))[x] >> 24;
+    cairo_surface_flush(surf);
+    const unsigned char* row =
+        cairo_image_surface_get_data(surf) + (size_t)y * cairo_image_surface_get_stride(surf);
+    return ((const uint32_t*)row)[x] >> 24;
   }
-
-private:
-  cairo_surface_t* m_surf;
-  cairo_t* m_cr;
 };
 
 // Pixels covered by one and not the other; the outline length bounds what may differ.
@@ -54,8 +46,8 @@ TEST(CairoShapes, Discs) {
     LICE_FillCircle(&bm, (float)cx, (float)cy, r, 0xFFFFFFFF, 1.0f, 0, false);
     CairoCanvas c(60, 40, false);
     // The disc's radius is rounded to whole pixels; pixel centres lie at half positions.
-    cairo_arc(c.cr(), cx + 0.5, cy + 0.5, std::floor(r + 0.5f) + 0.5, 0, 2 * M_PI);
-    cairo_fill(c.cr());
+    cairo_arc(c.cr, cx + 0.5, cy + 0.5, std::floor(r + 0.5f) + 0.5, 0, 2 * M_PI);
+    cairo_fill(c.cr);
     EXPECT_LE(Mismatch(bm, c), (int)(2.5 * r) + 4) << cx << "," << cy << " r " << r;
   }
 }
@@ -67,9 +59,9 @@ TEST(CairoShapes, AntiAliasedCircleOutlines) {
     TestBitmap bm(60, 40);
     LICE_Circle(&bm, cx, cy, r, 0xFFFFFFFF, 1.0f, 0, true);
     CairoCanvas c(60, 40, true);
-    cairo_set_line_width(c.cr(), 1.0);
-    cairo_arc(c.cr(), cx + 0.5, cy + 0.5, r, 0, 2 * M_PI);
-    cairo_stroke(c.cr());
+    cairo_set_line_width(c.cr, 1.0);
+    cairo_arc(c.cr, cx + 0.5, cy + 0.5, r, 0, 2 * M_PI);
+    cairo_stroke(c.cr);
     // Compare the heavily covered pixels: both rims are about one pixel wide.
     EXPECT_LE(Mismatch(bm, c, 160), (int)(2.5 * r)) << cx << "," << cy << " r " << r;
   }
@@ -89,15 +81,14 @@ TEST(CairoShapes, ConvexPolygons) {
     TestBitmap bm(60, 40);
     LICE_FillConvexPolygon(&bm, xs, ys, n, 0xFFFFFFFF, 1.0f, 0);
     CairoCanvas c(60, 40, false);
-    // Spans include both end pixels: cairo fills the same pixels' squares, whose centres
-    // are what ANTIALIAS_NONE tests; the outline walks the vertex pixels' centres, widened by
-    // half a pixel through a stroke.
-    cairo_move_to(c.cr(), xs[0] + 0.5, ys[0] + 0.5);
-    for (int k = 1; k < n; k++) cairo_line_to(c.cr(), xs[k] + 0.5, ys[k] + 0.5);
-    cairo_close_path(c.cr());
-    cairo_fill_preserve(c.cr());
-    cairo_set_line_width(c.cr(), 1.0);
-    cairo_stroke(c.cr());
+    // Spans include both end pixels: the outline through the vertex pixels' centres, widened
+    // by half a pixel by a stroke.
+    cairo_move_to(c.cr, xs[0] + 0.5, ys[0] + 0.5);
+    for (int k = 1; k < n; k++) cairo_line_to(c.cr, xs[k] + 0.5, ys[k] + 0.5);
+    cairo_close_path(c.cr);
+    cairo_fill_preserve(c.cr);
+    cairo_set_line_width(c.cr, 1.0);
+    cairo_stroke(c.cr);
     EXPECT_LE(Mismatch(bm, c), (int)(2 * (rx + ry)) + 4) << i;
   }
 }
@@ -106,12 +97,12 @@ TEST(CairoShapes, BezierFill) {
   TestBitmap bm(60, 40);
   LICE_FillCBezier(&bm, 3, 30, 15, 0, 45, 0, 57, 30, 35, 0xFFFFFFFF, 1.0f, 0, 1.0f);
   CairoCanvas c(60, 40, false);
-  cairo_move_to(c.cr(), 3, 30);
-  cairo_curve_to(c.cr(), 15, 0, 45, 0, 57, 30);
-  cairo_line_to(c.cr(), 57, 36);
-  cairo_line_to(c.cr(), 3, 36);
-  cairo_close_path(c.cr());
-  cairo_fill(c.cr());
+  cairo_move_to(c.cr, 3, 30);
+  cairo_curve_to(c.cr, 15, 0, 45, 0, 57, 30);
+  cairo_line_to(c.cr, 57, 36);
+  cairo_line_to(c.cr, 3, 36);
+  cairo_close_path(c.cr);
+  cairo_fill(c.cr);
   EXPECT_GT(bm.Count(), 1000);
   EXPECT_LE(Mismatch(bm, c), 140);
 }
