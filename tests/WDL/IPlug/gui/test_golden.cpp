@@ -1,17 +1,13 @@
 // A small editor drawn headlessly and compared with a PNG kept beside this file.
 
-#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <cmath>
 
 #include "WDL/IPlug/IControlStock.h"
 #include "WDL/IPlug/gui/headless_graphics.h"
-#include "WDL/IPlug/plugbase_test_plug.h"
 
 namespace {
-
-const std::string kGolden = std::string(QV_SOURCE_DIR) + "/tests/WDL/IPlug/gui/golden_editor.png";
 
 // Images the editor loads: a two-frame switch and a five-frame knob, stacked.
 std::string WriteEditorImages() {
@@ -32,25 +28,17 @@ std::string WriteEditorImages() {
   return dir;
 }
 
-class ShapesControl : public IControl {
-public:
-  ShapesControl(IPlugBase* pPlug, IRECT r) : IControl(pPlug, r) {}
-  bool Draw(IGraphics* g) override {
-    IRECT rr(mRECT.L, mRECT.T, mRECT.L + 30, mRECT.T + 20);
-    IChannelBlend add(IChannelBlend::kBlendAdd, 1.0f);
-    g->FillRoundRect(&COLOR_BLUE, &rr, nullptr, 5, true);
-    g->RoundRect(&COLOR_WHITE, &rr, nullptr, 5, true);
-    g->DrawCircle(&COLOR_YELLOW, (float)mRECT.L + 45, (float)mRECT.T + 10, 8.0f, nullptr, true);
-    g->FillCircle(&COLOR_RED, mRECT.L + 45, mRECT.T + 10, 4.0f, &add, true);
-    g->FillTriangle(&COLOR_ORANGE, mRECT.L + 58, mRECT.T + 18, mRECT.L + 68, mRECT.T + 2,
-                    mRECT.L + 78, mRECT.T + 18, nullptr);
-    g->DrawArc(&COLOR_GREEN, (float)mRECT.L + 90, (float)mRECT.T + 10, 8.0f, 0.0f, (float)M_PI,
-               nullptr, true);
-    g->DrawRadialLine(&COLOR_BLACK, (float)mRECT.L + 90, (float)mRECT.T + 10, 2.0f, 0.0f, 8.0f,
-                      nullptr, true);
-    return true;
-  }
-};
+void DrawShapes(IGraphics* g) { // inside (4, 50, 116, 76)
+  IRECT rr(4, 50, 34, 70);
+  IChannelBlend add(IChannelBlend::kBlendAdd, 1.0f);
+  g->FillRoundRect(&COLOR_BLUE, &rr, nullptr, 5, true);
+  g->RoundRect(&COLOR_WHITE, &rr, nullptr, 5, true);
+  g->DrawCircle(&COLOR_YELLOW, 49.0f, 60.0f, 8.0f, nullptr, true);
+  g->FillCircle(&COLOR_RED, 49, 60, 4.0f, &add, true);
+  g->FillTriangle(&COLOR_ORANGE, 62, 68, 72, 52, 82, 68, nullptr);
+  g->DrawArc(&COLOR_GREEN, 94.0f, 60.0f, 8.0f, 0.0f, (float)M_PI, nullptr, true);
+  g->DrawRadialLine(&COLOR_BLACK, 94.0f, 60.0f, 2.0f, 0.0f, 8.0f, nullptr, true);
+}
 
 TEST(Golden, SmallEditor) {
   TestPlug plug(8, "0-1 0-2", 0);
@@ -65,7 +53,7 @@ TEST(Golden, SmallEditor) {
                                         -0.75 * M_PI, 0.75 * M_PI));
   IText txt(12, &COLOR_BLACK, "Monaco", IText::kStyleNormal, IText::kAlignCenter);
   g->AttachControl(new ITextControl(&plug, IRECT(0, 30, 120, 44), &txt, "Quorlen 1/16"));
-  g->AttachControl(new ShapesControl(&plug, IRECT(4, 50, 116, 76)));
+  g->AttachControl(new ProbeControl(&plug, IRECT(4, 50, 116, 76), -1, "", nullptr, DrawShapes));
   plug.AttachGraphics(g);
   g->SetParameterFromPlug(4, 1.0, true); // second switch on
   g->SetParameterFromPlug(3, 0.0, false);
@@ -74,10 +62,10 @@ TEST(Golden, SmallEditor) {
   IRECT dirty = g->DirtyRect();
   EXPECT_EQ(dirty, IRECT(0, 0, 120, 80));
   ASSERT_TRUE(g->Draw(&dirty));
-  LICE_IBitmap* actual = g->GetDrawBitmap();
 
   // Text goes through the font renderer: allow small differences on a few pixels.
-  EXPECT_TRUE(qvtest::MatchesGolden(actual, kGolden, {24, 48, 255.0, true}, true));
+  const std::string kGolden = std::string(QV_SOURCE_DIR) + "/tests/WDL/IPlug/gui/golden_editor.png";
+  EXPECT_TRUE(qvtest::MatchesGolden(g->GetDrawBitmap(), kGolden, {24, 48, 255.0, true}, true));
 }
 
 } // namespace
