@@ -36,7 +36,7 @@ public:
   }
   void BeginInformHostOfParamChange(int idx) override { begins.push_back(idx); }
   void InformHostOfParamChange(int idx, double v) override {
-    hostNotices.push_back({idx, v, mMutex.GetDebugCount() > 0});
+    hostNotices.push_back({idx, v, MutexHeld()});
   }
   void EndInformHostOfParamChange(int idx) override { ends.push_back(idx); }
   void InformHostOfProgramChange() override { ++programChanges; }
@@ -58,9 +58,7 @@ public:
   std::vector<bool> paramChangeLocked; // the plug-in mutex was held at each OnParamChange
   std::vector<HostNotice> hostNotices;
   std::vector<IMidiMsg> sentMidi;
-  int failMidiAt = -1;
-  int programChanges = 0;
-  int presetChanges = 0;
+  int failMidiAt = -1, programChanges = 0, presetChanges = 0;
   double tempo = 120.0;
 };
 
@@ -73,9 +71,7 @@ inline std::vector<double> ParamValues(IPlugBase* pPlug) {
 
 // Non-default values for every parameter.
 inline void SetDistinctValues(IPlugBase* pPlug) {
-  for (int i = 0; i < pPlug->NParams(); ++i) {
-    pPlug->GetParam(i)->SetNormalized(((i * 7) % 11) / 10.0);
-  }
+  for (int i = 0; i < pPlug->NParams(); ++i) pPlug->GetParam(i)->SetNormalized(i * 7 % 11 / 10.0);
 }
 
 // Everything a refused load must leave as it was: values, slots and the current slot.

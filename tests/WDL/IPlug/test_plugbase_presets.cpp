@@ -9,20 +9,52 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "plugbase_test_plug.h"
 
-// Writes a file through fn and returns its text, or "(none)" when none was made.
-template <class F> std::string Dumped(F fn) {
-  const std::string path = std::string(QV_BINARY_DIR) + "/dump" + std::to_string(getpid());
-  std::remove(path.c_str());
-  fn(path.c_str());
-  std::ifstream f(path);
-  const std::string text(std::istreambuf_iterator<char>(f), {});
-  std::remove(path.c_str());
-  return f.is_open() ? text : "(none)";
-}
+using Bytes = std::vector<unsigned char>;
+constexpr uint32_t kFxCk = 0x4678436B, kFPCh = 0x46504368, kFxBk = 0x4678426B, kFBCh = 0x46424368;
+constexpr size_t kRecord = 56 + 4 * 55; // a program record of a 55-parameter bank
+
+class PresetFiles : public ::testing::Test {
+protected:
+  void TearDown() override { std::remove(mPath.Get()); }
+
+  // Writes a file through fn and returns its text, or "(none)" when none was made.
+  template <class F> std::string Dumped(F fn) {
+    fn(mPath.Get());
+    const Bytes b = Read();
+    return std::remove(mPath.Get()) == 0 ? std::string(b.begin(), b.end()) : "(none)";
+  }
+
+  Bytes Read() {
+    std::ifstream f(mPath.Get(), std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+  }
+  void Write(const Bytes& b) {
+    std::ofstream(mPath.Get(), std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
+  }
+  static uint32_t BE(const Bytes& b, size_t at) {
+    return (uint32_t(b[at]) << 24) | (b[at + 1] << 16) | (b[at + 2] << 8) | b[at + 3];
+  }
+  bool Save(TestPlug* pPlug, bool bank) {
+    return bank ? pPlug->SaveBankAsFXB(&mPath) : pPlug->SaveProgramAsFXP(&mPath);
+  }
+  bool Load(TestPlug* pPlug, bool bank) {
+    return bank ? pPlug->LoadBankFromFXB(&mPath) : pPlug->LoadProgramFromFXP(&mPath);
+  }
+
+  // A plug-in with distinct values and named, filled slots.
+  static void Fill(TestPlug* pPlug) {
+    SetDistinctValues(pPlug);
+    pPlug->MakeDefaultPreset("a name longer than twenty-seven bytes", 8);
+  }
+
+  WDL_String mPath{(QV_BINARY_DIR "/presetfile" + std::to_string(getpid())).c_str()};
+};
 
 TEST(PlugBasePresets, StateRoundTripCutsAndCompare) {
   TestPlug src;
@@ -101,10 +133,7 @@ TEST(PlugBasePresets, PresetsFromValuesAndNamedPairs) {
   plug.GetParam(3)->Set(0.5);
   plug.MakePresetFromNamedParams("pairs", 2, 1, 9, 3, 9.999e-8);
   double v[8];
-  for (int i = 0; i < 4; ++i) {
-    plug.Preset(0)->mChunk.Get(&v[i], i * 8);
-    plug.Preset(1)->mChunk.Get(&v[4 + i], i * 8);
-  }
+  for (int i = 0; i < 8; ++i) plug.Preset(i / 4)->mChunk.Get(&v[i], i % 4 * 8);
   // The marker value keeps the present 0.5.
   EXPECT_EQ(std::vector<double>(v, v + 8), (std::vector<double>{1, 7, 4, 5.5, 0, 9, 1, 0.5}));
   EXPECT_TRUE(plug.RestorePreset(0));
@@ -135,7 +164,7 @@ TEST(PlugBasePresets, DumpRoundTripAndDamage) {
   }
 }
 
-TEST(PlugBasePresets, Base64BlobsAndDumps) {
+TEST_F(PresetFiles, Base64BlobsAndDumps) {
   // RFC 4648 test vectors.
   const char* plain[] = {"", "f", "fo", "foo", "foob", "fooba", "foobar"};
   const char* coded[] = {"", "Zg==", "Zm8=", "Zm9v", "Zm9vYg==", "Zm9vYmE=", "Zm9vYmFy"};
@@ -174,8 +203,122 @@ TEST(PlugBasePresets, Base64BlobsAndDumps) {
             "kEnum, 1,\n    kDouble, -0.500000);\n");
   // A value whose six-decimal text would not fit is written in its shortest exact form.
   src.GetParam(3)->InitDouble("d", 1e300, 0.0, 1e300, 1.0, "", "", 1.0);
-  EXPECT_NE(Dumped([&](const char* f) {
-              src.DumpPresetSrcCode(f, names);
-            }).find("kDouble, 1.0000000000000001e+300);"),
-            std::string::npos);
+  const std::string code = Dumped([&](const char* f) { src.DumpPresetSrcCode(f, names); });
+  EXPECT_NE(code.find("kDouble, 1.0000000000000001e+300);"), std::string::npos);
+}
+
+TEST_F(PresetFiles, LayoutsRoundTripsTruncationsAndDamage) {
+  // Damage for a variant (1: chunk program, 0 and 2: plain program and bank): what, where a
+  // field is overwritten, its new value, bytes cut off.
+  const std::tuple<const char*, int, size_t, uint32_t, size_t> damage[] = {
+      {"state one value short", 1, 56, 448 - 8, 8}, // a valid header round it
+      {"chunk size past the end", 1, 56, 449, 0},
+      {"negative chunk size", 1, 56, 0xFFFFFFF0u, 0},
+      {"other plug-in", 1, 16, 0x12345678u, 0},
+      {"format version 2", 1, 12, 2, 0},
+      {"unknown format", 1, 8, 0x41424344u, 0},
+      {"not CcnK", 1, 0, 0x43636E4Cu, 0},
+      {"not-a-number value", 0, 60, 0x7FC00000u, 0},
+      {"last record's parameter count", 2, 156 + 7 * kRecord + 24, 54, 0},
+  };
+  const std::string cut27 = "a name longer than twenty-s";
+  for (int variant = 0; variant < 4; ++variant) {
+    const bool bank = variant & 2, chunks = variant & 1;
+    SCOPED_TRACE(variant);
+    TestPlug src(55, "0-1 0-2", 8, chunks);
+    Fill(&src);
+    src.Preset(5)->SetName("five");
+    src.GetParam(3)->Set(-1.0);
+    src.ModifyCurrentPreset(bank ? "zero" : nullptr);
+    ASSERT_TRUE(Save(&src, bank));
+    const Bytes b = Read();
+    const uint32_t magic = bank ? (chunks ? kFBCh : kFxBk) : (chunks ? kFPCh : kFxCk);
+    EXPECT_EQ(
+        (std::vector<uint32_t>{BE(b, 0), BE(b, 8), BE(b, 12), BE(b, 16), BE(b, 20), BE(b, 24)}),
+        (std::vector<uint32_t>{0x43636E4B, magic, bank ? 2u : 1u, uint32_t(kTestID), 10004,
+                               bank ? 8u : 55u}));
+    const size_t data = bank ? 156 : 56;        // the values, records or chunk size field
+    const size_t values = bank ? 156 + 56 : 56; // slot 0's values in a bank
+    if (chunks) {
+      EXPECT_EQ(BE(b, 4), b.size()); // the whole file's length
+      EXPECT_EQ(BE(b, data), b.size() - data - 4);
+      EXPECT_EQ(Bytes(b.begin() + data + 4, b.begin() + data + 12),
+                (Bytes{0x74, 0x66, 0x66, 0x70, 0x00, 0x00, 0x01, 0x00}));
+      EXPECT_TRUE(bank || b.size() == 60u + 8 + 440);
+    } else {
+      EXPECT_EQ(BE(b, 4), 0u);
+      EXPECT_EQ(b.size(), bank ? 156 + 8 * kRecord : kRecord);
+      EXPECT_EQ(BE(b, values + 4), 0x3F333333u); // parameter 1 at 0.7 as a float
+      EXPECT_EQ(BE(b, values + 12), 0u);         // parameter 3: -1 normalises to 0
+      EXPECT_TRUE(!bank || BE(b, 156 + kRecord + 8) == kFxCk);
+    }
+    if (bank) {
+      EXPECT_EQ(Bytes(b.begin() + 32, b.begin() + 156), Bytes(124, 0));
+    } else {
+      EXPECT_EQ(std::string(b.begin() + 28, b.begin() + 56), cut27 + '\0'); // 27 bytes, a zero
+    }
+
+    TestPlug dst(55, "0-1 0-2", 8, chunks);
+    dst.MakeDefaultPreset("old", 8);
+    ASSERT_TRUE(Load(&dst, bank));
+    for (int i = 0; i < 55; ++i)
+      EXPECT_NEAR(dst.GetParam(i)->Value(), src.GetParam(i)->Value(), 1e-6) << i;
+    EXPECT_EQ(dst.GetPresetName(0), bank ? "zero" : cut27);
+    if (bank) {
+      // The chunk keeps whole names; a program record holds 27 characters.
+      EXPECT_STREQ(dst.GetPresetName(5), "five");
+      EXPECT_EQ(dst.GetPresetName(7), chunks ? "a name longer than twenty-seven bytes" : cut27);
+      for (int i = 0; i < 8; ++i) EXPECT_EQ(dst.Preset(i)->mChunk.Size(), 440);
+    }
+    EXPECT_EQ(dst.programChanges, 1);
+
+    // Every truncation and every damaged file is refused with nothing changed.
+    std::vector<Bytes> bad;
+    for (size_t len = 0; len < b.size(); ++len) bad.emplace_back(b.begin(), b.begin() + len);
+    for (const auto& [what, inVariant, at, value, cut] : damage) {
+      if (inVariant != variant) continue;
+      Bytes& d = bad.emplace_back(b);
+      for (int i = 0; i < 4; ++i) d[at + i] = static_cast<unsigned char>(value >> (24 - 8 * i));
+      d.resize(d.size() - cut);
+    }
+    TestPlug keep(55, "0-1 0-2", 8, chunks);
+    keep.MakeDefaultPreset("keep", 8);
+    const auto before = Snapshot(&keep);
+    for (const Bytes& file : bad) {
+      Write(file);
+      ASSERT_FALSE(Load(&keep, bank)) << file.size();
+      ASSERT_TRUE(Snapshot(&keep) == before) << file.size();
+    }
+    EXPECT_EQ(keep.programChanges, 0);
+  }
+}
+
+TEST_F(PresetFiles, NamesAndFailures) {
+  TestPlug plug(2, "0-2", 0, false);
+  ASSERT_TRUE(plug.SaveProgramAsFXP(&mPath));
+  Bytes b = Read();
+  EXPECT_EQ(Bytes(b.begin() + 28, b.begin() + 56), Bytes(28, 0)); // no slot, no name
+  ASSERT_TRUE(plug.SaveBankAsFXB(&mPath));
+  EXPECT_EQ(Read().size(), 156u);
+  EXPECT_TRUE(plug.LoadBankFromFXB(&mPath)); // no records to apply
+  TestPlug chunky(2, "0-2", 0, true);
+  ASSERT_TRUE(chunky.SaveProgramAsFXP(&mPath));
+  EXPECT_FALSE(plug.LoadProgramFromFXP(&mPath)); // a chunk into a plug-in without chunks
+
+  // A name field without a zero is cut at 27 characters.
+  TestPlug one(2, "0-2", 1, false);
+  one.MakeDefaultPreset(std::string(27, 'x').c_str(), 1);
+  ASSERT_TRUE(one.SaveProgramAsFXP(&mPath));
+  b = Read();
+  EXPECT_TRUE(b[54] == 'x' && b[55] == 0);
+  b[55] = 'y';
+  Write(b);
+  ASSERT_TRUE(one.LoadProgramFromFXP(&mPath));
+  EXPECT_EQ(std::string(one.GetPresetName(0)), std::string(27, 'x'));
+
+  WDL_String empty(""), noDir("/nonexistent-dir/preset.fxp");
+  for (WDL_String* pName : {&empty, &noDir}) {
+    EXPECT_FALSE(plug.SaveProgramAsFXP(pName) || plug.SaveBankAsFXB(pName) ||
+                 plug.LoadProgramFromFXP(pName) || plug.LoadBankFromFXB(pName));
+  }
 }
