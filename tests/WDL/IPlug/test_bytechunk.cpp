@@ -11,7 +11,7 @@ Bytes Of(const ByteChunk& c) {
   return Bytes(c.GetBytes(), c.GetBytes() + c.Size());
 }
 
-TEST(ByteChunk, ReadsOutsideTheChunkFailAndWriteNothing) {
+TEST(ByteChunk, StringsBoolsAndReadsOutsideTheChunk) {
   ByteChunk empty, sixteen;
   sixteen.Resize(16);
   double d = 7.0;
@@ -23,19 +23,17 @@ TEST(ByteChunk, ReadsOutsideTheChunkFailAndWriteNothing) {
       std::vector<int>(6, -1));
   EXPECT_TRUE(d == 7.0 && b && std::strcmp(s.Get(), "keep") == 0);
   EXPECT_EQ(sixteen.Get(&d, 8), 16);
-}
 
-TEST(ByteChunk, StringsAndBools) {
   ByteChunk c;
   EXPECT_EQ(c.PutStr(""), 4);
   EXPECT_EQ(c.PutStr("abc"), 11);
   EXPECT_EQ(c.PutBool(true), 12);
   EXPECT_EQ(Of(c), (Bytes{0, 0, 0, 0, 3, 0, 0, 0, 'a', 'b', 'c', 1})); // native: little-endian
-  WDL_String s("x"), t;
+  WDL_String t;
   EXPECT_EQ(c.GetStr(&t, c.GetStr(&s, 0)), 11);
   EXPECT_TRUE(!*s.Get() && std::strcmp(t.Get(), "abc") == 0);
   c.GetBytes()[11] = 2;
-  bool b = false;
+  b = false;
   EXPECT_EQ(c.GetBool(&b, 11), 12);
   EXPECT_TRUE(b);
 

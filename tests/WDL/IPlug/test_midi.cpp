@@ -9,31 +9,28 @@
 #include <vector>
 
 TEST(IMidiMsg, ReadersByKindAndMakers) {
-  // Data bytes 0x41 and 0x22; -1 where the reader does not apply to the kind.
-  const struct {
-    uint8_t status;
-    int kind, note, velocity, polyAT, chanAT, program;
-    double wheel, cc;
-  } cases[] = {{0x7F, 0, -1, -1, -1, -1, -1, 0.0, -1.0},
-               {0xF8, 0, -1, -1, -1, -1, -1, 0.0, -1.0},
-               {0x83, 8, 0x41, 0x22, -1, -1, -1, 0.0, -1.0},
-               {0x9F, 9, 0x41, 0x22, -1, -1, -1, 0.0, -1.0},
-               {0xA0, 10, 0x41, -1, 0x22, -1, -1, 0.0, -1.0},
-               {0xB0, 11, -1, -1, -1, -1, -1, 0.0, 0x22 / 127.0},
-               {0xC0, 12, -1, -1, -1, -1, 0x41, 0.0, -1.0},
-               {0xD0, 13, -1, -1, -1, 0x41, -1, 0.0, -1.0},
-               {0xE0, 14, -1, -1, -1, -1, -1, (0x22 * 128 + 0x41 - 8192) / 8192.0, -1.0}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.status);
-    const IMidiMsg m(0, c.status, 0x41, 0x22);
+  // Data bytes 0x41 and 0x22: status, then kind, note, velocity, poly and channel aftertouch,
+  // program (-1 where the reader does not apply to the kind), pitch wheel, controller 0x41.
+  const std::tuple<uint8_t, std::vector<int>, double, double> cases[] = {
+      {0x7F, {0, -1, -1, -1, -1, -1}, 0.0, -1.0},
+      {0xF8, {0, -1, -1, -1, -1, -1}, 0.0, -1.0},
+      {0x83, {8, 0x41, 0x22, -1, -1, -1}, 0.0, -1.0},
+      {0x9F, {9, 0x41, 0x22, -1, -1, -1}, 0.0, -1.0},
+      {0xA0, {10, 0x41, -1, 0x22, -1, -1}, 0.0, -1.0},
+      {0xB0, {11, -1, -1, -1, -1, -1}, 0.0, 0x22 / 127.0},
+      {0xC0, {12, -1, -1, -1, -1, 0x41}, 0.0, -1.0},
+      {0xD0, {13, -1, -1, -1, 0x41, -1}, 0.0, -1.0},
+      {0xE0, {14, -1, -1, -1, -1, -1}, (0x22 * 128 + 0x41 - 8192) / 8192.0, -1.0}};
+  for (const auto& [status, ints, wheel, cc] : cases) {
+    SCOPED_TRACE(status);
+    const IMidiMsg m(0, status, 0x41, 0x22);
     EXPECT_EQ((std::vector<int>{m.StatusMsg(), m.NoteNumber(), m.Velocity(), m.PolyAfterTouch(),
                                 m.ChannelAfterTouch(), m.Program()}),
-              (std::vector<int>{c.kind, c.note, c.velocity, c.polyAT, c.chanAT, c.program}));
-    EXPECT_DOUBLE_EQ(m.PitchWheel(), c.wheel);
-    EXPECT_DOUBLE_EQ(m.ControlChange(IMidiMsg::EControlChangeMsg(0x41)), c.cc);
+              ints);
+    EXPECT_DOUBLE_EQ(m.PitchWheel(), wheel);
+    EXPECT_DOUBLE_EQ(m.ControlChange(IMidiMsg::EControlChangeMsg(0x41)), cc);
     EXPECT_EQ(m.ControlChange(IMidiMsg::kModWheel), -1.0);
   }
-  EXPECT_STREQ(StatusMsgStr(IMidiMsg::kChannelAftertouch), "channelaftertouch");
   // Bytes from outside may use all eight bits; the enums must hold any of them.
   const IMidiMsg cc(0, 0xB0, 200, 127);
   EXPECT_EQ(cc.ControlChangeIdx(), IMidiMsg::EControlChangeMsg(200));

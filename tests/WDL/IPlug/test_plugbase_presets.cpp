@@ -56,7 +56,7 @@ protected:
   WDL_String mPath{(QV_BINARY_DIR "/presetfile" + std::to_string(getpid())).c_str()};
 };
 
-TEST(PlugBasePresets, StateRoundTripCutsAndCompare) {
+TEST(PlugBasePresets, StateAndDumpRoundTripsAndCuts) {
   TestPlug src;
   SetDistinctValues(&src);
   ByteChunk full;
@@ -86,18 +86,37 @@ TEST(PlugBasePresets, StateRoundTripCutsAndCompare) {
   EXPECT_TRUE(src.CompareState(full.GetBytes(), 1));
   stored[3] += 0.00002;
   EXPECT_FALSE(src.CompareState(full.GetBytes(), 1));
+
+  src.MakeDefaultPreset("-", 8);
+  ByteChunk dump;
+  ASSERT_TRUE(src.SerializePresets(&dump));
+  ASSERT_EQ(dump.Size(), 3568);
+  // The whole dump, or one cut anywhere: whole records are applied, the rest stays as it was.
+  for (int len = 0; len <= dump.Size(); len += 2) {
+    TestPlug cutPlug;
+    cutPlug.MakeDefaultPreset("x", 1); // the current slot, restored at the end
+    ByteChunk cut;
+    cut.PutBytes(dump.GetBytes(), len);
+    ASSERT_EQ(cutPlug.UnserializePresets(&cut, 0), len == 3568 ? 3568 : -1);
+    const int whole = len / 446;
+    for (int i = 0; i < 8; ++i) {
+      const bool filled = i < whole || i == 0;
+      ASSERT_STREQ(cutPlug.GetPresetName(i), i < whole ? "-" : i == 0 ? "x" : "empty") << len;
+      ASSERT_EQ(cutPlug.Preset(i)->mInitialized, filled) << len;
+      ASSERT_EQ(cutPlug.Preset(i)->mChunk.Size(), filled ? 440 : 0) << len;
+    }
+  }
 }
 
-TEST(PlugBasePresets, FillNameAndRestoreSlots) {
+TEST(PlugBasePresets, FillNameRestoreAndMakeSlots) {
   TestPlug plug;
   plug.MakeDefaultPreset(nullptr, 1);
   EXPECT_STREQ(plug.GetPresetName(0), "Empty");
   plug.MakeDefaultPreset("-", 9); // one more than the free slots
-  EXPECT_STREQ(plug.GetPresetName(7), "-");
-  EXPECT_EQ(plug.Preset(7)->mChunk.Size(), 440);
+  EXPECT_TRUE(!std::strcmp(plug.GetPresetName(7), "-") && plug.Preset(7)->mChunk.Size() == 440);
   plug.ModifyCurrentPreset(std::string(400, 'L').c_str());
-  EXPECT_EQ(std::strlen(plug.GetPresetName(0)), 255u);
-  EXPECT_EQ(plug.Preset(0)->mChunk.Size(), 440); // replaced, not appended
+  // The name is cut to 255; the state is replaced, not appended.
+  EXPECT_TRUE(std::strlen(plug.GetPresetName(0)) == 255 && plug.Preset(0)->mChunk.Size() == 440);
 
   TestPlug other; // slot 2 takes other values; restoring applies them
   SetDistinctValues(&other);
@@ -125,43 +144,18 @@ TEST(PlugBasePresets, FillNameAndRestoreSlots) {
   small.PruneUninitializedPresets();
   EXPECT_EQ(small.NPresets(), 2);
   EXPECT_STREQ(small.GetPresetName(1), "user preset 3");
-}
 
-TEST(PlugBasePresets, PresetsFromValuesAndNamedPairs) {
-  TestPlug plug(4, "0-2", 3);            // bool, int, enum, double
-  plug.MakePreset("vals", 1, 7, 4, 5.5); // stored unclamped
-  plug.GetParam(3)->Set(0.5);
-  plug.MakePresetFromNamedParams("pairs", 2, 1, 9, 3, 9.999e-8);
+  TestPlug four(4, "0-2", 3);            // bool, int, enum, double
+  four.MakePreset("vals", 1, 7, 4, 5.5); // stored unclamped
+  four.GetParam(3)->Set(0.5);
+  four.MakePresetFromNamedParams("pairs", 2, 1, 9, 3, 9.999e-8);
   double v[8];
-  for (int i = 0; i < 8; ++i) plug.Preset(i / 4)->mChunk.Get(&v[i], i % 4 * 8);
+  for (int i = 0; i < 8; ++i) four.Preset(i / 4)->mChunk.Get(&v[i], i % 4 * 8);
   // The marker value keeps the present 0.5.
   EXPECT_EQ(std::vector<double>(v, v + 8), (std::vector<double>{1, 7, 4, 5.5, 0, 9, 1, 0.5}));
-  EXPECT_TRUE(plug.RestorePreset(0));
-  EXPECT_EQ(plug.GetParam(3)->Value(), 1.0); // clamped on restore
-  EXPECT_DEATH(plug.MakePresetFromNamedParams("bad", 1, 4, 1.0), "paramIdx >= 0 && paramIdx < n");
-}
-
-TEST(PlugBasePresets, DumpRoundTripAndDamage) {
-  TestPlug src;
-  src.MakeDefaultPreset("-", 8);
-  ByteChunk dump;
-  ASSERT_TRUE(src.SerializePresets(&dump));
-  ASSERT_EQ(dump.Size(), 3568);
-  // The whole dump, or one cut anywhere: whole records are applied, the rest stays as it was.
-  for (int len = 0; len <= dump.Size(); len += 2) {
-    TestPlug cutPlug;
-    cutPlug.MakeDefaultPreset("x", 1); // the current slot, restored at the end
-    ByteChunk cut;
-    cut.PutBytes(dump.GetBytes(), len);
-    ASSERT_EQ(cutPlug.UnserializePresets(&cut, 0), len == 3568 ? 3568 : -1);
-    const int whole = len / 446;
-    for (int i = 0; i < 8; ++i) {
-      const bool filled = i < whole || i == 0;
-      ASSERT_STREQ(cutPlug.GetPresetName(i), i < whole ? "-" : i == 0 ? "x" : "empty") << len;
-      ASSERT_EQ(cutPlug.Preset(i)->mInitialized, filled) << len;
-      ASSERT_EQ(cutPlug.Preset(i)->mChunk.Size(), filled ? 440 : 0) << len;
-    }
-  }
+  EXPECT_TRUE(four.RestorePreset(0));
+  EXPECT_EQ(four.GetParam(3)->Value(), 1.0); // clamped on restore
+  EXPECT_DEATH(four.MakePresetFromNamedParams("bad", 1, 4, 1.0), "paramIdx >= 0 && paramIdx < n");
 }
 
 TEST_F(PresetFiles, Base64BlobsAndDumps) {
