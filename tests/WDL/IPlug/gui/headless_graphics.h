@@ -1,6 +1,6 @@
 #pragma once
-// A graphics object without a screen: images come from a folder of PNG files, menus, text
-// entries, file dialogs and URLs answer from scripts, and what it is asked is counted.
+// A graphics object without a screen: images come from a folder of PNG files, menus and text
+// entries answer from a script, and what it is asked is recorded.
 
 #include <gtest/gtest.h>
 
@@ -32,46 +32,38 @@ public:
       : IGraphics(pPlug, w, h, 0), mImageDir(std::move(imageDir)) {}
 
   bool DrawScreen(IRECT* pR) override {
-    lastScreen = *pR;
-    return ++screenDraws;
+    screens.push_back(*pR);
+    return true;
   }
-  void ForceEndUserEdit() override {}
-  int ShowMessageBox(const char*, const char*, int) override { return 0; }
   // Like the platform's menu, it releases the mouse capture while it is open.
   IPopupMenu* CreateIPopupMenu(IPopupMenu* pMenu, IRECT* pRect) override {
     ReleaseMouseCapture();
     lastMenu.clear();
     for (int i = 0; i < pMenu->GetNItems(); ++i)
       lastMenu.push_back(std::string(pMenu->GetItemText(i)) + (pMenu->IsItemChecked(i) ? "*" : ""));
-    lastMenuRect = *pRect;
-    const int answer = menuAnswers.empty() ? -1 : menuAnswers.front();
-    if (!menuAnswers.empty()) menuAnswers.pop_front();
-    if (answer < 0) return nullptr;
-    pMenu->SetChosenItemIdx(answer);
+    lastPromptRect = *pRect;
+    const std::string answer = Answer();
+    if (answer.empty()) return nullptr;
+    pMenu->SetChosenItemIdx(std::stoi(answer));
     return pMenu;
   }
   void CreateTextEntry(IControl* pControl, IText*, IRECT* pRect, const char*,
                        IParam* pParam) override {
-    lastTextRect = *pRect;
-    if (textAnswers.empty()) return;
-    std::string answer = textAnswers.front();
-    textAnswers.pop_front();
-    SetFromStringAfterPrompt(pControl, pParam, answer.data());
+    lastPromptRect = *pRect;
+    std::string answer = Answer();
+    if (!answer.empty()) SetFromStringAfterPrompt(pControl, pParam, answer.data());
   }
+  void ForceEndUserEdit() override {}
+  int ShowMessageBox(const char*, const char*, int) override { return 0; }
   void HostPath(WDL_String*) override {}
   void PluginPath(WDL_String*) override {}
   void DesktopPath(WDL_String*) override {}
   void AppSupportPath(WDL_String*, bool) override {}
   void SandboxSafeAppSupportPath(WDL_String*) override {}
-  void PromptForFile(WDL_String* pFile, EFileAction, WDL_String*, char*) override {
-    pFile->Set(fileAnswer.c_str());
-  }
+  void PromptForFile(WDL_String*, EFileAction, WDL_String*, char*) override {}
   bool PromptForColor(IColor*, char*) override { return false; }
   void CopyFileToClipboard(WDL_String*) override {}
-  bool OpenURL(const char* url, const char*, const char*, const char*) override {
-    urls.push_back(url);
-    return urlOpens;
-  }
+  bool OpenURL(const char*, const char*, const char*, const char*) override { return false; }
   void* OpenWindow(void*) override { return nullptr; }
   void CloseWindow() override {}
   void* GetWindow() override { return nullptr; }
@@ -89,18 +81,18 @@ public:
     return r;
   }
   int MouseCapture() const { return mMouseCapture; }
+  std::string Answer() {
+    const std::string a = answers.empty() ? "" : answers.front();
+    if (!answers.empty()) answers.pop_front();
+    return a;
+  }
 
   std::string mImageDir;
-  std::deque<int> menuAnswers;         // chosen index; -1 dismisses
-  std::deque<std::string> textAnswers; // committed texts
-  std::string fileAnswer;
-  bool urlOpens = true;
-
+  std::deque<std::string> answers;        // a menu index or a committed text; "" dismisses
   static inline std::map<int, int> loads; // per image id, across every instance
-  int screenDraws = 0;
-  IRECT lastScreen, lastMenuRect, lastTextRect;
+  std::vector<IRECT> screens;             // what was shown
+  IRECT lastPromptRect;
   std::vector<std::string> lastMenu; // item texts, "*" after a checked one
-  std::vector<std::string> urls;
 };
 
 using Log = std::vector<std::string>;

@@ -1,20 +1,17 @@
 #include "WDL/IPlug/IControl.h"
 
-#include "WDL/IPlug/IControlStock.h"
 #include "WDL/IPlug/gui/headless_graphics.h"
 
 namespace {
 
-TEST(Control, ValueFromPlugDefaultAndExtraRedrawFrame) {
+TEST(Control, ValueFromPlugDefaultExtraRedrawFrameAndGrey) {
   TestPlug plug;
   ProbeControl c(&plug, IRECT(0, 0, 10, 10), 3);
   IMouseMod left(true), right(false, true);
   c.SetClean();
   c.OnMouseDblClick(0, 0, &left); // no default yet
   c.OnMouseDown(0, 0, &right);    // prompt is off by default
-  EXPECT_FALSE(c.IsDirty());
-  c.SetValueFromPlug(0.7); // the first value becomes the default, quietly
-  EXPECT_EQ(c.GetValue(), 0.7);
+  c.SetValueFromPlug(0.7);        // the first value becomes the default, quietly
   c.SetValueFromPlug(0.7);
   EXPECT_FALSE(c.IsDirty());
   c.SetValueFromPlug(0.2);
@@ -33,29 +30,20 @@ TEST(Control, ValueFromPlugDefaultAndExtraRedrawFrame) {
   EXPECT_FLOAT_EQ(c.mBlend.mWeight, 1.0f);
 }
 
-TEST(Control, SetDirtyClampsPushesAndShowsTheValue) {
+TEST(Control, SetDirtyClampsAndPushes) {
   TestPlug plug;
-  IText style;
-  ITextControl value(&plug, IRECT(0, 0, 50, 10), &style, ""), name(&plug, IRECT(), &style, "");
   ProbeControl bound(&plug, IRECT(), 3), unbound(&plug, IRECT());
-  bound.mValDisplayControl = &value;
-  bound.mNameDisplayControl = &name;
   bound.Clamp(0.25, 0.75);
   bound.SetValueFromUserInput(0.9);
-  EXPECT_EQ(bound.GetValue(), 0.75);
   ASSERT_EQ(plug.hostNotices.size(), 1u);
   EXPECT_EQ(plug.hostNotices[0].value, 0.75);
   EXPECT_DOUBLE_EQ(plug.GetParam(3)->Value(), 0.5);
-  EXPECT_EQ(plug.paramChanges, std::vector<int>{3});
-  EXPECT_STREQ(value.GetTextForPlug(), "0.500 ");
-  EXPECT_STREQ(name.GetTextForPlug(), "d");
-
   unbound.Clamp(0.25, 0.75);
   unbound.SetValueFromPlug(0.1); // default
   unbound.SetValueFromPlug(0.05);
   EXPECT_EQ(unbound.GetValue(), 0.25); // clamped even without a push
   unbound.SetDirty(true);
-  EXPECT_EQ(plug.paramChanges.size(), 1u);
+  EXPECT_EQ(plug.paramChanges, std::vector<int>{3});
 }
 
 TEST(Control, AuxParams) {
@@ -66,7 +54,6 @@ TEST(Control, AuxParams) {
   EXPECT_EQ(c.AuxParamIdx(5), -1);
   c.SetClean();
   c.SetAuxParamValueFromPlug(1, 0.5);
-  EXPECT_EQ(c.GetAuxParam(1)->mValue, 0.5);
   EXPECT_TRUE(c.IsDirty());
   c.SetAllAuxParamsFromGUI();
   EXPECT_EQ(plug.paramChanges, (std::vector<int>{2, 3, 2}));

@@ -35,7 +35,6 @@ TEST(Records, FrameRectsAndSlices) {
   EXPECT_EQ(IRECT(5, 6, &stacked), IRECT(5, 6, 45, 39));
   EXPECT_EQ(IRECT(0, 0, &side), IRECT(0, 0, 30, 20));
   EXPECT_EQ(IRECT(0, 0, &noFrames), IRECT(0, 0, 10, 10));
-  EXPECT_EQ(IRECT(0, 0, 30, 30).SubRectVertical(3, 2), IRECT(0, 20, 30, 30));
   EXPECT_EQ(IRECT(0, 0, 10, 10).SubRectHorizontal(3, 2), IRECT(6, 0, 9, 10));
 }
 
