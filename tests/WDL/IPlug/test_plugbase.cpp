@@ -134,8 +134,7 @@ TEST(PlugBase, ParameterFromGUIAndMidi) {
   ASSERT_EQ(plug.hostNotices.size(), 1u);
   EXPECT_TRUE(plug.hostNotices[0].value == 0.47 && plug.hostNotices[0].mutexHeld);
   EXPECT_EQ(plug.paramChanges, std::vector<int>{1});
-  EXPECT_EQ(plug.paramChangeLocked, std::vector<bool>{true});
-  EXPECT_FALSE(plug.MutexHeld());
+  EXPECT_TRUE(plug.paramChangeLocked == std::vector<bool>{true} && !plug.MutexHeld());
   for (int idx : {55, -1}) plug.SetParameterFromGUI(idx, 0.5); // ignored
   plug.DirtyParameters();
   ASSERT_EQ(plug.hostNotices.size(), 56u);
@@ -198,9 +197,7 @@ TEST(PlugBase, AttachGraphicsRedrawAndDeleteFirst) {
     plug.GetParam(1)->Set(5.0);
     pBound->SetClean();
     plug.RedrawParamControls(); // plain values, normalised by the graphics object
-    EXPECT_FALSE(pGraphics->lastNormalized);
-    EXPECT_EQ(pBound->GetValue(), 0.0);
-    EXPECT_TRUE(pBound->IsDirty());
+    EXPECT_TRUE(!pGraphics->lastNormalized && pBound->GetValue() == 0.0 && pBound->IsDirty());
     EXPECT_EQ(pAux->GetAuxParam(0)->mValue, 0.5);
   } // the controls go with the graphics object (LSan)
   EXPECT_EQ(log, "55 pushes, prep 710x365, deleted");
