@@ -80,10 +80,12 @@ TEST_F(Dispatch, MouseOverAndParameterBinding) {
   g.EnableTooltips(true);
   g.OnMouseOver(15, 15, &left);
   g.OnMouseOver(35, 35, &left);
+  g.OnMouseOver(36, 36, &left);   // the same control: no out
   g.OnMouseOver(200, 200, &left); // over nothing: no change
   EXPECT_EQ(g.GetMouseOver(), 2);
   g.OnMouseOut();
-  EXPECT_EQ(log, (Log{"a over 15 15", "b over 35 35", "a out", "bg out", "a out", "b out"}));
+  EXPECT_EQ(log, (Log{"a over 15 15", "b over 35 35", "a out", "b over 36 36", "bg out", "a out",
+                      "b out"}));
 
   a->AddAuxParam(1);
   g.SetParameterFromPlug(3, 0.5, false); // double -1..1

@@ -6,23 +6,16 @@
 
 namespace {
 
-std::string Texts(const IPopupMenu& m) {
-  std::string s;
-  for (int i = 0; i < m.GetNItems(); ++i) s += m.GetItemText(i);
-  return s;
-}
-
 TEST(PopupMenu, InsertPositions) {
-  struct Case {
-    int index;
-    const char* expect;
-  } cases[] = {{0, "xab"}, {-1, "abx"}, {7, "abx"}, {-5, "xab"}, {1, "axb"}};
-  for (const Case& c : cases) {
+  for (auto [index, expect] :
+       {std::pair{0, "xab"}, {-1, "abx"}, {7, "abx"}, {-5, "xab"}, {1, "axb"}}) {
     IPopupMenu m;
     m.AddItem("a");
     m.AddItem("b");
-    m.AddItem(new IPopupMenuItem("x"), c.index);
-    EXPECT_EQ(Texts(m), c.expect) << "index " << c.index;
+    m.AddItem(new IPopupMenuItem("x"), index);
+    std::string texts;
+    for (int i = 0; i < m.GetNItems(); ++i) texts += m.GetItemText(i);
+    EXPECT_EQ(texts, expect) << "index " << index;
   }
 }
 

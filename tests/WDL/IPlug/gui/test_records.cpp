@@ -43,16 +43,12 @@ TEST(Records, RasterTranslationsAndTextFace) {
   EXPECT_EQ(LiceColor(&COLOR_GRAY), 0xFF7F7F7Fu);
   IColor wide(0x1FF, 0x100, 0x2AB, -1); // out-of-range channels stay in their byte
   EXPECT_EQ(LiceColor(&wide), 0xFF00ABFFu);
-  struct Case {
-    IChannelBlend::EBlendMethod method;
-    int mode;
-  } cases[] = {{IChannelBlend::kBlendNone, 0x10000},
-               {IChannelBlend::kBlendClobber, 0},
-               {IChannelBlend::kBlendAdd, 0x10001},
-               {IChannelBlend::kBlendColorDodge, 0x10002}};
-  for (const Case& c : cases) {
-    IChannelBlend b(c.method, 0.5f);
-    EXPECT_EQ(LiceBlendMode(&b), c.mode) << c.method;
+  for (auto [method, mode] : {std::pair{IChannelBlend::kBlendNone, 0x10000},
+                              {IChannelBlend::kBlendClobber, 0},
+                              {IChannelBlend::kBlendAdd, 0x10001},
+                              {IChannelBlend::kBlendColorDodge, 0x10002}}) {
+    IChannelBlend b(method, 0.5f);
+    EXPECT_EQ(LiceBlendMode(&b), mode) << method;
     EXPECT_FLOAT_EQ(LiceWeight(&b), 0.5f);
   }
   EXPECT_EQ(LiceBlendMode(nullptr), 0x10000);
