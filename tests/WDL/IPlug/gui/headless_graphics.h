@@ -118,7 +118,7 @@ public:
                Log* pLog = nullptr, std::function<void(IGraphics*)> fn = nullptr)
       : IControl(pPlug, r, paramIdx), mName(name), mLog(pLog), mFn(std::move(fn)) {}
   using IControl::mBlend, IControl::mDblAsSingleClick, IControl::mMOWhenGrayed,
-      IControl::mPromptDisabled, IControl::mValDisplayControl, IControl::mNameDisplayControl;
+      IControl::mPromptDisabled;
   bool Draw(IGraphics* pGraphics) override {
     ++draws;
     if (mFn) mFn(pGraphics);

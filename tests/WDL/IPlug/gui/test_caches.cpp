@@ -8,18 +8,12 @@
 
 namespace {
 
-// Writes a w x h PNG of one colour into the test's image folder; returns the folder.
-std::string WriteImage(const char* name, int w, int h, LICE_pixel color) {
-  std::string dir = std::string(QV_BINARY_DIR) + "/gui_cache_images";
-  mkdir(dir.c_str(), 0755);
-  LICE_MemBitmap bmp(w, h);
-  LICE_Clear(&bmp, color);
-  EXPECT_TRUE(qvtest::WritePng(&bmp, dir + "/" + name));
-  return dir;
-}
-
 TEST(Caches, OneLoadPerImageIdAcrossEditorsAndReleases) {
-  std::string dir = WriteImage("knob.png", 20, 60, 0xFF102030);
+  const std::string dir = std::string(QV_BINARY_DIR) + "/gui_cache_images";
+  mkdir(dir.c_str(), 0755);
+  LICE_MemBitmap png(20, 60);
+  LICE_Clear(&png, 0xFF102030);
+  ASSERT_TRUE(qvtest::WritePng(&png, dir + "/knob.png"));
   HeadlessGraphics a(nullptr, 10, 10, dir), b(nullptr, 10, 10, dir);
   IBitmap k1 = a.LoadIBitmap(101, "resources/img/knob.png", 3, false);
   IBitmap k2 = b.LoadIBitmap(101, "resources/img/none.png", 2, true); // the id decides
