@@ -92,10 +92,11 @@ TEST_F(Dispatch, MouseOverAndParameterBinding) {
   g.SetParameterFromPlug(1, 0.2, true);
   g.SetControlFromPlug(2, 0.1);
   g.SetControlFromPlug(9, 0.1);        // no such control
-  g.ClampControl(3, -1.0, 0.0, false); // normalised 0..0.5
+  g.ClampControl(3, -0.5, 0.0, false); // normalised 0.25..0.5
   a->SetDirty(false);
+  b->SetDirty(false);
   EXPECT_EQ(std::vector<double>({a->GetValue(), b->GetValue(), a->GetAuxParam(0)->mValue}),
-            std::vector<double>({0.5, 0.1, 0.2}));
+            std::vector<double>({0.5, 0.25, 0.2}));
   g.HideControl(3, true);
   EXPECT_TRUE(a->IsHidden() && b->IsHidden());
 }
