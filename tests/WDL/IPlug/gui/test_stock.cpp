@@ -5,7 +5,7 @@
 namespace {
 
 struct Stock : EditorTest {
-  LICE_MemBitmap img{10, 12 * 96};
+  LICE_MemBitmap img{10, 500};
   void SetUp() override {
     EditorTest::SetUp();
     FillWithPositions(&img);
