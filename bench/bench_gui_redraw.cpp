@@ -7,6 +7,7 @@
 #include "WDL/IPlug/IControlStock.h"
 #include "WDL/IPlug/IGraphics.h"
 #include "WDL/lice/lice.h"
+#include "tests/support/null_graphics.h"
 
 #include <benchmark/benchmark.h>
 #include <cairo.h>
@@ -42,28 +43,9 @@ LICE_MemBitmap* MakeImage(const ImageDesc& s) {
   return bmp;
 }
 
-class BenchGraphics : public IGraphics {
+class BenchGraphics : public NullGraphics {
 public:
-  BenchGraphics() : IGraphics(nullptr, kW, kH, 25) {}
-  bool DrawScreen(IRECT*) override { return true; }
-  void ForceEndUserEdit() override {}
-  int ShowMessageBox(const char*, const char*, int) override { return 0; }
-  IPopupMenu* CreateIPopupMenu(IPopupMenu*, IRECT*) override { return nullptr; }
-  void CreateTextEntry(IControl*, IText*, IRECT*, const char*, IParam*) override {}
-  void HostPath(WDL_String*) override {}
-  void PluginPath(WDL_String*) override {}
-  void DesktopPath(WDL_String*) override {}
-  void AppSupportPath(WDL_String*, bool) override {}
-  void SandboxSafeAppSupportPath(WDL_String*) override {}
-  void PromptForFile(WDL_String*, EFileAction, WDL_String*, char*) override {}
-  bool PromptForColor(IColor*, char*) override { return false; }
-  void CopyFileToClipboard(WDL_String*) override {}
-  bool OpenURL(const char*, const char*, const char*, const char*) override { return false; }
-  void* OpenWindow(void*) override { return nullptr; }
-  void CloseWindow() override {}
-  void* GetWindow() override { return nullptr; }
-  bool GetTextFromClipboard(WDL_String*) override { return false; }
-  void UpdateTooltips() override {}
+  BenchGraphics() : NullGraphics(nullptr, kW, kH, 25) {}
   LICE_IBitmap* OSLoadBitmap(int id, const char*) override {
     for (const ImageDesc* s : {&kBackground, &kButton, &kKnob, &kContact})
       if (s->id == id) return MakeImage(*s);

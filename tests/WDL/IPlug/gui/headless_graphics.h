@@ -14,6 +14,7 @@
 #include "WDL/IPlug/IGraphics.h"
 #include "WDL/IPlug/plugbase_test_plug.h"
 #include "WDL/lice/lice.h"
+#include "support/null_graphics.h"
 #include "support/png_test_io.h"
 
 // Source pixels that name their own position, to tell which part of an image was drawn.
@@ -26,10 +27,10 @@ inline void FillWithPositions(LICE_IBitmap* bmp) {
     for (int x = 0; x < bmp->getWidth(); ++x) bmp->getBits()[x + y * bmp->getRowSpan()] = Pos(x, y);
 }
 
-class HeadlessGraphics : public IGraphics {
+class HeadlessGraphics : public NullGraphics {
 public:
   HeadlessGraphics(IPlugBase* pPlug, int w, int h, std::string imageDir = "")
-      : IGraphics(pPlug, w, h, 0), mImageDir(std::move(imageDir)) {}
+      : NullGraphics(pPlug, w, h), mImageDir(std::move(imageDir)) {}
 
   bool DrawScreen(IRECT* pR) override {
     screens.push_back(*pR);
@@ -53,22 +54,6 @@ public:
     std::string answer = Answer();
     if (!answer.empty()) SetFromStringAfterPrompt(pControl, pParam, answer.data());
   }
-  void ForceEndUserEdit() override {}
-  int ShowMessageBox(const char*, const char*, int) override { return 0; }
-  void HostPath(WDL_String*) override {}
-  void PluginPath(WDL_String*) override {}
-  void DesktopPath(WDL_String*) override {}
-  void AppSupportPath(WDL_String*, bool) override {}
-  void SandboxSafeAppSupportPath(WDL_String*) override {}
-  void PromptForFile(WDL_String*, EFileAction, WDL_String*, char*) override {}
-  bool PromptForColor(IColor*, char*) override { return false; }
-  void CopyFileToClipboard(WDL_String*) override {}
-  bool OpenURL(const char*, const char*, const char*, const char*) override { return false; }
-  void* OpenWindow(void*) override { return nullptr; }
-  void CloseWindow() override {}
-  void* GetWindow() override { return nullptr; }
-  bool GetTextFromClipboard(WDL_String*) override { return false; }
-  void UpdateTooltips() override {}
   LICE_IBitmap* OSLoadBitmap(int id, const char* name) override {
     ++loads[id];
     const char* base = strrchr(name, '/');
