@@ -1,0 +1,35 @@
+#pragma once
+
+// What the editor controls ask of the melody engine. The engine implements it; the
+// controls' tests implement it with a fake. Every call comes from the main (editor)
+// thread; the engine takes its own mutex where it needs one.
+class EditorEngine
+{
+public:
+  virtual ~EditorEngine() {}
+
+  // Save button: asks for a file name through the editor and writes the melody.
+  virtual void SaveMidiFile() = 0;
+  // Whether MIDI input holds `note` down (keyboard presses only free keys).
+  virtual bool GetKeyStatus(int note) = 0;
+
+  // Piano-roll edits. Ticks count from the loop start; lengths are in ticks.
+  virtual void AddOneFromPianoRoll(int note, int ticks, int length) = 0;
+  virtual void DeleteOneFromPianoRoll(int note, int ticks, int length) = 0;
+  virtual void UpdateOneFromPianoRoll(int value, int location, int length, int oldValue,
+                                      int oldLocation, int oldLength, bool locked) = 0;
+  virtual void LockOneFromPianoRoll(int note, int ticks, bool lock) = 0;
+  virtual void ShiftMelodyFromPianoRoll(int ticks) = 0;
+  // Snaps a tick position to the engine's grid, staying inside the loop.
+  virtual int CalculateQuantizedLocation(int ticks) = 0;
+
+  // Note pool marks of the roll's key strip.
+  virtual void SetNotePoolFromPianoRoll(int note) = 0;
+  virtual bool IsExplictlySelected(int note) = 0;
+  virtual bool IsImplictlySelected(int note) = 0;
+
+  // Read by the roll's Draw; written on the render thread, so atomic in the engine.
+  virtual int GetPlayPosition() const = 0;      // samples from the loop start
+  virtual int GetDisplayLoopLength() const = 0; // samples, bar length x bars
+  virtual int GetActiveBars() const = 0;        // 1..16
+};
