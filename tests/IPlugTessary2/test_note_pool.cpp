@@ -1,4 +1,5 @@
 #include "IPlugTessary2/Chords.h"
+#include "IPlugTessary2/engine_double.h"
 #include "IPlugTessary2/NotePoolRules.h"
 #include "IPlugTessary2/Scale.h"
 
@@ -90,6 +91,90 @@ TEST(NotePoolRules, ChordIndexAvoidsUsedWhileAnyIsFree) {
   std::set<int> seen;
   for (int round = 0; round < 50; ++round) seen.insert(DrawChordPoolIndex(all, 2));
   EXPECT_EQ(seen, (std::set<int>{0, 1}));
+}
+
+// ---- Through the engine's parameters ----
+
+Notes Chosen(TestEngine& e) {
+  return e.mChosenKeys;
+}
+
+// The key strip's marks answer exactly: chosen keys explicit while "OctaveZero" is on, the
+// rest of the pool implicit.
+void ExpectMarksMatchPool(TestEngine& e, bool octaveZero) {
+  const std::set<int> pool(e.mNotePool.begin(), e.mNotePool.end());
+  const std::set<int> keys(e.mChosenKeys.begin(), e.mChosenKeys.end());
+  for (int n = -1; n <= 128; ++n) {
+    const bool explicitMark = octaveZero && keys.count(n);
+    EXPECT_EQ(e.IsExplictlySelected(n), explicitMark) << n;
+    EXPECT_EQ(e.IsImplictlySelected(n), pool.count(n) && !explicitMark) << n;
+  }
+}
+
+TEST(EnginePool, WorkedExampleWithRepeatedSwitches) {
+  TestEngine e;
+  srand(1);
+  e.SetParam(kScalesDropdown, kMajor * 12 + kC);
+  EXPECT_EQ(e.mNotePool, CMajor());
+  EXPECT_EQ(Chosen(e), CMajor());
+  EXPECT_GT(e.keyboardShows, 0);
+  e.SetParam(kOctaveZero, 1); // already on: applied once
+  EXPECT_EQ(e.mNotePool.size(), 8u);
+  e.SetParam(kOctaveZero + 1, 1);
+  EXPECT_EQ(e.mNotePool.size(), 15u);
+  e.SetParam(kOctaveZero + 2, 1);
+  EXPECT_EQ(e.mNotePool.size(), 23u);
+  e.SetParam(kOctaveZero + 2, 1);
+  EXPECT_EQ(e.mNotePool.size(), 23u);
+  ExpectMarksMatchPool(e, true);
+  e.SetParam(kOctaveZero + 2, 0);
+  EXPECT_EQ(e.mNotePool, Pool(CMajor(), {0, 1}));
+  e.SetParam(kOctaveZero + 2, 1);
+  e.SetParam(kScalesDropdown, kMajor * 12 + kC);
+  EXPECT_EQ(e.mNotePool, Pool(CMajor(), {0, 1, 2}));
+  ExpectMarksMatchPool(e, true);
+  const int draws = e.keyStripDraws;
+  e.SetParam(kOctaveZero, 0);
+  EXPECT_EQ(e.mNotePool, Pool(CMajor(), {1, 2}));
+  EXPECT_GT(e.keyStripDraws, draws);
+  ExpectMarksMatchPool(e, false);
+}
+
+TEST(EnginePool, ChordsStayInRangeAndPastTheTableEmpties) {
+  TestEngine e;
+  srand(1);
+  e.SetParam(kScaleOrChord, 1);
+  e.SetParam(kOctavePositive4, 1);
+  e.SetParam(kOctavePositive4 - 1, 1);
+  for (int c = 0; c < static_cast<int>(chords.size()); ++c) {
+    e.SetParam(kChordsDropdown, c);
+    Notes keys(chords[c].mNotes.begin(), chords[c].mNotes.end());
+    ASSERT_EQ(e.mNotePool, Pool(keys, {0, 3, 4})) << c;
+  }
+  ExpectMarksMatchPool(e, true);
+  e.SetParam(kChordsDropdown, static_cast<double>(chords.size()));
+  EXPECT_TRUE(e.mNotePool.empty());
+  EXPECT_TRUE(e.mChosenKeys.empty());
+  ExpectMarksMatchPool(e, true);
+}
+
+TEST(EnginePool, ToggleTwiceAndClear) {
+  TestEngine e;
+  srand(1);
+  e.SetParam(kScalesDropdown, kMajor * 12 + kC);
+  e.SetParam(kOctaveZero + 1, 1);
+  e.SetParam(kOctaveZero, 1);
+  e.ToggleNotesSelected(64);
+  e.ToggleNotesSelected(64);
+  e.ToggleNotesSelected(128);
+  e.ToggleNotesSelected(-1);
+  EXPECT_EQ(Chosen(e), CMajor());
+  EXPECT_EQ(e.mNotePool, Pool(CMajor(), {0, 1}));
+  e.SetParam(kClearPool, 1);
+  EXPECT_TRUE(e.mNotePool.empty());
+  EXPECT_TRUE(e.mChosenKeys.empty());
+  EXPECT_EQ(e.menuClears, 1);
+  ExpectMarksMatchPool(e, true);
 }
 
 } // namespace
