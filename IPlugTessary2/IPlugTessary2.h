@@ -21,7 +21,7 @@
 #include "WDL/IPlug/IMidiQueue.h"
 #include "WDL/IPlug/IPlugStructs.h"
 #include "IPlugTessary2/EditorEngine.h"
-#include "IPlugTessary2/IPlugTessary2Base.h"
+#include "WDL/IPlug/IPlugAU.h"
 
 class IGraphics;
 class IControl;
