@@ -46,15 +46,15 @@ TEST_F(RollTest, RowsFollowTheScrollDownToNoteZero) {
 }
 
 TEST_F(RollTest, ZoomSetsStepsAndColumnLines) {
+  // noColumn: where a column would stand with the next smaller spacing (0: none).
   struct Case {
     int zoom;
     double pixelsPerStep;
-    int firstColumn, barLine;
-  } cases[] = {{1, 32.0, 216, 695},
-               {2, 16.0, 200, 439},
-               {3, 512.0 / 48, 194, 353},
-               {4, 8.0, 200, 311},
-               {16, 2.0, 200, 215}};
+    int firstColumn, barLine, noColumn;
+  } cases[] = {{1, 32.0, 216, 695, 0},         {2, 16.0, 200, 439, 0},
+               {3, 512.0 / 48, 194, 353, 0},   {4, 8.0, 200, 311, 192},
+               {6, 512.0 / 96, 205, 268, 194}, {12, 512.0 / 192, 205, 225, 194},
+               {16, 2.0, 200, 215, 192}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.zoom);
     roll->AdjustXZoom(c.zoom);
@@ -64,6 +64,9 @@ TEST_F(RollTest, ZoomSetsStepsAndColumnLines) {
     EXPECT_EQ(kGrid, Rgb(c.firstColumn + 1, 16));
     EXPECT_EQ(kLineOnGrid, Rgb(c.barLine, 16));
     EXPECT_EQ(kGrid, Rgb(c.barLine - 1, 16));
+    if (c.noColumn) {
+      EXPECT_EQ(kGrid, Rgb(c.noColumn, 16));
+    }
   }
   roll->AdjustXZoom(16);
   roll->ZoomOutX();
