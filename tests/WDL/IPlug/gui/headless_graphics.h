@@ -14,7 +14,7 @@
 #include "WDL/IPlug/IGraphics.h"
 #include "WDL/IPlug/plugbase_test_plug.h"
 #include "WDL/lice/lice.h"
-#include "support/null_graphics.h"
+#include "testsupport/null_graphics.h"
 #include "support/png_test_io.h"
 
 // Source pixels that name their own position, to tell which part of an image was drawn.
