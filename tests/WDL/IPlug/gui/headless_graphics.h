@@ -102,7 +102,7 @@ public:
   ProbeControl(IPlugBase* pPlug, IRECT r, int paramIdx = -1, const char* name = "",
                Log* pLog = nullptr, std::function<void(IGraphics*)> fn = nullptr)
       : IControl(pPlug, r, paramIdx), mName(name), mLog(pLog), mFn(std::move(fn)) {}
-  using IControl::mBlend, IControl::mDblAsSingleClick, IControl::mMOWhenGrayed,
+  using IControl::GetBlend, IControl::mDblAsSingleClick, IControl::mMOWhenGrayed,
       IControl::mPromptDisabled;
   bool Draw(IGraphics* pGraphics) override {
     ++draws;
