@@ -13,3 +13,11 @@ CFBundleRef CFBundleGetMainBundle(void);
 // A new URL of the bundle's directory (caller releases); null for a null bundle.
 CFURLRef CFBundleCopyBundleURL(CFBundleRef bundle);
 }
+
+#include <CoreFoundation/CFString.h>
+
+extern "C" {
+// The bundle registered under the identifier (not retained; valid for the whole process);
+// null when none is.
+CFBundleRef CFBundleGetBundleWithIdentifier(CFStringRef bundleID);
+}
