@@ -21,7 +21,7 @@ struct CGDataProvider : PlatformObject {
 struct CGImage : PlatformObject {
   size_t width = 0, height = 0, bytesPerRow = 0;
   CGBitmapInfo info = 0;
-  CGColorSpaceRef space = nullptr;     // retained
+  CGColorSpaceRef space = nullptr;      // retained
   CGDataProviderRef provider = nullptr; // retained
   ~CGImage() override {
     CFRelease(space);
@@ -127,11 +127,10 @@ void Encode(unsigned char* px, Argb c, CGBitmapInfo info) {
 }
 } // namespace
 
-CGImageRef CGImageCreate(size_t width, size_t height, size_t bitsPerComponent,
-                         size_t bitsPerPixel, size_t bytesPerRow, CGColorSpaceRef space,
-                         CGBitmapInfo bitmapInfo, CGDataProviderRef provider,
-                         const CGFloat* /*decode*/, bool /*shouldInterpolate*/,
-                         CGColorRenderingIntent /*intent*/) {
+CGImageRef CGImageCreate(size_t width, size_t height, size_t bitsPerComponent, size_t bitsPerPixel,
+                         size_t bytesPerRow, CGColorSpaceRef space, CGBitmapInfo bitmapInfo,
+                         CGDataProviderRef provider, const CGFloat* /*decode*/,
+                         bool /*shouldInterpolate*/, CGColorRenderingIntent /*intent*/) {
   if (!space || !provider || width == 0 || height == 0) return nullptr;
   if (bitsPerComponent != 8 || bitsPerPixel != 32 || !LayoutSupported(bitmapInfo)) return nullptr;
   if (width > ((size_t)1 << 20) || height > ((size_t)1 << 20) || bytesPerRow / 4 < width)
@@ -190,8 +189,8 @@ void CGContextDrawImage(CGContextRef c, CGRect rect, CGImageRef image) {
                                  (double)image->height);
       ix = std::min(std::max(ix, 0L), (long)image->width - 1);
       iy = std::min(std::max(iy, 0L), (long)image->height - 1);
-      const Argb s = Decode(image->provider->data + (size_t)iy * image->bytesPerRow + (size_t)ix * 4,
-                            image->info);
+      const Argb s = Decode(
+          image->provider->data + (size_t)iy * image->bytesPerRow + (size_t)ix * 4, image->info);
       Argb out = s;
       if (s.a < 255) {
         const Argb d = Decode((const unsigned char*)dst, c->info);

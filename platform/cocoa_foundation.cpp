@@ -463,8 +463,7 @@ NSURL* NSURL::URLWithString(NSString* s) {
   const std::string& t = s->str();
   for (size_t i = 0; i < t.size(); ++i) {
     if (!URLCharAllowed((unsigned char)t[i])) return nullptr;
-    if (t[i] == '%' && (i + 2 >= t.size() || !IsHex(t[i + 1]) || !IsHex(t[i + 2])))
-      return nullptr;
+    if (t[i] == '%' && (i + 2 >= t.size() || !IsHex(t[i + 1]) || !IsHex(t[i + 2]))) return nullptr;
   }
   auto* u = new NSURL;
   u->mText = t;

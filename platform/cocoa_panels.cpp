@@ -40,8 +40,7 @@ void NSSavePanel::setAllowedFileTypes(NSArray* types) {
   mTypes = types;
 }
 
-NSInteger NSSavePanel::RunModal(const char* kind, NSString* path, NSString* name,
-                                NSArray* types) {
+NSInteger NSSavePanel::RunModal(const char* kind, NSString* path, NSString* name, NSArray* types) {
   cocoa::Script& script = cocoa::TheScript();
   ++script.panelsShown;
   PlatformTestPanel& asked = script.lastPanel;

@@ -11,8 +11,8 @@ NSTextField* NSTextField::initWithFrame(NSRect frame) {
 }
 
 NSTextField::~NSTextField() {
-  for (NSObject* o : {(NSObject*)mString, (NSObject*)mFont, (NSObject*)mFormatter,
-                      (NSObject*)mCell, (NSObject*)mTextColor, (NSObject*)mBackgroundColor})
+  for (NSObject* o : {(NSObject*)mString, (NSObject*)mFont, (NSObject*)mFormatter, (NSObject*)mCell,
+                      (NSObject*)mTextColor, (NSObject*)mBackgroundColor})
     if (o) o->release();
 }
 

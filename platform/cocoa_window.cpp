@@ -185,8 +185,8 @@ void NSEvent::setKey(unsigned short keyCode, const char* chars, const char* char
 
 NSEvent* NSEvent::otherEventWithType(NSEventType type, NSPoint location, NSUInteger modifierFlags,
                                      NSTimeInterval timestamp, NSInteger windowNumber,
-                                     NSGraphicsContext* /*context*/, short subtype,
-                                     NSInteger data1, NSInteger data2) {
+                                     NSGraphicsContext* /*context*/, short subtype, NSInteger data1,
+                                     NSInteger data2) {
   NSWindow* window = nullptr;
   for (NSWindow* w : cocoa::Windows())
     if (w->windowNumber() == windowNumber) window = w;
@@ -422,7 +422,8 @@ NSWindow* NSWindow::initWithContentRect(NSRect contentRect, NSUInteger styleMask
   mPixels.assign((size_t)pixelsWide() * (size_t)pixelsHigh(), 0xFFFFFFFFu);
   mNumber = ++s_windowNumbers;
   cocoa::Windows().push_back(this);
-  auto* content = (new NSView)->initWithFrame(NSMakeRect(0, 0, mFrame.size.width, mFrame.size.height));
+  auto* content =
+      (new NSView)->initWithFrame(NSMakeRect(0, 0, mFrame.size.width, mFrame.size.height));
   mContentView = content;
   content->setWindowRecursive(this);
   return this;
@@ -650,8 +651,9 @@ void NSWindow::sendEvent(NSEvent* e) {
 // ---- Hooks
 
 NSWindow* PlatformTest_CreateWindow(int w, int h) {
-  auto* win = (new NSWindow)->initWithContentRect(NSMakeRect(0, 0, w, h), NSTitledWindowMask,
-                                                  NSBackingStoreBuffered, NO);
+  auto* win = (new NSWindow)
+                  ->initWithContentRect(NSMakeRect(0, 0, w, h), NSTitledWindowMask,
+                                        NSBackingStoreBuffered, NO);
   win->setReleasedWhenClosed(NO);
   win->makeKeyAndOrderFront(nullptr);
   return win;
@@ -667,8 +669,7 @@ NSPoint BasePoint(NSWindow* w, double x, double y) {
 }
 bool Deliver(NSWindow* w, NSEvent* e) {
   const NSPoint base = e->locationInWindow();
-  cocoa::SetMouseLocation(
-      NSMakePoint(w->frame().origin.x + base.x, w->frame().origin.y + base.y));
+  cocoa::SetMouseLocation(NSMakePoint(w->frame().origin.x + base.x, w->frame().origin.y + base.y));
   {
     Pool pool;
     w->sendEvent(e);

@@ -10,10 +10,11 @@
 #include <cstddef>
 #include <cstdint>
 
-typedef bool BOOL;
+// The same type as the GDI emulation's BOOL, so that both headers can meet.
+typedef int BOOL;
 #ifndef YES
-#define YES true
-#define NO false
+#define YES ((BOOL)1)
+#define NO ((BOOL)0)
 #endif
 typedef long NSInteger;
 typedef unsigned long NSUInteger;
@@ -52,11 +53,10 @@ typedef const objc_selector* SEL;
 
 // @selector(name) for the action method T::M (one argument, the sender).
 template <class T, void (T::*M)(id)> SEL NSSelector(const char* name) {
-  static const objc_selector s{
-      name, [](id t) { return dynamic_cast<T*>(t) != nullptr; },
-      [](id t, id arg) {
-        if (T* o = dynamic_cast<T*>(t)) (o->*M)(arg);
-      }};
+  static const objc_selector s{name, [](id t) { return dynamic_cast<T*>(t) != nullptr; },
+                               [](id t, id arg) {
+                                 if (T* o = dynamic_cast<T*>(t)) (o->*M)(arg);
+                               }};
   return &s;
 }
 

@@ -30,7 +30,7 @@ private:
   SEL mSelector = nullptr;
   bool mRepeats = false, mValid = true, mScheduled = false;
   bool mSendUserInfo = false; // performSelector's timers pass the argument, not the timer
-  int64_t mFireAtUs = 0; // on the virtual clock
+  int64_t mFireAtUs = 0;      // on the virtual clock
 };
 
 extern NSString* const NSDefaultRunLoopMode;

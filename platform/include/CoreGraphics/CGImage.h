@@ -28,10 +28,9 @@ void CGDataProviderRelease(CGDataProviderRef provider);
 // Retains the space and the provider. Null when an argument is missing, the layout is not
 // 8/32 with a first/last alpha or skip byte, the rows are shorter than width x 4, or the
 // provider holds fewer bytes than the image needs.
-CGImageRef CGImageCreate(size_t width, size_t height, size_t bitsPerComponent,
-                         size_t bitsPerPixel, size_t bytesPerRow, CGColorSpaceRef space,
-                         CGBitmapInfo bitmapInfo, CGDataProviderRef provider,
-                         const CGFloat* decode, bool shouldInterpolate,
+CGImageRef CGImageCreate(size_t width, size_t height, size_t bitsPerComponent, size_t bitsPerPixel,
+                         size_t bytesPerRow, CGColorSpaceRef space, CGBitmapInfo bitmapInfo,
+                         CGDataProviderRef provider, const CGFloat* decode, bool shouldInterpolate,
                          CGColorRenderingIntent intent);
 CGImageRef CGImageRetain(CGImageRef image);
 void CGImageRelease(CGImageRef image);
