@@ -31,6 +31,7 @@ void PlatformTest_RegisterBundle(const char* identifier, const char* path) {
   auto b = std::make_unique<__CFBundle>();
   b->refs = LONG_MAX / 2; // a stray CFRelease must not free it
   b->path = path;
+  b->identifier = CFStringCreateWithCString(nullptr, identifier, kCFStringEncodingUTF8);
   r.byId[identifier] = b.get();
   r.all.push_back(std::move(b));
 }
