@@ -21,12 +21,13 @@ TEST(EngineThreads, EditorAndRenderShareTheEngine) {
     }
   }
   std::atomic<bool> done{false};
+  std::atomic<int> seen{0};
   std::thread render([&] {
+    while (seen == 0) std::this_thread::yield(); // overlap with the editor's calls
     for (int b = 0; b < 800; ++b) e.Render(512);
     done = true;
   });
-  int seen = 0;
-  while (!done) {
+  do {
     const int pos = e.GetPlayPosition();
     const int len = e.GetDisplayLoopLength();
     const int bars = e.GetActiveBars();
@@ -38,7 +39,7 @@ TEST(EngineThreads, EditorAndRenderShareTheEngine) {
     e.SetParameterFromGUI(kNumberOfBars, (seen % 4) / 9.0);
     e.SetParameterFromGUI(kNoteLength, (seen % 8) / 7.0);
     ++seen;
-  }
+  } while (!done);
   render.join();
   EXPECT_GT(seen, 0);
   TestEngine::IMutexLock lock(&e);
