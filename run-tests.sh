@@ -19,7 +19,8 @@ case "$jobs" in
 esac
 
 scripts/deps.sh cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev \
-  libpng-dev zlib1g-dev libfreetype-dev fonts-dejavu-core python3 python3-mido libcairo2-dev
+  libpng-dev zlib1g-dev libfreetype-dev fonts-dejavu-core python3 python3-mido libcairo2-dev \
+  midicsv
 
 if [ $mode = normal ]; then
   cmake -S . -B build -G Ninja -DQV_WERROR=ON

@@ -41,8 +41,9 @@ int WholeTempo(double tempo) {
 
 int IPlugTessary2::BarsForKnob(int knob) {
   if (knob < 1) return 1;
-  if (knob <= 8) return knob;
-  return knob == 9 ? 12 : kMaxBars;
+  if (knob == 9) return 12;
+  if (knob == 10) return kMaxBars;
+  return knob < kMaxBars ? knob : kMaxBars; // 12 and 16 stay as they are
 }
 
 int IPlugTessary2::ConvertTicksToFrames(int ticks) {
@@ -84,9 +85,8 @@ void IPlugTessary2::FollowHostTempo() {
   const int oldSpb = mSamplesPerBeat;
   mCurrentTempo = WholeTempo(mTimeInfo.mTempo);
   DeriveTiming();
-  if (mSamplesPerBeat == oldSpb) return; // the meter alone changed: keys stay
   UpdateMelodyWithNewTempo(oldSpb, mSamplesPerBeat);
-  if (oldSpb > 0 && mSamplesPerBeat > 0) {
+  if (oldSpb > 0 && mSamplesPerBeat > 0 && oldSpb != mSamplesPerBeat) {
     mPosition = (int)((int64_t)mPosition * mSamplesPerBeat / oldSpb);
   }
 }
@@ -158,8 +158,10 @@ void IPlugTessary2::ChangeNumBars(int bars) {
   if (bars == mNumBars) return;
   int knob = bars;
   if (bars > 12) {
+    bars = kMaxBars;
     knob = 10;
   } else if (bars > 8) {
+    bars = 12;
     knob = 9;
   }
   SetNumBars(bars);

@@ -6,7 +6,9 @@
 // Construct, then seed rand() yourself: the constructor seeds it from the clock.
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -20,6 +22,13 @@ struct SentMidi {
            data2 == o.data2;
   }
 };
+
+inline void PrintTo(const SentMidi& m, std::ostream* os) {
+  char buf[64];
+  snprintf(buf, sizeof buf, "{block %d, offset %d, %02X %d %d}", m.block, m.offset, m.status,
+           m.data1, m.data2);
+  *os << buf;
+}
 
 // A note as the piano roll would hold it: ticks from the loop start.
 struct RollNote {
