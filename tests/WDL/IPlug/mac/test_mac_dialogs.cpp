@@ -36,9 +36,25 @@ TEST_F(MacDialogs, FilePanelsRecordWhatTheyAskAndReturnTheChoice) {
     const char *expectFile, *expectDir, *kind;
     std::vector<std::string> types;
   } rows[] = {
-      {kFileSave, "", "melody.mid", "mid", true, "/x/y/song.mid", "/x/y/song.mid", "/x/y/",
-       "save", {"mid"}},
-      {kFileOpen, "/a/b/", "", "mid txt", true, "/c/d.mid", "/c/d.mid", "/c/", "open",
+      {kFileSave,
+       "",
+       "melody.mid",
+       "mid",
+       true,
+       "/x/y/song.mid",
+       "/x/y/song.mid",
+       "/x/y/",
+       "save",
+       {"mid"}},
+      {kFileOpen,
+       "/a/b/",
+       "",
+       "mid txt",
+       true,
+       "/c/d.mid",
+       "/c/d.mid",
+       "/c/",
+       "open",
        {"mid", "txt"}},
       {kFileSave, "", "m.mid", "mid", false, "", "", "~/Desktop", "save", {"mid"}},
       {kFileOpen, "/a/", "", "mid", false, "", "", "/a/", "open", {"mid"}},
@@ -124,7 +140,7 @@ TEST_F(MacDialogs, OpenURL) {
   } rows[] = {
       {"https://example.org/a?b=1", true, "https://example.org/a?b=1"},
       {"http://bad url", false, ""}, // no URL object: not opened
-      {"http", false, "http"}, // a URL, but nothing opens it
+      {"http", false, "http"},       // a URL, but nothing opens it
       {"/no/such file", false, "file:///no/such%20file"},
       {existing, true, "file://" + existing},
   };
@@ -172,10 +188,14 @@ TEST_F(MacDialogs, BundleImages) {
     const char *bundleID, *name;
     int w; // 0: no image
   } rows[] = {
-      {kBundleID, "resources/img/sw.png", 20}, {kBundleID, "resources/img/sw.PNG", 20},
-      {kBundleID, "sw.png", 20},               {kBundleID, "resources/img/sw.jpg", 0},
-      {kBundleID, "png", 0},                   {kBundleID, "nope.png", 0},
-      {kBundleID, "bad.png", 0},               {"com.test.none", "sw.png", 0},
+      {kBundleID, "resources/img/sw.png", 20},
+      {kBundleID, "resources/img/sw.PNG", 20},
+      {kBundleID, "sw.png", 20},
+      {kBundleID, "resources/img/sw.jpg", 0},
+      {kBundleID, "png", 0},
+      {kBundleID, "nope.png", 0},
+      {kBundleID, "bad.png", 0},
+      {"com.test.none", "sw.png", 0},
       {kBundleID, nullptr, 0},
   };
   for (auto& r : rows) {
@@ -189,9 +209,14 @@ TEST(MacOSVersion, ProductVersionsReadAsHexadecimal) {
   struct Row {
     const char* version;
     int value;
-  } rows[] = {{"10.7", 0x1070},      {"10.7.0", 0x1070},   {"10.7.5", 0x1075},
-              {"10.12.1", 0x10121},  {"10.12", 0x10120},   {"10.10.5", 0x10105},
-              {"", 0},               {nullptr, 0}};
+  } rows[] = {{"10.7", 0x1070},
+              {"10.7.0", 0x1070},
+              {"10.7.5", 0x1075},
+              {"10.12.1", 0x10121},
+              {"10.12", 0x10120},
+              {"10.10.5", 0x10105},
+              {"", 0},
+              {nullptr, 0}};
   for (auto& r : rows) EXPECT_EQ(IGraphicsMac::ParseSystemVersion(r.version), r.value);
   EXPECT_GT(IGraphicsMac::ParseSystemVersion("10.10.5"), 0x1070);
   EXPECT_EQ(IGraphicsMac::GetUserOSVersion(), 0x10121); // the stand-in's default system
