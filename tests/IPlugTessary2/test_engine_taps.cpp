@@ -125,10 +125,10 @@ TEST(EngineRhythms, ChoosingInTheEditorLaysOnce) {
   EXPECT_EQ(e.Starts().size(), 16u);
   e.SetParameterFromGUI(kRhythmsDropdown, 12 / 13.0); // "1": one more note
   EXPECT_EQ(e.Starts().size(), 17u);
-  // From the host the value is kept but nothing is laid.
-  e.SetParam(kRhythmsDropdown, 6);
-  EXPECT_EQ(e.Starts().size(), 17u);
-  EXPECT_EQ(e.mRhythmIndex, 12);
+  // From the host as well, while the chooser holds a choice.
+  e.SetParam(kRhythmsDropdown, 11);
+  EXPECT_EQ(e.Starts().size(), 19u);
+  EXPECT_EQ(e.mRhythmIndex, 11);
 }
 
 // Saves the state of one engine and restores it into a fresh one.
