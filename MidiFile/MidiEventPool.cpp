@@ -1,3 +1,4 @@
+#include "MidiFile/MidiEventPool.h"
 #include "MidiFile/MidiEvent.h"
 
 #include <mutex>
@@ -53,13 +54,22 @@ Shared& shared() {
   return *s;
 }
 
+// Kept message buffers, each of this capacity or less (channel messages, short metas):
+// at most one per event a thread has freed, and at most this many per thread.
+const std::size_t kMaxKept = 1 << 18;
+const std::size_t kKeptCapacity = 16;
+
 thread_local Block* tFree = nullptr;
+thread_local std::vector<std::vector<unsigned char>>* tKept = nullptr;
 thread_local int tState = 0; // 0 not enrolled, 1 enrolled, 2 the thread is ending
 
-// Hands the thread's free blocks to the shared list when the thread ends.
+// Hands the thread's free blocks to the shared list when the thread ends, and frees its
+// kept buffers.
 struct Enrolment {
   ~Enrolment() {
     tState = 2;
+    delete tKept;
+    tKept = nullptr;
     if (tFree == nullptr) return;
     Block* last = tFree;
     for (Block* next = linkOf(last); next != nullptr; next = linkOf(last)) last = next;
@@ -145,4 +155,25 @@ void MidiEvent::operator delete(void* block, std::size_t size) {
   }
   setLink(b, tFree);
   tFree = b;
+}
+
+void midi_pool::keepBuffer(std::vector<unsigned char>& bytes) {
+  if (bytes.capacity() == 0 || bytes.capacity() > kKeptCapacity) return;
+  if (tState != 1) {
+    if (tState == 2) return;
+    enrol();
+  }
+  if (tKept == nullptr) tKept = new (std::nothrow) std::vector<std::vector<unsigned char>>;
+  if (tKept == nullptr || tKept->size() >= kMaxKept) return;
+  try {
+    tKept->push_back(std::move(bytes));
+  } catch (...) { // no room to keep it: the buffer is freed as usual
+  }
+}
+
+void midi_pool::reuseBuffer(std::vector<unsigned char>& bytes) {
+  if (tState != 1 || tKept == nullptr || tKept->empty()) return;
+  bytes = std::move(tKept->back());
+  tKept->pop_back();
+  bytes.clear();
 }

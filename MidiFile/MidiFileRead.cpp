@@ -1,4 +1,5 @@
 #include "MidiFile/Binasc.h"
+#include "MidiFile/MidiEventPool.h"
 #include "MidiFile/MidiFile.h"
 
 #include <algorithm>
@@ -51,7 +52,7 @@ public:
   // its bytes stand in the buffer: its delta, its status and data bytes in message and
   // their count in size; running status as extractMidiData keeps it. False, taking
   // nothing, for anything else.
-  bool channelMessage(unsigned char& running, int& delta, int message[3], int& size) {
+  bool channelMessage(unsigned char& running, int& delta, unsigned char message[3], int& size) {
     if (end_ - next_ < 4 || next_[0] >= 0x80) return false;
     unsigned char status = next_[1];
     const unsigned char* data = next_ + 2;
@@ -125,6 +126,17 @@ private:
   const unsigned char* end_ = nullptr;
   bool eof_ = false;
 };
+
+// An event as the reader stores it, in a kept buffer when there is one.
+MidiEvent* newEvent(int tick, int track, const unsigned char* bytes, int size, int seq) {
+  MidiEvent* event = new MidiEvent;
+  midi_pool::reuseBuffer(*event);
+  event->assign(bytes, bytes + size);
+  event->tick = tick;
+  event->track = track;
+  event->seq = seq;
+  return event;
+}
 
 // readByte on the input in memory: a missing byte reads as 0 after the message.
 unsigned char byteOrZero(Input& in) {
@@ -393,24 +405,19 @@ int MidiFile::readStream(std::istream& input) {
     long long tick = 0;
     // An event cut short by the end of the input is kept (padded) and ends the track.
     while (!in.eof()) {
-      int delta, message[3], size;
+      int delta, size;
+      unsigned char message[3];
       if (in.channelMessage(runningCommand, delta, message, size)) {
         tick += delta;
         if (tick > INT_MAX) return pastTickRange();
-        MidiEvent* event = size == 3 ? new MidiEvent(message[0], message[1], message[2])
-                                     : new MidiEvent(message[0], message[1]);
-        event->tick = static_cast<int>(tick);
-        event->track = i;
-        event->seq = ++sequence;
-        list.push_back(event);
+        list.push_back(newEvent(static_cast<int>(tick), i, message, size, ++sequence));
         continue;
       }
       tick += static_cast<long long>(readVL(in));
       if (tick > INT_MAX) return pastTickRange();
       if (!decode(in, bytes, runningCommand)) return fail();
-      MidiEvent* event = new MidiEvent(static_cast<int>(tick), i, bytes);
-      event->seq = ++sequence;
-      list.push_back(event);
+      list.push_back(newEvent(static_cast<int>(tick), i, bytes.data(),
+                              static_cast<int>(bytes.size()), ++sequence));
       if (bytes.size() >= 2 && bytes[0] == 0xff && bytes[1] == 0x2f) break;
     }
   }

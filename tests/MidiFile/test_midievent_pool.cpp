@@ -31,6 +31,20 @@ TEST(MidiEventPool, EventsFreedOnAnyThreadAreReused) {
   delete again;
 }
 
+TEST(MidiEventPool, ReadEventsTakeTheBuffersOfFreedOnes) {
+  std::thread reader([] {
+    MidiEvent* gone = new MidiEvent(0x90, 60, 100);
+    const unsigned char* buffer = gone->data();
+    delete gone;
+    MidiFile f;
+    std::istringstream in(str(smf(0, 1, 120, {{0, 0xc0, 5, 0, 0xff, 0x2f, 0}})));
+    ASSERT_EQ(f.read(in), 1);
+    EXPECT_EQ(f.getEvent(0, 0).data(), buffer);
+    EXPECT_EQ(mido::hexBytes(f.getEvent(0, 0)), "c0 05");
+  });
+  reader.join();
+}
+
 TEST(MidiEventPool, FilesReadOnSeveralThreadsAtOnce) {
   MidiFile source;
   for (auto& build : sampleFiles()) build(source);
