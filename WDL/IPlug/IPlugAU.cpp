@@ -9,7 +9,6 @@
 
 #include <CoreFoundation/CFBundle.h>
 
-#include "WDL/IPlug/IGraphics.h"
 
 namespace {
 constexpr int kScratchGranularity = 4096;
