@@ -41,11 +41,12 @@ OSStatus MidiOut(void*, const AudioTimeStamp*, UInt32, const MIDIPacketList* lis
   return noErr;
 }
 
-AudioComponent Component() {
+AudioComponent TestComponent() {
   static AudioComponent c = [] {
-    const AudioComponentDescription desc{0x61756D66, (OSType)kTestPlugSubtype,
-                                         (OSType)kTestPlugMfr, 0, 0};
-    return AudioComponentRegister(&desc, nullptr, 1, (AudioComponentFactoryFunction)TestPlug_Factory);
+    CFBundleGetMainBundle(); // lives for the process; made before the first count
+    const AudioComponentDescription desc{0x61756D66, (OSType)kTestPlugSubtype, (OSType)kTestPlugMfr,
+                                         0, 0};
+    return AudioComponentRegister(&desc, nullptr, 1, TestPlug_Factory);
   }();
   return c;
 }
@@ -58,28 +59,38 @@ void ReleaseGot(UInt32 id, const unsigned char* buf) {
     return p;
   };
   switch (id) {
-    case kAudioUnitProperty_ClassInfo:
-    case kAudioUnitProperty_ParameterValueStrings:
-    case kAudioUnitProperty_FactoryPresets:
-    case kAudioUnitProperty_ElementName:
-    case kAudioUnitProperty_MIDIOutputCallbackInfo: CFRelease(word(0)); break;
-    case kAudioUnitProperty_CurrentPreset:
-    case kAudioUnitProperty_PresentPreset:
-    case kAudioUnitProperty_ParameterStringFromValue:
-    case kAudioUnitProperty_ParameterIDName:
-    case kAudioUnitProperty_ParameterClumpName:
-    case kAudioUnitProperty_CocoaUI: CFRelease(word(8)); break;
-    case kAudioUnitProperty_ParameterInfo:
-      CFRelease(word(offsetof(AudioUnitParameterInfo, unitName)));
-      CFRelease(word(offsetof(AudioUnitParameterInfo, cfNameString)));
-      break;
-    default: break;
+  case kAudioUnitProperty_ClassInfo:
+  case kAudioUnitProperty_ParameterValueStrings:
+  case kAudioUnitProperty_FactoryPresets:
+  case kAudioUnitProperty_ElementName:
+  case kAudioUnitProperty_MIDIOutputCallbackInfo:
+    CFRelease(word(0));
+    break;
+  case kAudioUnitProperty_CurrentPreset:
+  case kAudioUnitProperty_PresentPreset:
+  case kAudioUnitProperty_ParameterIDName:
+  case kAudioUnitProperty_ParameterClumpName:
+    CFRelease(word(8));
+    break;
+  case kAudioUnitProperty_ParameterStringFromValue:
+    CFRelease(word(16));
+    break;
+  case kAudioUnitProperty_CocoaUI:
+    CFRelease(word(0));
+    CFRelease(word(8));
+    break;
+  case kAudioUnitProperty_ParameterInfo:
+    CFRelease(word(offsetof(AudioUnitParameterInfo, unitName)));
+    CFRelease(word(offsetof(AudioUnitParameterInfo, cfNameString)));
+    break;
+  default:
+    break;
   }
 }
 
 void PropertyCalls(AudioUnit unit, Reader& r) {
-  static const UInt32 kIds[] = {(UInt32)-101, 0,  1,  2,  3,  4,  5,  8,  11, 12, 13, 14,
-                                16,           18, 19, 20, 21, 22, 23, 24, 27, 28, 30, 31,
+  static const UInt32 kIds[] = {(UInt32)-101, 0,  1,  2,  3,  4,  5,  8,  11, 12, 13,  14,
+                                16,           18, 19, 20, 21, 22, 23, 24, 27, 28, 30,  31,
                                 32,           33, 34, 35, 36, 37, 38, 46, 47, 48, 1000};
   float value = 0;
   CFStringRef text = CFStringCreateWithCString(nullptr, "Soft", kCFStringEncodingUTF8);
@@ -104,8 +115,13 @@ void PropertyCalls(AudioUnit unit, Reader& r) {
     float* valuePtr = &value;
     memcpy(&value, buf, sizeof(value));
     if (id == kAudioUnitProperty_ParameterStringFromValue) memcpy(buf + 8, &valuePtr, 8);
-    if (id == kAudioUnitProperty_ParameterValueFromString && (buf[4] & 1)) memcpy(buf + 8, &text, 8);
+    if (id == kAudioUnitProperty_ParameterValueFromString && (buf[4] & 1))
+      memcpy(buf + 8, &text, 8);
     if (kind == 1) {
+      // Out fields start empty: a record the binding leaves alone hands nothing over.
+      if (id == kAudioUnitProperty_ParameterStringFromValue) memset(buf + 16, 0, 8);
+      if (id == kAudioUnitProperty_ParameterIDName || id == kAudioUnitProperty_ParameterClumpName)
+        memset(buf + 8, 0, 8);
       UInt32 sz = size;
       if (AudioUnitGetProperty(unit, id, scope, element, buf, &sz) == noErr) {
         if (sz > size) abort(); // wrote past the room it was given
@@ -147,7 +163,8 @@ void StateEdits(AudioUnit unit, Reader& r) {
                                                        &kCFTypeDictionaryValueCallBacks);
   for (const char* k : kKeys) {
     CFStringRef key = CFStringCreateWithCString(nullptr, k, kCFStringEncodingUTF8);
-    if (const void* v = CFDictionaryGetValue((CFDictionaryRef)saved, key)) CFDictionarySetValue(d, key, v);
+    if (const void* v = CFDictionaryGetValue((CFDictionaryRef)saved, key))
+      CFDictionarySetValue(d, key, v);
     CFRelease(key);
   }
   CFRelease(saved);
@@ -158,20 +175,31 @@ void StateEdits(AudioUnit unit, Reader& r) {
     const uint32_t len = r.Get(1);
     std::vector<uint8_t> bytes;
     for (uint32_t i = 0; i < len && r.Has(1); ++i) bytes.push_back((uint8_t)r.Get(1));
-    bytes.resize(8, 0);
+    const CFIndex got = (CFIndex)bytes.size();
+    if (bytes.size() < 8) bytes.resize(8, 0); // room for the widest number
     CFTypeRef v = nullptr;
     switch (kind) {
-      case 0: v = CFNumberCreate(nullptr, kCFNumberSInt32Type, bytes.data()); break;
-      case 1: v = CFNumberCreate(nullptr, kCFNumberFloat64Type, bytes.data()); break;
-      case 2: v = CFNumberCreate(nullptr, kCFNumberSInt64Type, bytes.data()); break;
-      case 3: {
-        std::vector<char> s(bytes.begin(), bytes.end());
-        s.push_back(0);
-        v = CFStringCreateWithCString(nullptr, s.data(), kCFStringEncodingUTF8);
-        break;
-      }
-      case 4: v = CFDataCreate(nullptr, bytes.data(), (CFIndex)len); break;
-      default: CFDictionaryRemoveValue(d, key); break;
+    case 0:
+      v = CFNumberCreate(nullptr, kCFNumberSInt32Type, bytes.data());
+      break;
+    case 1:
+      v = CFNumberCreate(nullptr, kCFNumberFloat64Type, bytes.data());
+      break;
+    case 2:
+      v = CFNumberCreate(nullptr, kCFNumberSInt64Type, bytes.data());
+      break;
+    case 3: {
+      std::vector<char> s(bytes.begin(), bytes.begin() + got);
+      s.push_back(0);
+      v = CFStringCreateWithCString(nullptr, s.data(), kCFStringEncodingUTF8);
+      break;
+    }
+    case 4:
+      v = CFDataCreate(nullptr, bytes.data(), got);
+      break;
+    default:
+      CFDictionaryRemoveValue(d, key);
+      break;
     }
     if (v) {
       CFDictionarySetValue(d, key, v);
@@ -191,9 +219,10 @@ void StateEdits(AudioUnit unit, Reader& r) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1 || size > 4096) return 0;
+  AudioComponent component = TestComponent();
   const long baseline = PlatformTest_LiveObjectCount();
   AudioUnit unit = nullptr;
-  if (AudioComponentInstanceNew(Component(), &unit)) abort();
+  if (AudioComponentInstanceNew(component, &unit)) abort();
   Float64 sr = 44100.0;
   UInt32 frames = 64;
   AudioUnitSetProperty(unit, kAudioUnitProperty_SampleRate, 0, 0, &sr, sizeof(sr));

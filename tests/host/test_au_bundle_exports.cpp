@@ -15,7 +15,8 @@ namespace {
 // file is no 64-bit ELF object or its tables do not fit inside it.
 std::vector<std::string> ExportedSymbols(const std::string& path) {
   std::ifstream f(path, std::ios::binary);
-  const std::vector<char> file((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+  const std::vector<char> file((std::istreambuf_iterator<char>(f)),
+                               std::istreambuf_iterator<char>());
   std::vector<std::string> names;
   if (file.size() < sizeof(Elf64_Ehdr)) return names;
   Elf64_Ehdr eh;

@@ -60,14 +60,17 @@ TEST_F(AUFixture, ParameterInfoForEveryParameter) {
     OSStatus status;
     const char* name;
   };
-  const Clump clumps[] = {{1, noErr, "Main"}, {2, noErr, "Notes"}, {3, noErr, "Timing"},
-                          {0, -10850, nullptr}, {4, -10850, nullptr}};
+  const Clump clumps[] = {{1, noErr, "Main"},
+                          {2, noErr, "Notes"},
+                          {3, noErr, "Timing"},
+                          {0, -10850, nullptr},
+                          {4, -10850, nullptr}};
   for (const Clump& c : clumps) {
     AudioUnitParameterNameInfo rec{c.id, -1, nullptr};
     UInt32 size = sizeof(rec);
-    EXPECT_EQ(AudioUnitGetProperty(Unit(), kAudioUnitProperty_ParameterClumpName, G, 0, &rec,
-                                   &size),
-              c.status)
+    EXPECT_EQ(
+        AudioUnitGetProperty(Unit(), kAudioUnitProperty_ParameterClumpName, G, 0, &rec, &size),
+        c.status)
         << c.id;
     if (c.name) {
       EXPECT_EQ(Text(rec.outName), c.name);
@@ -79,8 +82,8 @@ TEST_F(AUFixture, ParameterInfoForEveryParameter) {
 TEST_F(AUFixture, ValueStringsBothWays) {
   CFArrayRef names = nullptr;
   UInt32 size = sizeof(names);
-  ASSERT_EQ(AudioUnitGetProperty(Unit(), kAudioUnitProperty_ParameterValueStrings, G, kMode,
-                                 &names, &size),
+  ASSERT_EQ(AudioUnitGetProperty(Unit(), kAudioUnitProperty_ParameterValueStrings, G, kMode, &names,
+                                 &size),
             noErr);
   ASSERT_EQ(CFArrayGetCount(names), 3);
   EXPECT_EQ(Text((CFStringRef)CFArrayGetValueAtIndex(names, 2)), "Hard");
@@ -93,9 +96,14 @@ TEST_F(AUFixture, ValueStringsBothWays) {
     const char* text;
   };
   const FromValue fromValue[] = {
-      {kGain, 2.5f, noErr, "2.50"},   {kMode, 1, noErr, "Soft"},   {kMode, 7, noErr, "Hard"},
-      {kNote, 300, noErr, "127"},     {kNote, -5, noErr, "0"},     {kSend, 1, noErr, "on"},
-      {kNote, NAN, -10851, nullptr},  {kGain, INFINITY, -10851, nullptr},
+      {kGain, 2.5f, noErr, "2.50"},
+      {kMode, 1, noErr, "Soft"},
+      {kMode, 7, noErr, "Hard"},
+      {kNote, 300, noErr, "127"},
+      {kNote, -5, noErr, "0"},
+      {kSend, 1, noErr, "on"},
+      {kNote, NAN, -10851, nullptr},
+      {kGain, INFINITY, -10851, nullptr},
       {kNumTestParams, 1, -10877, nullptr},
   };
   for (const FromValue& f : fromValue) {
@@ -122,9 +130,11 @@ TEST_F(AUFixture, ValueStringsBothWays) {
     OSStatus status;
     float value; // the host's value is left when nothing matches
   };
-  const FromString fromString[] = {{kMode, "Hard", noErr, 2},    {kMode, "xyz", noErr, -1},
-                                    {kGain, "3.25", noErr, 3.25f}, {kNote, "64", noErr, 64},
-                                    {7, "1", -10877, -1}};
+  const FromString fromString[] = {{kMode, "Hard", noErr, 2},
+                                   {kMode, "xyz", noErr, -1},
+                                   {kGain, "3.25", noErr, 3.25f},
+                                   {kNote, "64", noErr, 64},
+                                   {7, "1", -10877, -1}};
   for (const FromString& f : fromString) {
     TestCFString text(f.text);
     AudioUnitParameterValueFromString rec{f.id, text.s, -1};
@@ -177,12 +187,9 @@ TEST_F(AUFixture, SetAndGetCheckScopeIdAndValue) {
     float value;
     OSStatus status;
   };
-  const Row rows[] = {{kNote, G, 72, noErr},
-                      {kNote, kAudioUnitScope_Input, 10, -10879},
-                      {kNote, G, NAN, -10851},
-                      {kNote, G, -INFINITY, -10851},
-                      {kNumTestParams, G, 1, -10877},
-                      {0xFFFFFFFF, G, 1, -10877}};
+  const Row rows[] = {{kNote, G, 72, noErr},          {kNote, kAudioUnitScope_Input, 10, -10879},
+                      {kNote, G, NAN, -10851},        {kNote, G, -INFINITY, -10851},
+                      {kNumTestParams, G, 1, -10877}, {0xFFFFFFFF, G, 1, -10877}};
   for (const Row& r : rows)
     EXPECT_EQ(AudioUnitSetParameter(Unit(), r.id, r.scope, 0, r.value, 0), r.status) << r.id;
   float v = 0;
@@ -210,9 +217,8 @@ TEST_F(AUFixture, ScheduledEventsStopAtTheFirstFailure) {
   ramp.parameter = kGain;
   ramp.eventType = kParameterEvent_Ramped;
   ramp.eventValues.ramp.endValue = 9;
-  const AudioUnitParameterEvent events[] = {immediate(kNote, G, 40), ramp,
-                                            immediate(kNumTestParams, G, 1),
-                                            immediate(kGain, G, 7)};
+  const AudioUnitParameterEvent events[] = {
+      immediate(kNote, G, 40), ramp, immediate(kNumTestParams, G, 1), immediate(kGain, G, 7)};
   EXPECT_EQ(AudioUnitScheduleParameters(Unit(), events, 4), -10877);
   float note = 0, gain = 0;
   mHost.GetParameter(kNote, &note);

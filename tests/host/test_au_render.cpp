@@ -166,7 +166,7 @@ TEST_F(AURender, TempoIsTakenOnlyWhenFiniteAndPositive) {
   struct Row {
     double host, seen;
   };
-  const Row rows[] = {{140.0, 140.0}, {0.0, 140.0},     {-5.0, 140.0},    {NAN, 140.0},
+  const Row rows[] = {{140.0, 140.0},    {0.0, 140.0}, {-5.0, 140.0}, {NAN, 140.0},
                       {INFINITY, 140.0}, {95.5, 95.5}, {1e-9, 1e-9}};
   for (const Row& r : rows) {
     mHost.GetTransport().tempo = r.host;
@@ -182,8 +182,8 @@ TEST_F(AURender, TimeSignatureNumeratorIsTakenOnlyInRange) {
     uint32_t den;
     int seenNum;
   };
-  const Row rows[] = {{6.0f, 8, 6},  {7.9f, 8, 7},  {0.0f, 4, 7},      {65.0f, 4, 7},
-                      {NAN, 4, 7},   {-3.0f, 4, 7}, {64.0f, 16, 64},   {1.0f, 2, 1},
+  const Row rows[] = {{6.0f, 8, 6},  {7.9f, 8, 7},    {0.0f, 4, 7},    {65.0f, 4, 7},
+                      {NAN, 4, 7},   {-3.0f, 4, 7},   {64.0f, 16, 64}, {1.0f, 2, 1},
                       {0.99f, 4, 1}, {INFINITY, 4, 1}};
   for (const Row& r : rows) {
     mHost.GetTransport().tsNumerator = r.num;
@@ -246,18 +246,36 @@ TEST_F(AURender, NoAllocationInTheSteadyState) {
 TEST_F(AURender, BypassPassesThroughAndRendersAgainAfter) {
   UInt32 on = 1;
   const int resets = mPlug->mProbe.resets;
-  ASSERT_EQ(AudioUnitSetProperty(Unit(), kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global,
-                                 0, &on, 4),
+  ASSERT_EQ(AudioUnitSetProperty(Unit(), kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global, 0,
+                                 &on, 4),
             noErr);
   EXPECT_EQ(mPlug->mProbe.resets, resets + 1);
   ASSERT_EQ(mHost.Render(1, 64), noErr);
   EXPECT_EQ(mPlug->mProbe.blocks, 0);
   on = 0;
-  ASSERT_EQ(AudioUnitSetProperty(Unit(), kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global,
-                                 0, &on, 4),
+  ASSERT_EQ(AudioUnitSetProperty(Unit(), kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global, 0,
+                                 &on, 4),
             noErr);
   ASSERT_EQ(mHost.Render(1, 64), noErr);
   EXPECT_EQ(mPlug->mProbe.blocks, 1);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(AURender, BuffersOfUnconnectedChannelsGetSilence) {
+  AudioStreamBasicDescription mono{48000.0, kAudioFormatLinearPCM, 41, 4, 1, 4, 1, 32, 0};
+  ASSERT_EQ(AudioUnitSetProperty(Unit(), kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0,
+                                 &mono, sizeof(mono)),
+            noErr);
+  Buffers bufs(2, kFrames * 4);
+  const AudioTimeStamp ts = Stamp(0);
+  ASSERT_EQ(mHost.RenderRaw(&ts, 0, kFrames, bufs.List()), noErr);
+  EXPECT_EQ(bufs.data[0][kFrames - 1], 0.0f);
+  EXPECT_EQ(bufs.data[1][0], 0.0f);
+  EXPECT_EQ(bufs.data[1][kFrames - 1], 0.0f);
+  EXPECT_EQ(bufs.data[1][kFrames], 1.0f); // not one sample past the block
 }
 
 } // namespace

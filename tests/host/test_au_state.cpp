@@ -61,13 +61,14 @@ TEST_F(AUFixture, StateDictionaryRoundTrip) {
   for (const Num& n : nums) {
     TestCFString k(n.key);
     SInt32 v = 0;
-    ASSERT_TRUE(CFNumberGetValue((CFNumberRef)CFDictionaryGetValue(d, k.s), kCFNumberSInt32Type, &v));
+    ASSERT_TRUE(
+        CFNumberGetValue((CFNumberRef)CFDictionaryGetValue(d, k.s), kCFNumberSInt32Type, &v));
     EXPECT_EQ(v, n.value) << n.key;
   }
   TestCFString nameKey("name"), dataKey("data");
-  EXPECT_STREQ(CFStringGetCStringPtr((CFStringRef)CFDictionaryGetValue(d, nameKey.s),
-                                     kCFStringEncodingUTF8),
-               "Init");
+  EXPECT_STREQ(
+      CFStringGetCStringPtr((CFStringRef)CFDictionaryGetValue(d, nameKey.s), kCFStringEncodingUTF8),
+      "Init");
   CFDataRef data = (CFDataRef)CFDictionaryGetValue(d, dataKey.s);
   ASSERT_EQ(CFDataGetLength(data), (CFIndex)(kNumTestParams * sizeof(double)));
   double gain;
@@ -118,14 +119,16 @@ TEST_F(AUFixture, RefusedStatesChangeNothing) {
       {"other subtype", put("subtype", [] { return Int32(0x4F746872); })},
       {"other type", put("type", [] { return Int32(0x61756678); })},
       {"version as text", put("version", [] { return CFSTR("1"); })},
-      {"fractional version", put("version", [] {
-         double v = 1.5;
-         return CFNumberCreate(nullptr, kCFNumberFloat64Type, &v);
-       })},
-      {"type too big", put("type", [] {
-         SInt64 v = 0x161756D66LL;
-         return CFNumberCreate(nullptr, kCFNumberSInt64Type, &v);
-       })},
+      {"fractional version", put("version",
+                                 [] {
+                                   double v = 1.5;
+                                   return CFNumberCreate(nullptr, kCFNumberFloat64Type, &v);
+                                 })},
+      {"type too big", put("type",
+                           [] {
+                             SInt64 v = 0x161756D66LL;
+                             return CFNumberCreate(nullptr, kCFNumberSInt64Type, &v);
+                           })},
       {"name as number", put("name", [] { return Int32(3); })},
       {"data as text", put("data", [] { return CFSTR("data"); })},
       {"short data", put("data", [zeros] { return Doubles(zeros, 1); })},

@@ -16,7 +16,8 @@ TEST(AudioUnitTypes, PlatformLayouts) {
     const char* name;
     size_t size, expected;
   };
-#define ROW(T, n) {#T, sizeof(T), n}
+#define ROW(T, n)                                                                                  \
+  { #T, sizeof(T), n }
   const Row rows[] = {
       ROW(AudioTimeStamp, 64),
       ROW(SMPTETime, 24),
@@ -195,8 +196,8 @@ TEST(AUEventListener, MatchesUnitTypeAndParameter) {
     e.mArgument.mParameter = AudioUnitParameter{unit, id, 0, 0};
     return e;
   };
-  const AudioUnitEvent anyValue = paramEvent(kAudioUnitEvent_ParameterValueChange,
-                                             kAUParameterListener_AnyParameter);
+  const AudioUnitEvent anyValue =
+      paramEvent(kAudioUnitEvent_ParameterValueChange, kAUParameterListener_AnyParameter);
   const AudioUnitEvent param4Begin = paramEvent(kAudioUnitEvent_BeginParameterChangeGesture, 4);
   ASSERT_EQ(AUEventListenerAddEventType(lAll, nullptr, &anyValue), noErr);
   ASSERT_EQ(AUEventListenerAddEventType(lOne, nullptr, &param4Begin), noErr);
@@ -205,7 +206,8 @@ TEST(AUEventListener, MatchesUnitTypeAndParameter) {
                                    paramEvent(kAudioUnitEvent_BeginParameterChangeGesture, 4),
                                    paramEvent(kAudioUnitEvent_BeginParameterChangeGesture, 5),
                                    paramEvent(kAudioUnitEvent_ParameterValueChange, 9)};
-  for (const AudioUnitEvent& e : posted) EXPECT_EQ(AUEventListenerNotify(nullptr, nullptr, &e), noErr);
+  for (const AudioUnitEvent& e : posted)
+    EXPECT_EQ(AUEventListenerNotify(nullptr, nullptr, &e), noErr);
   ASSERT_EQ(all.events.size(), 2u);
   EXPECT_EQ(all.events[1].mArgument.mParameter.mParameterID, 9u);
   EXPECT_EQ(all.values[1], 4.5f); // the unit's present value

@@ -22,10 +22,11 @@ TEST(CFNumber, ConversionsSayWhenTheyLoseSomething) {
     bool exact;
     int64_t asInt; // the value written (integer targets)
   };
-  const Row rows[] = {{3.0, kCFNumberSInt32Type, true, 3},      {3.5, kCFNumberSInt32Type, false, 3},
-                      {-2.0, kCFNumberSInt8Type, true, -2},     {300.0, kCFNumberSInt8Type, false, 44},
-                      {4e9, kCFNumberSInt32Type, false, -294967296}, {NAN, kCFNumberSInt32Type, false, 0},
-                      {1e30, kCFNumberSInt64Type, false, 0}};
+  const Row rows[] = {
+      {3.0, kCFNumberSInt32Type, true, 3},           {3.5, kCFNumberSInt32Type, false, 3},
+      {-2.0, kCFNumberSInt8Type, true, -2},          {300.0, kCFNumberSInt8Type, false, 44},
+      {4e9, kCFNumberSInt32Type, false, -294967296}, {NAN, kCFNumberSInt32Type, false, 0},
+      {1e30, kCFNumberSInt64Type, false, 0}};
   for (const Row& r : rows) {
     CFNumberRef n = CFNumberCreate(nullptr, kCFNumberFloat64Type, &r.in);
     int64_t out = 0;
