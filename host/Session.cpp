@@ -19,6 +19,7 @@ namespace {
 const AudioComponentDescription kDesc{0x61756D66 /* 'aumf' */, 0x51726C4D /* 'QrlM' */,
                                       0x5A76656B /* 'Zvek' */, 0, 0};
 const char* const kEntryPrefix = "IPlugTessary2";
+const char* const kBundleID = "com.Ostrevane.audiounit.Quorlen-VUDE";
 const double kEditorW = 710, kEditorH = 365;
 const int kTicksPerQuarter = 120;
 
@@ -35,7 +36,9 @@ const Point kRhythmArea{41, 326};
 const Point kNewMelody{545, 292};
 const Point kSaveButton{625, 300};
 const Point kBarsKnob{208, 325};
-Point OctaveSwitch(int octave) { return {9 + 16 * (octave + 4) + 6, 143 + 6}; }
+Point OctaveSwitch(int octave) {
+  return {9 + 16 * (octave + 4) + 6, 143 + 6};
+}
 
 // Knob positions of the bars knob and the loop lengths they give.
 const int kBarsForKnob[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 12, 16};
@@ -139,8 +142,7 @@ bool IsDir(const std::string& path) {
 std::string PrepareOutputFolder(const std::string& out) {
   if (!IsDir(out) && mkdir(out.c_str(), 0755) != 0)
     return "cannot make the output folder " + out + ": " + strerror(errno);
-  if (access(out.c_str(), W_OK | X_OK) != 0)
-    return "the output folder " + out + " is not writable";
+  if (access(out.c_str(), W_OK | X_OK) != 0) return "the output folder " + out + " is not writable";
   return "";
 }
 
@@ -163,6 +165,18 @@ private:
   }
   // Lets the editor's timer draw what changed.
   void Idle() { PlatformTest_AdvanceRunLoop(80); }
+  // Renders one block, noting where the transport stood at its start.
+  OSStatus RenderBlock(uint32_t frames) {
+    mBlockStarts.push_back((long long)mHost.GetTransport().samplePos);
+    return mHost.Render(1, frames);
+  }
+  void CollectMidi() {
+    const std::vector<MidiOut>& log = mHost.MidiLog();
+    for (; mMidiSeen < log.size(); ++mMidiSeen) {
+      mMidi.push_back(log[mMidiSeen]);
+      mMidi.back().block += mBlockBase;
+    }
+  }
   float Param(uint32_t id) {
     float v = 0;
     mHost.GetParameter(id, &v);
@@ -183,10 +197,14 @@ private:
   Host mHost;
   NSWindow* mWindow = nullptr;
   double mTempo = 120.0;
-  int mPlayStartBlock = -1;
   int mBlocksPlayed = 0;
-  std::vector<std::string> mWritten; // file names in the staging folder
-  std::vector<std::string> mLog;     // what the musician did, for the summary
+  std::vector<std::string> mWritten;   // file names in the staging folder
+  std::vector<std::string> mLog;       // what the musician did, for the summary
+  std::vector<long long> mBlockStarts; // transport sample at each rendered block's start
+  // The MIDI sent, numbered by the session's blocks: the host counts blocks per instance.
+  std::vector<MidiOut> mMidi;
+  size_t mMidiSeen = 0; // entries of the host's log taken into mMidi
+  int mBlockBase = 0;   // session blocks rendered before the current instance
 };
 
 std::string Runner::OpenEditor() {
@@ -203,6 +221,8 @@ std::string Runner::Start() {
   mTempo = mCfg.tempo;
   if (!mHost.Load(mCfg.bundle, kEntryPrefix, kDesc, "com.Ostrevane.auhost"))
     return "not a Quorlen-VUDE bundle: " + mCfg.bundle + " (" + mHost.Error() + ")";
+  // A host learns the identifier from the bundle; the plug-in finds its images through it.
+  mHost.RegisterBundle(kBundleID);
   OSStatus r = mHost.Open();
   srand(mCfg.seed); // after the constructor seeded from the clock
   if (!r) r = mHost.SetSampleRate(mCfg.sampleRate);
@@ -217,7 +237,7 @@ std::string Runner::Start() {
   t.tsDenominator = (uint32_t)mCfg.denominator;
   t.playing = false;
   // One block with the transport stopped lets the plug-in take the tempo and meter.
-  if ((r = mHost.Render(1, (uint32_t)mCfg.blockSize)))
+  if ((r = RenderBlock((uint32_t)mCfg.blockSize)))
     return "render failed (status " + std::to_string(r) + ")";
   return OpenEditor();
 }
@@ -269,25 +289,25 @@ std::string Runner::SetBars(long bars, const SessionStep& s) {
 std::string Runner::Play(long bars) {
   Transport& t = mHost.GetTransport();
   const double samplesPerBar = mCfg.sampleRate * 60.0 / mTempo * mCfg.numerator;
-  const double total = samplesPerBar * (double)bars;
-  if (mPlayStartBlock < 0) mPlayStartBlock = mHost.BlocksRendered();
+  // Whole samples, so that the last block ends on the bar line and nothing of the next bar sounds.
+  const long long total = llround(samplesPerBar * (double)bars);
   t.playing = true;
-  double done = 0;
+  long long done = 0;
   long bar = 0;
   while (done < total) {
-    OSStatus r = mHost.Render(1, (uint32_t)mCfg.blockSize);
-    if (r) return "render failed (status " + std::to_string(r) + ")";
-    done += mCfg.blockSize;
-    ++mBlocksPlayed;
-    if (done >= samplesPerBar * (double)(bar + 1)) {
+    const uint32_t frames = (uint32_t)std::min<long long>(mCfg.blockSize, total - done);
+    if (OSStatus r = RenderBlock(frames)) return "render failed (status " + std::to_string(r) + ")";
+    done += frames;
+    if ((double)done >= samplesPerBar * (double)(bar + 1) - 0.5) {
       ++bar;
       if (mProgress) fprintf(mProgress, "  playing bar %ld of %ld\n", bar, bars);
       Idle(); // the editor follows the play position
     }
   }
   t.playing = false;
-  OSStatus r = mHost.Render(1, (uint32_t)mCfg.blockSize); // stopping sends the note-offs
-  if (r) return "render failed (status " + std::to_string(r) + ")";
+  // Stopping sends the note-offs of what still sounds.
+  if (OSStatus r = RenderBlock((uint32_t)mCfg.blockSize))
+    return "render failed (status " + std::to_string(r) + ")";
   mLog.push_back("played " + std::to_string(bars) + " bars");
   return "";
 }
@@ -314,8 +334,10 @@ std::string Runner::StateRoundTrip(const SessionStep& s) {
   // Close the editor and the instance, then restore into a new one, as a host reopening a song.
   mHost.CloseEditor();
   mWindow = nullptr;
+  CollectMidi();
   OSStatus r = mHost.Close();
   if (!r) r = mHost.Open();
+  mBlockBase = (int)mBlockStarts.size();
   if (!r) r = mHost.SetSampleRate(mCfg.sampleRate);
   if (!r) r = mHost.SetMaxFrames((uint32_t)mCfg.blockSize);
   if (!r) r = mHost.InstallHostCallbacks();
@@ -324,11 +346,21 @@ std::string Runner::StateRoundTrip(const SessionStep& s) {
   if (!r) r = mHost.SetState(state);
   CFRelease(state);
   if (r) return Fail(s, "the state did not restore (status " + std::to_string(r) + ")");
-  for (uint32_t i = 0; i < kParams; ++i)
+  // A chooser that holds no choice (-1) is saved below its range and comes back as its first
+  // entry; every other parameter must come back as it was.
+  int unchosen = 0;
+  for (uint32_t i = 0; i < kParams; ++i) {
+    if (before[i] < 0 && Param(i) == 0) {
+      ++unchosen;
+      continue;
+    }
     if (Param(i) != before[i])
       return Fail(s, "parameter " + std::to_string(i) + " came back as " +
                          std::to_string(Param(i)) + ", not " + std::to_string(before[i]));
-  mLog.push_back("state saved and restored into a new instance: 55 parameters equal");
+  }
+  mLog.push_back("state saved and restored into a new instance: " +
+                 std::to_string(kParams - unchosen) + " parameters equal, " +
+                 std::to_string(unchosen) + " choosers without a choice back at their first entry");
   return OpenEditor();
 }
 
@@ -384,20 +416,22 @@ std::string Runner::Step(const SessionStep& s) {
 }
 
 std::string Runner::Finish(SessionResult* result) {
+  CollectMidi();
   const std::string listing =
-      MidiListing(mHost.MidiLog(), mPlayStartBlock < 0 ? 0 : mPlayStartBlock, mCfg.blockSize,
-                  mCfg.sampleRate, mTempo, mCfg.numerator);
+      MidiListing(mMidi, mBlockStarts, mCfg.sampleRate, mTempo, mCfg.numerator);
   {
     std::ofstream f(mStage + "/midi-out.txt", std::ios::binary);
     f << listing;
     if (!f) return "cannot write midi-out.txt";
   }
   mWritten.push_back("midi-out.txt");
-  for (const MidiOut& m : mHost.MidiLog()) {
+  for (const MidiOut& m : mMidi) {
     if (m.bytes.size() != 3) continue;
     const int kind = m.bytes[0] & 0xF0;
-    if (kind == 0x90 && m.bytes[2] > 0) ++result->notesOn;
-    else if (kind == 0x80 || kind == 0x90) ++result->notesOff;
+    if (kind == 0x90 && m.bytes[2] > 0)
+      ++result->notesOn;
+    else if (kind == 0x80 || kind == 0x90)
+      ++result->notesOff;
   }
   // Move everything into the output folder only now: a failed session leaves nothing there.
   for (const std::string& name : mWritten) {
@@ -406,13 +440,13 @@ std::string Runner::Finish(SessionResult* result) {
       return "cannot move " + name + " into " + mCfg.out + ": " + strerror(errno);
     result->files.push_back(to);
   }
-  result->blocks = mHost.BlocksRendered();
-  result->midi = mHost.MidiLog();
-  result->playStartBlock = mPlayStartBlock < 0 ? 0 : mPlayStartBlock;
+  result->blocks = (int)mBlockStarts.size();
+  result->midi = mMidi;
+  result->blockStarts = mBlockStarts;
   std::ostringstream sum;
-  sum << "Quorlen-VUDE session (seed " << mCfg.seed << ", " << mTempo << " bpm, "
-      << mCfg.numerator << "/" << mCfg.denominator << ", " << mCfg.sampleRate << " Hz, "
-      << mCfg.blockSize << "-frame blocks)\n";
+  sum << "Quorlen-VUDE session (seed " << mCfg.seed << ", " << mTempo << " bpm, " << mCfg.numerator
+      << "/" << mCfg.denominator << ", " << mCfg.sampleRate << " Hz, " << mCfg.blockSize
+      << "-frame blocks)\n";
   for (const std::string& l : mLog) sum << "  " << l << "\n";
   sum << "  " << result->blocks << " blocks rendered, " << result->notesOn << " note-ons and "
       << result->notesOff << " note-offs sent\n";
@@ -432,7 +466,8 @@ std::string Runner::Run(SessionResult* result) {
   if (!mkdtemp(buf.data())) return "cannot write into the output folder " + mCfg.out;
   mStage = buf.data();
   std::string err = Start();
-  const std::vector<SessionStep> steps = mCfg.steps.empty() ? DefaultSessionSteps(mCfg) : mCfg.steps;
+  const std::vector<SessionStep> steps =
+      mCfg.steps.empty() ? DefaultSessionSteps(mCfg) : mCfg.steps;
   for (size_t i = 0; err.empty() && i < steps.size(); ++i) err = Step(steps[i]);
   if (err.empty()) err = Finish(result);
   mHost.CloseEditor();
@@ -460,9 +495,12 @@ std::string ParseSessionArgs(int argc, char** argv, SessionConfig* cfg) {
       return ok ? "" : opt + " takes " + what + ", not '" + val + "'";
     };
     std::string e;
-    if (opt == "--bundle") e = need(true, ""), cfg->bundle = val;
-    else if (opt == "--out") e = need(!val.empty(), "a folder"), cfg->out = val;
-    else if (opt == "--script") e = need(!val.empty(), "a file"), cfg->script = val;
+    if (opt == "--bundle")
+      e = need(true, ""), cfg->bundle = val;
+    else if (opt == "--out")
+      e = need(!val.empty(), "a folder"), cfg->out = val;
+    else if (opt == "--script")
+      e = need(!val.empty(), "a file"), cfg->script = val;
     else if (opt == "--seed")
       e = need(ParseInt(val, 0, 4294967295L, &v), "a number"), cfg->seed = (unsigned)v;
     else if (opt == "--tempo")
@@ -473,9 +511,12 @@ std::string ParseSessionArgs(int argc, char** argv, SessionConfig* cfg) {
       e = need(ParseInt(val, 16, 4096, &v), "16-4096 frames"), cfg->blockSize = (int)v;
     else if (opt == "--time-signature")
       e = need(ParseTimeSignature(val, &cfg->numerator, &cfg->denominator), "N/D, e.g. 3/4");
-    else if (opt == "--key") e = need(!val.empty(), "a key name"), cfg->key = val;
-    else if (opt == "--scale") e = need(!val.empty(), "a scale name"), cfg->scale = val;
-    else if (opt == "--rhythm") e = need(!val.empty(), "a rhythm, e.g. 1/8"), cfg->rhythm = val;
+    else if (opt == "--key")
+      e = need(!val.empty(), "a key name"), cfg->key = val;
+    else if (opt == "--scale")
+      e = need(!val.empty(), "a scale name"), cfg->scale = val;
+    else if (opt == "--rhythm")
+      e = need(!val.empty(), "a rhythm, e.g. 1/8"), cfg->rhythm = val;
     else if (opt == "--bars")
       e = need(ParseInt(val, 1, 16, &v) && KnobForBars(v), "1-8, 12 or 16"), cfg->bars = (int)v;
     else if (opt == "--play-bars")
@@ -548,7 +589,7 @@ std::string NoteName(int note) {
   return std::string(kNames[note % 12]) + std::to_string(note / 12 - 1);
 }
 
-std::string MidiListing(const std::vector<MidiOut>& log, int playStartBlock, int blockSize,
+std::string MidiListing(const std::vector<MidiOut>& log, const std::vector<long long>& blockStarts,
                         double sampleRate, double tempo, int numerator) {
   std::ostringstream out;
   out << "# bar:beat:tick (" << kTicksPerQuarter
@@ -559,14 +600,14 @@ std::string MidiListing(const std::vector<MidiOut>& log, int playStartBlock, int
     if (m.bytes.size() != 3) continue;
     const int kind = m.bytes[0] & 0xF0;
     if (kind != 0x80 && kind != 0x90) continue;
-    const long long sample = (long long)(m.block - playStartBlock) * blockSize + m.offset;
-    const long long ticks = llround((double)sample / samplesPerBeat * kTicksPerQuarter);
-    const long long perBar = (long long)kTicksPerQuarter * numerator;
-    char pos[48];
-    if (ticks < 0) snprintf(pos, sizeof pos, "-");
-    else
+    char pos[48] = "-";
+    if (m.block >= 0 && (size_t)m.block < blockStarts.size()) {
+      const long long sample = blockStarts[(size_t)m.block] + m.offset;
+      const long long ticks = llround((double)sample / samplesPerBeat * kTicksPerQuarter);
+      const long long perBar = (long long)kTicksPerQuarter * numerator;
       snprintf(pos, sizeof pos, "%lld:%lld:%03lld", ticks / perBar + 1,
                ticks % perBar / kTicksPerQuarter + 1, ticks % kTicksPerQuarter);
+    }
     const bool on = kind == 0x90 && m.bytes[2] > 0;
     char line[160];
     snprintf(line, sizeof line, "%-12s %-4s %-3s %3d  block %d  offset %lld\n", pos,

@@ -14,7 +14,6 @@
 
 namespace auhost {
 
-
 // One step of a session: a verb and its words, with the script line it came from (0 when it
 // came from the command line's defaults).
 struct SessionStep {
@@ -24,21 +23,21 @@ struct SessionStep {
 };
 
 struct SessionConfig {
-  std::string bundle;                // the .component folder
+  std::string bundle;                  // the .component folder
   std::string out = "quorlen-session"; // output folder, made when missing
   unsigned seed = 1;
-  double tempo = 120.0;  // beats per minute
-  int numerator = 4;     // time signature
+  double tempo = 120.0; // beats per minute
+  int numerator = 4;    // time signature
   int denominator = 4;
   double sampleRate = 44100.0;
-  int blockSize = 512;   // frames per render block
+  int blockSize = 512; // frames per render block
   std::string key = "C";
   std::string scale = "Major";
   std::string rhythm = "1/8";
-  int bars = 2;          // bars in the loop
-  int playBars = 4;      // bars played with the transport running
+  int bars = 2;             // bars in the loop
+  int playBars = 4;         // bars played with the transport running
   std::vector<int> octaves; // octave copies switched on besides 0, -4..4
-  std::string script;    // script file; its steps replace the default ones
+  std::string script;       // script file; its steps replace the default ones
   std::vector<SessionStep> steps;
 };
 
@@ -54,17 +53,17 @@ std::vector<SessionStep> DefaultSessionSteps(const SessionConfig& cfg);
 std::string NoteName(int note);
 // The MIDI the plug-in sent as readable lines: bar:beat:tick (120 ticks per quarter note, from
 // the transport's start), note name, on/off, velocity, block and sample offset.
-// playStartBlock is the first block rendered with the transport running.
-std::string MidiListing(const std::vector<MidiOut>& log, int playStartBlock, int blockSize,
+// blockStarts: the transport's sample position at the start of each rendered block.
+std::string MidiListing(const std::vector<MidiOut>& log, const std::vector<long long>& blockStarts,
                         double sampleRate, double tempo, int numerator);
 
 // What a finished session reports.
 struct SessionResult {
   int notesOn = 0, notesOff = 0;
   int blocks = 0;
-  std::vector<MidiOut> midi; // everything the plug-in sent
-  int playStartBlock = 0;    // first block rendered with the transport running
-  std::vector<std::string> files; // written into the output folder
+  std::vector<MidiOut> midi;          // everything the plug-in sent
+  std::vector<long long> blockStarts; // transport sample at each rendered block's start
+  std::vector<std::string> files;     // written into the output folder
   std::string summary;
 };
 
