@@ -179,48 +179,19 @@ public:
 void __DrawCircleClipped(LICE_IBitmap* dest, float cx, float cy, float rad, LICE_pixel color,
                          int ia, bool aa, bool filled, int mode, const ClipRect& clip,
                          bool doclip) {
-  const int op = mode & 0xFF;
-  if (op > 5 || ia == 0) return;
-#define __LICE_CIRCLE(COMBFUNC)                                                                    \
-  do {                                                                                             \
-    if (aa)                                                                                        \
-      _LICE_CircleDrawer<COMBFUNC>::DrawClippedCircleAA(dest, cx, cy, rad, clip, color, ia,        \
-                                                        filled, doclip);                           \
-    else                                                                                           \
-      _LICE_CircleDrawer<COMBFUNC>::DrawClippedCircle(dest, cx, cy, rad, clip, color, ia, filled,  \
-                                                      doclip);                                     \
-  } while (0)
-  switch (op) {
-  case 0:
-    if (aa) {
-      if (ia > 0) __LICE_CIRCLE(_LICE_CombinePixelsCopyNoClamp);
-    } else if (ia == 256) {
-      __LICE_CIRCLE(_LICE_CombinePixelsClobberNoClamp);
-    } else if (ia == 128) {
-      __LICE_CIRCLE(_LICE_CombinePixelsHalfMixNoClamp);
-    } else if (ia >= 1) {
-      __LICE_CIRCLE(_LICE_CombinePixelsCopyNoClamp);
-    }
-    break;
-  case 1:
-    __LICE_CIRCLE(_LICE_CombinePixelsAdd);
-    break;
-  case 2:
-    __LICE_CIRCLE(_LICE_CombinePixelsColorDodge);
-    break;
-  case 3:
-    __LICE_CIRCLE(_LICE_CombinePixelsMulNoClamp);
-    break;
-  case 4:
-    __LICE_CIRCLE(_LICE_CombinePixelsOverlay);
-    break;
-  case 5:
-    __LICE_CIRCLE(_LICE_CombinePixelsHSVAdjust);
-    break;
-  default:
-    break;
-  }
-#undef __LICE_CIRCLE
+  auto draw = [&](auto op) {
+    typedef _LICE_CircleDrawer<decltype(op)> D;
+    if (aa)
+      D::DrawClippedCircleAA(dest, cx, cy, rad, clip, color, ia, filled, doclip);
+    else
+      D::DrawClippedCircle(dest, cx, cy, rad, clip, color, ia, filled, doclip);
+  };
+  // The anti-aliased rim takes weights below ia, so it never uses the full-weight forms.
+  const int op = mode & LICE_BLIT_MODE_MASK;
+  if (aa)
+    LICE_DispatchOperator<LICE_CopyRule::Copy>(op, ia, draw);
+  else
+    LICE_DispatchOperator<LICE_CopyRule::Mix>(op, ia, draw);
 }
 
 // Small circles come from fixed coverage masks, one plain and one anti-aliased per radius.
