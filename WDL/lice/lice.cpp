@@ -3,6 +3,7 @@
 #include "WDL/lice/lice_combine.h"
 #include "WDL/lice/lice_simd.h"
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <type_traits>
@@ -60,6 +61,7 @@ static void CombineDispatch(LICE_pixel* dest, int r, int g, int b, int a, int w,
 }
 
 LICE_pixel LICE_CombinePixels(LICE_pixel dest, LICE_pixel src, float alpha, int mode) {
+  if (!_LICE_AlphaUsable(alpha)) return dest;
   const int w = (int)(256.0f * alpha);
   if (!w) return dest;
   CombineDispatch<false>(&dest, LICE_GETR(src), LICE_GETG(src), LICE_GETB(src), LICE_GETA(src), w,
@@ -89,7 +91,7 @@ void LICE_Blit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, int sr
 
 void LICE_Blit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx_in, int dsty_in,
                const RECT* src_rect, float alpha, int mode) {
-  if (!dest || !src || alpha == 0.0f) return;
+  if (!dest || !src || alpha == 0.0f || !_LICE_AlphaUsable(alpha)) return;
   const int srcw = src->getWidth(), srch = src->getHeight();
   // Clipping in 64 bits: offsets taken from one side to the other cannot overflow.
   int64_t dstx = dstx_in, dsty = dsty_in;
@@ -247,7 +249,7 @@ void LICE_ClearRect(LICE_IBitmap* dest, int x, int y, int w, int h, LICE_pixel a
 
 void LICE_FillRect(LICE_IBitmap* dest, int x, int y, int w, int h, LICE_pixel color, float alpha,
                    int mode) {
-  if (!dest) return;
+  if (!dest || !_LICE_AlphaUsable(alpha)) return;
   if (mode & LICE_BLIT_USE_ALPHA) alpha *= LICE_GETA(color) / 255.0f;
   FillRect f;
   if (!ClipFill(dest, x, y, w, h, &f) || alpha == 0.0f) return;
@@ -273,6 +275,9 @@ void LICE_FillRect(LICE_IBitmap* dest, int x, int y, int w, int h, LICE_pixel co
 
 void LICE_MultiplyAddRect(LICE_IBitmap* dest, int x, int y, int w, int h, float rsc, float gsc,
                           float bsc, float asc, float radd, float gadd, float badd, float aadd) {
+  // Factors of a larger magnitude would overflow the per-channel sums.
+  for (float v : {rsc, gsc, bsc, asc, radd, gadd, badd, aadd})
+    if (!(std::fabs(v) <= 256.0f)) return;
   FillRect f;
   if (!ClipFill(dest, x, y, w, h, &f)) return;
   const int rs = (int)(rsc * 256.0f), gs = (int)(gsc * 256.0f), bs = (int)(bsc * 256.0f),
@@ -317,7 +322,7 @@ LICE_pixel LICE_GetPixel(LICE_IBitmap* src, int x, int y) {
 
 void LICE_PutPixel(LICE_IBitmap* dest, int x, int y, LICE_pixel color, float alpha, int mode) {
   LICE_pixel* p = PixelAt(dest, x, y);
-  if (!p) return;
+  if (!p || !_LICE_AlphaUsable(alpha)) return;
   const int ia = (int)(256.0f * alpha);
   const int op = mode & LICE_BLIT_MODE_MASK;
   if (op == LICE_BLIT_MODE_COPY && LICE_DispatchWholeWord(ia, color, [p](auto opc, LICE_pixel c) {

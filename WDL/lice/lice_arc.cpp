@@ -307,7 +307,7 @@ void __DrawArc(int width, int height, LICE_IBitmap* dest, float cx, float cy, fl
 
 void LICE_Circle(LICE_IBitmap* dest, float cx, float cy, float r, LICE_pixel color, float alpha,
                  int mode, bool aa) {
-  if (!dest || !Usable(cx) || !Usable(cy) || !Usable(r) || !std::isfinite(alpha)) return;
+  if (!dest || !Usable(cx) || !Usable(cy) || !Usable(r) || !_LICE_AlphaUsable(alpha)) return;
   const int width = dest->getWidth(), height = dest->getHeight();
   if (!NearBitmap(width, height, cx, cy, r)) return;
   if (CachedCircle(dest, cx, cy, r, color, alpha, mode, aa)) return;
@@ -322,7 +322,7 @@ void LICE_Circle(LICE_IBitmap* dest, float cx, float cy, float r, LICE_pixel col
 
 void LICE_FillCircle(LICE_IBitmap* dest, float cx, float cy, float r, LICE_pixel color, float alpha,
                      int mode, bool aa) {
-  if (!dest || !Usable(cx) || !Usable(cy) || !Usable(r) || !std::isfinite(alpha)) return;
+  if (!dest || !Usable(cx) || !Usable(cy) || !Usable(r) || !_LICE_AlphaUsable(alpha)) return;
   const int width = dest->getWidth(), height = dest->getHeight();
   if (dest->isFlipped()) cy = (height - 1) - cy;
   const int ia = (int)(alpha * 256.0f);
@@ -336,7 +336,7 @@ void LICE_FillCircle(LICE_IBitmap* dest, float cx, float cy, float r, LICE_pixel
 void LICE_Arc(LICE_IBitmap* dest, float cx, float cy, float r, float minAngle, float maxAngle,
               LICE_pixel color, float alpha, int mode, bool aa) {
   if (!dest || !Usable(cx) || !Usable(cy) || !Usable(r) || !std::isfinite(minAngle) ||
-      !std::isfinite(maxAngle) || !std::isfinite(alpha))
+      !std::isfinite(maxAngle) || !_LICE_AlphaUsable(alpha))
     return;
   const float pi = 3.14159265358979323846f, twopi = 2.0f * pi;
   const int width = dest->getWidth(), height = dest->getHeight();
@@ -367,7 +367,7 @@ void LICE_Arc(LICE_IBitmap* dest, float cx, float cy, float r, float minAngle, f
 
 void LICE_RoundRect(LICE_IBitmap* dest, float x, float y, float w, float h, int cornerradius,
                     LICE_pixel color, float alpha, int mode, bool aa) {
-  if (!dest || !Usable(x) || !Usable(y) || !Usable(w) || !Usable(h) || !std::isfinite(alpha))
+  if (!dest || !Usable(x) || !Usable(y) || !Usable(w) || !Usable(h) || !_LICE_AlphaUsable(alpha))
     return;
   if (cornerradius > 0) {
     float rr = std::min((float)cornerradius, std::min(w * 0.5f, h * 0.5f));

@@ -8,7 +8,15 @@
 #include "WDL/lice/lice.h"
 
 #include <array>
+#include <cmath>
 #include <type_traits>
+
+// Alphas (1.0 = full strength) of larger magnitude, and non-finite ones, are refused at every
+// public entry: the weights (int)(alpha x 256) then stay where the operators' products fit
+// an int.
+inline bool _LICE_AlphaUsable(float alpha) {
+  return std::fabs(alpha) <= 16.0f;
+}
 
 // Writes the low 8 bits of each value.
 static inline void _LICE_MakePixelNoClamp(LICE_pixel_chan* out, int r, int g, int b, int a) {

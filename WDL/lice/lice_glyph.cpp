@@ -2,6 +2,7 @@
 #include "WDL/lice/lice_combine.h"
 
 #include <climits>
+#include <cmath>
 #include <cstddef>
 #include <cstring>
 
@@ -57,6 +58,8 @@ void LICE_GradRect(LICE_IBitmap* dest, int dstx, int dsty, int dstw, int dsth, f
                    float ib, float ia, float drdx, float dgdx, float dbdx, float dadx, float drdy,
                    float dgdy, float dbdy, float dady, int mode) {
   if (!dest) return;
+  for (float v : {ir, ig, ib, ia, drdx, dgdx, dbdx, dadx, drdy, dgdy, dbdy, dady})
+    if (!std::isfinite(v)) return;
   // Start values r, g, b, a and their steps per pixel (dx) and per row (dy).
   double v0[4] = {ir * 255.0, ig * 255.0, ib * 255.0, ia * 256.0};
   const double dx[4] = {drdx * 255.0, dgdx * 255.0, dbdx * 255.0, dadx * 256.0};
@@ -154,7 +157,7 @@ static bool ClipMask(LICE_IBitmap* dest, int& x, int& y, int& w, int& h, int& sk
 template <bool MONO>
 static void DrawMask(LICE_IBitmap* dest, int x, int y, LICE_pixel color, const unsigned char* mask,
                      int mask_w, int mask_span, int mask_h, float alpha, int mode) {
-  if (!dest || !mask) return;
+  if (!dest || !mask || !_LICE_AlphaUsable(alpha)) return;
   if (mask_span < 0) mask -= (std::ptrdiff_t)mask_span * (mask_h - 1);
   const int ia = (int)(256 * alpha);
   int skipx, skipy;

@@ -197,7 +197,7 @@ bool LICE_ClipLine(int* pX1, int* pY1, int* pX2, int* pY2, int xLo, int yLo, int
 
 void LICE_Line(LICE_IBitmap* dest, int xa, int ya, int xb, int yb, LICE_pixel color, float alpha,
                int mode, bool aa) {
-  if (!dest) return;
+  if (!dest || !_LICE_AlphaUsable(alpha)) return;
   const int W = dest->getWidth(), H = dest->getHeight();
   int64_t x1 = xa, y1 = ya, x2 = xb, y2 = yb;
   if (dest->isFlipped()) {

@@ -134,7 +134,7 @@ void LICE_FLine(LICE_IBitmap* dest, float x1, float y1, float x2, float y2, LICE
                 float alpha, int mode, bool aa) {
   if (!dest) return;
   if (!std::isfinite(x1) || !std::isfinite(y1) || !std::isfinite(x2) || !std::isfinite(y2) ||
-      !std::isfinite(alpha))
+      !_LICE_AlphaUsable(alpha))
     return;
   if (!aa) {
     // Truncation of coordinates beyond the int range is held at its ends.
@@ -207,7 +207,7 @@ void LICE_DottedVertLineFAST(LICE_IBitmap* dest, int x, int y1, int y2, LICE_pix
 void LICE_DashedLine(LICE_IBitmap* dest, int x1, int y1, int x2, int y2, int pxon, int pxoff,
                      LICE_pixel color, float alpha, int mode, bool aa) {
   (void)aa;
-  if (!dest || !dest->getBits() || !std::isfinite(alpha)) return;
+  if (!dest || !dest->getBits() || !_LICE_AlphaUsable(alpha)) return;
   // A pattern without "on" pixels draws nothing; a negative gap counts as none.
   if (pxon < 1) return;
   if (pxoff < 0) pxoff = 0;

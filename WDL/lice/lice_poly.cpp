@@ -117,7 +117,7 @@ int FindXOnSegment(int x1, int y1, int x2, int y2, int y) {
 
 void LICE_FillTrapezoid(LICE_IBitmap* dest, int x1a, int x1b, int y1, int x2a, int x2b, int y2,
                         unsigned int color, float alpha, int mode) {
-  if (!dest) return;
+  if (!dest || !_LICE_AlphaUsable(alpha)) return;
   if (y1 > y2) {
     std::swap(y1, y2);
     std::swap(x1a, x2a);

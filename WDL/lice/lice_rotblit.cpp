@@ -201,6 +201,7 @@ void RunDelta(LICE_IBitmap* dest, LICE_IBitmap* src, int64_t dx, int64_t dy, int
     });
     return;
   }
+  if (!_LICE_AlphaUsable(alpha)) return;
   const int w = (int)(alpha * 256.0f);
   LICE_DispatchOperator<LICE_CopyRule::Blit>(_LICE_BlitKey(mode), w, [&](auto op) {
     _LICE_Template_Blit3::deltaBlit(j, w, &decltype(op)::doPix);

@@ -171,7 +171,7 @@ void LICE_ScaledBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, 
                      float srcx, float srcy, float srcw, float srch, float alpha, int mode) {
   if (!dest || !src || !dstw || !dsth || alpha == 0.0f) return;
   if (!std::isfinite(srcx) || !std::isfinite(srcy) || !std::isfinite(srcw) ||
-      !std::isfinite(srch) || !std::isfinite(alpha))
+      !std::isfinite(srch) || !_LICE_AlphaUsable(alpha))
     return;
 
   // Equal sizes at whole positions are a plain blit.

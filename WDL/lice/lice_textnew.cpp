@@ -341,7 +341,7 @@ template <class COMBFUNC> struct GlyphRenderer {
 bool LICE_CachedFont::DrawGlyph(LICE_IBitmap* bm, unsigned short c, int xpos, int ypos,
                                 RECT* clipR) {
   charEnt* ent = findChar(c);
-  if (!ent || ent->base_offset < 1 || !bm || !clipR) return false;
+  if (!ent || ent->base_offset < 1 || !bm || !clipR || !_LICE_AlphaUsable(m_alpha)) return false;
   if (!(m_flags & LICE_FONT_FLAG_VERTICAL))
     xpos -= ent->left_extra;
   else if (m_flags & LICE_FONT_FLAG_VERTICAL_BOTTOMUP)
@@ -562,7 +562,7 @@ int LICE_CachedFont::DrawTextImpl(LICE_IBitmap* bm, const char* str, int strcnt,
 
   const float oldalpha = m_alpha;
   if (dtFlags & LICE_DT_USEFGALPHA) m_alpha *= LICE_GETA(m_fg) / 255.0f;
-  if (m_alpha == 0.0f) {
+  if (m_alpha == 0.0f || !_LICE_AlphaUsable(m_alpha)) {
     m_alpha = oldalpha;
     return 0;
   }
