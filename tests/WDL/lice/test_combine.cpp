@@ -59,7 +59,9 @@ TEST(Combine, RgbToHsv) {
   for (auto& c : cases) {
     int h, s, v;
     __LICE_RGB2HSV(c[0], c[1], c[2], &h, &s, &v);
-    EXPECT_TRUE(h == c[3] && s == c[4] && v == c[5]) << c[0] << "," << c[1] << "," << c[2];
+    EXPECT_EQ(h, c[3]) << c[0] << "," << c[1] << "," << c[2];
+    EXPECT_EQ(s, c[4]) << c[0] << "," << c[1] << "," << c[2];
+    EXPECT_EQ(v, c[5]) << c[0] << "," << c[1] << "," << c[2];
   }
 }
 
