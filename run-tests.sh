@@ -13,7 +13,8 @@ esac
 jobs=$(nproc)
 
 scripts/deps.sh cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev \
-  libpng-dev zlib1g-dev libfreetype-dev fonts-dejavu-core python3 python3-mido libcairo2-dev
+  libpng-dev zlib1g-dev libfreetype-dev fonts-dejavu-core python3 python3-mido libcairo2-dev \
+  midicsv
 
 if [ $mode = normal ]; then
   cmake -S . -B build -G Ninja -DQV_WERROR=ON

@@ -205,6 +205,9 @@ int Binasc::outputStyleMidi(std::ostream& out, std::istream& input) {
     text << "\n";
     int trackBytes = 0, command = 0;
     while (readMidiEvent(text, input, trackBytes, command)) text << "\n";
+    // The input ended inside the track (no end-of-track, or a cut value, meta or
+    // sysex): a listing would not convert back to the bytes, so there is none.
+    if (input.eof()) return unexpectedEnd();
     text << "\n";
     if (static_cast<unsigned long>(trackBytes) != value)
       text << "; TRACK SIZE ERROR, ACTUAL SIZE: " << trackBytes << "\n";
@@ -332,12 +335,27 @@ int Binasc::readMidiEvent(std::ostream& out, std::istream& infile, int& trackbyt
       line << " 2'" << (a << 8 | b);
       comment = "sequence number";
     } else if (type >= 0x01 && type <= 0x09) {
-      std::string data;
+      // A quoted run cannot carry its own quote, a backslash (which escapes a quote
+      // when read back) or a line end: those bytes are listed as hex words between runs.
+      std::string run;
+      bool wrote = false;
+      auto endRun = [&]() {
+        if (run.empty()) return;
+        line << " \"" << run << "\"";
+        run.clear();
+        wrote = true;
+      };
       for (int i = 0; ok && i < length; i++) {
         ok = next(byte);
-        data += static_cast<char>(byte);
+        if (byte == '"' || byte == '\\' || byte == '\n') {
+          endRun();
+          line << ' ' << hex2(byte);
+          wrote = true;
+        } else {
+          run += static_cast<char>(byte);
+        }
       }
-      line << " \"" << data << "\"";
+      if (!wrote || !run.empty()) line << " \"" << run << "\"";
       comment = texts[type - 1];
     } else if (type == 0x20 || type == 0x21) {
       ok = unsignedWords(1);

@@ -37,7 +37,8 @@ int MidiFile::write(std::ostream& out) {
 // Writes the whole file to out; 0 when a track's events are out of time order, when
 // a delta does not fit a variable-length quantity, when the track count does not fit
 // the header, or when the stream fails. Empty messages and stored ends of track are
-// left out, their time carried to the next event written.
+// left out, their time carried to the next event written; the end of track appended
+// to each track keeps the time of a stored one that lies after the last event.
 int MidiFile::writeTracks(std::ostream& out) {
   int wasAbsolute = timeState == 1;
   if (wasAbsolute) deltaTicks();
@@ -47,15 +48,27 @@ int MidiFile::writeTracks(std::ostream& out) {
     std::cerr << "Error: too many tracks for a MIDI file: " << tracks.size() << std::endl;
     ok = 0;
   }
-  for (MidiEventList* list : tracks)
+  for (MidiEventList* list : tracks) {
+    long long carried = 0; // the delta as written: left-out events' ticks included
     for (int i = 0; i < list->getSize(); i++) {
-      int delta = (*list)[i].tick;
-      if (delta >= 0 && delta <= 0x0fffffff) continue;
-      // A negative delta made above has been reported already.
-      if (delta > 0 || !wasAbsolute)
+      const MidiEvent& event = (*list)[i];
+      int delta = event.tick;
+      if (delta < 0 || delta > 0x0fffffff) {
+        // A negative delta made above has been reported already.
+        if (delta > 0 || !wasAbsolute)
+          std::cerr << "Error: number too large to convert to VLV" << std::endl;
+        ok = 0;
+        continue;
+      }
+      carried += delta;
+      if (event.empty()) continue;
+      if (carried > 0x0fffffff) {
         std::cerr << "Error: number too large to convert to VLV" << std::endl;
-      ok = 0;
+        ok = 0;
+      }
+      if (!event.isEndOfTrack()) carried = 0;
     }
+  }
 
   if (ok) {
     out << "MThd";
@@ -68,15 +81,18 @@ int MidiFile::writeTracks(std::ostream& out) {
     data.reserve(123456);
     for (MidiEventList* list : tracks) {
       data.clear();
-      long carried = 0; // ticks of left-out events, given to the next written one
+      long carried = 0;  // ticks of left-out events, given to the next written one
+      long endDelta = 0; // from the last written event to a stored end of track after it
       for (int i = 0; i < list->getSize(); i++) {
         const MidiEvent& event = (*list)[i];
         if (event.isEndOfTrack() || event.empty()) {
           carried += event.tick;
+          if (!event.empty()) endDelta = carried;
           continue;
         }
         writeVLValue(carried + event.tick, data);
         carried = 0;
+        endDelta = 0;
         if (event[0] == 0xf0 || event[0] == 0xf7) {
           data.push_back(event[0]);
           writeVLValue(static_cast<long>(event.size()) - 1, data);
@@ -85,10 +101,11 @@ int MidiFile::writeTracks(std::ostream& out) {
           data.insert(data.end(), event.begin(), event.end());
         }
       }
-      // Stored end-of-track events were left out: every track gets exactly one, at
-      // the time of its last event.
-      static const unsigned char endOfTrack[4] = {0x00, 0xff, 0x2f, 0x00};
-      data.insert(data.end(), endOfTrack, endOfTrack + 4);
+      // Stored end-of-track events were left out: every track gets exactly one, at its
+      // last event or at the stored one's time when that is later (a loop's length).
+      writeVLValue(endDelta, data);
+      static const unsigned char endOfTrack[3] = {0xff, 0x2f, 0x00};
+      data.insert(data.end(), endOfTrack, endOfTrack + 3);
       out << "MTrk";
       writeBigEndianULong(out, static_cast<unsigned long>(data.size()));
       out.write(reinterpret_cast<const char*>(data.data()),

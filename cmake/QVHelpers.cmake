@@ -47,20 +47,42 @@ function(qv_check_headers target)
   endif()
 endfunction()
 
+# qv_link(<target> <PUBLIC|PRIVATE|INTERFACE> <libs>...): links the libraries and notes each
+# of our own (a plain name, not Pkg::Name, -flag or a path) for qv_check_links, since a name
+# that never becomes a target would otherwise reach the linker as -l<name>.
+function(qv_link target scope)
+  target_link_libraries(${target} ${scope} ${ARGN})
+  foreach(l ${ARGN})
+    if(NOT l MATCHES "::" AND NOT l MATCHES "^-" AND NOT IS_ABSOLUTE "${l}")
+      set_property(GLOBAL APPEND PROPERTY QV_OWN_LINKS "${target}>${l}")
+    endif()
+  endforeach()
+endfunction()
+
+# qv_check_links(): run once at the end of the top CMakeLists.txt, when every folder has
+# made its targets; a library of ours that no folder made is a configure error.
+function(qv_check_links)
+  get_property(links GLOBAL PROPERTY QV_OWN_LINKS)
+  set(missing)
+  foreach(pair ${links})
+    string(REPLACE ">" ";" parts "${pair}")
+    list(GET parts 0 user)
+    list(GET parts 1 lib)
+    if(NOT TARGET ${lib})
+      list(APPEND missing "${user} links ${lib}")
+    endif()
+  endforeach()
+  if(missing)
+    list(JOIN missing "\n  " text)
+    message(FATAL_ERROR "No target of these names was made:\n  ${text}")
+  endif()
+endfunction()
+
 # qv_library(<name> [SHARED] SOURCES <files>... LIBS <targets>...): a folder's library.
 # Includes are written from the repository root ("WDL/heapbuf.h"). A folder that has
 # only headers so far becomes an interface library with the same name.
 function(qv_library name)
   cmake_parse_arguments(A "SHARED" "" "SOURCES;LIBS" ${ARGN})
-  # Our own targets are linked only once they exist, so a folder can build before
-  # the folders it will use are written; imported (::) and system libraries pass.
-  set(libs)
-  foreach(l ${A_LIBS})
-    if(TARGET ${l} OR l MATCHES "::" OR l MATCHES "^-" OR NOT l MATCHES "^(wdl|iplug.*|lice|swell|platform|midifile|tessary)$")
-      list(APPEND libs ${l})
-    endif()
-  endforeach()
-  set(A_LIBS ${libs})
   if(A_SOURCES)
     if(A_SHARED)
       add_library(${name} SHARED ${A_SOURCES})
@@ -68,10 +90,10 @@ function(qv_library name)
       add_library(${name} STATIC ${A_SOURCES})
     endif()
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
-    target_link_libraries(${name} PUBLIC ${A_LIBS})
+    qv_link(${name} PUBLIC ${A_LIBS})
   else()
     add_library(${name} INTERFACE)
     target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
-    target_link_libraries(${name} INTERFACE ${A_LIBS})
+    qv_link(${name} INTERFACE ${A_LIBS})
   endif()
 endfunction()

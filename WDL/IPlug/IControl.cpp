@@ -3,7 +3,6 @@
 #include <cassert>
 #include <cstring>
 
-#include "WDL/IPlug/IControlStock.h"
 #include "WDL/IPlug/IGraphics.h"
 #include "WDL/IPlug/IPlugBase.h"
 
@@ -87,10 +86,10 @@ void IControl::SetDirty(bool pushParamToPlug) {
     WDL_String str(display, 32);
     str.Append(" ");
     str.Append(pParam->GetLabelForHost(), 32);
-    static_cast<ITextControl*>(mValDisplayControl)->SetTextFromPlug(str.Get());
+    mValDisplayControl->SetTextFromPlug(str.Get());
   }
   if (mNameDisplayControl) {
-    static_cast<ITextControl*>(mNameDisplayControl)->SetTextFromPlug(pParam->GetNameForHost());
+    mNameDisplayControl->SetTextFromPlug(pParam->GetNameForHost());
   }
 }
 

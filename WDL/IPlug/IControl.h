@@ -62,6 +62,8 @@ public:
   virtual void OnGUIIdle() {}
   // auxParamIdx: position in the auxiliary list (from AuxParamIdx).
   virtual void SetAuxParamValueFromPlug(int auxParamIdx, double value);
+  // Shows a line of text; controls that show no text ignore it. Main thread.
+  virtual void SetTextFromPlug(const char* /*str*/) {}
 
   // Keeps the control dirty for one more frame after its next SetClean.
   void Redraw() { mRedraw = true; }
@@ -119,7 +121,7 @@ protected:
   std::atomic<bool> mRedraw;
   bool mPromptDisabled, mDblAsSingleClick, mMOWhenGrayed;
   IChannelBlend mBlend;
-  IControl* mValDisplayControl;  // an ITextControl, not owned; may be null
-  IControl* mNameDisplayControl; // an ITextControl, not owned; may be null
+  IControl* mValDisplayControl;  // a text control, not owned; may be null
+  IControl* mNameDisplayControl; // a text control, not owned; may be null
   WDL_String mTooltip;
 };

@@ -194,7 +194,7 @@ class ITextControl : public IControl {
 public:
   ITextControl(IPlugBase* pPlug, IRECT pR, IText* pText, const char* str = "");
   // Marks the control dirty only when the text changes.
-  void SetTextFromPlug(const char* str);
+  void SetTextFromPlug(const char* str) override;
   const char* GetTextForPlug() const { return mStr.Get(); }
   bool Draw(IGraphics* pGraphics) override;
 
@@ -256,7 +256,7 @@ public:
   IBitmapTextControl(IPlugBase* pPlug, IRECT pR, IBitmap* pCharBitmap, const char* str = "",
                      IText* pText = nullptr, int charWidth = 6, int charHeight = 12,
                      int charOffset = 0, bool multiLine = false, bool vCenter = true);
-  void SetTextFromPlug(const char* str);
+  void SetTextFromPlug(const char* str) override;
   bool Draw(IGraphics* pGraphics) override;
 
 protected:

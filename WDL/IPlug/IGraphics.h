@@ -8,6 +8,7 @@
 #include "WDL/ptrlist.h"
 #include "WDL/wdlstring.h"
 #include "WDL/IPlug/IControl.h"
+#include "WDL/IPlug/IEditorDelegate.h"
 #include "WDL/IPlug/IGraphicsStructs.h"
 #include "WDL/IPlug/IPopupMenu.h"
 
@@ -18,7 +19,7 @@ class LICE_IFont;
 class LICE_MemBitmap;
 class LICE_SysBitmap;
 
-class IGraphics {
+class IGraphics : public IEditorDelegate {
 public:
   // w, h: editor size in pixels; fps below 1 means 25.
   IGraphics(IPlugBase* pPlug, int w, int h, int fps = 0);
@@ -68,20 +69,21 @@ public:
   virtual void* GetWindow() = 0;
   virtual bool GetTextFromClipboard(WDL_String* pStr) = 0;
   // Deletes the key catcher, every control, then both bitmaps.
-  virtual ~IGraphics();
+  ~IGraphics() override;
   virtual void HideMouseCursor() {}
   virtual void ShowMouseCursor() {}
   virtual void UpdateTooltips() = 0;
   // Loads the image resource into a new bitmap (caller owns it); null when missing.
   virtual LICE_IBitmap* OSLoadBitmap(int id, const char* name) = 0;
 
-  // These two are virtual so that the plug-in core reaches them without linking the
-  // GUI library; nothing overrides them.
+  // ---- The editor as the plug-in core sees it ----
+
   // Makes the offscreen bitmap of the editor's size and an empty scratch bitmap.
-  virtual void PrepDraw();
+  void PrepDraw() override;
   // Hands the value to every control bound to paramIdx (and to controls that hold it
   // as an auxiliary parameter); a plain value is normalised first. No lock.
-  virtual void SetParameterFromPlug(int paramIdx, double value, bool normalized);
+  void SetParameterFromPlug(int paramIdx, double value, bool normalized) override;
+  IGraphics* GetGraphics() override { return this; }
 
   // ---- Controls ----
 

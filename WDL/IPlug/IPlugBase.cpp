@@ -5,7 +5,6 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "WDL/IPlug/IGraphics.h"
 #include "WDL/IPlug/Log.h"
 
 namespace {
@@ -51,9 +50,7 @@ template <class CH> bool SizeScratch(CH* pCh, int n) {
 }
 } // namespace
 
-// The core reaches its editor only through virtual calls, so it links without the GUI
-// library; the sanitizer's dynamic type check would pull in the editor's type info.
-#define QV_NO_VPTR_CHECK __attribute__((no_sanitize("vptr")))
+IEditorDelegate::~IEditorDelegate() = default;
 
 void GetVersionParts(int version, int* pMaj, int* pMin, int* pPat) {
   const uint32_t v = static_cast<uint32_t>(version);
@@ -168,7 +165,7 @@ IPlugBase::IPlugBase(int nParams, const char* channelIOStr, int nPresets, const 
   }
 }
 
-QV_NO_VPTR_CHECK IPlugBase::~IPlugBase() {
+IPlugBase::~IPlugBase() {
   if (mGraphics) {
     delete mGraphics;
     mGraphics = nullptr;
@@ -452,7 +449,7 @@ void IPlugBase::ZeroScratchBuffers() {
 
 // ---- Parameters, editor and MIDI ----
 
-QV_NO_VPTR_CHECK void IPlugBase::AttachGraphics(IGraphics* pGraphics) {
+void IPlugBase::AttachGraphics(IEditorDelegate* pGraphics) {
   if (!pGraphics) return;
   WDL_MutexLock lock(&mMutex);
   for (int i = 0; i < NParams(); ++i) {
@@ -476,7 +473,7 @@ void IPlugBase::OnParamReset() {
   for (int i = 0; i < NParams(); ++i) OnParamChange(i);
 }
 
-QV_NO_VPTR_CHECK void IPlugBase::RedrawParamControls() {
+void IPlugBase::RedrawParamControls() {
   if (!mGraphics) return;
   for (int i = 0; i < NParams(); ++i) {
     mGraphics->SetParameterFromPlug(i, GetParam(i)->Value(), false);

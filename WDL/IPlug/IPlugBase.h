@@ -11,6 +11,7 @@
 #include "WDL/ptrlist.h"
 #include "WDL/wdlstring.h"
 #include "WDL/IPlug/ByteChunk.h"
+#include "WDL/IPlug/IEditorDelegate.h"
 #include "WDL/IPlug/Hosts.h"
 #include "WDL/IPlug/IParam.h"
 #include "WDL/IPlug/IPlugStructs.h"
@@ -169,8 +170,8 @@ public:
   virtual void ResizeGraphics(int w, int h) = 0;
   virtual void HostSpecificInit() {}
 
-  // Takes ownership of pGraphics (null does nothing). Main thread.
-  virtual void AttachGraphics(IGraphics* pGraphics);
+  // Takes ownership of the editor (null does nothing). Main thread.
+  virtual void AttachGraphics(IEditorDelegate* pGraphics);
   virtual void SetLatency(int samples);
   // Render thread. True when the host took the message.
   virtual bool SendMidiMsg(IMidiMsg* pMsg) = 0;
@@ -248,7 +249,7 @@ public:
 
   int NParams() const { return mParams.GetSize(); }
   IParam* GetParam(int idx) { return mParams.Get(idx); }
-  IGraphics* GetGUI() { return mGraphics; }
+  IGraphics* GetGUI() { return mGraphics ? mGraphics->GetGraphics() : nullptr; }
   // Runs OnParamChange for every parameter; no lock of its own.
   void OnParamReset();
   // Informs the host of every parameter's normalised value; takes the mutex.
@@ -329,7 +330,7 @@ protected:
   int32_t mTailSize;                    // samples
   NChanDelayLine* mDelay;               // owned, may be null
   WDL_PtrList<const char> mParamGroups; // names not owned
-  IGraphics* mGraphics;                 // owned, may be null
+  IEditorDelegate* mGraphics;           // owned, may be null
   WDL_PtrList<IParam> mParams;
   WDL_PtrList<IPreset> mPresets;
   WDL_TypedBuf<double*> mInData;  // sized once in the constructor

@@ -222,17 +222,49 @@ TEST(BinascListing, EventKindsListAndConvertBack) {
        {"2'5\t\t\t; file format: Type-5 (unknown)", "1'-25\t\t\t; SMPTE", "1'40\t\t\t; subframes",
         "v0\tc0 '5\t\t; patch-change", "v0\td1 '7\t; channel pressure",
         "v0\te2 '0 '64\t; pitch-bend", "v0\tf0 v3 43 12 f7\t; \n",
-        "v0\tff 3 v4 \"a\"bc\"\t; track name", "v0\tff 51 v3 t100\t; tempo",
+        "v0\tff 3 v4 \"a\" 22 \"bc\"\t; track name", "v0\tff 51 v3 t100\t; tempo",
         "v0\tff 58 v4 '6 '3 '24 '8", "v0\tff 59 v2 '254 '0\t; key signature",
         "v0\tff 0 v2 2'7\t; sequence number", "ff 20 v1 '3\t; MIDI channel",
         "ff 7f v2 01 02\t; system exclusive", "ff 60 v1 09\t; meta-message"})
     EXPECT_NE(text.find(part), std::string::npos) << part;
+  EXPECT_EQ(toBinary(text).bytes, file);
   b.setCommentsOff();
-  // All but the quoted text (whose inner double quote ends the string) convert back.
-  Bytes plain = events;
-  plain[29] = 'x';
-  Bytes plainFile = smf(5, 1, 0xe728, {plain});
-  EXPECT_EQ(toBinary(toText(b, plainFile)).bytes, plainFile);
+  EXPECT_EQ(toBinary(toText(b, file)).bytes, file);
+}
+
+TEST(BinascListing, TextMetasWithQuotesReadBackToTheSameEvents) {
+  // Bytes a quoted string cannot carry are hex words between the quoted runs.
+  struct {
+    std::string text, listed;
+  } cases[] = {
+      {"say \"hi\"", "\"say \" 22 \"hi\" 22"},
+      {"\"", "22"},
+      {"", "\"\""},
+      {"a\\", "\"a\" 5c"},
+      {"\\\"", "5c 22"},
+      {"x\ny;z", "\"x\" 0a \"y;z\""},
+  };
+  Binasc b;
+  b.setMidiOn();
+  for (const auto& c : cases) {
+    MidiFile f;
+    f.addMetaEvent(0, 0, 0x05, c.text.c_str());
+    f.addNoteOn(0, 10, 0, 60, 100);
+    Bytes bytes = written(f);
+    std::string text = toText(b, bytes);
+    std::string line = "v0\tff 5 v" + std::to_string(c.text.size()) + " " + c.listed + "\n";
+    EXPECT_NE(text.find(line), std::string::npos) << text;
+    EXPECT_EQ(toBinary(text).bytes, bytes) << c.text;
+
+    std::stringstream dump;
+    ASSERT_EQ(f.writeBinascWithComments(dump), 1);
+    MidiFile g;
+    ASSERT_EQ(g.read(dump), 1) << c.text;
+    ASSERT_EQ(g.getEventCount(0), 3) << c.text;
+    EXPECT_EQ(mido::hexBytes(g.getEvent(0, 0)), mido::hexBytes(f.getEvent(0, 0)));
+    EXPECT_EQ(mido::hexBytes(g.getEvent(0, 1)), "90 3c 64");
+    EXPECT_EQ(g.getEvent(0, 1).tick, 10);
+  }
 }
 
 TEST(BinascListing, BrokenInputStopsInsteadOfLooping) {
@@ -245,14 +277,25 @@ TEST(BinascListing, BrokenInputStopsInsteadOfLooping) {
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "Not a MIDI file M\nNot a MIDI file h\nNot a MIDI file M2\n");
 
-  // A track cut inside a variable-length value, or without its end, gets the size error.
-  for (Bytes track : {Bytes{0x81}, Bytes{0, 0x90, 60, 1}, Bytes{0xff, 0xff, 0xff, 0xff, 0x90},
-                      Bytes{0, 0xf0, 0x8f, 0xff, 0xff, 0x7f, 1}}) {
-    Bytes file = smf(0, 1, 120, {track});
-    file[21] += 10; // the stated length runs past the end of the input
-    std::string text = toText(b, file);
-    EXPECT_NE(text.find("; TRACK SIZE ERROR, ACTUAL SIZE: "), std::string::npos);
+  // A track cut short, whether or not its stated length counts only the bytes there,
+  // lists nothing and fails.
+  for (Bytes track :
+       {Bytes{}, Bytes{0x81}, Bytes{0, 0x90, 60, 1}, Bytes{0, 0x90, 60}, Bytes{0, 0xc0},
+        Bytes{0xff, 0xff, 0xff, 0xff, 0x90}, Bytes{0, 0xf0, 0x8f, 0xff, 0xff, 0x7f, 1},
+        Bytes{0, 0xf0, 3, 1}, Bytes{0, 0xff}, Bytes{0, 0xff, 1, 0x81}, Bytes{0, 0xff, 1, 3, 'a'},
+        Bytes{0, 0xff, 0x51, 3, 7}, Bytes{0, 0xff, 0x2f, 1}, Bytes{0, 0xff, 0x2f}}) {
+    for (int past : {0, 10}) {
+      Bytes file = smf(0, 1, 120, {track});
+      file[21] += past;
+      testing::internal::CaptureStderr();
+      EXPECT_EQ(toText(b, file, 0), "") << mido::hexBytes(track) << " +" << past;
+      EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error: unexpected end of file.\n");
+    }
   }
+  // The first of two tracks without its end runs on through the second to the end.
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(toText(b, smf(1, 2, 120, {{0, 0x90, 60, 1}, {0, 0xff, 0x2f, 0}}), 0), "");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error: unexpected end of file.\n");
   // A stated length one more than the events' bytes.
   Bytes file = smf(0, 1, 120, {{0, 0xff, 0x2f, 0}});
   file[21] = 5;

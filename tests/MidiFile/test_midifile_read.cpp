@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <sstream>
 
 namespace {
@@ -79,6 +82,124 @@ TEST(MidiFileRead, FilesFromAnIndependentWriter) {
     EXPECT_EQ(mido::expectedView(f), mido::readWithMido(path)) << name;
     std::remove(path.c_str());
   }
+}
+
+// A path as one shell word, whatever it holds.
+std::string shellWord(const std::string& s) {
+  std::string out = "'";
+  for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+std::string run(const std::string& cmd) {
+  std::string out;
+  FILE* pipe = popen(cmd.c_str(), "r");
+  if (pipe == nullptr) return "popen failed";
+  char buf[4096];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) out.append(buf, n);
+  pclose(pipe);
+  return out;
+}
+
+// Each track's end tick (its last event's, the end of track's included), then the
+// length in seconds.
+std::string endsOf(MidiFile& f) {
+  std::string out;
+  for (int t = 0; t < f.getTrackCount(); t++)
+    out += "end " + std::to_string(f.getEvent(t, f.getEventCount(t) - 1).tick) + "\n";
+  char seconds[64];
+  std::snprintf(seconds, sizeof seconds, "seconds %.9f\n", f.getTotalTimeInSeconds());
+  return out + seconds;
+}
+
+// The same as python3-mido sees the file.
+std::string endsByMido(const std::string& path) {
+  return run("/usr/bin/python3 -c '\n"
+             "import sys, mido\n"
+             "f = mido.MidiFile(sys.argv[1])\n"
+             "for t in f.tracks: print(\"end\", sum(m.time for m in t))\n"
+             "print(\"seconds %.9f\" % f.length)\n"
+             "' " +
+             shellWord(path) + " 2>&1");
+}
+
+// Reads the file, writes it and reads that back: both reads and the independent
+// reader of the written file agree on every track's end and the length in seconds.
+void expectEndsKept(const std::string& path, const std::string& ends) {
+  MidiFile f;
+  ASSERT_EQ(f.read(path), 1) << path;
+  EXPECT_EQ(endsOf(f), ends);
+  std::string again = path + ".again.mid";
+  ASSERT_EQ(f.write(again), 1);
+  MidiFile g;
+  ASSERT_EQ(g.read(again), 1);
+  EXPECT_EQ(endsOf(g), ends);
+  EXPECT_EQ(endsByMido(again), ends);
+  std::remove(again.c_str());
+}
+
+TEST(MidiFileRead, EndOfTrackTimeSurvivesReadAndWrite) {
+  ASSERT_EQ(mido::missing(), "");
+  const Bytes tempos = {0,    0xff, 0x51, 3,    0x09, 0x27, 0xc0, 0x87, 0x40, 0xff,
+                        0x51, 3,    0x06, 0x1a, 0x80, 0x28, 0xff, 0x2f, 0};
+  const Bytes note = {0, 0x90, 60, 100, 0x83, 0x60, 0x80, 60, 0, 0xb8, 0x20, 0xff, 0x2f, 0};
+  const Bytes loop = {0, 0x90, 60, 100, 0x78, 0x80, 60, 0, 0x83, 0xdf, 0x24, 0xff, 0x2f, 0};
+  struct {
+    Bytes file;
+    std::string ends;
+  } cases[] = {
+      // 600000 us per quarter to tick 960, then 400000; the last note ends at 480.
+      {smf(1, 2, 480, {tempos, note}), "end 1000\nend 7680\nseconds 6.800000000\n"},
+      // A loop of 61468 ticks whose one note ends at 120.
+      {smf(0, 1, 120, {loop}), "end 61468\nseconds 256.116666667\n"},
+      // A track of nothing but its end, after the other track's last event.
+      {smf(1, 2, 480,
+           {{0x87, 0x40, 0xff, 0x2f, 0},
+            {0, 0x90, 60, 1, 0x81, 0x70, 0x80, 60, 0, 0, 0xff, 0x2f, 0}}),
+       "end 960\nend 240\nseconds 1.000000000\n"},
+  };
+  int n = 0;
+  for (const auto& c : cases) {
+    std::string path = std::string(QV_BINARY_DIR) + "/midifile_test_ends" + std::to_string(n++);
+    std::ofstream(path, std::ios::binary) << str(c.file);
+    expectEndsKept(path, c.ends);
+    EXPECT_EQ(endsByMido(path), c.ends);
+    MidiFile f;
+    ASSERT_EQ(f.read(path), 1);
+    EXPECT_EQ(written(f), c.file) << n; // already in the form the writer makes
+    std::remove(path.c_str());
+  }
+}
+
+TEST(MidiFileRead, EndOfTrackTimeFromAnIndependentMaker) {
+  if (std::system("command -v csvmidi >/dev/null 2>&1") != 0)
+    GTEST_SKIP() << "csvmidi is missing: install the Debian package midicsv "
+                    "(./run-tests.sh installs it)";
+  ASSERT_EQ(mido::missing(), "");
+  std::string csv = std::string(QV_BINARY_DIR) + "/midifile_test_late.csv";
+  std::string mid = std::string(QV_BINARY_DIR) + "/midifile_test_late.mid";
+  std::ofstream(csv) << "0, 0, Header, 1, 3, 480\n"
+                        "1, 0, Start_track\n"
+                        "1, 0, Tempo, 600000\n"
+                        "1, 960, Tempo, 400000\n"
+                        "1, 1000, End_track\n"
+                        "2, 0, Start_track\n"
+                        "2, 0, Note_on_c, 0, 60, 100\n"
+                        "2, 240, Note_on_c, 0, 64, 100\n"
+                        "2, 480, Note_off_c, 0, 60, 0\n"
+                        "2, 480, Note_off_c, 0, 64, 0\n"
+                        "2, 7680, End_track\n"
+                        "3, 0, Start_track\n"
+                        "3, 100, Program_c, 1, 5\n"
+                        "3, 2000, End_track\n"
+                        "0, 0, End_of_file\n";
+  ASSERT_EQ(std::system(("csvmidi " + shellWord(csv) + " " + shellWord(mid)).c_str()), 0);
+  const std::string ends = "end 1000\nend 7680\nend 2000\nseconds 6.800000000\n";
+  EXPECT_EQ(endsByMido(mid), ends);
+  expectEndsKept(mid, ends);
+  std::remove(csv.c_str());
+  std::remove(mid.c_str());
 }
 
 TEST(MidiFileRead, EventDecoding) {

@@ -29,6 +29,25 @@ TEST(MidiFileTime, DefaultTempoLookupsAndInterpolation) {
   EXPECT_DOUBLE_EQ(f.linearSecondInterpolationAtTick(480), -1.0); // found by the search only
 }
 
+TEST(MidiFileTime, TickLookupBetweenTwoTicksTruncates) {
+  // Times whose tick has a fraction above one half: rounding would give one more.
+  MidiFile f = notesAt(120, {0, 480}), h = notesAt(480, {0, 480, 960});
+  MidiFile slow = notesAt(480, {0, 480, 960});
+  slow.addTempo(0, 480, 60.0); // (0, 0 s), (480, 0.5 s), (960, 1.5 s)
+  slow.sortTracks();
+  const std::tuple<MidiFile*, double, int> rows[] = {
+      {&f, 1.0 / 256, 0},             // 0.9375
+      {&f, 1.0 - 1.0 / 512, 239},     // 239.53125
+      {&f, 2.0 - 1.0 / 512, 479},     // 479.53125, the last step before the end
+      {&h, 0.75 - 1.0 / 2048, 719},   // 719.53125, in the second step
+      {&slow, 1.5 - 1.0 / 1024, 959}, // 959.53125, at the slower tempo
+      {&slow, 0.5 + 1.0 / 1024, 480}, // 480.46875
+  };
+  for (const auto& r : rows)
+    EXPECT_EQ(std::get<0>(r)->getAbsoluteTickTime(std::get<1>(r)), std::get<2>(r))
+        << std::get<1>(r);
+}
+
 TEST(MidiFileTime, TempoChangesApplyFromTheNextTick) {
   MidiFile f = notesAt(480, {0, 480, 960});
   f.addTempo(0, 480, 60.0); // 1000000 microseconds per quarter

@@ -46,11 +46,11 @@ TEST(MidiFileWrite, EventsVariableLengthDeltasAndSysex) {
   f.addController(1, 0xff + 0x3fff + 0x4000, 0, 64, 0); // delta 0x4000
   Bytes sysex = {0xf0, 0x43, 0x12, 0x00, 0xf7}, eot = {0xff, 0x2f, 0};
   f.addEvent(1, 0xff + 0x3fff + 0x4000, sysex);
-  f.addEvent(1, 100000, eot); // left out: the end of track follows the last event
-  Bytes expect =
-      smf(1, 2, 120, {kEnd, {0,    0x90, 60,   100,  0x7f, 0x90, 62,   100,  0x81, 0x00, 0x80, 60,
-                             0,    0xff, 0x7f, 0x80, 62,   0,    0x81, 0x80, 0x00, 0xb0, 64,   0,
-                             0x00, 0xf0, 0x04, 0x43, 0x12, 0x00, 0xf7, 0,    0xff, 0x2f, 0}});
+  f.addEvent(1, 100000, eot); // kept: 66978 ticks after the last event
+  Bytes expect = smf(1, 2, 120, {kEnd, {0,    0x90, 60,   100,  0x7f, 0x90, 62,   100,  0x81, 0x00,
+                                        0x80, 60,   0,    0xff, 0x7f, 0x80, 62,   0,    0x81, 0x80,
+                                        0x00, 0xb0, 64,   0,    0x00, 0xf0, 0x04, 0x43, 0x12, 0x00,
+                                        0xf7, 0x84, 0x8b, 0x22, 0xff, 0x2f, 0}});
   EXPECT_EQ(written(f), expect);
   EXPECT_EQ(f.getEvent(1, 6).tick, 100000); // absolute ticks restored
   f.deltaTicks();                           // already delta: written as is and left so
@@ -81,6 +81,62 @@ TEST(MidiFileWrite, EveryTrackEndsWithOneEndOfTrack) {
   g.addEvent(0, 25, nothing);
   g.addNoteOff(0, 30, 0, 60, 0);
   EXPECT_EQ(written(g), smf(0, 1, 120, {{10, 0x90, 60, 1, 20, 0x80, 60, 0, 0, 0xff, 0x2f, 0}}));
+}
+
+TEST(MidiFileWrite, StoredEndOfTrackKeepsItsTime) {
+  // (tick, bytes) in list order; the track data expected.
+  using Ev = std::pair<int, Bytes>;
+  const Bytes on = {0x90, 60, 1}, off = {0x80, 60, 0}, eot = {0xff, 0x2f, 0}, none;
+  struct {
+    std::vector<Ev> events;
+    Bytes data;
+  } cases[] = {
+      {{{960, eot}}, {0x87, 0x40, 0xff, 0x2f, 0}},
+      {{{0, on}, {480, off}, {960, eot}},
+       {0, 0x90, 60, 1, 0x83, 0x60, 0x80, 60, 0, 0x83, 0x60, 0xff, 0x2f, 0}},
+      {{{0, on}, {480, eot}}, {0, 0x90, 60, 1, 0x83, 0x60, 0xff, 0x2f, 0}},
+      {{{0, on}, {700, eot}, {960, eot}}, {0, 0x90, 60, 1, 0x87, 0x40, 0xff, 0x2f, 0}},
+      {{{0, on}, {960, eot}, {1200, none}}, {0, 0x90, 60, 1, 0x87, 0x40, 0xff, 0x2f, 0}},
+      {{{0, on}, {100, eot}, {480, off}},
+       {0, 0x90, 60, 1, 0x83, 0x60, 0x80, 60, 0, 0, 0xff, 0x2f, 0}},
+      {{{0, on}, {480, off}, {480, eot}},
+       {0, 0x90, 60, 1, 0x83, 0x60, 0x80, 60, 0, 0, 0xff, 0x2f, 0}},
+      {{{0, on}, {480, none}}, {0, 0x90, 60, 1, 0, 0xff, 0x2f, 0}},
+  };
+  for (const auto& c : cases) {
+    MidiFile f;
+    for (const Ev& e : c.events) {
+      Bytes b = e.second;
+      f.addEvent(0, e.first, b);
+    }
+    EXPECT_EQ(written(f), smf(0, 1, 120, {c.data})) << mido::hexBytes(c.data);
+    f.deltaTicks(); // the same from delta ticks
+    EXPECT_EQ(written(f), smf(0, 1, 120, {c.data})) << mido::hexBytes(c.data);
+  }
+
+  // Deltas as written, left-out events' ticks included, must fit: counted from the last
+  // event written, through an end of track, but not through trailing empty messages.
+  struct {
+    std::vector<Ev> events;
+    int result;
+  } sums[] = {
+      {{{0x0fffffff, none}, {0x10000000, eot}}, 0},
+      {{{0x0fffffff, eot}, {0x10000000, on}}, 0},
+      {{{0, on}, {0x0fffffff, none}, {0x10000000, none}}, 1},
+  };
+  for (const auto& c : sums) {
+    MidiFile f;
+    for (const Ev& e : c.events) {
+      Bytes b = e.second;
+      f.addEvent(0, e.first, b);
+    }
+    std::ostringstream out;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(f.write(out), c.result);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              c.result ? "" : "Error: number too large to convert to VLV\n");
+    EXPECT_EQ(out.str().empty(), c.result == 0);
+  }
 }
 
 TEST(MidiFileWrite, FailuresAreReported) {

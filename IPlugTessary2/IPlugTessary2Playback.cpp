@@ -1,0 +1,205 @@
+// Block playback of the loop, MIDI input, live mode and the note messages.
+
+#include "IPlugTessary2/IPlugTessary2.h"
+
+#include "WDL/IPlug/IGraphics.h"
+
+namespace {
+
+bool IsMidiNote(int note) {
+  return note >= 0 && note < 128;
+}
+
+} // namespace
+
+// ---- Note output ----
+
+void IPlugTessary2::PlayNoteLive(int note) {
+  if (note == mRestNote) return;
+  IMidiMsg msg;
+  msg.MakeNoteOnMsg(note, 100, 0, 0);
+  mMidiQueue.Add(&msg);
+  if (IsMidiNote(note)) mSounding[note] = true;
+}
+
+void IPlugTessary2::TurnNoteOff(int note) {
+  if (note == mRestNote) return;
+  IMidiMsg msg;
+  msg.MakeNoteOffMsg(note, 0, 0);
+  mMidiQueue.Add(&msg);
+  if (IsMidiNote(note)) mSounding[note] = false;
+}
+
+void IPlugTessary2::TurnOffPlayingNotes() {
+  for (const auto& entry : mMelody) {
+    if (entry.second.mNote.second == 0) TurnNoteOff(entry.second.mNote.first);
+  }
+}
+
+// ---- Playback ----
+
+void IPlugTessary2::PlayMelodyLive(int position, bool atLoopEnd) {
+  const auto range = mMelody.equal_range(position);
+  // Releases first, so a pitch that ends where it starts again is struck anew.
+  for (auto it = range.first; it != range.second; ++it) {
+    if (it->second.mNote.second == 0) TurnNoteOff(it->second.mNote.first);
+  }
+  if (atLoopEnd) return;
+  for (auto it = range.first; it != range.second; ++it) {
+    if (it->second.mNote.second != 0) PlayNoteLive(it->second.mNote.first);
+  }
+}
+
+void IPlugTessary2::TapAt(int position) {
+  const int start = ConvertTicksToFrames(ConvertFramesToTicks(position));
+  GenerateNewNote(position, true, true);
+  // The note just added is the last start entry at its key.
+  const auto range = mMelody.equal_range(start);
+  for (auto it = range.second; it != range.first;) {
+    --it;
+    if (it->second.mNote.second == 0) continue;
+    const int len = it->second.mNote.second;
+    const int end = ConvertTicksToFrames(
+        ConvertFramesToTicks((int)(1.0 * len * mSamplesPerBeat / mTicksPerQuarter + start)));
+    // Playback will not reach an end it has already passed; release the note now.
+    if (end <= mPosition) TurnNoteOff(it->second.mNote.first);
+    break;
+  }
+}
+
+void IPlugTessary2::ProcessDoubleReplacing(double** /*inputs*/, double** /*outputs*/, int nFrames) {
+  if (mEditorGraphics) mEditorGraphics->SetAllControlsDirty();
+  if (mLiveMode) StepLiveMode();
+
+  GetTime(&mTimeInfo);
+  FollowHostTempo();
+
+  if (mSelectMode) {
+    mKeyboardKey = KeyboardKey();
+    const int note = mKeyboardKey >= 0 ? mKeyboardKey + mKeyboardBaseNote : -1;
+    if (note != mLastKeyboardNote) {
+      mKeyToggleArmed = true;
+      if (note >= 0) ToggleNotesSelected(note);
+    }
+    mLastKeyboardNote = note;
+  }
+
+  if (nFrames < 0) nFrames = 0;
+  if (mTimeInfo.mTransportIsRunning && mLoopLength > 0) {
+    for (int s = 0; s < nFrames; ++s) {
+      if (mPosition >= mLoopLength) {
+        for (int note = 0; note < 128; ++note) {
+          if (mSounding[note]) TurnNoteOff(note);
+        }
+        mPosition = 0;
+        CommitPendingBars();
+      }
+      const int pos = mPosition;
+      if (mMelody.count(pos)) PlayMelodyLive(pos, false);
+
+      const double tap = TapButtonValue();
+      if (tap != 0.0 && !mTapLatch) {
+        TapAt(TapQuantizedPosition());
+        mTapLatch = true;
+      } else if (mTapLatch && tap == 0.0) {
+        mTapLatch = false;
+      }
+
+      mPosition = pos + 1;
+
+      if (!mMidiQueue.Empty()) {
+        while (!mMidiQueue.Empty()) {
+          IMidiMsg* pMsg = mMidiQueue.Peek();
+          pMsg->mOffset = s;
+          SendMidiMsg(pMsg);
+          mMidiQueue.Remove();
+        }
+        mMidiQueue.Flush(nFrames);
+      }
+    }
+    return;
+  }
+
+  mPosition = 0;
+  for (int note = 0; note < 128; ++note) {
+    if (mSounding[note]) TurnNoteOff(note);
+  }
+  if (mMidiQueue.Empty()) return;
+  for (int s = 0; s < nFrames && !mMidiQueue.Empty(); ++s) {
+    while (!mMidiQueue.Empty() && mMidiQueue.Peek()->mOffset <= s) {
+      IMidiMsg* pMsg = mMidiQueue.Peek();
+      if (pMsg->StatusMsg() == IMidiMsg::kNoteOff) SendMidiMsg(pMsg);
+      mMidiQueue.Remove();
+    }
+  }
+  mMidiQueue.Flush(nFrames);
+}
+
+void IPlugTessary2::ProcessMidiMsg(IMidiMsg* pMsg) {
+  const IMidiMsg::EStatusMsg kind = pMsg->StatusMsg();
+  if (kind != IMidiMsg::kNoteOn && kind != IMidiMsg::kNoteOff) return;
+  // Data bytes carry 7 bits; anything else is not a note message we can act on.
+  if (pMsg->mData1 >= 128 || pMsg->mData2 >= 128) return;
+  const int note = pMsg->mData1;
+  const bool noteOn = kind == IMidiMsg::kNoteOn && pMsg->mData2 > 0;
+
+  if (mLiveMode) {
+    if (noteOn) {
+      if (mHeldNotes.empty()) mLiveOnCount = 0;
+      mHeldNotes.insert(note);
+      mLiveNoteOnSeen = true;
+    } else {
+      mHeldNotes.erase(note);
+      mLiveOffCount = 0;
+      mLiveNoteOffSeen = true;
+    }
+    mLiveNoteChange = true;
+    return;
+  }
+
+  if (mMidiRhythm && noteOn) {
+    TapAt(TapQuantizedPosition());
+    return;
+  }
+
+  if (noteOn) {
+    if (mSelectMode) ToggleNotesSelected(note);
+    mKeyDown[note] = true;
+    ++mNumKeysHeld;
+  } else {
+    mKeyStates[note].second = false;
+    mKeyDown[note] = false;
+    --mNumKeysHeld;
+  }
+  KeyboardMarkDirty();
+  SendMidiMsg(pMsg);
+}
+
+// ---- Live mode (nothing switches it on) ----
+
+void IPlugTessary2::StepLiveMode() {
+  if (!mLiveNoteChange) return;
+  if (mLiveNoteOnSeen && ++mLiveOnCount >= mLiveOnDelay) {
+    mLiveNoteOnSeen = false;
+    HandleLiveModeNoteChange();
+    return;
+  }
+  if (mLiveNoteOffSeen && ++mLiveOffCount >= mLiveOffDelay && mLiveOnCount < mLiveOnDelay) {
+    mLiveNoteOffSeen = false;
+    HandleLiveModeNoteChange();
+  }
+  if (mHeldNotes.empty() && mLiveOffCount >= mLiveOffDelay) {
+    mLiveNoteChange = false;
+    mLiveNoteOffSeen = false;
+  }
+}
+
+void IPlugTessary2::HandleLiveModeNoteChange() {
+  if (!mHeldNotes.empty()) {
+    EraseNotesSelected();
+    for (int note : mHeldNotes) ToggleNotesSelected(note);
+    TurnOffPlayingNotes();
+    GenerateMelody();
+  }
+  mLiveNoteChange = false;
+}

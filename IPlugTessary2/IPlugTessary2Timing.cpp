@@ -1,0 +1,203 @@
+// Ticks and samples, the loop's geometry, the tempo follow and the bar-count change.
+
+#include "IPlugTessary2/IPlugTessary2.h"
+
+#include <climits>
+#include <cmath>
+
+#include "WDL/IPlug/IGraphics.h"
+
+namespace {
+
+// Longest loop in samples; 16 bars of it still leave room for the position to pass the end.
+constexpr int64_t kMaxLoopLength = 1 << 30;
+constexpr int kMaxBars = 16;
+
+// Nearest whole number, halves away from zero, held inside the int range.
+int RoundToInt(double v) {
+  if (!(v == v)) return 0;
+  v = std::round(v);
+  if (v >= (double)INT_MAX) return INT_MAX;
+  if (v <= (double)INT_MIN) return INT_MIN;
+  return (int)v;
+}
+
+int FloorToInt(double v) {
+  if (!(v == v)) return 0;
+  v = std::floor(v);
+  if (v >= (double)INT_MAX) return INT_MAX;
+  if (v <= (double)INT_MIN) return INT_MIN;
+  return (int)v;
+}
+
+// Whole part of a host tempo; 0 for none, bounded so the cast stays defined.
+int WholeTempo(double tempo) {
+  if (!(tempo > 0.0)) return 0;
+  if (tempo >= 1e6) return 1000000;
+  return (int)tempo;
+}
+
+} // namespace
+
+int IPlugTessary2::BarsForKnob(int knob) {
+  if (knob < 1) return 1;
+  if (knob == 9) return 12;
+  if (knob == 10) return kMaxBars;
+  return knob < kMaxBars ? knob : kMaxBars; // 12 and 16 stay as they are
+}
+
+int IPlugTessary2::ConvertTicksToFrames(int ticks) {
+  if (mSamplesPerBeat <= 0 || mTicksPerQuarter <= 0) return 0;
+  return FloorToInt((double)ticks * mSamplesPerBeat / mTicksPerQuarter);
+}
+
+int IPlugTessary2::ConvertFramesToTicks(int frames) {
+  if (mSamplesPerBeat <= 0) return 0;
+  return RoundToInt((double)mTicksPerQuarter * frames / mSamplesPerBeat);
+}
+
+void IPlugTessary2::DeriveTiming() {
+  const double spb = GetSamplesPerBeat();
+  // Below one sample per beat there is no usable grid; above the limit a loop would not fit.
+  mSamplesPerBeat = spb >= 1.0 ? (int)std::fmin(spb, (double)(kMaxLoopLength / kMaxBars)) : 0;
+  const int num = mTimeInfo.mNumerator > 0 ? mTimeInfo.mNumerator : 0;
+  mDerivedNumerator = mTimeInfo.mNumerator;
+  int64_t bar = (int64_t)mSamplesPerBeat * num;
+  if (bar > kMaxLoopLength / kMaxBars) bar = kMaxLoopLength / kMaxBars;
+  mSamplesPerBar = (int)bar;
+  mLoopLength = mSamplesPerBar * mNumBars;
+  mDisplayLoopLength = mLoopLength;
+}
+
+void IPlugTessary2::Reset() {
+  IMutexLock lock(this);
+  mSampleRate = GetSampleRate();
+  // A host that has not set a block size yet must not leave the queue without room.
+  if (GetBlockSize() > 0) mMidiQueue.Resize(GetBlockSize());
+  DeriveTiming();
+}
+
+void IPlugTessary2::FollowHostTempo() {
+  const double spb = GetSamplesPerBeat();
+  const int newSpb = spb >= 1.0 ? (int)std::fmin(spb, (double)(kMaxLoopLength / kMaxBars)) : 0;
+  if (newSpb == mSamplesPerBeat && mTimeInfo.mNumerator == mDerivedNumerator) return;
+
+  const int oldSpb = mSamplesPerBeat;
+  mCurrentTempo = WholeTempo(mTimeInfo.mTempo);
+  DeriveTiming();
+  if (mSamplesPerBeat == oldSpb) return; // the meter alone changed: keys stay
+  UpdateMelodyWithNewTempo(oldSpb, mSamplesPerBeat);
+  if (oldSpb > 0 && mSamplesPerBeat > 0) {
+    mPosition = (int)((int64_t)mPosition * mSamplesPerBeat / oldSpb);
+  }
+}
+
+void IPlugTessary2::UpdateMelodyWithNewTempo(int oldSamplesPerBeat, int newSamplesPerBeat) {
+  if (oldSamplesPerBeat <= 0 || newSamplesPerBeat <= 0) return;
+  if (oldSamplesPerBeat == newSamplesPerBeat) return;
+  Melody rescaled;
+  for (const auto& entry : mMelody) {
+    int64_t key = (int64_t)entry.first * newSamplesPerBeat / oldSamplesPerBeat;
+    if (key > INT_MAX) key = INT_MAX;
+    if (key < INT_MIN) key = INT_MIN;
+    rescaled.emplace_hint(rescaled.end(), (int)key, entry.second);
+  }
+  mMelody.swap(rescaled);
+}
+
+void IPlugTessary2::ChangeBarCount(double v) {
+  if (mSamplesPerBeat == 0) DeriveTiming();
+  if (mSamplesPerBar == 0) return;
+  const int knob = (int)v;
+  const int playingBar = mPosition / mSamplesPerBar + 1;
+
+  if (mPendingBars.first) {
+    int active = BarsForKnob(knob);
+    if (v > mPendingBars.second) {
+      mLoopLength = mSamplesPerBar * active;
+    } else if (playingBar >= active) {
+      active = playingBar;
+      mLoopLength = mSamplesPerBar * active;
+    } else {
+      mLoopLength = mSamplesPerBar * active;
+    }
+    mActiveBars = active;
+    mDisplayLoopLength = mLoopLength;
+    mPendingBars = {true, knob};
+    return;
+  }
+
+  if (v == mNumBars || !(v > 0) || !(v < 32)) return;
+  mPendingBars = {true, knob};
+  int active = BarsForKnob(knob);
+  mDisplayLoopLength = mLoopLength;
+  if (mNumBars > active) {
+    // Fewer bars: the bar that is playing finishes first.
+    if (playingBar >= active) active = playingBar;
+    mLoopLength = mSamplesPerBar * active;
+  } else {
+    mLoopLength = mSamplesPerBar * active;
+    mDisplayLoopLength = mLoopLength;
+  }
+  mActiveBars = active;
+}
+
+void IPlugTessary2::CommitPendingBars() {
+  if (!mPendingBars.first) return;
+  mPendingBars.first = false;
+  SetNumBars(mPendingBars.second);
+}
+
+void IPlugTessary2::SetNumBars(int knob) {
+  mNumBars = BarsForKnob(knob);
+  mLoopLength = mSamplesPerBar * mNumBars;
+  mDisplayLoopLength = mLoopLength;
+  mActiveBars = mNumBars;
+}
+
+void IPlugTessary2::ChangeNumBars(int bars) {
+  if (bars == mNumBars) return;
+  int knob = bars;
+  if (bars > 12) {
+    bars = kMaxBars;
+    knob = 10;
+  } else if (bars > 8) {
+    bars = 12;
+    knob = 9;
+  }
+  SetNumBars(bars);
+  if (mEditorGraphics) mEditorGraphics->SetParameterFromPlug(kNumberOfBars, knob, false);
+  RollZoomTo(mNumBars);
+}
+
+int IPlugTessary2::GridStep() {
+  if (!(mGridPerBeat > 0.0)) return 0;
+  return RoundToInt(mSamplesPerBeat / mGridPerBeat);
+}
+
+int IPlugTessary2::TapQuantizedPosition() {
+  const int pos = mPosition;
+  if (mQuantize <= 1) return pos;
+  const int g = GridStep();
+  if (g <= 0) return 0;
+  const int q = (int)((double)RoundToInt((double)pos / g) * g);
+  // Bound by the loop that plays, whatever the meter: a tap never lands past its end.
+  return q >= mLoopLength ? 0 : q;
+}
+
+int IPlugTessary2::CalculateQuantizedLocation(int ticks) {
+  IMutexLock lock(this);
+  const int g = GridStep();
+  if (g <= 0) return 0;
+  const int f = ConvertTicksToFrames(ticks);
+  int64_t q = (int64_t)RoundToInt((double)f / g) * g;
+  const int64_t bound = (int64_t)mSamplesPerBeat * 4 * mNumBars;
+  if (q >= bound) q = (int64_t)FloorToInt((double)f / g) * g;
+  if (q > INT_MAX) q = INT_MAX;
+  if (q < INT_MIN) q = INT_MIN;
+  return ConvertFramesToTicks((int)q);
+}
+
+bool IPlugTessary2::IsLocationInLoop(int ticks) {
+  return ticks >= 0 && ConvertTicksToFrames(ticks) < mLoopLength;
+}
