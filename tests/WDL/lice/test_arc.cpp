@@ -30,8 +30,10 @@ TEST(Circle, BuiltInMasksExactly) {
       LICE_Circle(&bm, 10.3f, 9.7f, c.r, kWhite, 1.0f, 0, aa);
       const int x0 = (int)(10.3f - c.r), y0 = (int)(9.7f - c.r);
       const int n = c.size;
-      for (auto& p : bm.Drawn())
-        ASSERT_TRUE(p.first >= x0 && p.second >= y0 && p.first < x0 + n && p.second < y0 + n);
+      for (auto& p : bm.Drawn()) {
+        ASSERT_TRUE(p.first >= x0 && p.first < x0 + n) << p.first << "," << p.second;
+        ASSERT_TRUE(p.second >= y0 && p.second < y0 + n) << p.first << "," << p.second;
+      }
       for (int i = 0; i < n; i++) {
         unsigned v = 0;
         sscanf((aa ? c.aa : c.plain) + 2 * i, "%2x", &v);

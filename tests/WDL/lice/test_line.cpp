@@ -106,11 +106,12 @@ TEST(Line, FarOutEndPointsStayInsideTheBitmap) {
     LICE_Line(&bm, c[0], c[1], c[2], c[3], 0xFFFFFFFF, alpha, mode, rng() & 1);
     LICE_BorderedRect(&bm, c[0], c[1], c[2], c[3], 0xFF, 0xFF00, alpha, mode);
     if (LICE_ClipLine(&c[0], &c[1], &c[2], &c[3], INT_MIN, -5, INT_MAX, 40)) {
-      ASSERT_TRUE(c[1] >= -5 && c[1] < 40 && c[3] >= -5 && c[3] < 40);
+      ASSERT_TRUE(c[1] >= -5 && c[1] < 40) << c[1];
+      ASSERT_TRUE(c[3] >= -5 && c[3] < 40) << c[3];
     }
   }
   for (int y = 0; y < 9; y++)
-    ASSERT_TRUE(bm.mem(13, y) == 0xDEADBEEF && bm.mem(14, y) == 0xDEADBEEF);
+    for (int x : {13, 14}) ASSERT_EQ(bm.mem(x, y), 0xDEADBEEFu) << x << "," << y;
 }
 
 TEST(Rect, OutlineAndBorderedFill) {
