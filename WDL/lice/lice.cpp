@@ -8,8 +8,6 @@
 #include <cstring>
 #include <type_traits>
 
-bool LICE_fastpaths_enabled = true;
-
 // ---- Loops, one instantiation per operator.
 
 template <class COMBFUNC> struct _LICE_Template_Blit2 {
@@ -174,8 +172,7 @@ void LICE_Blit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx_in, int dsty_in,
     typedef decltype(op) OP;
     // Within one bitmap the plain loop's pixel order decides overlapping results.
     if (std::is_same<OP, _LICE_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp>::value &&
-        LICE_fastpaths_enabled && src != dest &&
-        _LICE_BlitSourceAlphaFull(pdest, psrc, w, h, src_span, dest_span))
+        src != dest && _LICE_BlitSourceAlphaFull(pdest, psrc, w, h, src_span, dest_span))
       return;
     _LICE_Template_Blit2<OP>::blit(pdest, psrc, w, h, src_span, dest_span, ia);
   });
@@ -257,16 +254,15 @@ void LICE_FillRect(LICE_IBitmap* dest, int x, int y, int w, int h, LICE_pixel co
   const int op = mode & LICE_BLIT_MODE_MASK;
   if (op == LICE_BLIT_MODE_COPY && LICE_DispatchWholeWord(ia, color, [&](auto opc, LICE_pixel c) {
         typedef decltype(opc) OP;
-        if (std::is_same<OP, _LICE_CombinePixelsClobberFAST>::value && LICE_fastpaths_enabled)
-          _LICE_FillWords(f.px, f.w, f.h, c, f.span);
-        else
+        if (!std::is_same<OP, _LICE_CombinePixelsClobberFAST>::value ||
+            !_LICE_FillWords(f.px, f.w, f.h, c, f.span))
           _LICE_Template_Blit0<OP>::solidBlitFAST(f.px, f.w, f.h, c, f.span);
       }))
     return;
   const int r = LICE_GETR(color), g = LICE_GETG(color), b = LICE_GETB(color);
   LICE_DispatchOperator<LICE_CopyRule::Copy>(op, ia, [&](auto opc) {
     typedef decltype(opc) OP;
-    if (std::is_same<OP, _LICE_CombinePixelsCopyNoClamp>::value && LICE_fastpaths_enabled &&
+    if (std::is_same<OP, _LICE_CombinePixelsCopyNoClamp>::value &&
         _LICE_FillCopy(f.px, f.w, f.h, r, g, b, ia, f.span))
       return;
     _LICE_Template_Blit1<OP>::solidBlit(f.px, f.w, f.h, r, g, b, ia, f.span, ia);

@@ -2,9 +2,11 @@
 #include "WDL/lice/lice.h"
 #include "WDL/lice/lice_combine.h"
 #include "WDL/lice/lice_line.h"
+#include "WDL/lice/lice_simd.h"
 
 #include <cstdint>
 #include <cstdlib>
+#include <type_traits>
 #include <utility>
 
 namespace {
@@ -217,7 +219,10 @@ void LICE_Line(LICE_IBitmap* dest, int xa, int ya, int xb, int yb, LICE_pixel co
     LICE_pixel* px = pixel(x1, y1);
     const int n = (int)(x2 - x1 + 1);
     if (WholeWordRule(op, alpha, w, color, [&](auto opc, LICE_pixel c) {
-          __LICE_LineClassSimple<decltype(opc)>::LICE_HorizLineFAST(px, n, c);
+          typedef decltype(opc) OP;
+          if (!std::is_same<OP, _LICE_CombinePixelsClobberFAST>::value ||
+              !_LICE_FillWords(px, n, 1, c, n))
+            __LICE_LineClassSimple<OP>::LICE_HorizLineFAST(px, n, c);
         }))
       return;
     LICE_DispatchOperator<LICE_CopyRule::Mix>(op, w, [&](auto opc) {

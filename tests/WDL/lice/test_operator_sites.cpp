@@ -324,10 +324,17 @@ TEST(OperatorSites, PixelsMatchTheRecordedHashes) {
   }
 }
 
-TEST(OperatorSites, PlainLoopsGiveTheSameHashes) {
-  const std::map<std::string, uint64_t> fast = Sweep();
+TEST(OperatorSites, EveryInstructionSetGivesThePlainLoopsHashes) {
   LICE_fastpaths_enabled = false;
   const std::map<std::string, uint64_t> plain = Sweep();
   LICE_fastpaths_enabled = true;
-  for (auto& kv : fast) EXPECT_EQ(kv.second, plain.at(kv.first)) << kv.first;
+  const int top = LICE_GetSimdLevelSupported();
+  for (int level = LICE_SIMD_NONE; level <= top; level++) {
+    ASSERT_TRUE(LICE_SetSimdLevel(level));
+    const std::map<std::string, uint64_t> fast = Sweep();
+    for (auto& kv : fast)
+      EXPECT_EQ(kv.second, plain.at(kv.first)) << kv.first << " level " << level;
+  }
+  EXPECT_FALSE(LICE_SetSimdLevel(top + 1));
+  EXPECT_EQ(LICE_GetSimdLevel(), top);
 }
