@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -71,13 +72,13 @@ LICE_pixel Colour(TestRng& r) {
 }
 
 LICE_CachedFont* Font(int flags) {
-  static std::map<int, LICE_CachedFont*> fonts;
-  LICE_CachedFont*& f = fonts[flags];
+  static std::map<int, std::unique_ptr<LICE_CachedFont>> fonts;
+  std::unique_ptr<LICE_CachedFont>& f = fonts[flags];
   if (!f) {
-    f = new LICE_CachedFont;
+    f.reset(new LICE_CachedFont);
     f->SetFromHFont(CreateFont(12, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 4, 0, "Arial"), flags | 0x200);
   }
-  return f;
+  return f.get();
 }
 
 std::vector<Site> Sites() {
