@@ -10,6 +10,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <unordered_map>
@@ -20,7 +21,7 @@
 #include "WDL/IPlug/IMidiQueue.h"
 #include "WDL/IPlug/IPlugStructs.h"
 #include "IPlugTessary2/EditorEngine.h"
-#include "IPlugTessary2/IPlugTessary2Base.h"
+#include "WDL/IPlug/IPlugAU.h"
 
 class IGraphics;
 class IControl;
@@ -108,8 +109,8 @@ public:
   void Reset() override;
   // Any thread; takes the mutex. Never throws.
   void OnParamChange(int paramIdx) override;
-  // Main (editor) thread. Marks the change as the musician's own while it is dispatched.
-  void SetParameterFromGUI(int paramIdx, double normalizedValue) override;
+  // Any thread; takes the mutex. A restore replays every parameter but lays no rhythm.
+  int UnserializeState(ByteChunk* pChunk, int startPos) override;
   // Render thread, mutex held by the binding. Writes nothing to the outputs.
   void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override;
   // Render thread (or a host's MIDI entry), mutex held by the binding.
@@ -220,6 +221,21 @@ protected:
   void TapAt(int position); // adds and sounds a tapped note; releases it if already over
   void StepLiveMode();      // once per block
 
+  // ---- Pool, generation and edit helpers; mutex held ----
+
+  void RebuildNotePool();  // from the chosen keys and the octave parameters
+  void RebuildNoteMarks(); // implicit marks from the pool, then the key strip
+  void PublishNoteMarks(); // copies the mark sets to where the roll's drawing reads them
+  // Key of the end entry of a note starting at `start` (samples), on the tick grid.
+  int MelodyEndKey(int start, int lengthTicks);
+  // First entry at or after fromKey of `note` whose key rounds to `ticks`: a start entry
+  // (start) or an end entry, with the given lock flag unless locked is null.
+  Melody::iterator FindNoteEntry(int note, long long ticks, bool start, const bool* locked,
+                                 int fromKey);
+  // Rebuilds the melody from its start entries: change(key, note, length ticks) may move
+  // or re-pitch each; ends are derived anew. With moves, starts are held inside the loop.
+  void RewriteMelody(const std::function<void(int&, int&, int)>& change, bool moves);
+
   // ---- Editor calls, made under the mutex; each does nothing while no editor is built ----
 
   virtual void RollFreshGrid();
@@ -306,7 +322,9 @@ protected:
   // Set while the mark sets are rebuilt; the roll's drawing reads them without the mutex.
   std::atomic<bool> mImplicitBusy{false}, mExplicitBusy{false};
   int mRestNote = -2;
-  int mDerivedNumerator = 4;     // time-signature numerator the geometry was derived with
-  bool mParamFromEditor = false; // the change being dispatched came from the editor
-  bool mOctaveOn[9] = {};        // octave copies last switched on, -4..+4
+  int mDerivedNumerator = 4; // time-signature numerator the geometry was derived with
+  bool mRestoring = false;   // parameters are being replayed from a saved state
+  bool mOctaveOn[9] = {};    // octave copies last switched on, -4..+4
+  // The mark sets as the roll's key strip reads them, without the mutex, by note.
+  std::atomic<bool> mExplicitMark[128] = {}, mImplicitMark[128] = {};
 };

@@ -85,9 +85,8 @@ void IPlugTessary2::FollowHostTempo() {
   const int oldSpb = mSamplesPerBeat;
   mCurrentTempo = WholeTempo(mTimeInfo.mTempo);
   DeriveTiming();
-  if (mSamplesPerBeat == oldSpb) return; // the meter alone changed: keys stay
   UpdateMelodyWithNewTempo(oldSpb, mSamplesPerBeat);
-  if (oldSpb > 0 && mSamplesPerBeat > 0) {
+  if (oldSpb > 0 && mSamplesPerBeat > 0 && oldSpb != mSamplesPerBeat) {
     mPosition = (int)((int64_t)mPosition * mSamplesPerBeat / oldSpb);
   }
 }

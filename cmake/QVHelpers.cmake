@@ -97,3 +97,32 @@ function(qv_library name)
     qv_link(${name} INTERFACE ${A_LIBS})
   endif()
 endfunction()
+
+# qv_au_bundle(<target> NAME <bundle name> PREFIX <entry prefix> DIR <parent dir>
+#              SOURCES <files>... LIBS <targets>...): an AudioUnit bundle laid out as
+# <DIR>/<NAME>.component/Contents/MacOS/<NAME>, a shared object whose only exported symbols
+# are <PREFIX>_Entry, <PREFIX>_Factory and <PREFIX>_ViewEntry. The bundle's resources go
+# into Contents/Resources (the property QV_BUNDLE_RESOURCES_DIR of the target says where).
+function(qv_au_bundle target)
+  cmake_parse_arguments(A "" "NAME;PREFIX;DIR" "SOURCES;LIBS" ${ARGN})
+  set(contents ${A_DIR}/${A_NAME}.component/Contents)
+  set(script ${CMAKE_CURRENT_BINARY_DIR}/${target}_exports.map)
+  file(CONFIGURE OUTPUT ${script} CONTENT
+       "{\n  global: ${A_PREFIX}_Entry; ${A_PREFIX}_Factory; ${A_PREFIX}_ViewEntry;\n  local: *;\n};\n")
+  add_library(${target} MODULE ${A_SOURCES})
+  target_link_libraries(${target} PRIVATE ${A_LIBS})
+  target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR})
+  set_target_properties(${target} PROPERTIES
+    PREFIX "" SUFFIX "" OUTPUT_NAME ${A_NAME}
+    LIBRARY_OUTPUT_DIRECTORY ${contents}/MacOS
+    CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON
+    LINK_DEPENDS ${script}
+    QV_BUNDLE_RESOURCES_DIR ${contents}/Resources)
+  # Everything the plug-in links must resolve inside the bundle or in the platform library.
+  target_link_options(${target} PRIVATE -Wl,--version-script=${script})
+  # clang links its sanitizer runtimes into programs only, so a bundle then has open ends.
+  if(NOT (QV_FUZZ OR ((QV_SANITIZE OR QV_TSAN) AND CMAKE_CXX_COMPILER_ID MATCHES Clang)))
+    target_link_options(${target} PRIVATE -Wl,--no-undefined)
+  endif()
+  file(MAKE_DIRECTORY ${contents}/Resources)
+endfunction()

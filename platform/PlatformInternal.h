@@ -17,6 +17,9 @@ struct PlatformObject {
   std::atomic<long> refs{1};
 };
 
+// Counts objects that are not PlatformObjects (the Cocoa stand-in's) in the same live count.
+void PlatformCountLiveObject(long delta);
+
 struct __CFURL : PlatformObject {
   std::string path;
   bool isDirectory = false;
@@ -24,7 +27,26 @@ struct __CFURL : PlatformObject {
 
 struct __CFBundle : PlatformObject {
   std::string path;
+  CFStringRef identifier = nullptr; // owned; null when it has none
+  ~__CFBundle() override;
 };
+
+struct __CFNumber : PlatformObject {
+  CFNumberType type = 0; // as created
+  bool isFloat = false;
+  int64_t i = 0; // the value when it is an integer type
+  double d = 0;  // the value when it is a float type
+};
+
+struct __CFData : PlatformObject {
+  std::vector<UInt8> bytes;
+};
+
+// Takes an object that lives until the process ends out of the live-object count.
+void PlatformUncountImmortal();
+
+// Whether p is a live object of the platform. Any thread.
+bool PlatformIsLiveObject(const void* p);
 
 struct CGColorSpace : PlatformObject {
   size_t components = 3;

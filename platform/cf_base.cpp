@@ -2,17 +2,70 @@
 #include "PlatformTestHooks.h"
 
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <unistd.h>
+#include <unordered_set>
 
 static std::atomic<long> s_liveObjects{0};
 
+namespace {
+// Every live object by address, so that a type query on a stray pointer answers "no type"
+// instead of reading through it.
+struct LiveSet {
+  std::mutex lock;
+  std::unordered_set<const void*> objects;
+};
+LiveSet& Live() {
+  static LiveSet* s = new LiveSet; // lives until the process ends
+  return *s;
+}
+} // namespace
+
 PlatformObject::PlatformObject() {
   ++s_liveObjects;
+  LiveSet& l = Live();
+  std::lock_guard<std::mutex> g(l.lock);
+  l.objects.insert(this);
 }
 PlatformObject::~PlatformObject() {
   --s_liveObjects;
+  LiveSet& l = Live();
+  std::lock_guard<std::mutex> g(l.lock);
+  l.objects.erase(this);
+}
+
+void PlatformUncountImmortal() {
+  --s_liveObjects;
+}
+
+bool PlatformIsLiveObject(const void* p) {
+  if (!p) return false;
+  LiveSet& l = Live();
+  std::lock_guard<std::mutex> g(l.lock);
+  return l.objects.count(p) != 0;
+}
+
+static std::atomic<int> s_failAllocations{0};
+
+void PlatformTest_FailNextAllocations(int n) {
+  s_failAllocations = n > 0 ? n : 0;
+}
+
+CFAllocatorRef CFAllocatorGetDefault(void) {
+  return kCFAllocatorDefault;
+}
+
+void* CFAllocatorAllocate(CFAllocatorRef, CFIndex size, CFOptionFlags) {
+  if (size <= 0) return nullptr;
+  for (int n = s_failAllocations.load(); n > 0;)
+    if (s_failAllocations.compare_exchange_weak(n, n - 1)) return nullptr;
+  return malloc((size_t)size);
+}
+
+void CFAllocatorDeallocate(CFAllocatorRef, void* ptr) {
+  free(ptr);
 }
 
 CFTypeRef CFRetain(CFTypeRef cf) {
@@ -28,6 +81,10 @@ void CFRelease(CFTypeRef cf) {
 
 CFIndex CFGetRetainCount(CFTypeRef cf) {
   return cf ? ((const PlatformObject*)cf)->refs.load() : 0;
+}
+
+void PlatformCountLiveObject(long delta) {
+  s_liveObjects += delta;
 }
 
 long PlatformTest_LiveObjectCount(void) {
@@ -91,6 +148,25 @@ CFBundleRef CFBundleGetMainBundle(void) {
     m.pathSet = true;
   }
   return &m.bundle;
+}
+
+void PlatformTest_SetMainBundleIdentifier(const char* identifier) {
+  MainBundle& m = Main();
+  std::lock_guard<std::mutex> g(m.lock);
+  CFRelease(m.bundle.identifier);
+  m.bundle.identifier = identifier && *identifier
+                            ? CFStringCreateWithCString(nullptr, identifier, kCFStringEncodingUTF8)
+                            : nullptr;
+}
+
+__CFBundle::~__CFBundle() {
+  CFRelease(identifier);
+}
+
+CFStringRef CFBundleGetIdentifier(CFBundleRef bundle) {
+  if (!bundle) return nullptr;
+  std::lock_guard<std::mutex> g(Main().lock);
+  return bundle->identifier;
 }
 
 CFURLRef CFBundleCopyBundleURL(CFBundleRef bundle) {

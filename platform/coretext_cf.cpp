@@ -51,7 +51,8 @@ const char* CFStringGetCStringPtr(CFStringRef s, CFStringEncoding encoding) {
 }
 
 __CFArray::~__CFArray() {
-  for (const void* v : values) CFRelease(v);
+  if (callBacks.release)
+    for (const void* v : values) callBacks.release(nullptr, v);
 }
 
 CFIndex CFArrayGetCount(CFArrayRef a) {

@@ -115,12 +115,17 @@ struct __CFString : PlatformObject {
 };
 
 struct __CFArray : PlatformObject {
-  std::vector<const void*> values; // retained
+  std::vector<const void*> values; // held through callBacks
+  CFArrayCallBacks callBacks = kCFTypeArrayCallBacks;
+  bool isMutable = false;
+  CFIndex capacity = 0; // 0: unbounded
   ~__CFArray() override;
 };
 
 struct __CFDictionary : PlatformObject {
   std::vector<std::pair<const void*, const void*>> pairs; // both retained
+  bool isMutable = false;
+  CFIndex capacity = 0; // 0: unbounded
   ~__CFDictionary() override;
 };
 

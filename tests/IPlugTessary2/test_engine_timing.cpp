@@ -93,6 +93,18 @@ TEST(EngineTiming, QuantizingToTheGrid) {
   EXPECT_EQ(e.TapQuantizedPosition(), 259111);
 }
 
+TEST(EngineTiming, GridPointsOnTheLoopEnd) {
+  // At 24000 samples per beat the sixteenth grid meets the bar line exactly.
+  Timed e(48000, 120);
+  ASSERT_EQ(e.GridStep(), 6000);
+  e.mPosition = 95000;
+  EXPECT_EQ(e.TapQuantizedPosition(), 0);
+  e.mPosition = 92999;
+  EXPECT_EQ(e.TapQuantizedPosition(), 90000);
+  EXPECT_EQ(e.CalculateQuantizedLocation(479), 450);
+  EXPECT_EQ(e.CalculateQuantizedLocation(464), 450);
+}
+
 TEST(EngineTiming, LocationsAnAddMayUse) {
   Timed e(44100, 120);
   EXPECT_TRUE(e.IsLocationInLoop(0));
@@ -138,6 +150,7 @@ TEST(EngineTiming, BarCountStateMachine) {
   // knob 0 below: the loop's end is reached and the pending count commits.
   RunBarSteps({{0, 4, 1, 4, 4, 4, true}, {-1, 0, 4, 4, 4, 4, false}}, 1);
   RunBarSteps({{bar5, 2, 8, 5, 5, 8, true},
+               {-1, 2, 8, 5, 5, 5, true},
                {-1, 1, 8, 5, 5, 5, true},
                {-1, 3, 8, 3, 3, 3, true},
                {-1, 0, 3, 3, 3, 3, false}},

@@ -12,9 +12,30 @@ typedef int32_t SInt32;
 typedef long CFIndex;
 typedef unsigned long CFOptionFlags;
 typedef const void* CFTypeRef;
+typedef CFTypeRef CFPropertyListRef;
 typedef const struct __CFAllocator* CFAllocatorRef;
 
+typedef unsigned long CFTypeID;
+typedef unsigned long CFHashCode;
+
 #define kCFAllocatorDefault ((CFAllocatorRef) nullptr)
+
+struct CFRange {
+  CFIndex location, length;
+};
+inline CFRange CFRangeMake(CFIndex loc, CFIndex len) {
+  return CFRange{loc, len};
+}
+
+enum CFComparisonResult : CFIndex {
+  kCFCompareLessThan = -1,
+  kCFCompareEqualTo = 0,
+  kCFCompareGreaterThan = 1,
+};
+
+// What an object's type id is not: the answer for null and for pointers that are no live
+// object of the platform.
+enum : CFTypeID { _kCFRuntimeNotATypeID = 0 };
 
 // Every CoreFoundation-style object of the platform (CF and CG types alike) is counted:
 // a new object starts at 1, CFRelease at 1 destroys it. Null is ignored by CFRelease.
@@ -22,4 +43,13 @@ extern "C" {
 CFTypeRef CFRetain(CFTypeRef cf);
 void CFRelease(CFTypeRef cf);
 CFIndex CFGetRetainCount(CFTypeRef cf);
+
+// The type of a live object; _kCFRuntimeNotATypeID for null or anything else. Any thread.
+CFTypeID CFGetTypeID(CFTypeRef cf);
+
+// The default allocator is the only one: plain malloc and free. Allocate answers null for a
+// size of 0 or below and when memory runs out (or a test hook makes it fail).
+CFAllocatorRef CFAllocatorGetDefault(void);
+void* CFAllocatorAllocate(CFAllocatorRef allocator, CFIndex size, CFOptionFlags hint);
+void CFAllocatorDeallocate(CFAllocatorRef allocator, void* ptr);
 }

@@ -5,18 +5,13 @@
 
 typedef const struct __CFString* CFStringRef;
 typedef UInt32 CFStringEncoding;
+typedef CFOptionFlags CFStringCompareFlags;
+typedef const struct __CFDictionary* CFDictionaryRef;
 
 enum : CFStringEncoding {
   kCFStringEncodingASCII = 0x0600,
   kCFStringEncodingUTF8 = 0x08000100,
 };
-
-struct CFRange {
-  CFIndex location, length;
-};
-inline CFRange CFRangeMake(CFIndex loc, CFIndex len) {
-  return CFRange{loc, len};
-}
 
 extern "C" {
 // A new string from a NUL-terminated text; null when the text is null or not valid in the
@@ -31,4 +26,24 @@ Boolean CFStringGetCString(CFStringRef s, char* buffer, CFIndex bufferSize,
                            CFStringEncoding encoding);
 // The UTF-8 text itself, valid while the string lives; null for other encodings.
 const char* CFStringGetCStringPtr(CFStringRef s, CFStringEncoding encoding);
+
+CFTypeID CFStringGetTypeID(void);
+// The same text (a new reference to the same immutable string); null for null.
+CFStringRef CFStringCreateCopy(CFAllocatorRef alloc, CFStringRef theString);
+// Bytes that length UTF-16 units may need in the encoding (not counting a terminator);
+// -1 for a negative length, an unknown encoding or an overflow.
+CFIndex CFStringGetMaximumSizeForEncoding(CFIndex length, CFStringEncoding encoding);
+// Compares by code points; options are ignored. Null sorts before any string.
+CFComparisonResult CFStringCompare(CFStringRef a, CFStringRef b, CFStringCompareFlags options);
+// printf-style with %@ for an object: a string's text, a number's value, another object's
+// description; null prints "(null)". Null for a null or unusable format.
+CFStringRef CFStringCreateWithFormat(CFAllocatorRef alloc, CFDictionaryRef formatOptions,
+                                     CFStringRef format, ...);
+// A string that lives until the process ends (CFRelease does nothing to it); the same text
+// gives the same object.
+CFStringRef __CFStringMakeConstantString(const char* cStr);
+// A textual description: a string's own text; others their type and address.
+CFStringRef CFCopyDescription(CFTypeRef cf);
 }
+
+#define CFSTR(cStr) __CFStringMakeConstantString("" cStr "")

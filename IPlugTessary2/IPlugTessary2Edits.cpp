@@ -1,0 +1,229 @@
+// Edits of an existing melody: the piano roll's one-note requests and the whole-melody
+// operations. Every entry point here holds the plug-in mutex for its whole run.
+
+#include "IPlugTessary2/IPlugTessary2.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+
+namespace {
+
+bool IsPitch(int note) {
+  return note >= 0 && note <= 127;
+}
+
+// A location or end in ticks that an edit may store: not before the loop start, and an int.
+bool IsTickValue(long long ticks) {
+  return ticks >= 0 && ticks <= INT_MAX;
+}
+
+int ClampPitch(int note) {
+  return std::min(127, std::max(0, note));
+}
+
+} // namespace
+
+Melody::iterator IPlugTessary2::FindNoteEntry(int note, long long ticks, bool start,
+                                              const bool* locked, int fromKey) {
+  // Matched by tick rather than by exact sample: after a tempo change the keys are
+  // rescaled and no longer equal the tick's sample position exactly.
+  for (auto it = mMelody.lower_bound(fromKey); it != mMelody.end(); ++it) {
+    const RNote& r = it->second;
+    if ((r.mNote.second != 0) != start || r.mNote.first != note) continue;
+    if (locked && r.mLocked != *locked) continue;
+    if (ConvertFramesToTicks(it->first) == ticks) return it;
+  }
+  return mMelody.end();
+}
+
+void IPlugTessary2::AddOneFromPianoRoll(int note, int location, int /*length*/) {
+  IMutexLock lock(this);
+  // Only playable notes inside the loop: a note elsewhere would be drawn but never heard
+  // or saved, and a negative position cannot be written to a file.
+  if (!IsPitch(note) || !IsLocationInLoop(location)) return;
+  if (!IsTickValue(1LL * location + mNoteLength)) return;
+  const int start = ConvertTicksToFrames(location);
+  const int end = ConvertTicksToFrames(location + mNoteLength);
+  mMelody.insert(std::make_pair(start, RNote(note, mNoteLength, false)));
+  mMelody.insert(std::make_pair(end, RNote(note, 0, false)));
+  RollAddNote(note, location, mNoteLength, false);
+  StoreForUndoRedo();
+}
+
+void IPlugTessary2::DeleteOneFromPianoRoll(int note, int location, int length) {
+  IMutexLock lock(this);
+  if (!IsPitch(note)) return;
+  auto s = FindNoteEntry(note, location, true, nullptr, INT_MIN);
+  if (s != mMelody.end()) {
+    auto e = FindNoteEntry(note, 1LL * location + length, false, nullptr, s->first);
+    if (e != mMelody.end()) mMelody.erase(e);
+    mMelody.erase(s);
+    // The roll may delete the note while it sounds; its end entry is gone now.
+    if (mSounding[note]) TurnNoteOff(note);
+  }
+  StoreForUndoRedo();
+}
+
+void IPlugTessary2::UpdateOneFromPianoRoll(int note, int location, int length, int oldNote,
+                                           int oldLocation, int oldLength, bool locked) {
+  IMutexLock lock(this);
+  if (!IsPitch(note) || !IsPitch(oldNote) || length < 1 || !IsTickValue(location) ||
+      !IsTickValue(1LL * location + length)) {
+    return;
+  }
+  TurnNoteOff(oldNote);
+  auto s = FindNoteEntry(oldNote, oldLocation, true, &locked, INT_MIN);
+  if (s != mMelody.end()) {
+    // Start and end move together, so the note never loses its note-off.
+    auto e = FindNoteEntry(oldNote, 1LL * oldLocation + oldLength, false, &locked, s->first);
+    if (e != mMelody.end()) mMelody.erase(e);
+    mMelody.erase(s);
+    mMelody.insert(std::make_pair(ConvertTicksToFrames(location), RNote(note, length, locked)));
+    mMelody.insert(std::make_pair(ConvertTicksToFrames(location + length), RNote(note, 0, locked)));
+  }
+  StoreForUndoRedo();
+}
+
+void IPlugTessary2::LockOneFromPianoRoll(int note, int location, bool lock) {
+  IMutexLock hold(this);
+  if (!IsPitch(note)) return;
+  auto s = FindNoteEntry(note, location, true, nullptr, INT_MIN);
+  if (s == mMelody.end()) return;
+  const int key = s->first;
+  RNote r = s->second;
+  r.mLocked = lock;
+  mMelody.erase(s);
+  mMelody.insert(std::make_pair(key, r));
+}
+
+void IPlugTessary2::ShiftMelodyFromPianoRoll(int location) {
+  IMutexLock lock(this);
+  if (mMelody.empty() || location < 1) return;
+  const int s = ConvertTicksToFrames(location);
+  RewriteMelody(
+      [this, s](int& key, int&, int) { key = key >= s ? key - s : mLoopLength - s + key; }, true);
+  StoreForUndoRedo();
+}
+
+void IPlugTessary2::EraseMelody() {
+  IMutexLock lock(this);
+  if (mMelody.empty()) return;
+  for (const auto& entry : mMelody) {
+    if (entry.second.mNote.second == 0 && entry.second.mNote.first != mRestNote) {
+      TurnNoteOff(entry.second.mNote.first);
+    }
+  }
+  mMelody.clear();
+  RollFreshGrid();
+  StoreForUndoRedo();
+}
+
+void IPlugTessary2::LockUnlockAll() {
+  IMutexLock lock(this);
+  bool metUnlocked = false;
+  for (auto it = mMelody.begin(); it != mMelody.end();) {
+    if (it->second.mLocked) {
+      ++it;
+      continue;
+    }
+    metUnlocked = true;
+    // The locked copy lands after the entries at its key; the walk passes it over.
+    std::pair<int, RNote> copy = *it;
+    copy.second.mLocked = true;
+    it = mMelody.erase(it);
+    mMelody.insert(copy);
+  }
+  if (metUnlocked) {
+    RollLockAll(true);
+    return;
+  }
+  Melody fresh;
+  for (const auto& entry : mMelody) {
+    std::pair<int, RNote> copy = entry;
+    copy.second.mLocked = false;
+    fresh.insert(copy);
+  }
+  mMelody.clear();
+  mMelody.swap(fresh);
+  RollLockAll(false);
+}
+
+void IPlugTessary2::PitchShiftMelody(int delta) {
+  IMutexLock lock(this);
+  const int s = delta / 2;
+  if (mMelody.empty()) return;
+  RewriteMelody(
+      [this, s](int&, int& note, int) {
+        if (note != mRestNote) note = ClampPitch(note + s);
+      },
+      false);
+}
+
+void IPlugTessary2::HumanizeMelody() {
+  IMutexLock lock(this);
+  if (mMelody.empty()) return;
+  RewriteMelody([](int& key, int&, int) { key = key + rand() % 2000 - 1000; }, true);
+  StoreForUndoRedo();
+}
+
+void IPlugTessary2::ReverseMelody(bool mirrorPitch) {
+  IMutexLock lock(this);
+  if (mMelody.empty()) return;
+  if (mirrorPitch) {
+    int hi = INT_MIN, lo = INT_MAX;
+    for (const auto& entry : mMelody) {
+      const int n = entry.second.mNote.first;
+      if (n == mRestNote) continue;
+      hi = std::max(hi, n);
+      lo = std::min(lo, n);
+    }
+    RewriteMelody(
+        [this, hi, lo](int&, int& note, int) {
+          if (note != mRestNote) note = ClampPitch(hi + lo - note);
+        },
+        false);
+  } else {
+    RewriteMelody([this](int& key, int&,
+                         int length) { key = mLoopLength - key - ConvertTicksToFrames(length); },
+                  true);
+  }
+  StoreForUndoRedo();
+}
+
+void IPlugTessary2::UpdatePianoRollMelody() {
+  IMutexLock lock(this);
+  RollFreshGrid();
+  for (const auto& entry : mMelody) {
+    const RNote& r = entry.second;
+    if (r.mNote.second != 0) {
+      RollAddNote(r.mNote.first, ConvertFramesToTicks(entry.first), r.mNote.second, false);
+    }
+  }
+}
+
+void IPlugTessary2::RewriteMelody(const std::function<void(int&, int&, int)>& change, bool moves) {
+  // What sounds now may lose its end entry; silence it first so nothing hangs.
+  for (int n = 0; n < 128; ++n) {
+    if (mSounding[n]) TurnNoteOff(n);
+  }
+  RollFreshGrid();
+  Melody fresh;
+  for (const auto& entry : mMelody) {
+    RNote r = entry.second;
+    if (r.mNote.second == 0) continue; // ends are derived from the starts below
+    int key = entry.first;
+    change(key, r.mNote.first, r.mNote.second);
+    int end = MelodyEndKey(key, r.mNote.second);
+    if (moves) {
+      key = std::max(0, std::min(key, mLoopLength - 1));
+      end = std::min(end, mLoopLength);
+    }
+    end = std::max(end, key);
+    fresh.insert(std::make_pair(key, r));
+    fresh.insert(std::make_pair(end, RNote(r.mNote.first, 0, r.mLocked)));
+    RollAddNote(r.mNote.first, ConvertFramesToTicks(key), r.mNote.second, r.mLocked);
+  }
+  mMelody.clear();
+  mMelody.swap(fresh);
+}

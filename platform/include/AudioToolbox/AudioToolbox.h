@@ -1,0 +1,5 @@
+// Umbrella header of the AudioToolbox stand-in.
+#pragma once
+
+#include <AudioUnit/AudioUnit.h>
+#include <AudioToolbox/AudioUnitUtilities.h>

@@ -1,0 +1,172 @@
+// AudioUnit property ids, parameter records and the other property data of the stand-in,
+// with the platform's values and layouts.
+#pragma once
+
+#include <AudioUnit/AUComponent.h>
+#include <CoreFoundation/CFString.h>
+#include <CoreFoundation/CFURL.h>
+
+struct MIDIPacketList;
+
+enum : AudioUnitPropertyID {
+  kAudioUnitProperty_ClassInfo = 0,
+  kAudioUnitProperty_MakeConnection = 1,
+  kAudioUnitProperty_SampleRate = 2,
+  kAudioUnitProperty_ParameterList = 3,
+  kAudioUnitProperty_ParameterInfo = 4,
+  kAudioUnitProperty_FastDispatch = 5,
+  kAudioUnitProperty_CPULoad = 6,
+  kAudioUnitProperty_StreamFormat = 8,
+  kAudioUnitProperty_ElementCount = 11,
+  kAudioUnitProperty_Latency = 12,
+  kAudioUnitProperty_SupportedNumChannels = 13,
+  kAudioUnitProperty_MaximumFramesPerSlice = 14,
+  kAudioUnitProperty_SetExternalBuffer = 15,
+  kAudioUnitProperty_ParameterValueStrings = 16,
+  kAudioUnitProperty_GetUIComponentList = 18,
+  kAudioUnitProperty_AudioChannelLayout = 19,
+  kAudioUnitProperty_TailTime = 20,
+  kAudioUnitProperty_BypassEffect = 21,
+  kAudioUnitProperty_LastRenderError = 22,
+  kAudioUnitProperty_SetRenderCallback = 23,
+  kAudioUnitProperty_FactoryPresets = 24,
+  kAudioUnitProperty_ContextName = 25,
+  kAudioUnitProperty_RenderQuality = 26,
+  kAudioUnitProperty_HostCallbacks = 27,
+  kAudioUnitProperty_CurrentPreset = 28,
+  kAudioUnitProperty_InPlaceProcessing = 29,
+  kAudioUnitProperty_ElementName = 30,
+  kAudioUnitProperty_CocoaUI = 31,
+  kAudioUnitProperty_SupportedChannelLayoutTags = 32,
+  kAudioUnitProperty_ParameterStringFromValue = 33,
+  kAudioUnitProperty_ParameterIDName = 34,
+  kAudioUnitProperty_ParameterClumpName = 35,
+  kAudioUnitProperty_PresentPreset = 36,
+  kAudioUnitProperty_OfflineRender = 37,
+  kAudioUnitProperty_ParameterValueFromString = 38,
+  kAudioUnitProperty_IconLocation = 39,
+  kAudioUnitProperty_PresentationLatency = 40,
+  kAudioUnitProperty_DependentParameters = 45,
+  kAudioUnitProperty_AUHostIdentifier = 46,
+  kAudioUnitProperty_MIDIOutputCallbackInfo = 47,
+  kAudioUnitProperty_MIDIOutputCallback = 48,
+  kAudioUnitProperty_InputSamplesInOutput = 49,
+  kAudioUnitProperty_ClassInfoFromDocument = 50,
+  kMusicDeviceProperty_InstrumentCount = 1000,
+};
+
+typedef UInt32 AudioUnitParameterUnit;
+enum : AudioUnitParameterUnit {
+  kAudioUnitParameterUnit_Generic = 0,
+  kAudioUnitParameterUnit_Indexed = 1,
+  kAudioUnitParameterUnit_Boolean = 2,
+  kAudioUnitParameterUnit_Percent = 3,
+  kAudioUnitParameterUnit_Seconds = 4,
+  kAudioUnitParameterUnit_CustomUnit = 26,
+};
+
+typedef UInt32 AudioUnitParameterOptions;
+enum : AudioUnitParameterOptions {
+  kAudioUnitParameterFlag_CFNameRelease = 1u << 4,
+  kAudioUnitParameterFlag_HasClump = 1u << 20,
+  kAudioUnitParameterFlag_HasCFNameString = 1u << 27,
+  kAudioUnitParameterFlag_IsElementMeta = 1u << 29,
+  kAudioUnitParameterFlag_IsReadable = 1u << 30,
+  kAudioUnitParameterFlag_IsWritable = 1u << 31,
+};
+
+struct AudioUnitParameterInfo {
+  char name[52];
+  CFStringRef unitName; // owned by the receiver
+  UInt32 clumpID;
+  CFStringRef cfNameString; // owned by the receiver when CFNameRelease is set
+  AudioUnitParameterUnit unit;
+  AudioUnitParameterValue minValue;
+  AudioUnitParameterValue maxValue;
+  AudioUnitParameterValue defaultValue;
+  AudioUnitParameterOptions flags;
+};
+
+enum : SInt32 { kAudioUnitParameterName_Full = -1 };
+
+struct AudioUnitConnection {
+  AudioUnit sourceAudioUnit;
+  UInt32 sourceOutputNumber;
+  UInt32 destInputNumber;
+};
+
+struct AURenderCallbackStruct {
+  AURenderCallback inputProc;
+  void* inputProcRefCon;
+};
+
+struct AUPreset {
+  SInt32 presetNumber;
+  CFStringRef presetName;
+};
+
+typedef OSStatus (*HostCallback_GetBeatAndTempo)(void* inHostUserData, Float64* outCurrentBeat,
+                                                 Float64* outCurrentTempo);
+typedef OSStatus (*HostCallback_GetMusicalTimeLocation)(void* inHostUserData,
+                                                        UInt32* outDeltaSampleOffsetToNextBeat,
+                                                        Float32* outTimeSig_Numerator,
+                                                        UInt32* outTimeSig_Denominator,
+                                                        Float64* outCurrentMeasureDownBeat);
+typedef OSStatus (*HostCallback_GetTransportState)(void* inHostUserData, Boolean* outIsPlaying,
+                                                   Boolean* outTransportStateChanged,
+                                                   Float64* outCurrentSampleInTimeLine,
+                                                   Boolean* outIsCycling,
+                                                   Float64* outCycleStartBeat,
+                                                   Float64* outCycleEndBeat);
+typedef OSStatus (*HostCallback_GetTransportState2)(
+    void* inHostUserData, Boolean* outIsPlaying, Boolean* outIsRecording,
+    Boolean* outTransportStateChanged, Float64* outCurrentSampleInTimeLine, Boolean* outIsCycling,
+    Float64* outCycleStartBeat, Float64* outCycleEndBeat);
+
+struct HostCallbackInfo {
+  void* hostUserData;
+  HostCallback_GetBeatAndTempo beatAndTempoProc;
+  HostCallback_GetMusicalTimeLocation musicalTimeLocationProc;
+  HostCallback_GetTransportState transportStateProc;
+  HostCallback_GetTransportState2 transportStateProc2;
+};
+
+struct AudioUnitCocoaViewInfo {
+  CFURLRef mCocoaAUViewBundleLocation;
+  CFStringRef mCocoaAUViewClass[1];
+};
+
+struct AudioUnitParameterStringFromValue {
+  AudioUnitParameterID inParamID;
+  const AudioUnitParameterValue* inValue;
+  CFStringRef outString; // owned by the receiver
+};
+
+struct AudioUnitParameterNameInfo {
+  AudioUnitParameterID inID;
+  SInt32 inDesiredLength;
+  CFStringRef outName; // owned by the receiver
+};
+typedef AudioUnitParameterNameInfo AudioUnitParameterIDName;
+
+struct AudioUnitParameterValueFromString {
+  AudioUnitParameterID inParamID;
+  CFStringRef inString;
+  AudioUnitParameterValue outValue;
+};
+
+struct AUHostVersionIdentifier {
+  CFStringRef hostName;
+  NumVersion hostVersion;
+};
+
+typedef OSStatus (*AUMIDIOutputCallback)(void* userData, const AudioTimeStamp* timeStamp,
+                                         UInt32 midiOutNum, const MIDIPacketList* pktlist);
+
+struct AUMIDIOutputCallbackStruct {
+  AUMIDIOutputCallback midiOutputCallback;
+  void* userData;
+};
+
+// Component type of the editor views that GetUIComponentList lists.
+enum : OSType { kAudioUnitCarbonViewComponentType = 0x61757677 }; // 'auvw'

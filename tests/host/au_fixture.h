@@ -1,0 +1,45 @@
+#pragma once
+// Loads the test plug-in bundle through the stand-in host and opens an instance.
+
+#include <gtest/gtest.h>
+
+#include <PlatformTestHooks.h>
+
+#include "host/auhost.h"
+#include "testplug/TestPlug.h"
+
+inline AudioComponentDescription TestPlugDesc() {
+  return AudioComponentDescription{0x61756D66 /* 'aumf' */, (OSType)kTestPlugSubtype,
+                                   (OSType)kTestPlugMfr, 0, 0};
+}
+
+class AUFixture : public ::testing::Test {
+protected:
+  void SetUp() override {
+    // The main bundle and its identifier live for the whole process.
+    CFBundleGetMainBundle();
+    PlatformTest_SetMainBundleIdentifier("com.example.host");
+    mBaseline = PlatformTest_LiveObjectCount();
+    ASSERT_TRUE(mHost.Load(TESTPLUG_BUNDLE, "TestPlug", TestPlugDesc())) << mHost.Error();
+    ASSERT_EQ(mHost.Open(), noErr);
+    mPlug = static_cast<TestPlug*>(static_cast<IPlugAU*>(mHost.PlugObject()));
+    ASSERT_NE(mPlug, nullptr);
+  }
+  void TearDown() override {
+    mHost.Unload();
+    EXPECT_EQ(PlatformTest_LiveObjectCount(), mBaseline);
+  }
+  // Sample rate, block size, callbacks and Initialize, as a host prepares to render.
+  void Prepare(uint32_t frames = 256) {
+    ASSERT_EQ(mHost.SetSampleRate(48000.0), noErr);
+    ASSERT_EQ(mHost.SetMaxFrames(frames), noErr);
+    ASSERT_EQ(mHost.InstallHostCallbacks(), noErr);
+    ASSERT_EQ(mHost.InstallMidiOutput(), noErr);
+    ASSERT_EQ(mHost.Initialize(), noErr);
+  }
+  AudioUnit Unit() { return mHost.Unit(); }
+
+  auhost::Host mHost;
+  TestPlug* mPlug = nullptr;
+  long mBaseline = 0;
+};
