@@ -3,7 +3,7 @@
 #include "PlatformInternal.h"
 #include "coretext_internal.h"
 
-#include <CoreGraphics/CGContextText.h>
+#include <CoreGraphics/CoreGraphics.h>
 
 #include <algorithm>
 #include <cmath>

@@ -222,16 +222,17 @@ bool IGraphicsMac::PromptForColor(IColor* /*pColor*/, char* /*prompt*/) {
   return false;
 }
 
-void IGraphicsMac::CopyFileToClipboard(WDL_String* pPath) {
-  if (!pPath) return;
+bool IGraphicsMac::CopyFileToClipboard(WDL_String* pPath) {
+  if (!pPath) return false;
   CocoaAutoReleasePool pool;
   NSURL* url = NSURL::fileURLWithPath(ToNSString(pPath->Get()));
   NSPasteboard* pb = NSPasteboard::generalPasteboard();
   pb->clearContents();
   pb->writeObjects(NSArray::arrayWithObject(url));
   NSRunningApplication* app = NSWorkspace::sharedWorkspace()->frontmostApplication();
+  if (!app) return false;
   app->hide();
-  app->activateWithOptions(3);
+  return app->activateWithOptions(3);
 }
 
 bool IGraphicsMac::OpenURL(const char* url, const char* /*msgWindowTitle*/,

@@ -163,7 +163,8 @@ TEST_F(MacDialogs, ClipboardAndCursor) {
   EXPECT_FALSE(g->GetTextFromClipboard(&s));
   EXPECT_STREQ(s.Get(), "");
   WDL_String path("/tmp/a b.mid");
-  g->CopyFileToClipboard(&path);
+  EXPECT_FALSE(g->CopyFileToClipboard(nullptr));
+  EXPECT_TRUE(g->CopyFileToClipboard(&path)); // what bringing the application forward answered
   EXPECT_TRUE(g->GetTextFromClipboard(&s));
   EXPECT_STREQ(s.Get(), "file:///tmp/a%20b.mid");
 
