@@ -9,7 +9,7 @@
 #include "WDL/IPlug/IGraphics.h"
 #include "WDL/lice/lice.h"
 #include "engine_double.h"
-#include "tools/ImageSpecs.h"
+#include "tools/ImageTable.h"
 
 #include <Cocoa/Cocoa.h>
 #include <gtest/gtest.h>
@@ -30,7 +30,7 @@ struct ControlRow {
   const std::type_info& type;
   int param;
   int x, y;  // top left
-  int image; // place in kImageSpecs from 1; 0 for none
+  int image; // place in kImageTable from 1; 0 for none
   int r, b;  // right and bottom when there is no image
   const char* tooltip;
   bool hidden;
@@ -93,7 +93,7 @@ TEST(EngineEditor, ControlsInDrawingOrder) {
     EXPECT_EQ(c->GetRECT()->L, r.x);
     EXPECT_EQ(c->GetRECT()->T, r.y);
     if (r.image) {
-      const ImageSpec& s = kImageSpecs[r.image - 1];
+      const ImageInfo& s = kImageTable[r.image - 1];
       EXPECT_EQ(c->GetRECT()->R, r.x + s.w) << s.file;
       EXPECT_EQ(c->GetRECT()->B, r.y + s.h) << s.file;
     } else if (r.r >= 0) {
@@ -123,7 +123,7 @@ TEST(EngineEditor, EachControlDrawsItsOwnImage) {
     const ControlRow& r = kControls[i];
     if (!r.image || r.hidden) continue;
     SCOPED_TRACE(i + 1);
-    const int bottom = r.y + kImageSpecs[r.image - 1].h;
+    const int bottom = r.y + kImageTable[r.image - 1].h;
     EXPECT_EQ(Marker(g, r.x, bottom), std::make_pair(kMarkerTag, r.image));
   }
   // The hidden keyboard frame leaves the background's pixels.
