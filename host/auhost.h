@@ -13,6 +13,10 @@
 #include <string>
 #include <vector>
 
+class NSView;
+class NSWindow;
+class AUCocoaUIBase;
+
 namespace auhost {
 
 // The host's transport, read by the plug-in through the host callbacks during render.
@@ -69,6 +73,10 @@ public:
   void Unload();
   const std::string& Error() const { return mError; }
 
+  // Registers the loaded bundle's directory under its identifier, so that the plug-in finds
+  // its resources and the host its view factory. Before Open.
+  void RegisterBundle(const char* identifier);
+
   void* EntryFn() const { return mEntry; }
   void* FactoryFn() const { return mFactory; }
   void* ViewEntryFn() const { return mViewEntry; }
@@ -105,8 +113,9 @@ public:
 
   // ---- Render (render thread) ----
 
-  // MIDI to send at the start of the next block at its offset (MusicDeviceMIDIEvent).
-  void QueueMidi(uint32_t offset, uint8_t status, uint8_t data1, uint8_t data2);
+  // MIDI to send at the start of the next block at its offset (MusicDeviceMIDIEvent); the
+  // values go to the plug-in as given.
+  void QueueMidi(uint32_t offset, uint32_t status, uint32_t data1, uint32_t data2);
   // Renders n blocks of frames each into the host's own two output buffers; stops at the first
   // failure and returns its status. Renders with sample-time-valid time stamps that count on
   // from 0; the transport moves on after each block when it is playing.
@@ -141,6 +150,19 @@ public:
   const std::vector<Notification>& Notifications() const { return mNotes; }
   void ClearNotifications() { mNotes.clear(); }
 
+  // ---- Editor (main thread) ----
+
+  // Asks the CocoaUI property for the view factory, makes one, asks it for the view (with
+  // a preferred size it may ignore) and puts the view into a new stand-in window of the
+  // view's size. An open editor is closed first. The status of the first step that failed
+  // (-10879 without an editor; -50 when the class or the view cannot be had).
+  OSStatus OpenEditor(double preferredW = 100, double preferredH = 100);
+  // Removes the view from its window and lets go of the window and the factory.
+  void CloseEditor();
+  NSView* EditorView() const { return mView; }
+  NSWindow* EditorWindow() const { return mWindow; }
+  AUCocoaUIBase* ViewFactory() const { return mViewFactory; }
+
 private:
   static OSStatus BeatAndTempo(void* user, Float64* beat, Float64* tempo);
   static OSStatus MusicalTime(void* user, UInt32* delta, Float32* num, UInt32* denom,
@@ -162,7 +184,7 @@ private:
 
   struct QueuedMidi {
     uint32_t offset;
-    uint8_t status, data1, data2;
+    uint32_t status, data1, data2;
   };
 
   std::string mError;
@@ -183,6 +205,10 @@ private:
   std::vector<Notification> mNotes;
   std::vector<uint32_t> mListenedProps;
   AUEventListenerRef mEventListener = nullptr;
+  std::string mBundleDir;
+  AUCocoaUIBase* mViewFactory = nullptr; // one reference
+  NSWindow* mWindow = nullptr;           // one reference
+  NSView* mView = nullptr;               // one reference
 };
 
 } // namespace auhost
