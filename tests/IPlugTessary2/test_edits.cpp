@@ -157,6 +157,18 @@ TEST(Edits, EditsWhilePlayingLeaveNoHangingNote) {
   }
 }
 
+TEST(Edits, WholeMelodyRewritesSilenceWhatSounds) {
+  Fixture f(8);
+  f.e.playing = true;
+  f.e.AddOneFromPianoRoll(60, 0, -1);
+  f.e.Render(512);
+  ASSERT_TRUE(Sounding(f.e, 60));
+  f.e.PitchShiftMelody(4);
+  f.e.Render(512);
+  EXPECT_FALSE(Sounding(f.e, 60));
+  EXPECT_EQ(f.e.mMelody.begin()->second.mNote.first, 62);
+}
+
 TEST(Edits, LockUnlockAllAndErase) {
   Fixture f;
   f.e.SetParam(kLockAll, 1);

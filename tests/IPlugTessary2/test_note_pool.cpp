@@ -158,6 +158,31 @@ TEST(EnginePool, ChordsStayInRangeAndPastTheTableEmpties) {
   ExpectMarksMatchPool(e, true);
 }
 
+TEST(EnginePool, SwitchingOnTwiceAppliesOnce) {
+  TestEngine e;
+  srand(1);
+  e.SetParam(kScalesDropdown, kMajor * 12 + kC);
+  for (int i = 0; i < 2; ++i) e.SetNotesOctaves(1, true);
+  e.SetNotesOctaves(0, true);
+  EXPECT_EQ(e.mNotePool, (Pool(CMajor(), {0, 1})));
+  e.SetNotesOctaves(1, false);
+  e.SetNotesOctaves(1, false);
+  EXPECT_EQ(e.mNotePool, CMajor());
+}
+
+TEST(EnginePool, KeyStatusFollowsMidiInput) {
+  TestEngine e;
+  srand(1);
+  e.MidiIn(0x90, 127, 100);
+  e.MidiIn(0x90, 0, 100);
+  e.MidiIn(0x80, 0, 0);
+  EXPECT_TRUE(e.GetKeyStatus(127));
+  EXPECT_FALSE(e.GetKeyStatus(0));
+  EXPECT_FALSE(e.GetKeyStatus(128));
+  EXPECT_FALSE(e.GetKeyStatus(-1));
+  EXPECT_EQ(e.GetNumKeys(), 1);
+}
+
 TEST(EnginePool, ToggleTwiceAndClear) {
   TestEngine e;
   srand(1);
