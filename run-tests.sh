@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Builds and runs every test.
 #   ./run-tests.sh             normal build (build/)
-#   ./run-tests.sh --sanitize  ASan+UBSan build (build-asan/), then a short run of each fuzzer
+#   ./run-tests.sh --sanitize  ASan+UBSan build (build-asan/), the threaded tests under TSan
+#                              (build-tsan/), then a short run of each fuzzer
+# JOBS=n sets the build and test parallelism (default: every core); QV_SKIP_DEPS=1 skips
+# the package check (scripts/deps.sh); FUZZ_SECONDS=n sets each fuzzer's run (default 20).
 set -euo pipefail
 cd "$(dirname "$0")"
 mode=normal
@@ -10,7 +13,10 @@ case "${1:-}" in
   --sanitize) mode=sanitize ;;
   *) echo "usage: $0 [--sanitize]" >&2; exit 2 ;;
 esac
-jobs=$(nproc)
+jobs=${JOBS:-$(nproc)}
+case "$jobs" in
+  "" | *[!0-9]* | 0) echo "JOBS must be a positive number, not '$jobs'" >&2; exit 2 ;;
+esac
 
 scripts/deps.sh cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev \
   libpng-dev zlib1g-dev libfreetype-dev fonts-dejavu-core python3 python3-mido libcairo2-dev \
@@ -29,19 +35,10 @@ cmake -S . -B build-asan -G Ninja -DQV_SANITIZE=ON
 cmake --build build-asan -j "$jobs"
 ctest --test-dir build-asan -j "$jobs" --output-on-failure
 
-# ThreadSanitizer over the tests that start threads of their own.
-threaded=$(grep -l -r -E 'std::thread|pthread_create' tests --include='test_*.cpp' || true)
-if [ -n "$threaded" ]; then
-  cmake -S . -B build-tsan -G Ninja -DQV_TSAN=ON
-  targets=() exes=()
-  for src in $threaded; do
-    dir=$(dirname "${src#tests/}")
-    t="$(echo "$dir" | tr -c 'A-Za-z0-9_\n' '_')_$(basename "$src" .cpp)"
-    targets+=("$t") exes+=("build-tsan/tests/$dir/$t")
-  done
-  cmake --build build-tsan -j "$jobs" --target "${targets[@]}"
-  for exe in "${exes[@]}"; do "$exe" --gtest_brief=1; done
-fi
+# ThreadSanitizer over the tests labelled "threads" (files named test_*_threads.cpp).
+cmake -S . -B build-tsan -G Ninja -DQV_TSAN=ON
+cmake --build build-tsan -j "$jobs" --target qv_threaded_tests
+ctest --test-dir build-tsan -L threads -j "$jobs" --output-on-failure
 
 # Fuzzers: clang's libFuzzer, each run briefly from its seed corpus.
 if compgen -G "tests/fuzz/fuzz_*.cpp" >/dev/null; then

@@ -3,8 +3,7 @@
 // What the editor controls ask of the melody engine. The engine implements it; the
 // controls' tests implement it with a fake. Every call comes from the main (editor)
 // thread; the engine takes its own mutex where it needs one.
-class EditorEngine
-{
+class EditorEngine {
 public:
   virtual ~EditorEngine() {}
 
@@ -32,4 +31,8 @@ public:
   virtual int GetPlayPosition() const = 0;      // samples from the loop start
   virtual int GetDisplayLoopLength() const = 0; // samples, bar length x bars
   virtual int GetActiveBars() const = 0;        // 1..16
+  // First tick past the loop's end: the roll adds and moves notes only before it. The
+  // default counts four quarters (480 ticks) per bar, as the roll draws bars; an engine
+  // whose bar is shorter overrides it.
+  virtual int GetLoopEndTicks() const { return 480 * GetActiveBars(); }
 };

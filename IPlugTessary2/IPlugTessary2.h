@@ -109,8 +109,8 @@ public:
   void Reset() override;
   // Any thread; takes the mutex. Never throws.
   void OnParamChange(int paramIdx) override;
-  // Main (editor) thread. Marks the change as the musician's own while it is dispatched.
-  void SetParameterFromGUI(int paramIdx, double normalizedValue) override;
+  // Any thread; takes the mutex. A restore replays every parameter but lays no rhythm.
+  int UnserializeState(ByteChunk* pChunk, int startPos) override;
   // Render thread, mutex held by the binding. Writes nothing to the outputs.
   void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override;
   // Render thread (or a host's MIDI entry), mutex held by the binding.
@@ -322,9 +322,9 @@ protected:
   // Set while the mark sets are rebuilt; the roll's drawing reads them without the mutex.
   std::atomic<bool> mImplicitBusy{false}, mExplicitBusy{false};
   int mRestNote = -2;
-  int mDerivedNumerator = 4;     // time-signature numerator the geometry was derived with
-  bool mParamFromEditor = false; // the change being dispatched came from the editor
-  bool mOctaveOn[9] = {};        // octave copies last switched on, -4..+4
+  int mDerivedNumerator = 4; // time-signature numerator the geometry was derived with
+  bool mRestoring = false;   // parameters are being replayed from a saved state
+  bool mOctaveOn[9] = {};    // octave copies last switched on, -4..+4
   // The mark sets as the roll's key strip reads them, without the mutex, by note.
   std::atomic<bool> mExplicitMark[128] = {}, mImplicitMark[128] = {};
 };

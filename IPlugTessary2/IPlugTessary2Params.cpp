@@ -16,12 +16,13 @@ double NoteLengthFactor(int setting) {
 
 } // namespace
 
-void IPlugTessary2::SetParameterFromGUI(int paramIdx, double normalizedValue) {
+int IPlugTessary2::UnserializeState(ByteChunk* pChunk, int startPos) {
   IMutexLock lock(this);
-  const bool outer = mParamFromEditor;
-  mParamFromEditor = true;
-  IPlugAU::SetParameterFromGUI(paramIdx, normalizedValue);
-  mParamFromEditor = outer;
+  const bool outer = mRestoring;
+  mRestoring = true;
+  const int pos = IPlugAU::UnserializeState(pChunk, startPos);
+  mRestoring = outer;
+  return pos;
 }
 
 void IPlugTessary2::OnParamChange(int paramIdx) {
@@ -64,8 +65,8 @@ void IPlugTessary2::DispatchParam(int paramIdx, double v) {
     break;
   case kScalesDropdown:
   case kChordsDropdown: {
-    // Only the chooser the scale/chord switch shows speaks for the pool, so a restore brings
-    // back a chosen scale instead of ending on the chord chooser's value.
+    // Only the chooser the scale/chord switch shows speaks for the pool, so a restore or a new
+    // initialisation brings back a chosen scale instead of ending on the chord chooser's value.
     const bool chordsShown = GetParam(kScaleOrChord)->Value() != 0.0;
     if (v >= 0 && chordsShown == (paramIdx == kChordsDropdown)) {
       SetScale((int)v, paramIdx == kScalesDropdown);
@@ -79,10 +80,10 @@ void IPlugTessary2::DispatchParam(int paramIdx, double v) {
     mMidiRhythm = v != 0.0;
     break;
   case kRhythmsDropdown:
-    // A rhythm is laid only by a choice in the editor's chooser, never by a restore or the host.
+    // A restored value is not a choice: the chooser's flag may be left from an earlier one.
     if (!RhythmChooserHasChoice()) {
       mRhythmIndex = -2;
-    } else if (mParamFromEditor && v >= 0 && v < (double)rhythms.size() && (int)v != mRhythmIndex) {
+    } else if (!mRestoring && v >= 0 && v < (double)rhythms.size() && (int)v != mRhythmIndex) {
       SetRhythm((int)v);
     }
     break;

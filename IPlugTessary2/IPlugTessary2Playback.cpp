@@ -58,11 +58,10 @@ void IPlugTessary2::TapAt(int position) {
   for (auto it = range.second; it != range.first;) {
     --it;
     if (it->second.mNote.second == 0) continue;
-    const int len = it->second.mNote.second;
-    const int end = ConvertTicksToFrames(
-        ConvertFramesToTicks((int)(1.0 * len * mSamplesPerBeat / mTicksPerQuarter + start)));
     // Playback will not reach an end it has already passed; release the note now.
-    if (end <= mPosition) TurnNoteOff(it->second.mNote.first);
+    if (MelodyEndKey(start, it->second.mNote.second) <= mPosition) {
+      TurnNoteOff(it->second.mNote.first);
+    }
     break;
   }
 }

@@ -1,4 +1,4 @@
-// bench-links: iplug_gui iplug lice swell wdl platform pkg:cairo
+// bench-links: testsupport iplug_gui iplug lice swell wdl platform pkg:cairo
 // A full redraw of a 710 x 365 editor of 30 bitmap controls (background, 10 two-frame
 // buttons, 12 multi-frame knobs, 7 contact buttons), every control dirty as each render
 // block leaves it, beside cairo compositing the same images into the same frame.
@@ -7,7 +7,7 @@
 #include "WDL/IPlug/IControlStock.h"
 #include "WDL/IPlug/IGraphics.h"
 #include "WDL/lice/lice.h"
-#include "tests/support/null_graphics.h"
+#include "testsupport/null_graphics.h"
 
 #include <benchmark/benchmark.h>
 #include <cairo.h>

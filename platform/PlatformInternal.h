@@ -17,6 +17,9 @@ struct PlatformObject {
   std::atomic<long> refs{1};
 };
 
+// Counts objects that are not PlatformObjects (the Cocoa stand-in's) in the same live count.
+void PlatformCountLiveObject(long delta);
+
 struct __CFURL : PlatformObject {
   std::string path;
   bool isDirectory = false;

@@ -83,6 +83,10 @@ CFIndex CFGetRetainCount(CFTypeRef cf) {
   return cf ? ((const PlatformObject*)cf)->refs.load() : 0;
 }
 
+void PlatformCountLiveObject(long delta) {
+  s_liveObjects += delta;
+}
+
 long PlatformTest_LiveObjectCount(void) {
   return s_liveObjects.load();
 }

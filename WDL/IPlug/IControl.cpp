@@ -12,9 +12,9 @@ IControl::AuxParam::AuxParam(int idx) : mValue(0.0), mParamIdx(idx) {
 
 IControl::IControl(IPlugBase* pPlug, IRECT pR, int paramIdx, IChannelBlend blendMethod)
     : mTextEntryLength(7), mPlug(pPlug), mRECT(pR), mTargetRECT(pR), mParamIdx(paramIdx),
-      mAuxParams(4096), mValue(0.0), mDefaultValue(-1.0), mClampLo(0.0), mClampHi(1.0),
-      mDirty(true), mHidden(false), mGrayed(false), mRedraw(false), mPromptDisabled(true),
-      mDblAsSingleClick(false), mMOWhenGrayed(false), mBlend(blendMethod),
+      mValue(0.0), mDefaultValue(-1.0), mClampLo(0.0), mClampHi(1.0), mDirty(true), mHidden(false),
+      mGrayed(false), mRedraw(false), mPromptDisabled(true), mDblAsSingleClick(false),
+      mMOWhenGrayed(false), mBlend(blendMethod), mBlendWeight(blendMethod.mWeight),
       mValDisplayControl(nullptr), mNameDisplayControl(nullptr) {}
 
 void IControl::OnMouseDown(int /*x*/, int /*y*/, IMouseMod* pMod) {
@@ -56,14 +56,13 @@ void IControl::Hide(bool hide) {
 
 void IControl::GrayOut(bool gray) {
   mGrayed = gray;
-  mBlend.mWeight = gray ? 0.25f : 1.0f;
+  mBlendWeight = gray ? 0.25f : 1.0f;
   SetDirty(false);
 }
 
 void IControl::SetAuxParamValueFromPlug(int auxParamIdx, double value) {
   AuxParam* pAux = GetAuxParam(auxParamIdx);
-  if (pAux->mValue != value) {
-    pAux->mValue = value;
+  if (pAux->mValue.exchange(value) != value) {
     SetDirty(false);
     Redraw();
   }
@@ -71,7 +70,8 @@ void IControl::SetAuxParamValueFromPlug(int auxParamIdx, double value) {
 
 void IControl::SetDirty(bool pushParamToPlug) {
   double v = mValue;
-  const double clamped = v < mClampLo ? mClampLo : (v > mClampHi ? mClampHi : v);
+  const double lo = mClampLo, hi = mClampHi;
+  const double clamped = v < lo ? lo : (v > hi ? hi : v);
   // The render thread clamps here too: a value written meanwhile by the main thread wins.
   if (clamped != v) mValue.compare_exchange_strong(v, clamped);
   mDirty = true;
@@ -122,25 +122,22 @@ void IControl::PromptUserInput(IRECT* pTextRect) {
 }
 
 void IControl::AddAuxParam(int paramIdx) {
-  mAuxParams.Add(AuxParam(paramIdx));
+  mAuxParams.push_back(AuxParam(paramIdx));
 }
 
 IControl::AuxParam* IControl::GetAuxParam(int idx) {
-  assert(idx > -1 && idx < mAuxParams.GetSize());
-  return mAuxParams.Get() + idx;
+  assert(idx > -1 && idx < NAuxParams());
+  return &mAuxParams[static_cast<size_t>(idx)];
 }
 
 int IControl::AuxParamIdx(int paramIdx) const {
-  for (int i = 0; i < mAuxParams.GetSize(); ++i) {
-    if (mAuxParams.Get()[i].mParamIdx == paramIdx) return i;
+  for (int i = 0; i < NAuxParams(); ++i) {
+    if (mAuxParams[static_cast<size_t>(i)].mParamIdx == paramIdx) return i;
   }
   return -1;
 }
 
 void IControl::SetAllAuxParamsFromGUI() {
   if (!mPlug) return;
-  for (int i = 0; i < mAuxParams.GetSize(); ++i) {
-    const AuxParam& aux = mAuxParams.Get()[i];
-    mPlug->SetParameterFromGUI(aux.mParamIdx, aux.mValue);
-  }
+  for (const AuxParam& aux : mAuxParams) mPlug->SetParameterFromGUI(aux.mParamIdx, aux.mValue);
 }

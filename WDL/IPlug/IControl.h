@@ -1,10 +1,12 @@
 #pragma once
 // The base of every on-screen control: rectangles, a normalised value, an optional
 // bound parameter plus auxiliary ones, dirty state, text style, blend and tooltip.
-// Controls live on the main thread; values and visibility from the plug-in may arrive from
-// the host's threads, so the fields those calls write are atomic.
+// Controls live on the main thread. Values, visibility, grey state and clamp bounds may
+// arrive from the host's threads and the render thread, so every field those calls write is
+// atomic; the rest is the main thread's. Each declaration below names its threads.
 
 #include <atomic>
+#include <vector>
 
 #include "WDL/heapbuf.h"
 #include "WDL/wdlstring.h"
@@ -16,11 +18,18 @@ class IPlugBase;
 
 class IControl {
 public:
-  // A further parameter bound to the control, with its last normalised value.
+  // A further parameter bound to the control, with its last normalised value (written by
+  // host threads, read when drawing).
   struct AuxParam {
-    double mValue;
+    std::atomic<double> mValue;
     int mParamIdx;
     explicit AuxParam(int idx);
+    AuxParam(const AuxParam& other) : mValue(other.mValue.load()), mParamIdx(other.mParamIdx) {}
+    AuxParam& operator=(const AuxParam& other) {
+      mValue = other.mValue.load();
+      mParamIdx = other.mParamIdx;
+      return *this;
+    }
   };
 
   // paramIdx -1: not bound to a parameter.
@@ -49,24 +58,28 @@ public:
   virtual void SetValueFromUserInput(double value);
   virtual void TextFromTextEntry(const char* /*txt*/) {}
 
+  // Any thread.
   virtual void Hide(bool hide);
-  // A greyed control is drawn at weight 0.25 and takes no clicks.
+  // A greyed control is drawn at weight 0.25 and takes no clicks. Any thread.
   virtual void GrayOut(bool gray);
   virtual bool IsHit(int x, int y) { return mTargetRECT.Contains(x, y); }
 
   // Clamps the value and marks the control dirty; with pushParamToPlug, a bound control
   // hands its value to the plug-in (main thread). Without it, any thread.
   virtual void SetDirty(bool pushParamToPlug = true);
+  // Main thread (drawing).
   virtual void SetClean();
+  // Any thread.
   virtual bool IsDirty() { return mDirty; }
   virtual void OnGUIIdle() {}
-  // auxParamIdx: position in the auxiliary list (from AuxParamIdx).
+  // auxParamIdx: position in the auxiliary list (from AuxParamIdx). Any thread.
   virtual void SetAuxParamValueFromPlug(int auxParamIdx, double value);
   // Shows a line of text; controls that show no text ignore it. Main thread.
   virtual void SetTextFromPlug(const char* /*str*/) {}
 
-  // Keeps the control dirty for one more frame after its next SetClean.
+  // Keeps the control dirty for one more frame after its next SetClean. Any thread.
   void Redraw() { mRedraw = true; }
+  // Any thread; a SetDirty meanwhile sees each bound either old or new.
   void Clamp(double lo, double hi) {
     mClampLo = lo;
     mClampHi = hi;
@@ -78,6 +91,7 @@ public:
   void PromptUserInput();
   void PromptUserInput(IRECT* pTextRect);
 
+  // The getters of atomic state may be called from any thread, the rest from the main one.
   double GetValue() const { return mValue; }
   int ParamIdx() const { return mParamIdx; }
   IRECT* GetRECT() { return &mRECT; }
@@ -89,13 +103,14 @@ public:
   bool MouseDblAsSingleClick() const { return mDblAsSingleClick; }
   bool GetMOWhenGrayed() const { return mMOWhenGrayed; }
 
-  // paramIdx must not be negative.
+  // paramIdx must not be negative. Main thread, before the control is attached: the list
+  // itself does not change while host threads look values up in it.
   void AddAuxParam(int paramIdx);
-  // idx must lie inside the auxiliary list.
+  // idx must lie inside the auxiliary list. Any thread.
   AuxParam* GetAuxParam(int idx);
-  // Position of the first auxiliary entry bound to paramIdx, -1 when none.
+  // Position of the first auxiliary entry bound to paramIdx, -1 when none. Any thread.
   int AuxParamIdx(int paramIdx) const;
-  int NAuxParams() const { return mAuxParams.GetSize(); }
+  int NAuxParams() const { return static_cast<int>(mAuxParams.size()); }
   // Pushes every auxiliary value to the plug-in. Main thread.
   void SetAllAuxParamsFromGUI();
 
@@ -103,24 +118,32 @@ public:
   const char* GetTooltip() const { return mTooltip.Get(); }
 
 protected:
+  // The blend to draw with, its weight as GrayOut last set it. Main thread (Draw).
+  IChannelBlend* GetBlend() {
+    mBlend.mWeight = mBlendWeight;
+    return &mBlend;
+  }
+
   int mTextEntryLength;
   IText mText;
   IPlugBase* mPlug;  // not owned
   IRECT mRECT;       // drawing rectangle, editor pixels
   IRECT mTargetRECT; // hit rectangle, editor pixels
   int mParamIdx;
-  WDL_TypedBuf<AuxParam> mAuxParams;
+  std::vector<AuxParam> mAuxParams;
   std::atomic<double> mValue;        // normalised 0-1
   std::atomic<double> mDefaultValue; // restored by a double click; -1 until the plug-in sent one
-  double mClampLo, mClampHi;
+  std::atomic<double> mClampLo, mClampHi;
   std::atomic<bool> mDirty;
-  // Hidden and redraw may be set from a host thread (parameter changes reach Hide and
-  // SetValueFromPlug there).
+  // Set from any thread: parameter changes reach Hide, GrayOut and SetValueFromPlug there.
   std::atomic<bool> mHidden;
-  bool mGrayed;
+  std::atomic<bool> mGrayed;
   std::atomic<bool> mRedraw;
   bool mPromptDisabled, mDblAsSingleClick, mMOWhenGrayed;
+  // Drawn through GetBlend; its weight is copied there from mBlendWeight, which GrayOut
+  // writes from any thread.
   IChannelBlend mBlend;
+  std::atomic<float> mBlendWeight;
   IControl* mValDisplayControl;  // a text control, not owned; may be null
   IControl* mNameDisplayControl; // a text control, not owned; may be null
   WDL_String mTooltip;

@@ -50,7 +50,7 @@ IPanelControl::IPanelControl(IPlugBase* pPlug, IRECT pR, const IColor* pColor)
     : IControl(pPlug, pR, -1, IChannelBlend(IChannelBlend::kBlendNone)), mColor(*pColor) {}
 
 bool IPanelControl::Draw(IGraphics* pGraphics) {
-  pGraphics->FillIRect(&mColor, &mRECT, &mBlend);
+  pGraphics->FillIRect(&mColor, &mRECT, GetBlend());
   return true;
 }
 
@@ -61,7 +61,7 @@ IBitmapControl::IBitmapControl(IPlugBase* pPlug, int x, int y, int paramIdx, IBi
 
 bool IBitmapControl::Draw(IGraphics* pGraphics) {
   const int frame = FrameOfValue(mValue, mBitmap.N);
-  return pGraphics->DrawBitmap(&mBitmap, &mRECT, frame, &mBlend);
+  return pGraphics->DrawBitmap(&mBitmap, &mRECT, frame, GetBlend());
 }
 
 ISwitchControl::ISwitchControl(IPlugBase* pPlug, int x, int y, int paramIdx, IBitmap* pBitmap,
@@ -180,7 +180,7 @@ bool IRadioButtonsControl::Draw(IGraphics* pGraphics) {
   if (active > n - 1) active = n - 1;
   if (active < 0) active = 0;
   for (int i = 0; i < n; ++i) {
-    pGraphics->DrawBitmap(&mBitmap, &mRECTs.Get()[i], i == active ? 2 : 1, &mBlend);
+    pGraphics->DrawBitmap(&mBitmap, &mRECTs.Get()[i], i == active ? 2 : 1, GetBlend());
   }
   return true;
 }
@@ -246,7 +246,7 @@ void IFaderControl::OnMouseWheel(int /*x*/, int /*y*/, IMouseMod* pMod, int d) {
 
 bool IFaderControl::Draw(IGraphics* pGraphics) {
   IRECT r = GetHandleRECT();
-  return pGraphics->DrawBitmap(&mBitmap, &r, 1, &mBlend);
+  return pGraphics->DrawBitmap(&mBitmap, &r, 1, GetBlend());
 }
 
 bool IFaderControl::IsHit(int x, int y) {
@@ -282,7 +282,7 @@ IKnobMultiControl::IKnobMultiControl(IPlugBase* pPlug, int x, int y, int paramId
 
 bool IKnobMultiControl::Draw(IGraphics* pGraphics) {
   const int frame = FrameOfValue(mValue, mBitmap.N);
-  return pGraphics->DrawBitmap(&mBitmap, &mRECT, frame, &mBlend);
+  return pGraphics->DrawBitmap(&mBitmap, &mRECT, frame, GetBlend());
 }
 
 IKnobLineControl::IKnobLineControl(IPlugBase* pPlug, IRECT pR, int paramIdx, const IColor* pColor,
@@ -302,7 +302,7 @@ bool IKnobLineControl::Draw(IGraphics* pGraphics) {
   const float cx = mRECT.MW(), cy = mRECT.MH();
   const float x1 = cx + mInnerRadius * sinV, y1 = cy - mInnerRadius * cosV;
   const float x2 = cx + mOuterRadius * sinV, y2 = cy - mOuterRadius * cosV;
-  return pGraphics->DrawLine(&mColor, x1, y1, x2, y2, &mBlend, true);
+  return pGraphics->DrawLine(&mColor, x1, y1, x2, y2, GetBlend(), true);
 }
 
 IKnobRotaterControl::IKnobRotaterControl(IPlugBase* pPlug, int x, int y, int paramIdx,
@@ -314,7 +314,7 @@ IKnobRotaterControl::IKnobRotaterControl(IPlugBase* pPlug, int x, int y, int par
 bool IKnobRotaterControl::Draw(IGraphics* pGraphics) {
   const int cX = (mRECT.L + mRECT.R) / 2, cY = (mRECT.T + mRECT.B) / 2;
   const double angle = mMinAngle + mValue * (mMaxAngle - mMinAngle);
-  return pGraphics->DrawRotatedBitmap(&mBitmap, cX, cY, angle, mYOffset, &mBlend);
+  return pGraphics->DrawRotatedBitmap(&mBitmap, cX, cY, angle, mYOffset, GetBlend());
 }
 
 IKnobRotatingMaskControl::IKnobRotatingMaskControl(IPlugBase* pPlug, int x, int y, int paramIdx,
@@ -326,7 +326,7 @@ IKnobRotatingMaskControl::IKnobRotatingMaskControl(IPlugBase* pPlug, int x, int 
 
 bool IKnobRotatingMaskControl::Draw(IGraphics* pGraphics) {
   const double angle = mMinAngle + mValue * (mMaxAngle - mMinAngle);
-  return pGraphics->DrawRotatedMask(&mBase, &mMask, &mTop, mRECT.L, mRECT.T, angle, &mBlend);
+  return pGraphics->DrawRotatedMask(&mBase, &mMask, &mTop, mRECT.L, mRECT.T, angle, GetBlend());
 }
 
 ITextControl::ITextControl(IPlugBase* pPlug, IRECT pR, IText* pText, const char* str)
@@ -440,7 +440,7 @@ void IBitmapTextControl::SetTextFromPlug(const char* str) {
 
 bool IBitmapTextControl::Draw(IGraphics* pGraphics) {
   if (!*mStr.Get()) return true;
-  DrawBitmapedText(pGraphics, &mTextBitmap, &mRECT, &mText, &mBlend, mStr.Get(), mVCentre,
+  DrawBitmapedText(pGraphics, &mTextBitmap, &mRECT, &mText, GetBlend(), mStr.Get(), mVCentre,
                    mMultiLine, mCharWidth, mCharHeight, mCharOffset);
   return true;
 }

@@ -1,5 +1,7 @@
 #include "WDL/IPlug/IGraphics.h"
 
+#include <mutex>
+
 #include "WDL/lice/lice.h"
 #include "WDL/IPlug/IControlStock.h"
 #include "WDL/IPlug/IPlugBase.h"
@@ -13,7 +15,10 @@ IGraphics::IGraphics(IPlugBase* pPlug, int w, int h, int fps)
 
 IGraphics::~IGraphics() {
   delete mKeyCatcher;
-  mControls.Empty(true);
+  {
+    std::unique_lock<std::shared_mutex> lock(mControlsLock);
+    mControls.Empty(true);
+  }
   delete mDrawBitmap;
   delete mTmpBitmap;
 }
@@ -30,7 +35,10 @@ void IGraphics::Resize(int w, int h) {
   mHeight = h;
   ReleaseMouseCapture();
   mMouseOver = -1; // its control is about to go
-  mControls.Empty(true);
+  {
+    std::unique_lock<std::shared_mutex> lock(mControlsLock);
+    mControls.Empty(true);
+  }
   delete mDrawBitmap;
   delete mTmpBitmap;
   mDrawBitmap = nullptr;
@@ -45,6 +53,7 @@ void IGraphics::SetParameterFromPlug(int paramIdx, double value, bool normalized
     if (!pParam) return;
     value = pParam->GetNormalized(value);
   }
+  std::shared_lock<std::shared_mutex> lock(mControlsLock);
   for (int i = 0; i < mControls.GetSize(); ++i) {
     IControl* pControl = mControls.Get(i);
     if (pControl->ParamIdx() == paramIdx) pControl->SetValueFromPlug(value);
@@ -54,17 +63,22 @@ void IGraphics::SetParameterFromPlug(int paramIdx, double value, bool normalized
 }
 
 int IGraphics::AttachControl(IControl* pControl) {
+  std::unique_lock<std::shared_mutex> lock(mControlsLock);
   mControls.Add(pControl);
   return mControls.GetSize() - 1;
 }
 
 void IGraphics::AttachBackground(int id, const char* name) {
   IBitmap bg = LoadIBitmap(id, name, 1, false);
-  mControls.Insert(0, new IBitmapControl(mPlug, 0, 0, -1, &bg, IChannelBlend::kBlendClobber));
+  IControl* pBG = new IBitmapControl(mPlug, 0, 0, -1, &bg, IChannelBlend::kBlendClobber);
+  std::unique_lock<std::shared_mutex> lock(mControlsLock);
+  mControls.Insert(0, pBG);
 }
 
 void IGraphics::AttachPanelBackground(const IColor* pColor) {
-  mControls.Insert(0, new IPanelControl(mPlug, IRECT(0, 0, mWidth, mHeight), pColor));
+  IControl* pBG = new IPanelControl(mPlug, IRECT(0, 0, mWidth, mHeight), pColor);
+  std::unique_lock<std::shared_mutex> lock(mControlsLock);
+  mControls.Insert(0, pBG);
 }
 
 void IGraphics::AttachKeyCatcher(IControl* pControl) {
@@ -73,12 +87,17 @@ void IGraphics::AttachKeyCatcher(IControl* pControl) {
 }
 
 void IGraphics::SetAllControlsDirty() {
+  std::shared_lock<std::shared_mutex> lock(mControlsLock, std::try_to_lock);
+  if (lock) DirtyEveryControl();
+}
+
+void IGraphics::DirtyEveryControl() {
   for (int i = 0; i < mControls.GetSize(); ++i) mControls.Get(i)->SetDirty(false);
 }
 
 void IGraphics::SetStrictDrawing(bool strict) {
   mStrict = strict;
-  SetAllControlsDirty();
+  DirtyEveryControl();
 }
 
 unsigned int* IGraphics::GetBits() {

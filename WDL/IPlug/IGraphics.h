@@ -1,8 +1,11 @@
 #pragma once
 // The editor of one plug-in instance: its controls (owned, index 0 the background) and
-// the offscreen bitmap they draw into. Main thread, except SetParameterFromPlug and
-// SetAllControlsDirty, which the host's threads may reach; those only write control
-// values and dirty flags, without a lock. Platform operations are left to a subclass.
+// the offscreen bitmap they draw into. Main thread, except SetParameterFromPlug (host
+// threads) and SetAllControlsDirty (the render thread), which walk the control list under
+// a shared lock and write only control values and dirty flags; the main thread changes the
+// list under the same lock held exclusively. Platform operations are left to a subclass.
+
+#include <shared_mutex>
 
 #include "WDL/mutex.h"
 #include "WDL/ptrlist.h"
@@ -87,16 +90,19 @@ public:
 
   // ---- Controls ----
 
-  // Takes ownership; returns the control's index.
+  // Takes ownership; returns the control's index. Main thread, as are the two below.
   int AttachControl(IControl* pControl);
   // Loads the image and puts an unbound bitmap control at index 0.
   void AttachBackground(int id, const char* name);
   void AttachPanelBackground(const IColor* pColor);
   // Takes ownership; receives keys nobody else takes.
   void AttachKeyCatcher(IControl* pControl);
+  // Main thread.
   IControl* GetControl(int idx) { return mControls.Get(idx); }
   int NControls() const { return mControls.GetSize(); }
-  // Marks every control dirty, without pushing values. Any thread.
+  // Marks every control dirty, without pushing values. Render thread (once per block) or
+  // any other; never waits: while the main thread is changing the control list it does
+  // nothing, and the next block marks them again (controls just attached are dirty).
   void SetAllControlsDirty();
   void SetStrictDrawing(bool strict);
 
@@ -173,7 +179,8 @@ public:
   IBitmap CropBitmap(IBitmap* pBitmap, IRECT* pR);
   void RetainBitmap(IBitmap* pBitmap);
   void ReleaseBitmap(IBitmap* pBitmap);
-  // The style's font, made and cached on first use; null when none can be made.
+  // The style's font, made and cached on first use; null when none can be made. Any
+  // thread (fonts are made one at a time); drawing with the font stays on the main thread.
   LICE_IFont* CacheFont(IText* pTxt);
 
   // ---- Input (platform layer, main thread; editor pixels) ----
@@ -218,8 +225,14 @@ public:
   void SetFromStringAfterPrompt(IControl* pControl, IParam* pParam, char* txt);
 
 protected:
+  // SetDirty(false) on every control; main thread, or with mControlsLock held.
+  void DirtyEveryControl();
+
   WDL_Mutex mMutex;
   WDL_PtrList<IControl> mControls;
+  // Shared by the other threads' walks of mControls, exclusive while the main thread
+  // changes it; the main thread's own walks need no lock.
+  std::shared_mutex mControlsLock;
   IPlugBase* mPlug; // not owned
   IRECT mDrawRECT;  // the area being redrawn
   bool mCursorHidden;

@@ -1,6 +1,9 @@
 // Text drawing and the font cache.
 
 #include "WDL/IPlug/IGraphics.h"
+
+#include <mutex>
+
 #include "WDL/IPlug/IGraphicsCaches.h"
 #include "WDL/lice/lice.h"
 #include "WDL/lice/lice_text.h"
@@ -82,6 +85,13 @@ bool IGraphics::DrawIText(IText* pTxt, const char* str, IRECT* pR, bool measure)
 LICE_IFont* IGraphics::CacheFont(IText* pTxt) {
   LICE_IFont* font = s_fontCache.Find(pTxt);
   if (font) {
+    pTxt->mCached = font;
+    return font;
+  }
+  // Cached fonts share scratch bitmaps without a lock of their own: make one at a time.
+  static std::mutex s_makeLock;
+  std::lock_guard<std::mutex> making(s_makeLock);
+  if ((font = s_fontCache.Find(pTxt)) != nullptr) {
     pTxt->mCached = font;
     return font;
   }

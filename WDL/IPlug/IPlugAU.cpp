@@ -650,7 +650,8 @@ ComponentResult IPlugAU::SetParamProc(void* pPlug, AudioUnitParameterID paramID,
   IMutexLock lock(_this);
   const int idx = (int)paramID;
   _this->GetParam(idx)->Set((double)value);
-  if (_this->mGraphics) _this->mGraphics->SetParameterFromPlug(idx, (double)value, false);
+  if (IEditorDelegate* pEditor = _this->mGraphics)
+    pEditor->SetParameterFromPlug(idx, (double)value, false);
   _this->OnParamChange(idx);
   return noErr;
 }

@@ -166,9 +166,8 @@ IPlugBase::IPlugBase(int nParams, const char* channelIOStr, int nPresets, const 
 }
 
 IPlugBase::~IPlugBase() {
-  if (mGraphics) {
-    delete mGraphics;
-    mGraphics = nullptr;
+  if (IEditorDelegate* pEditor = mGraphics.exchange(nullptr)) {
+    delete pEditor;
   }
   mParams.Empty(true);
   mPresets.Empty(true);
@@ -474,9 +473,10 @@ void IPlugBase::OnParamReset() {
 }
 
 void IPlugBase::RedrawParamControls() {
-  if (!mGraphics) return;
+  IEditorDelegate* pEditor = mGraphics;
+  if (!pEditor) return;
   for (int i = 0; i < NParams(); ++i) {
-    mGraphics->SetParameterFromPlug(i, GetParam(i)->Value(), false);
+    pEditor->SetParameterFromPlug(i, GetParam(i)->Value(), false);
   }
 }
 

@@ -3,6 +3,7 @@
 // parameters and their link to the editor and the host, preset slots and saved state,
 // and the recursive plug-in mutex. Host bindings derive from it.
 
+#include <atomic>
 #include <cstdarg>
 #include <cstdint>
 
@@ -249,7 +250,11 @@ public:
 
   int NParams() const { return mParams.GetSize(); }
   IParam* GetParam(int idx) { return mParams.Get(idx); }
-  IGraphics* GetGUI() { return mGraphics ? mGraphics->GetGraphics() : nullptr; }
+  // Any thread; null until AttachGraphics.
+  IGraphics* GetGUI() {
+    IEditorDelegate* pEditor = mGraphics;
+    return pEditor ? pEditor->GetGraphics() : nullptr;
+  }
   // Runs OnParamChange for every parameter; no lock of its own.
   void OnParamReset();
   // Informs the host of every parameter's normalised value; takes the mutex.
@@ -324,13 +329,13 @@ protected:
   bool mDoesMIDI;
   bool mIsBypassed;
   int32_t mCurrentPresetIdx;
-  double mSampleRate;                   // Hz
-  int32_t mBlockSize;                   // frames
-  int32_t mLatency;                     // samples
-  int32_t mTailSize;                    // samples
-  NChanDelayLine* mDelay;               // owned, may be null
-  WDL_PtrList<const char> mParamGroups; // names not owned
-  IEditorDelegate* mGraphics;           // owned, may be null
+  double mSampleRate;                      // Hz
+  int32_t mBlockSize;                      // frames
+  int32_t mLatency;                        // samples
+  int32_t mTailSize;                       // samples
+  NChanDelayLine* mDelay;                  // owned, may be null
+  WDL_PtrList<const char> mParamGroups;    // names not owned
+  std::atomic<IEditorDelegate*> mGraphics; // owned, may be null; read by host threads
   WDL_PtrList<IParam> mParams;
   WDL_PtrList<IPreset> mPresets;
   WDL_TypedBuf<double*> mInData;  // sized once in the constructor

@@ -1,6 +1,6 @@
 #include "IPlugTessary2/engine_double.h"
 #include "MidiFile/midi_test_util.h"
-#include "support/null_graphics.h"
+#include "testsupport/null_graphics.h"
 
 #include <gtest/gtest.h>
 

@@ -4,6 +4,7 @@
 #define TESTS_MIDIFILE_MIDI_TEST_UTIL_H
 
 #include "MidiFile/MidiFile.h"
+#include "support/test_env.h"
 
 #include <gtest/gtest.h>
 
@@ -78,11 +79,16 @@ inline std::vector<std::function<void(MidiFile&)>> sampleFiles() {
 
 namespace mido {
 
+// The interpreter as a shell word: the build picks a python3 from PATH that has mido.
+inline std::string python3() {
+  return ShellQuote(QV_PYTHON3);
+}
+
 // Empty when the reader can run, else what to install.
 inline std::string missing() {
-  if (std::system("/usr/bin/python3 -c 'import mido' >/dev/null 2>&1") == 0) return "";
-  return "python3-mido is missing for /usr/bin/python3: install the Debian package "
-         "python3-mido (./run-tests.sh installs it)";
+  if (std::system((python3() + " -c 'import mido' >/dev/null 2>&1").c_str()) == 0) return "";
+  return "python3-mido is missing for " + python3() +
+         ": install the Debian package python3-mido (./run-tests.sh installs it)";
 }
 
 inline std::string hexBytes(const std::vector<unsigned char>& bytes) {
@@ -95,7 +101,8 @@ inline std::string hexBytes(const std::vector<unsigned char>& bytes) {
 // One line for the header, then "track tick bytes" per event but the end of track.
 inline std::string readWithMido(const std::string& path) {
   std::string cmd =
-      "/usr/bin/python3 -c '\n"
+      python3() +
+      " -c '\n"
       "import sys, mido\n"
       "f = mido.MidiFile(sys.argv[1])\n"
       "print(\"type\", f.type, \"tpq\", f.ticks_per_beat, \"tracks\", len(f.tracks))\n"
@@ -105,8 +112,8 @@ inline std::string readWithMido(const std::string& path) {
       "    tick += m.time\n"
       "    if m.type == \"end_of_track\": continue\n"
       "    print(i, tick, \" \".join(\"%02x\" % b for b in m.bytes()))\n"
-      "' '" +
-      path + "' 2>&1";
+      "' " +
+      ShellQuote(path) + " 2>&1";
   std::string out;
   FILE* pipe = popen(cmd.c_str(), "r");
   if (pipe == nullptr) return "popen failed";

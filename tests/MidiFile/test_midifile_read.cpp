@@ -50,7 +50,8 @@ TEST(MidiFileRead, FilesFromAnIndependentWriter) {
   ASSERT_EQ(mido::missing(), "");
   std::string dir = QV_BINARY_DIR;
   std::string script =
-      "/usr/bin/python3 -c '\n"
+      mido::python3() +
+      " -c '\n"
       "import sys, mido\n"
       "from mido import Message as M, MetaMessage as X\n"
       "f0 = mido.MidiFile(type=0, ticks_per_beat=96)\n"
@@ -71,8 +72,8 @@ TEST(MidiFileRead, FilesFromAnIndependentWriter) {
       "value=0, time=7),\n"
       "      M(\"aftertouch\", value=5, time=9), M(\"polytouch\", note=1, value=2)]\n"
       "f1.save(sys.argv[1] + \"/midifile_test_mido1.mid\")\n"
-      "' '" +
-      dir + "'";
+      "' " +
+      ShellQuote(dir);
   ASSERT_EQ(std::system(script.c_str()), 0);
   for (const char* name : {"/midifile_test_mido0.mid", "/midifile_test_mido1.mid"}) {
     std::string path = dir + name;

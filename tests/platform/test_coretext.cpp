@@ -4,6 +4,7 @@
 #include <CoreGraphics/CGContextText.h>
 #include <CoreText/CoreText.h>
 #include "PlatformTestHooks.h"
+#include "support/test_env.h"
 
 #include <gtest/gtest.h>
 
@@ -111,9 +112,10 @@ TEST(CoreTextFaces, NamesMapToDejaVuFaces) {
   EXPECT_EQ(Text(CTFontCopyDisplayName(label)), "DejaVu Sans");
   CFRelease(label);
   // The font folder can be pointed elsewhere; missing files give null.
-  setenv("QV_FONT_DIR", "/nonexistent-font-folder", 1);
-  EXPECT_EQ(Font("Monaco Bold", 12), nullptr);
-  unsetenv("QV_FONT_DIR");
+  {
+    ScopedEnv fontDir("QV_FONT_DIR", "/nonexistent-font-folder");
+    EXPECT_EQ(Font("Monaco Bold", 12), nullptr);
+  }
   CTFontRef f = Font("Monaco Bold", 12);
   EXPECT_NE(f, nullptr);
   CFRelease(f);

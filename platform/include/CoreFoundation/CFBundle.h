@@ -16,3 +16,11 @@ CFURLRef CFBundleCopyBundleURL(CFBundleRef bundle);
 // The bundle's identifier (not retained; valid while the bundle lives); null when it has none.
 CFStringRef CFBundleGetIdentifier(CFBundleRef bundle);
 }
+
+#include <CoreFoundation/CFString.h>
+
+extern "C" {
+// The bundle registered under the identifier (not retained; valid for the whole process);
+// null when none is.
+CFBundleRef CFBundleGetBundleWithIdentifier(CFStringRef bundleID);
+}

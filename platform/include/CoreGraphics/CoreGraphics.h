@@ -4,3 +4,5 @@
 #include <CoreGraphics/CGGeometry.h>
 #include <CoreGraphics/CGColor.h>
 #include <CoreGraphics/CGContext.h>
+#include <CoreGraphics/CGImage.h>
+#include <CoreGraphics/CGDisplay.h>

@@ -1,6 +1,7 @@
 #include "WDL/IPlug/Log.h"
 
 #include "WDL/wdlstring.h"
+#include "support/test_env.h"
 
 #include <gtest/gtest.h>
 
@@ -36,8 +37,9 @@ TEST(Log, CurrentTimeOffsetAcrossZonesAndYearEnd) {
   const char* cases[][3] = {{"<+0530>-5:30", "1765801680", "20251215 17:58 +0530"},
                             {"<-01>1", "1767227400", "20251231 23:30 -0100"},
                             {"<+01>-1", "1767223800", "20260101 00:30 +0100"}};
+  ScopedEnv tz("TZ", nullptr);
   for (const auto& c : cases) {
-    setenv("TZ", c[0], 1);
+    tz.Set(c[0]);
     EXPECT_STREQ(CurrentTime(std::atoll(c[1])), c[2]) << c[0];
   }
   EXPECT_EQ(strlen(CurrentTime()), 20u);

@@ -14,7 +14,7 @@
 #include "WDL/IPlug/IGraphics.h"
 #include "WDL/IPlug/plugbase_test_plug.h"
 #include "WDL/lice/lice.h"
-#include "support/null_graphics.h"
+#include "testsupport/null_graphics.h"
 #include "support/png_test_io.h"
 
 // Source pixels that name their own position, to tell which part of an image was drawn.
@@ -102,7 +102,7 @@ public:
   ProbeControl(IPlugBase* pPlug, IRECT r, int paramIdx = -1, const char* name = "",
                Log* pLog = nullptr, std::function<void(IGraphics*)> fn = nullptr)
       : IControl(pPlug, r, paramIdx), mName(name), mLog(pLog), mFn(std::move(fn)) {}
-  using IControl::mBlend, IControl::mDblAsSingleClick, IControl::mMOWhenGrayed,
+  using IControl::GetBlend, IControl::mDblAsSingleClick, IControl::mMOWhenGrayed,
       IControl::mPromptDisabled;
   bool Draw(IGraphics* pGraphics) override {
     ++draws;

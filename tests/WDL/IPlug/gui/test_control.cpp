@@ -25,9 +25,9 @@ TEST(Control, ValueFromPlugDefaultExtraRedrawFrameAndGrey) {
   EXPECT_EQ(c.GetValue(), 0.7);
   EXPECT_EQ(plug.paramChanges, std::vector<int>{3});
   c.GrayOut(true);
-  EXPECT_FLOAT_EQ(c.mBlend.mWeight, 0.25f);
+  EXPECT_FLOAT_EQ(c.GetBlend()->mWeight, 0.25f);
   c.GrayOut(false);
-  EXPECT_FLOAT_EQ(c.mBlend.mWeight, 1.0f);
+  EXPECT_FLOAT_EQ(c.GetBlend()->mWeight, 1.0f);
 }
 
 TEST(Control, SetDirtyClampsAndPushes) {
@@ -63,8 +63,8 @@ TEST(Control, AuxParams) {
 TEST(ControlDeathTest, AuxParamIndexChecks) {
   ProbeControl c(nullptr, IRECT());
   c.AddAuxParam(1);
-  EXPECT_DEATH(c.GetAuxParam(1), "idx > -1 && idx < mAuxParams.GetSize\\(\\)");
-  EXPECT_DEATH(c.GetAuxParam(-1), "idx > -1 && idx < mAuxParams.GetSize\\(\\)");
+  EXPECT_DEATH(c.GetAuxParam(1), "idx > -1 && idx < NAuxParams\\(\\)");
+  EXPECT_DEATH(c.GetAuxParam(-1), "idx > -1 && idx < NAuxParams\\(\\)");
   EXPECT_DEATH(c.AddAuxParam(-1), "idx > -1");
 }
 

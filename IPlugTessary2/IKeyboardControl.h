@@ -1,0 +1,58 @@
+#pragma once
+// An on-screen keyboard of whole octaves plus a top C, drawn from a white-key image (six
+// frames, one per key shape) and a black-key image. It draws only the highlighted keys, over
+// a picture of the keyboard beneath it, and reports the key held with the mouse.
+//
+// Threads: mouse and drawing on the main thread; the engine replaces the highlighted notes
+// from its parameter handling (any thread) and reads the held key once per rendered block.
+
+#include <atomic>
+#include <mutex>
+#include <unordered_map>
+#include <vector>
+
+#include "IPlugTessary2/EditorEngine.h"
+#include "WDL/IPlug/IControl.h"
+
+class IKeyboardControl : public IControl {
+public:
+  // x, y: top left in editor pixels; lowestNote >= 1 and lowestNote + 12 x nOctaves <= 127;
+  // keyOffsets: the left edge of each key of an octave, C to B, in pixels.
+  IKeyboardControl(IPlugBase* pPlug, EditorEngine* pEngine, int x, int y, int lowestNote,
+                   int nOctaves, IBitmap* pWhiteKeys, IBitmap* pBlackKey, const int* keyOffsets);
+
+  // Main thread.
+  void OnMouseDown(int x, int y, IMouseMod* pMod) override;
+  void OnMouseUp(int x, int y, IMouseMod* pMod) override;
+  void OnMouseDrag(int x, int y, int dX, int dY, IMouseMod* pMod) override;
+  void OnMouseWheel(int /*x*/, int /*y*/, IMouseMod* /*pMod*/, int /*d*/) override {}
+  bool Draw(IGraphics* pGraphics) override;
+  // The key index under a point (the top C is the key count), -1 outside.
+  int GetMouseKey(int x, int y) const;
+
+  // Any thread (the render thread reads it without a lock): the key held, -1 none.
+  int GetKey() const { return mKey; }
+  // Any thread: replaces the highlighted notes (MIDI numbers). Waits at most for one Draw's
+  // walk over them; never for a Draw that is not running.
+  virtual void SetKeysSelected(std::vector<int>& notes);
+  // Main thread, inside Draw.
+  virtual void DrawKey(IGraphics* pGraphics, IRECT* pR, int key, int place, bool black);
+
+  static const int mNextKey[12]; // distance to the next key of the same colour
+  static const int mBitmapN[12]; // white-key frame per place; 0 marks a black key
+
+protected:
+  EditorEngine* mEngine; // not owned
+  int mNoteOffset;
+  IBitmap mWhiteKeys, mBlackKey; // owned by the image cache
+  int mKeyOffsets[12];
+  int mOctaveWidth, mNumOctaves;
+  std::atomic<int> mKey;
+  int mLowestNote, mKeyCount;
+
+  // The highlight set and its ready flag change only with mKeysMutex held, and Draw walks the
+  // set holding it, so a walk never meets a half-built set.
+  std::mutex mKeysMutex;
+  std::unordered_map<int, bool> mHighlighted;
+  bool mKeysReady;
+};

@@ -1,0 +1,10 @@
+// The bundle's three exported entry points; the factory constructs the engine.
+
+#include "IPlugTessary2/IPlugTessary2.h"
+
+IPlugAU* MakePlug(void* memory) {
+  return IPlugAUMakePlug<IPlugTessary2>(memory, "com.Ostrevane.audiounit.Quorlen-VUDE",
+                                        "IPlugTessary2_View");
+}
+
+IPLUG_AU_EXPORTS(IPlugTessary2, IPlugTessary2)

@@ -1,0 +1,167 @@
+// The plug-in bundle loaded by the stand-in host, as a host sees it.
+
+#include "IPlugTessary2/IPlugTessary2.h"
+#include "IPlugTessary2/Scale.h"
+#include "host/auhost.h"
+
+#include <PlatformTestHooks.h>
+#include <elf.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+const std::string kBundle = std::string(QV_BINARY_DIR) + "/Quorlen-VUDE.component";
+
+AudioComponentDescription Desc() {
+  return AudioComponentDescription{0x61756D66 /* 'aumf' */, 0x51726C4D /* 'QrlM' */,
+                                   0x5A76656B /* 'Zvek' */, 0, 0};
+}
+
+// Names of the defined global symbols in the shared object's dynamic symbol table.
+std::vector<std::string> ExportedSymbols(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  const std::vector<char> f((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<std::string> out;
+  if (f.size() < sizeof(Elf64_Ehdr)) return out;
+  Elf64_Ehdr eh;
+  memcpy(&eh, f.data(), sizeof eh);
+  for (int i = 0; i < eh.e_shnum; ++i) {
+    const size_t at = eh.e_shoff + (size_t)i * eh.e_shentsize;
+    if (at + sizeof(Elf64_Shdr) > f.size()) return out;
+    Elf64_Shdr sh;
+    memcpy(&sh, f.data() + at, sizeof sh);
+    if (sh.sh_type != SHT_DYNSYM) continue;
+    Elf64_Shdr strs;
+    memcpy(&strs, f.data() + eh.e_shoff + (size_t)sh.sh_link * eh.e_shentsize, sizeof strs);
+    for (size_t k = 1; k < sh.sh_size / sizeof(Elf64_Sym); ++k) {
+      Elf64_Sym sym;
+      memcpy(&sym, f.data() + sh.sh_offset + k * sizeof sym, sizeof sym);
+      const int bind = ELF64_ST_BIND(sym.st_info);
+      if (sym.st_shndx == SHN_UNDEF || (bind != STB_GLOBAL && bind != STB_WEAK)) continue;
+      out.push_back(f.data() + strs.sh_offset + sym.st_name);
+    }
+  }
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+class HostedEngine : public ::testing::Test {
+protected:
+  void SetUp() override {
+    CFBundleGetMainBundle();
+    PlatformTest_SetMainBundleIdentifier("com.example.host");
+    ASSERT_TRUE(mHost.Load(kBundle, "IPlugTessary2", Desc())) << mHost.Error();
+    ASSERT_EQ(mHost.Open(), noErr);
+    srand(3); // the constructor seeded from the clock
+    ASSERT_EQ(mHost.SetSampleRate(44100.0), noErr);
+    ASSERT_EQ(mHost.SetMaxFrames(512), noErr);
+    ASSERT_EQ(mHost.InstallHostCallbacks(), noErr);
+    ASSERT_EQ(mHost.InstallMidiOutput(), noErr);
+    ASSERT_EQ(mHost.Initialize(), noErr);
+  }
+  void TearDown() override { mHost.Unload(); }
+
+  // Note-ons of the log, as (block, offset, note).
+  std::vector<std::vector<int>> NoteOns() {
+    std::vector<std::vector<int>> out;
+    for (const auto& m : mHost.MidiLog()) {
+      if (m.bytes.size() == 3 && m.bytes[0] == 0x90) {
+        out.push_back({m.block, (int)m.offset, m.bytes[1]});
+      }
+    }
+    return out;
+  }
+
+  auhost::Host mHost;
+};
+
+TEST(EngineBundle, ExportsExactlyItsThreeEntryPoints) {
+  EXPECT_EQ(ExportedSymbols(kBundle + "/Contents/MacOS/Quorlen-VUDE"),
+            (std::vector<std::string>{"IPlugTessary2_Entry", "IPlugTessary2_Factory",
+                                      "IPlugTessary2_ViewEntry"}));
+}
+
+TEST_F(HostedEngine, PresetsAndParameters) {
+  const std::vector<auhost::Preset> presets = mHost.FactoryPresets();
+  ASSERT_EQ(presets.size(), 8u);
+  for (int i = 0; i < 8; ++i) {
+    EXPECT_EQ(presets[i].number, i);
+    EXPECT_EQ(presets[i].name, "-");
+  }
+  float v = 0;
+  ASSERT_EQ(mHost.GetParameter(kNoteLength, &v), noErr);
+  EXPECT_EQ(v, 3.0f);
+  ASSERT_EQ(mHost.GetParameter(kScalesDropdown, &v), noErr);
+  EXPECT_EQ(v, -1.0f);
+  ASSERT_EQ(mHost.GetParameter(kOctaveZero, &v), noErr);
+  EXPECT_EQ(v, 1.0f);
+}
+
+TEST_F(HostedEngine, IncomingNotesPassOnceAtTheirOffsets) {
+  mHost.GetTransport().playing = true;
+  mHost.QueueMidi(17, 0x90, 60, 99);
+  mHost.QueueMidi(40, 0xB0, 7, 1); // not a note: dropped
+  ASSERT_EQ(mHost.Render(1, 512), noErr);
+  mHost.QueueMidi(3, 0x80, 60, 0);
+  ASSERT_EQ(mHost.Render(3, 512), noErr);
+  ASSERT_EQ(mHost.MidiLog().size(), 2u);
+  EXPECT_EQ(mHost.MidiLog()[0].block, 0);
+  EXPECT_EQ(mHost.MidiLog()[0].offset, 17);
+  EXPECT_EQ(mHost.MidiLog()[0].bytes, (std::vector<uint8_t>{0x90, 60, 99}));
+  EXPECT_EQ(mHost.MidiLog()[1].block, 1);
+  EXPECT_EQ(mHost.MidiLog()[1].offset, 3);
+  EXPECT_EQ(mHost.MidiLog()[1].bytes, (std::vector<uint8_t>{0x80, 60, 0}));
+}
+
+TEST_F(HostedEngine, MidiTapsPlayAndStopReleases) {
+  ASSERT_EQ(mHost.SetParameter(kInputRhythmWithMidi, 1), noErr);
+  mHost.GetTransport().playing = true;
+  ASSERT_EQ(mHost.Render(10, 500), noErr); // position 5000
+  mHost.QueueMidi(0, 0x90, 64, 100);       // taps at 5513, snapped to tick 30: 5512
+  ASSERT_EQ(mHost.Render(2, 500), noErr);
+  const auto ons = NoteOns();
+  ASSERT_EQ(ons.size(), 2u);
+  EXPECT_EQ(ons[0], (std::vector<int>{10, 0, ons[0][2]}));
+  EXPECT_EQ(ons[1], (std::vector<int>{11, 12, ons[0][2]}));
+  mHost.ClearMidiLog();
+  mHost.GetTransport().playing = false;
+  ASSERT_EQ(mHost.Render(1, 500), noErr);
+  ASSERT_EQ(mHost.MidiLog().size(), 1u);
+  EXPECT_EQ(mHost.MidiLog()[0].block, 12);
+  EXPECT_EQ(mHost.MidiLog()[0].offset, 0);
+  EXPECT_EQ(mHost.MidiLog()[0].bytes, (std::vector<uint8_t>{0x80, (uint8_t)ons[0][2], 0}));
+}
+
+TEST_F(HostedEngine, RestoredStateKeepsTheChosenScale) {
+  const int kMajorInE = 4; // no C, F or G, which C major has
+  ASSERT_EQ(mHost.SetParameter(kScalesDropdown, kMajorInE), noErr);
+  ASSERT_EQ(mHost.SetParameter(kInputRhythmWithMidi, 1), noErr);
+  CFPropertyListRef state = nullptr;
+  ASSERT_EQ(mHost.GetState(&state), noErr);
+  ASSERT_EQ(mHost.SetParameter(kScalesDropdown, 0), noErr); // C major meanwhile
+  ASSERT_EQ(mHost.SetState(state), noErr);
+  CFRelease(state);
+
+  // Every tapped pitch comes from the restored scale.
+  mHost.GetTransport().playing = true;
+  for (int i = 0; i < 24; ++i) {
+    mHost.QueueMidi(0, 0x90, 60, 100);
+    ASSERT_EQ(mHost.Render(1, 512), noErr);
+  }
+  const std::set<int> scale(scales.at(kMajorInE).mNotes.begin(), scales.at(kMajorInE).mNotes.end());
+  std::set<int> heard;
+  for (const auto& on : NoteOns()) heard.insert(on[2]);
+  ASSERT_FALSE(heard.empty());
+  for (int n : heard) EXPECT_TRUE(scale.count(n)) << n;
+}
+
+} // namespace

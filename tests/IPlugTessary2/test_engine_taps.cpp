@@ -1,0 +1,183 @@
+// Tapped notes, MIDI rhythm input, rhythm choices and what a restore brings back.
+
+#include "IPlugTessary2/Chords.h"
+#include "IPlugTessary2/Scale.h"
+#include "engine_double.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+constexpr uint8_t kOn = 0x90, kOff = 0x80;
+
+struct Tapping : TestEngine {
+  Tapping() {
+    srand(7);
+    playing = true;
+  }
+  // Renders blocks of 500 until the play position reaches pos.
+  void PlayTo(int pos) {
+    while (GetPlayPosition() + 500 <= pos) Render(500);
+    if (GetPlayPosition() < pos) Render(pos - GetPlayPosition());
+  }
+  // Start keys and pitches of the start entries.
+  std::vector<std::pair<int, int>> Starts() {
+    std::vector<std::pair<int, int>> out;
+    for (const auto& en : mMelody) {
+      if (en.second.mNote.second) out.push_back({en.first, en.second.mNote.first});
+    }
+    return out;
+  }
+};
+
+TEST(EngineTaps, OneNotePerPressAtTheNearestGridPoint) {
+  Tapping e;
+  e.tapValue = 1;
+  e.Render(500); // pressed at position 0
+  e.Render(500); // still held: nothing more
+  ASSERT_EQ(e.Starts().size(), 1u);
+  const int first = e.Starts()[0].second;
+  EXPECT_TRUE(e.mTapLatch);
+  e.tapValue = 0;
+  e.Render(500);
+  EXPECT_FALSE(e.mTapLatch);
+  e.PlayTo(4000);
+  e.tapValue = 0.5; // any value but 0 presses
+  e.Render(500);
+  ASSERT_EQ(e.Starts().size(), 2u);
+  const int second = e.Starts()[1].second;
+  EXPECT_EQ(e.Starts()[1].first, 5512); // forward to the grid point 5513, then to its tick
+  EXPECT_EQ(e.roll.back(), (RollNote{second, 30, 30, false}));
+  e.tapValue = 0;
+  e.PlayTo(6000);
+  // Forward taps sound at once and again when the loop reaches them; never as rests.
+  const std::vector<SentMidi> want = {{0, 0, kOn, (uint8_t)first, 100},
+                                      {8, 0, kOn, (uint8_t)second, 100},
+                                      {11, 12, kOff, (uint8_t)first, 0},
+                                      {11, 12, kOn, (uint8_t)second, 100}};
+  EXPECT_EQ(e.sent, want);
+  for (const auto& s : e.Starts()) EXPECT_GE(s.second, 0);
+}
+
+TEST(EngineTaps, ATapWhoseEndIsBehindIsReleasedAtOnce) {
+  Tapping e;
+  e.SetParam(kNoteLength, 1); // 7 ticks: 1286 samples
+  e.PlayTo(2500);             // rounds back to 0; its end, 1286, is behind
+  e.tapValue = 1;
+  e.Render(500);
+  ASSERT_EQ(e.Starts().size(), 1u);
+  const uint8_t n = (uint8_t)e.Starts()[0].second;
+  const std::vector<SentMidi> want = {{5, 0, kOn, n, 100}, {5, 0, kOff, n, 0}};
+  EXPECT_EQ(e.sent, want);
+  EXPECT_FALSE(e.mSounding[n]);
+}
+
+TEST(EngineTaps, TheTapIsBoundByTheLoopInThreeFour) {
+  Tapping e;
+  e.hostNumerator = 3;
+  e.Render(1);
+  ASSERT_EQ(e.mLoopLength, 66150);
+  e.PlayTo(65000); // the nearest grid point, 66156, lies past the loop end
+  e.tapValue = 1;
+  e.Render(10);
+  ASSERT_EQ(e.Starts().size(), 1u);
+  EXPECT_EQ(e.Starts()[0].first, 0);
+}
+
+TEST(EngineTaps, MidiRhythmInput) {
+  Tapping e;
+  e.SetParam(kInputRhythmWithMidi, 1);
+  e.PlayTo(5000);
+  e.MidiIn(0x90, 64, 100); // taps at 5512, is not passed on
+  e.MidiIn(0x90, 65, 0);   // velocity 0 releases: passed on, taps nothing
+  e.MidiIn(0x80, 64, 0);   // passed on
+  ASSERT_EQ(e.Starts().size(), 1u);
+  EXPECT_EQ(e.Starts()[0].first, 5512);
+  EXPECT_EQ(e.mNumKeysHeld, -2);
+  const uint8_t n = (uint8_t)e.Starts()[0].second;
+  e.Render(500);
+  e.Render(500);
+  const std::vector<SentMidi> want = {
+      {10, 0, 0x90, 65, 0}, {10, 0, 0x80, 64, 0}, {10, 0, kOn, n, 100}, {11, 12, kOn, n, 100}};
+  EXPECT_EQ(e.sent, want);
+  // With the transport stopped a tap lands at 0 and nothing sounds.
+  e.playing = false;
+  e.Render(500);
+  e.sent.clear();
+  e.MidiIn(0x90, 60, 90);
+  e.Render(500);
+  ASSERT_EQ(e.Starts().size(), 2u);
+  EXPECT_EQ(e.Starts()[0].first, 0);
+  const uint8_t m = (uint8_t)e.Starts()[0].second;
+  EXPECT_EQ(e.sent, (std::vector<SentMidi>{{13, 0, kOff, m, 0}})); // its note-on is dropped
+}
+
+TEST(EngineRhythms, ChoosingInTheEditorLaysOnce) {
+  Tapping e;
+  e.playing = false;
+  e.rhythmChosen = true;
+  e.SetParameterFromGUI(kRhythmsDropdown, 4 / 13.0); // "1/16"
+  EXPECT_EQ(e.mRhythmIndex, 4);
+  EXPECT_EQ(e.Starts().size(), 16u);
+  e.SetParameterFromGUI(kRhythmsDropdown, 4 / 13.0); // the same again: nothing
+  EXPECT_EQ(e.Starts().size(), 16u);
+  e.SetParameterFromGUI(kRhythmsDropdown, 12 / 13.0); // "1": one more note
+  EXPECT_EQ(e.Starts().size(), 17u);
+  // From the host as well, while the chooser holds a choice.
+  e.SetParam(kRhythmsDropdown, 11);
+  EXPECT_EQ(e.Starts().size(), 19u);
+  EXPECT_EQ(e.mRhythmIndex, 11);
+}
+
+// Saves the state of one engine and restores it into a fresh one.
+void Restore(TestEngine& from, TestEngine& to) {
+  ByteChunk chunk;
+  ASSERT_TRUE(from.SerializeState(&chunk));
+  ASSERT_GT(to.UnserializeState(&chunk, 0), 0);
+}
+
+TEST(EngineRestore, KeepsTheChosenScaleOrChord) {
+  Tapping a;
+  a.SetParam(kScalesDropdown, 2 * 12 + 9); // natural minor in A
+  a.SetParam(kOctaveZero + 1, 1);
+  Tapping b;
+  Restore(a, b);
+  std::vector<int> want;
+  for (int n : scales.at(33).mNotes) want.push_back(n);
+  for (int n : scales.at(33).mNotes) {
+    if (n + 12 <= 127 && std::find(want.begin(), want.end(), n + 12) == want.end()) {
+      want.push_back(n + 12);
+    }
+  }
+  EXPECT_EQ(b.mNotePool, a.mNotePool);
+  EXPECT_EQ(b.mNotePool, want);
+  EXPECT_FALSE(b.chordChooserShown);
+
+  a.SetParam(kScaleOrChord, 1);
+  a.SetParam(kChordsDropdown, 5);
+  Tapping c;
+  Restore(a, c);
+  EXPECT_TRUE(c.chordChooserShown);
+  EXPECT_EQ(c.mChosenKeys,
+            std::vector<int>(chords.at(5).mNotes.begin(), chords.at(5).mNotes.end()));
+}
+
+TEST(EngineRestore, NeverLaysARhythm) {
+  Tapping a;
+  a.playing = false;
+  a.rhythmChosen = true;
+  a.SetParameterFromGUI(kRhythmsDropdown, 4 / 13.0);
+  ASSERT_FALSE(a.mMelody.empty());
+  Tapping b;
+  b.rhythmChosen = true; // the chooser still holds an earlier choice
+  Restore(a, b);
+  EXPECT_TRUE(b.mMelody.empty());
+  // A factory preset: every parameter at its default, nothing laid either.
+  EXPECT_TRUE(b.RestorePreset(0));
+  EXPECT_TRUE(b.mMelody.empty());
+  EXPECT_EQ(b.GetParam(kNoteLength)->Value(), 3);
+}
+
+} // namespace
