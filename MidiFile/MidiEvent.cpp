@@ -1,4 +1,5 @@
 #include "MidiFile/MidiEvent.h"
+#include "MidiFile/MidiEventPool.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -23,6 +24,7 @@ MidiEvent::MidiEvent(const MidiEvent& mfevent)
 
 MidiEvent::~MidiEvent() {
   unlinkEvent();
+  midi_pool::keepBuffer(*this);
 }
 
 MidiEvent& MidiEvent::operator=(const MidiEvent& mfevent) {

@@ -3,6 +3,7 @@
 
 #include "MidiFile/MidiMessage.h"
 
+#include <cstddef>
 #include <vector>
 
 // A MIDI message placed in time. Links pair a note-on with its note-off (or a switch
@@ -33,6 +34,12 @@ public:
   MidiEvent* getLinkedEvent();
   int getTickDuration();
   double getDurationInSeconds();
+
+  // Events live in a pool of fixed-size blocks: each thread keeps its own free list (a
+  // block freed on another thread joins that thread's list), and blocks are reused,
+  // never handed back to the system. Any thread may free any event.
+  static void* operator new(std::size_t size);
+  static void operator delete(void* block, std::size_t size);
 
   int tick;             // absolute or delta ticks, as the owning file's time state says
   int track;            // index of the track the event was added to or read into

@@ -194,7 +194,6 @@ private:
 
   int writeTracks(std::ostream& out);
   int readStream(std::istream& input);
-  int readTag(std::istream& input, const char* tag, bool inTrack);
   int writeBinascStyle(std::ostream& out, int comments);
 };
 

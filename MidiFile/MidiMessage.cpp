@@ -28,9 +28,8 @@ MidiMessage::MidiMessage(int command, int p1, int p2) : std::vector<unsigned cha
 
 MidiMessage::MidiMessage(const MidiMessage& message) : std::vector<unsigned char>(message) {}
 
-MidiMessage::MidiMessage(const std::vector<unsigned char>& message) {
-  setMessage(message);
-}
+MidiMessage::MidiMessage(const std::vector<unsigned char>& message)
+    : std::vector<unsigned char>(message) {}
 MidiMessage::MidiMessage(const std::vector<char>& message) {
   setMessage(message);
 }

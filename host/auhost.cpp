@@ -165,7 +165,7 @@ OSStatus Host::GetParameter(uint32_t id, float* value) {
 
 // ---- Render ----
 
-void Host::QueueMidi(uint32_t offset, uint8_t status, uint8_t data1, uint8_t data2) {
+void Host::QueueMidi(uint32_t offset, uint32_t status, uint32_t data1, uint32_t data2) {
   mMidiQueue.push_back(QueuedMidi{offset, status, data1, data2});
 }
 

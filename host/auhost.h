@@ -105,8 +105,9 @@ public:
 
   // ---- Render (render thread) ----
 
-  // MIDI to send at the start of the next block at its offset (MusicDeviceMIDIEvent).
-  void QueueMidi(uint32_t offset, uint8_t status, uint8_t data1, uint8_t data2);
+  // MIDI to send at the start of the next block at its offset (MusicDeviceMIDIEvent); the
+  // values go to the plug-in as given.
+  void QueueMidi(uint32_t offset, uint32_t status, uint32_t data1, uint32_t data2);
   // Renders n blocks of frames each into the host's own two output buffers; stops at the first
   // failure and returns its status. Renders with sample-time-valid time stamps that count on
   // from 0; the transport moves on after each block when it is playing.
@@ -162,7 +163,7 @@ private:
 
   struct QueuedMidi {
     uint32_t offset;
-    uint8_t status, data1, data2;
+    uint32_t status, data1, data2;
   };
 
   std::string mError;

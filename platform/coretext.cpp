@@ -2,7 +2,7 @@
 // lists the choices it makes for glyph placement, kerning and line breaks).
 #include "coretext_internal.h"
 
-#include <CoreGraphics/CGContextText.h>
+#include <CoreGraphics/CoreGraphics.h>
 
 #include <climits>
 #include <cmath>

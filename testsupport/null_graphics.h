@@ -20,7 +20,7 @@ public:
   void SandboxSafeAppSupportPath(WDL_String*) override {}
   void PromptForFile(WDL_String*, EFileAction, WDL_String*, char*) override {}
   bool PromptForColor(IColor*, char*) override { return false; }
-  void CopyFileToClipboard(WDL_String*) override {}
+  bool CopyFileToClipboard(WDL_String*) override { return false; }
   bool OpenURL(const char*, const char*, const char*, const char*) override { return false; }
   void* OpenWindow(void*) override { return nullptr; }
   void CloseWindow() override {}

@@ -57,7 +57,8 @@ public:
   virtual void PromptForFile(WDL_String* pFilename, EFileAction action, WDL_String* pDir,
                              char* extensions) = 0;
   virtual bool PromptForColor(IColor* pColor, char* prompt) = 0;
-  virtual void CopyFileToClipboard(WDL_String* pFilename) = 0;
+  // True when the application holding the file was brought forward.
+  virtual bool CopyFileToClipboard(WDL_String* pFilename) = 0;
   // True when the URL was opened.
   virtual bool OpenURL(const char* url, const char* msgWindowTitle = nullptr,
                        const char* confirmMsg = nullptr, const char* errMsgOnFailure = nullptr) = 0;

@@ -87,9 +87,45 @@ void IGraphicsMac::Resize(int w, int h) {
   if (mView) ViewOf(mView)->setFrameSize(NSMakeSize(w, h));
 }
 
-int IGraphicsMac::ShowMessageBox(const char* /*pText*/, const char* /*pCaption*/, int /*type*/) {
-  // No alert can be shown here yet: answered as dismissed.
-  return 0;
+int IGraphicsMac::ShowMessageBox(const char* pText, const char* pCaption, int type) {
+  CFStringRef defaultTitle = nullptr, alternateTitle = nullptr, otherTitle = nullptr;
+  switch (type) {
+  case 1: // OK, Cancel
+    alternateTitle = CFSTR("Cancel");
+    break;
+  case 3: // Yes, No, Cancel
+    defaultTitle = CFSTR("Yes");
+    alternateTitle = CFSTR("No");
+    otherTitle = CFSTR("Cancel");
+    break;
+  case 4: // Yes, No
+    defaultTitle = CFSTR("Yes");
+    alternateTitle = CFSTR("No");
+    break;
+  default:
+    break;
+  }
+  CFStringRef text =
+      CFStringCreateWithCString(nullptr, pText ? pText : "", kCFStringEncodingMacRoman);
+  CFStringRef caption =
+      CFStringCreateWithCString(nullptr, pCaption ? pCaption : "", kCFStringEncodingMacRoman);
+  CFOptionFlags response = kCFUserNotificationCancelResponse;
+  const SInt32 err = CFUserNotificationDisplayAlert(0, kCFUserNotificationNoteAlertLevel, nullptr,
+                                                    nullptr, nullptr, caption, text, defaultTitle,
+                                                    alternateTitle, otherTitle, &response);
+  CFRelease(text);
+  CFRelease(caption);
+  if (err != 0) return 0;
+  switch (response & 3) {
+  case kCFUserNotificationDefaultResponse:
+    return 1;
+  case kCFUserNotificationAlternateResponse:
+    return 7;
+  case kCFUserNotificationOtherResponse:
+    return 2;
+  default:
+    return 0;
+  }
 }
 
 IPopupMenu* IGraphicsMac::CreateIPopupMenu(IPopupMenu* pMenu, IRECT* pAreaRect) {
@@ -222,16 +258,17 @@ bool IGraphicsMac::PromptForColor(IColor* /*pColor*/, char* /*prompt*/) {
   return false;
 }
 
-void IGraphicsMac::CopyFileToClipboard(WDL_String* pPath) {
-  if (!pPath) return;
+bool IGraphicsMac::CopyFileToClipboard(WDL_String* pPath) {
+  if (!pPath) return false;
   CocoaAutoReleasePool pool;
   NSURL* url = NSURL::fileURLWithPath(ToNSString(pPath->Get()));
   NSPasteboard* pb = NSPasteboard::generalPasteboard();
   pb->clearContents();
   pb->writeObjects(NSArray::arrayWithObject(url));
   NSRunningApplication* app = NSWorkspace::sharedWorkspace()->frontmostApplication();
+  if (!app) return false;
   app->hide();
-  app->activateWithOptions(3);
+  return app->activateWithOptions(3);
 }
 
 bool IGraphicsMac::OpenURL(const char* url, const char* /*msgWindowTitle*/,

@@ -47,7 +47,7 @@ public:
   void PromptForFile(WDL_String* pFilename, EFileAction action, WDL_String* pDir,
                      char* extensions) override;
   bool PromptForColor(IColor* pColor, char* prompt) override;
-  void CopyFileToClipboard(WDL_String* pPath) override;
+  bool CopyFileToClipboard(WDL_String* pPath) override;
   // True when the workspace opened it; false when the text makes no URL.
   bool OpenURL(const char* url, const char* msgWindowTitle = nullptr,
                const char* confirmMsg = nullptr, const char* errMsgOnFailure = nullptr) override;

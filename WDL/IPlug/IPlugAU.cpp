@@ -9,8 +9,6 @@
 
 #include <CoreFoundation/CFBundle.h>
 
-#include "WDL/IPlug/IGraphics.h"
-
 namespace {
 constexpr int kScratchGranularity = 4096;
 constexpr int kListGranularity = 4096;
@@ -367,7 +365,10 @@ ComponentResult IPlugAU::RenderProc(void* pPlug, AudioUnitRenderActionFlags* /*p
       b.mDataByteSize = nFrames * sizeof(float);
     }
     float* data = static_cast<float*>(b.mData);
-    _this->AttachOutputBuffers(pOutBus->mPlugChannelStartIdx + (int)k, 1, &data);
+    const int ch = pOutBus->mPlugChannelStartIdx + (int)k;
+    // A buffer the plug-in will not write (its channel is not connected) gets silence.
+    if (!_this->IsOutChannelConnected(ch)) memset(data, 0, nFrames * sizeof(float));
+    _this->AttachOutputBuffers(ch, 1, &data);
   }
 
   int lastConnectedOutputBus = -1;

@@ -302,8 +302,9 @@ protected:
 template <class PLUG> class IPlugAUFactory : public IPlugAUFactoryBase {
 public:
   // The host's AudioComponent factory; the description is not used. Main thread.
-  static void* Factory(const AudioComponentDescription* /*desc*/) {
-    return NewBlock(sizeof(PLUG), (void*)&Construct, (void*)&Destruct);
+  static AudioComponentPlugInInterface* Factory(const AudioComponentDescription* /*desc*/) {
+    return static_cast<AudioComponentPlugInInterface*>(
+        NewBlock(sizeof(PLUG), (void*)&Construct, (void*)&Destruct));
   }
   static void* Construct(void* memory, AudioComponentInstance /*compInst*/) {
     return MakePlug(memory);
@@ -323,7 +324,7 @@ public:
   ComponentResult PREFIX##_ViewEntry(ComponentParameters* params, void* pView) {                   \
     return IPlugAU::IPlugAUCarbonViewEntry(params, pView);                                         \
   }                                                                                                \
-  extern "C" __attribute__((visibility("default"))) void* PREFIX##_Factory(                        \
-      const AudioComponentDescription* desc) {                                                     \
+  extern "C" __attribute__((visibility("default")))                                                \
+  AudioComponentPlugInInterface* PREFIX##_Factory(const AudioComponentDescription* desc) {         \
     return IPlugAUFactory<PLUG>::Factory(desc);                                                    \
   }

@@ -647,10 +647,13 @@ ComponentResult IPlugAU::SetProperty(AudioUnitPropertyID propID, AudioUnitScope 
   case kAudioUnitProperty_HostCallbacks: {
     if (!global) return kAudioUnitErr_InvalidProperty;
     if (!pData) return kAudioUnitErr_InvalidPropertyValue;
-    // Older hosts hand a shorter record: what they leave out is no callback.
+    // Older hosts hand a shorter record: what they leave out is no callback. Only whole
+    // words are taken, so no procedure is ever half a pointer.
     HostCallbackInfo info;
     memset(&info, 0, sizeof(info));
-    memcpy(&info, pData, *pDataSize < sizeof(info) ? *pDataSize : sizeof(info));
+    size_t n = *pDataSize < sizeof(info) ? *pDataSize : sizeof(info);
+    n -= n % sizeof(void*);
+    memcpy(&info, pData, n);
     mHostCallbacks = info;
     return noErr;
   }

@@ -40,7 +40,6 @@ void SWELL_PushClipRegion(HDC ctx);
 void SWELL_SetClipRegion(HDC ctx, const RECT* r);
 void SWELL_PopClipRegion(HDC ctx);
 
-int SWELL_GDI_GetOSXVersion(); // 0x1070 = 10.7
 bool SWELL_IsRetinaDC(HDC ctx);
 bool SWELL_IsRetinaHWND(HWND hwnd);
 

@@ -11,7 +11,7 @@
 #include "WDL/heapbuf.h"
 #include "WDL/mutex.h"
 
-#include <CoreGraphics/CGContextText.h>
+#include <CoreGraphics/CoreGraphics.h>
 #include <CoreText/CoreText.h>
 
 #include <algorithm>

@@ -133,3 +133,14 @@ int PlatformTest_PanelsShown();
 const std::vector<std::string>& PlatformTest_OpenedURLs();
 // Keys that no responder took (their characters), in order.
 const std::vector<std::string>& PlatformTest_UnhandledKeys();
+
+// The next alert answers with this response (kCFUserNotificationDefaultResponse ...);
+// queued; an alert with nothing queued is cancelled. Any thread.
+void PlatformTest_ScriptAlert(unsigned long response);
+struct PlatformTestAlert {
+  unsigned long level = 0;
+  std::string header, message;
+  std::vector<std::string> buttons; // default first, then alternate and other when shown
+};
+PlatformTestAlert PlatformTest_LastAlert();
+int PlatformTest_AlertsShown();

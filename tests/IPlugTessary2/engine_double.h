@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include <PlatformTestHooks.h>
+
 #include "IPlugTessary2/IPlugTessary2.h"
 
 struct SentMidi {
@@ -48,7 +50,10 @@ public:
     Reset();
   }
 
+  // Also registers the built bundle, whose images the editor loads during construction.
   static IPlugInstanceInfo MakeInfo() {
+    PlatformTest_RegisterBundle("com.Ostrevane.audiounit.Quorlen-VUDE",
+                                QV_BINARY_DIR "/Quorlen-VUDE.component");
     IPlugInstanceInfo info;
     info.mOSXBundleID.Set("com.Ostrevane.audiounit.Quorlen-VUDE", 0);
     info.mCocoaViewFactoryClassName.Set("IPlugTessary2_View", 0);

@@ -33,7 +33,7 @@ struct FakeEngine : EditorEngine {
   int CalculateQuantizedLocation(int ticks) override {
     const int down = (ticks >= 0 ? ticks : ticks - 29) / 30 * 30;
     const int nearest = ticks - down >= 15 ? down + 30 : down;
-    return nearest >= 480 * bars ? down : nearest;
+    return nearest >= 480 * bars && floorAtLoopEnd ? down : nearest;
   }
 
   void SetNotePoolFromPianoRoll(int note) override { Log("pool", {note}); }
@@ -53,6 +53,7 @@ struct FakeEngine : EditorEngine {
   std::vector<std::string> calls;
   PianoRollControl* roll = nullptr;
   int noteLength = 30;
+  bool floorAtLoopEnd = true; // false: rounds up onto the loop's end
   std::set<int> held, explicitNotes, implicitNotes;
   std::atomic<int> position{0}, loopLength{88200}, bars{1};
 };

@@ -79,8 +79,8 @@ TEST_F(KeyboardTest, DrawsOnlyHighlightedKeys) {
   DrawAll();
   EXPECT_EQ(0u, MarkerAt(220, 48)); // nothing before the first highlight set
 
-  // C D E G A B, B an octave up, the top C, C# and F# two octaves up; two notes off the keys.
-  std::vector<int> notes = {36, 38, 40, 43, 45, 47, 59, 108, 37, 66, 20, 120};
+  // C D E G A B, B an octave up, the top C, C#, A# and F# two octaves up; two notes off the keys.
+  std::vector<int> notes = {36, 38, 40, 43, 45, 47, 59, 108, 37, 46, 66, 20, 120};
   kb->SetKeysSelected(notes);
   DrawAll();
   const uint32_t wk[7] = {0,
@@ -96,7 +96,8 @@ TEST_F(KeyboardTest, DrawsOnlyHighlightedKeys) {
     uint32_t marker;
   } cases[] = {{220, 48, wk[1]}, {232, 48, wk[2]}, {244, 48, wk[3]}, {256, 48, 0},
                {268, 48, wk[4]}, {280, 48, wk[5]}, {292, 48, wk[3]}, {376, 48, wk[3]},
-               {724, 48, wk[6]}, {228, 30, bk},    {432, 30, bk},    {240, 30, 0}};
+               {724, 48, wk[6]}, {228, 30, bk},    {432, 30, bk},    {240, 30, 0},
+               {288, 30, bk}};
   for (const Case& c : cases) EXPECT_EQ(c.marker, MarkerAt(c.x, c.height)) << c.x;
 
   notes.clear();

@@ -46,15 +46,15 @@ TEST_F(RollTest, RowsFollowTheScrollDownToNoteZero) {
 }
 
 TEST_F(RollTest, ZoomSetsStepsAndColumnLines) {
+  // noColumn: where a column would stand with the next smaller spacing (0: none).
   struct Case {
     int zoom;
     double pixelsPerStep;
-    int firstColumn, barLine;
-  } cases[] = {{1, 32.0, 216, 695},
-               {2, 16.0, 200, 439},
-               {3, 512.0 / 48, 194, 353},
-               {4, 8.0, 200, 311},
-               {16, 2.0, 200, 215}};
+    int firstColumn, barLine, noColumn;
+  } cases[] = {{1, 32.0, 216, 695, 0},         {2, 16.0, 200, 439, 0},
+               {3, 512.0 / 48, 194, 353, 0},   {4, 8.0, 200, 311, 192},
+               {6, 512.0 / 96, 205, 268, 194}, {12, 512.0 / 192, 205, 225, 194},
+               {16, 2.0, 200, 215, 192}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.zoom);
     roll->AdjustXZoom(c.zoom);
@@ -64,6 +64,9 @@ TEST_F(RollTest, ZoomSetsStepsAndColumnLines) {
     EXPECT_EQ(kGrid, Rgb(c.firstColumn + 1, 16));
     EXPECT_EQ(kLineOnGrid, Rgb(c.barLine, 16));
     EXPECT_EQ(kGrid, Rgb(c.barLine - 1, 16));
+    if (c.noColumn) {
+      EXPECT_EQ(kGrid, Rgb(c.noColumn, 16));
+    }
   }
   roll->AdjustXZoom(16);
   roll->ZoomOutX();
@@ -146,34 +149,24 @@ TEST_F(RollTest, KeyStripLabelsAndMarks) {
     int wheel, x, y;
     uint32_t rgb;
   } pixels[] = {
+      // clang-format off
       // C5 and C4 at scroll -16, rows 7 and 19.
-      {0, 173, 83, kLabel},
-      {0, 176, 84, kLabel},
-      {0, 177, 83, kWhiteKey},
-      {0, 182, 83, kLabel},
-      {0, 180, 87, kWhiteKey},
-      {0, 182, 209, kLabel},
-      {0, 180, 207, kLabel},
+      {0, 173, 83, kLabel}, {0, 176, 84, kLabel}, {0, 177, 83, kWhiteKey}, {0, 182, 83, kLabel},
+      {0, 180, 87, kWhiteKey}, {0, 182, 209, kLabel}, {0, 180, 207, kLabel},
       {0, 180, 203, kWhiteKey},
       // C-1 at the bottom of scroll -71.
-      {-55, 178, 256, kLabel},
-      {-55, 179, 256, kLabel},
-      {-55, 181, 258, kLabel},
-      {-55, 180, 254, kLabel},
-      {-55, 182, 259, kLabel},
-      {-55, 180, 258, kWhiteKey},
+      {-55, 178, 256, kLabel}, {-55, 179, 256, kLabel}, {-55, 181, 258, kLabel},
+      {-55, 180, 254, kLabel}, {-55, 182, 259, kLabel}, {-55, 180, 258, kWhiteKey},
       // C9 at scroll 31, row 6.
-      {47, 178, 78, kLabel},
-      {47, 182, 74, kLabel},
-      {47, 179, 77, kWhiteKey},
+      {47, 178, 78, kLabel}, {47, 182, 74, kLabel}, {47, 179, 77, kWhiteKey},
+      // clang-format on
   };
   int wheel = 0;
+  roll->Draw(&g);
   for (const Pixel& p : pixels) {
     if (p.wheel != wheel) {
       roll->OnMouseWheel(300, 100, &none, p.wheel - wheel);
       wheel = p.wheel;
-      roll->Draw(&g);
-    } else if (&p == pixels) {
       roll->Draw(&g);
     }
     EXPECT_EQ(p.rgb, Rgb(p.x, p.y)) << p.x << "," << p.y;

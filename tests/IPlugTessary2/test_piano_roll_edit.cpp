@@ -181,6 +181,12 @@ TEST_F(EditTest, DoubleClicksOutsideTheGridOrLoopAddNothing) {
   g.OnMouseDblClick(184, 140, &none);
   g.OnMouseDblClick(439, 140, &none);
   EXPECT_EQ((Calls{"add 67 0 -1", "add 67 450 -1"}), engine.calls);
+
+  // An engine grid that rounds onto the loop's end: the roll keeps the note inside.
+  engine.floorAtLoopEnd = false;
+  engine.calls.clear();
+  g.OnMouseDblClick(439, 140, &none);
+  EXPECT_EQ((Calls{"add 67 478 -1"}), engine.calls);
 }
 
 TEST_F(EditTest, EngineSideLockAndRebuild) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -235,9 +236,51 @@ TEST(MidiFileRead, EventDecoding) {
   EXPECT_EQ(r.err, "Error: unexpected end of file.\n");
   EXPECT_EQ(Bytes(f.getEvent(0, 0).begin(), f.getEvent(0, 0).end()), (Bytes{0x90, 60, 0}));
 
+  // The largest tick, reached by a one-byte delta.
+  Bytes longest;
+  for (int i = 0; i < 8; i++)
+    for (unsigned char c : {0xff, 0xff, 0xff, 0x7f, 0xf8}) longest.push_back(c);
+  for (unsigned char c : {7, 0xc0, 1, 0, 0xff, 0x2f, 0}) longest.push_back(c);
+  ASSERT_EQ(readBytes(f, smf(0, 1, 120, {longest})).status, 1);
+  EXPECT_EQ(f.getEvent(0, 8).tick, INT_MAX);
+
   r = readBytes(f, smf(1, 0, 96, {}));
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(f.getTrackCount(), 0);
+}
+
+TEST(MidiFileRead, LargeAndMislabelledTracksReadAlike) {
+  // Tracks far larger than one piece of input, from a named file and from memory.
+  MidiFile big;
+  big.addTrack(2);
+  for (int i = 0; i < 30000; i++) {
+    big.addNoteOn(1 + i % 2, i * 7, i % 16, i % 128, 1 + i % 127);
+    big.addNoteOff(1 + i % 2, i * 7 + 5, i % 16, i % 128);
+  }
+  big.addLyric(0, 3, std::string(100, 'l'));
+  big.sortTracks();
+  Bytes bytes = written(big);
+  std::string path = std::string(QV_BINARY_DIR) + "/midifile_test_big.mid";
+  std::ofstream(path, std::ios::binary) << str(bytes);
+  MidiFile named, streamed;
+  ASSERT_EQ(named.read(path), 1);
+  ASSERT_EQ(readBytes(streamed, bytes).status, 1);
+  EXPECT_EQ(mido::expectedView(named), mido::expectedView(big));
+  EXPECT_EQ(mido::expectedView(streamed), mido::expectedView(big));
+  EXPECT_EQ(named.getEvent(2, 29999).seq, 1 + 1 + 30001 + 30000);
+  std::remove(path.c_str());
+
+  // A stated length that is too small, or 0: the events decide where a track ends.
+  Bytes first = {0, 0x90, 60, 1, 0x83, 0x60, 0x80, 60, 0, 0, 0xff, 0x2f, 0};
+  for (unsigned char stated : {0, 1, 12}) {
+    Bytes file = smf(1, 2, 120, {first, {5, 0xc0, 3, 0, 0xff, 0x2f, 0}});
+    file[21] = stated;
+    MidiFile f;
+    ReadResult r = readBytes(f, file);
+    ASSERT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(mido::expectedView(f),
+              "type 1 tpq 120 tracks 2\n0 0 90 3c 01\n0 480 80 3c 00\n1 5 c0 03\n");
+  }
 }
 
 TEST(MidiFileRead, MalformedInputFailsWithItsMessage) {
@@ -249,6 +292,8 @@ TEST(MidiFileRead, MalformedInputFailsWithItsMessage) {
   Bytes longTrack; // nine maximal deltas pass the largest tick
   for (int i = 0; i < 9; i++)
     for (unsigned char c : {0xff, 0xff, 0xff, 0x7f, 0xf8}) longTrack.push_back(c);
+  Bytes lastStep(longTrack.begin(), longTrack.begin() + 40); // 8 x 0x0fffffff, then 0x7f more
+  for (unsigned char c : {0x7f, 0x90, 60, 1, 0, 0xff, 0x2f, 0}) lastStep.push_back(c);
   struct {
     Bytes input;
     std::string err;
@@ -264,8 +309,13 @@ TEST(MidiFileRead, MalformedInputFailsWithItsMessage) {
                                    "Instead track count is: 2\n"},
       {badTag, "File  is not a MIDI file\nExpecting 'M' at first byte in track but got '88'\n"},
       {smf(0, 1, 120, {{0, 0x3c, 0x40}}), "Error: running command with no previous command\n"},
+      {smf(0, 1, 120, {{0, 0x3c, 0x40, 0, 0xff, 0x2f, 0}}),
+       "Error: running command with no previous command\n"},
       {smf(0, 1, 120, {{0, 0xff, 1, 0, 0, 0x3c}}),
        "Error: running status not permitted with meta and sysex event.\n"},
+      {smf(0, 1, 120, {{0, 0xff, 1, 0, 0, 0x3c, 0x40, 0, 0xff, 0x2f, 0}}),
+       "Error: running status not permitted with meta and sysex event.\n"},
+      {smf(0, 1, 120, {lastStep}), "Error: track time exceeds the tick range.\n"},
       {smf(1, 2, 120, {{0, 0xff, 0x2f, 0, 5}, eot}),
        "File  is not a MIDI file\nExpecting 'M' at first byte in track but got '5'\n"},
       // Input ending where an event should begin: reported by the delta and the event.

@@ -8,6 +8,16 @@
 #include "host/auhost.h"
 #include "testplug/TestPlug.h"
 
+// A string of the test's own, released at the end of the scope.
+struct TestCFString {
+  CFStringRef s;
+  explicit TestCFString(const char* text)
+      : s(CFStringCreateWithCString(nullptr, text, kCFStringEncodingUTF8)) {}
+  ~TestCFString() { CFRelease(s); }
+  TestCFString(const TestCFString&) = delete;
+  TestCFString& operator=(const TestCFString&) = delete;
+};
+
 inline AudioComponentDescription TestPlugDesc() {
   return AudioComponentDescription{0x61756D66 /* 'aumf' */, (OSType)kTestPlugSubtype,
                                    (OSType)kTestPlugMfr, 0, 0};

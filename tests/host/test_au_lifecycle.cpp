@@ -15,8 +15,7 @@ TEST_F(AUFixture, OpenIdentifiesHostAndPrunesEmptyPresets) {
 }
 
 TEST_F(AUFixture, LookupAnswersOnlyKnownSelectors) {
-  auto* iface = static_cast<AudioComponentPlugInInterface*>(
-      reinterpret_cast<void* (*)(const AudioComponentDescription*)>(mHost.FactoryFn())(nullptr));
+  auto* iface = reinterpret_cast<AudioComponentFactoryFunction>(mHost.FactoryFn())(nullptr);
   ASSERT_NE(iface, nullptr);
   const SInt16 known[] = {1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 14, 15, 16, 17, 18, 257, 258};
   for (SInt16 s = -5; s < 300; ++s) {

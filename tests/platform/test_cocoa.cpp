@@ -75,8 +75,20 @@ struct CocoaTest : ::testing::Test {
 
 } // namespace
 
+namespace {
+// Autoreleases a string while it goes away, as dealloc methods may.
+struct LateAutorelease : NSObject {
+  ~LateAutorelease() override { NSString::stringWithUTF8String("late"); }
+};
+} // namespace
+
 TEST_F(CocoaTest, PoolsReleaseWhatTheyHoldInnerPoolsFirst) {
   const long base = PlatformTest_LiveObjectCount();
+  {
+    Pool p;
+    (new LateAutorelease)->autorelease();
+  }
+  EXPECT_EQ(PlatformTest_LiveObjectCount(), base);
   auto* outer = (new NSAutoreleasePool)->init();
   NSString* kept = (NSString*)S("kept")->retain();
   (new NSAutoreleasePool)->init();
@@ -164,9 +176,9 @@ TEST_F(CocoaTest, EventsGoWhereTheWindowServerSendsThem) {
   PlatformTest_PostMouse(w, kPlatformTestMouseDown, 10, 70, 1, 0); // y from the top
   PlatformTest_PostMouse(w, kPlatformTestMouseDragged, 70, 70, 1, 0);
   PlatformTest_PostMouse(w, kPlatformTestMouseUp, 70, 70, 1, 0);
-  PlatformTest_PostMouse(w, kPlatformTestMouseMoved, 60, 60, 1, 0); // not accepted yet
   PlatformTest_PostScroll(w, 60, 60, 1.5, 0);
-  PlatformTest_PostMouse(w, kPlatformTestMouseDown, 60, 60, 1, 0); // b takes focus
+  PlatformTest_PostMouse(w, kPlatformTestMouseDown, 60, 60, 1, 0);  // b takes focus
+  PlatformTest_PostMouse(w, kPlatformTestMouseMoved, 60, 60, 1, 0); // not accepted yet
   w->setAcceptsMouseMovedEvents(YES);
   PlatformTest_PostMouse(w, kPlatformTestMouseMoved, 1, 1, 1, 0);
   EXPECT_EQ(log, (std::vector<std::string>{"a down 10,10", "a drag 70,10", "a up 70,10",
@@ -190,7 +202,7 @@ TEST_F(CocoaTest, MenusTakeTheScriptedPath) {
   off->setIndentationLevel(20);
   auto* sub = (new NSMenu)->initWithTitle(S(""));
   sub->addItemWithTitle(S("Deep"), Act(), S(""));
-  menu->setSubmenu(sub, menu->addItemWithTitle(S("More"), nullptr, S("")));
+  menu->setSubmenu(sub, menu->addItemWithTitle(S("More"), Act(), S(""))); // opens, not chosen
   sub->release();
 
   struct Row {
@@ -291,6 +303,7 @@ TEST_F(CocoaTest, StringsAndPaths) {
       {"x", "x", "", "", "x"},
       {"/a.d/f", "f", "/a.d", "", "/a.d/f"},
       {".hidden", ".hidden", "", "", ".hidden"},
+      {"/a", "a", "/", "", "/a"},
   };
   for (auto& r : rows) {
     NSString* s = S(r.in);
@@ -335,6 +348,7 @@ TEST_F(CocoaTest, BundlesByIdentifier) {
   std::filesystem::create_directories(dir + "/Contents/MacOS");
   std::ofstream(dir + "/Contents/Resources/a.png") << "x";
   std::ofstream(dir + "/Contents/MacOS/other.so") << "x";
+  std::ofstream(dir + "/Contents/MacOS/another.so") << "x";
   PlatformTest_RegisterBundle("com.test.cocoa", "/nowhere");
   PlatformTest_RegisterBundle("com.test.cocoa", dir.c_str()); // the later path wins
   CFStringRef id = CFStringCreateWithCString(nullptr, "com.test.cocoa", kCFStringEncodingUTF8);
@@ -347,7 +361,9 @@ TEST_F(CocoaTest, BundlesByIdentifier) {
   ASSERT_NE(nb, nullptr);
   EXPECT_EQ(nb->pathForResource(S("a"), S("png"))->str(), dir + "/Contents/Resources/a.png");
   EXPECT_EQ(nb->pathForResource(S("b"), S("png")), nullptr);
-  EXPECT_EQ(nb->executablePath()->str(), dir + "/Contents/MacOS/other.so");
+  EXPECT_EQ(nb->executablePath()->str(), dir + "/Contents/MacOS/another.so"); // first by name
+  std::ofstream(dir + "/Contents/MacOS/qv-cocoa-bundle") << "x";
+  EXPECT_EQ(nb->executablePath()->str(), dir + "/Contents/MacOS/qv-cocoa-bundle"); // its own
   EXPECT_EQ(NSBundle::bundleWithIdentifier(S("com.test.none")), nullptr);
   std::filesystem::remove_all(dir);
 }
@@ -366,8 +382,9 @@ TEST(CocoaImages, ImagesCopyIntoContextsExactlyAndBlendByAlpha) {
       nullptr);
   EXPECT_EQ(CGImageCreate(2, 2, 8, 24, 8, cs, skip, p, nullptr, false, kCGRenderingIntentDefault),
             nullptr);
-  EXPECT_EQ(CGImageCreate(2, 3, 8, 32, 8, cs, skip, p, nullptr, false, kCGRenderingIntentDefault),
-            nullptr); // the provider is too short
+  for (size_t h : {3, 4}) // the provider is too short
+    EXPECT_EQ(CGImageCreate(2, h, 8, 32, 8, cs, skip, p, nullptr, false, kCGRenderingIntentDefault),
+              nullptr);
   CGImageRef img =
       CGImageCreate(2, 2, 8, 32, 8, cs, skip, p, nullptr, false, kCGRenderingIntentDefault);
   CGDataProviderRelease(p); // the image keeps it
@@ -408,4 +425,38 @@ TEST(CocoaRuntime, ClassesByName) {
   EXPECT_EQ(o->retainCount(), 1u);
   o->release();
   EXPECT_EQ(NSClassFromString(NSString::stringWithUTF8String("Nope")), nullptr);
+}
+
+namespace {
+struct TipView : NSView, NSViewToolTipOwner {
+  TipView() { initWithFrame(NSMakeRect(0, 0, 50, 50)); }
+  NSString* view(NSView*, NSToolTipTag tag, NSPoint p, void*) override {
+    return NSString::stringWithUTF8String(
+        ("tip " + std::to_string(tag) + " " + std::to_string((int)p.x)).c_str());
+  }
+};
+} // namespace
+
+TEST_F(CocoaTest, TooltipsAndTheCursor) {
+  NSWindow* w = PlatformTest_CreateWindow(50, 50);
+  auto* v = new TipView;
+  PlatformTest_AddView(w, v);
+  v->addToolTipRect(NSMakeRect(0, 0, 10, 10), v, nullptr);
+  v->addToolTipRect(NSMakeRect(5, 0, 10, 10), v, nullptr); // the later one is on top
+  EXPECT_EQ(PlatformTest_ToolTipAt(w, 2, 45), "tip 1 2");
+  EXPECT_EQ(PlatformTest_ToolTipAt(w, 7, 45), "tip 2 7");
+  EXPECT_EQ(PlatformTest_ToolTipAt(w, 20, 45), "");
+  v->removeAllToolTips();
+  EXPECT_EQ(PlatformTest_ToolTipAt(w, 2, 45), "");
+  v->release();
+  w->release();
+
+  EXPECT_EQ(CGDisplayHideCursor(CGMainDisplayID()), kCGErrorSuccess);
+  CGDisplayHideCursor(CGMainDisplayID());
+  CGDisplayShowCursor(CGMainDisplayID());
+  EXPECT_TRUE(PlatformTest_CursorHidden()); // shown again after as many shows as hides
+  CGDisplayShowCursor(CGMainDisplayID());
+  EXPECT_FALSE(PlatformTest_CursorHidden());
+  EXPECT_EQ(CGDisplayHideCursor(7), kCGErrorIllegalArgument);
+  EXPECT_FALSE(PlatformTest_CursorHidden());
 }

@@ -1,7 +1,7 @@
 // CoreText stand-in: face names, metrics in font units, anti-aliasing, clipping, frames and
 // the strings and dictionaries that text rides on (measuring against drawing is checked
 // through the GDI layer's text tests).
-#include <CoreGraphics/CGContextText.h>
+#include <CoreGraphics/CoreGraphics.h>
 #include <CoreText/CoreText.h>
 #include "PlatformTestHooks.h"
 #include "support/test_env.h"

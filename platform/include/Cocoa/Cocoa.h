@@ -1,6 +1,7 @@
 // Umbrella header of the Cocoa stand-in (with the CoreGraphics and ColorSync it brings).
 #pragma once
 
+#include <CoreFoundation/CoreFoundation.h>
 #include <CoreGraphics/CoreGraphics.h>
 #include <ColorSync/ColorSync.h>
 #include <Cocoa/NSObject.h>

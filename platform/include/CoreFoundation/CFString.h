@@ -9,13 +9,15 @@ typedef CFOptionFlags CFStringCompareFlags;
 typedef const struct __CFDictionary* CFDictionaryRef;
 
 enum : CFStringEncoding {
+  kCFStringEncodingMacRoman = 0,
   kCFStringEncodingASCII = 0x0600,
   kCFStringEncodingUTF8 = 0x08000100,
 };
 
 extern "C" {
 // A new string from a NUL-terminated text; null when the text is null or not valid in the
-// encoding (ASCII takes bytes below 0x80 only; UTF-8 must be well formed).
+// encoding (ASCII takes bytes below 0x80 only; UTF-8 must be well formed; Mac Roman takes
+// every byte).
 CFStringRef CFStringCreateWithCString(CFAllocatorRef alloc, const char* cStr,
                                       CFStringEncoding encoding);
 // Length in UTF-16 units, as the platform counts it; 0 for null.

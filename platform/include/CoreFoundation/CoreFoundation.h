@@ -9,3 +9,4 @@
 #include <CoreFoundation/CFArray.h>
 #include <CoreFoundation/CFDictionary.h>
 #include <CoreFoundation/CFBundle.h>
+#include <CoreFoundation/CFUserNotification.h>

@@ -65,4 +65,16 @@ void CGContextSetStrokeColorWithColor(CGContextRef c, CGColorRef color);
 void CGContextSetRGBFillColor(CGContextRef c, CGFloat r, CGFloat g, CGFloat b, CGFloat a);
 void CGContextSetRGBStrokeColor(CGContextRef c, CGFloat r, CGFloat g, CGFloat b, CGFloat a);
 void CGContextSetLineWidth(CGContextRef c, CGFloat width);
+
+// Text state. The text matrix maps glyph space into user space; like the platform's, it is
+// not part of the saved graphics state. The identity draws glyphs y-up in user space.
+void CGContextSetTextMatrix(CGContextRef c, CGAffineTransform t);
+CGAffineTransform CGContextGetTextMatrix(CGContextRef c);
+// Where the next line's origin (on its baseline) goes, in user space: the translation of
+// the text matrix.
+void CGContextSetTextPosition(CGContextRef c, CGFloat x, CGFloat y);
+CGPoint CGContextGetTextPosition(CGContextRef c);
+// Fills the rectangle (user space) with the fill colour, inside the clip: the pixels whose
+// centres it covers, blended by the colour's alpha. Pixels keep their top (skipped) byte.
+void CGContextFillRect(CGContextRef c, CGRect r);
 }

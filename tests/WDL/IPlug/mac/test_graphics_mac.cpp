@@ -213,6 +213,48 @@ TEST_F(MacEditorTest, MenuChoiceReachesTheControlAndDismissalChangesNothing) {
   Click(45, 15, NSCommandKeyMask); // nothing scripted: dismissed
   EXPECT_EQ(Value(2), 3.0);
   EXPECT_EQ(plug.ends, (std::vector<int>{2, 2, 2}));
+  PlatformTest_ScriptMenuChoice({0});
+  Click(45, 15, NSCommandKeyMask);
+  EXPECT_EQ(Value(2), 0.0);
+}
+
+TEST_F(MacEditorTest, MenusKeepTheModelsLayoutAndAnswerWithTheSubmenu) {
+  Open();
+  IPopupMenu sub;
+  sub.AddItem("Deep A");
+  sub.AddItem("Deep B");
+  IPopupMenu menu(2);
+  for (const char* t : {"a", "b", "c", "d", "e", "f"}) menu.AddItem(t);
+  menu.AddItem("Title", -1, IPopupMenuItem::kTitle);
+  menu.AddItem("Off", -1, IPopupMenuItem::kDisabled);
+  menu.AddSeparator();
+  menu.AddItem("More", &sub);
+  IRECT r(10, 20, 30, 40);
+  PlatformTest_ScriptMenuChoice({9, 1});
+  EXPECT_EQ(g->CreateIPopupMenu(&menu, &r), &sub);
+  EXPECT_EQ(sub.GetChosenItemIdx(), 1);
+  EXPECT_EQ(menu.GetChosenItemIdx(), -1);
+  const auto& items = PlatformTest_LastMenu().items;
+  ASSERT_EQ(items.size(), 10u);
+  EXPECT_EQ(items[6].title, "07: Title");
+  EXPECT_EQ(items[6].indentation, 1);
+  EXPECT_TRUE(items[6].enabled); // a title stays selectable
+  EXPECT_EQ(items[0].indentation, 0);
+  EXPECT_FALSE(items[7].enabled);
+  EXPECT_TRUE(items[8].separator);
+  EXPECT_EQ(items[9].title, "10: More");
+  EXPECT_FALSE(items[9].hasAction);
+  ASSERT_EQ(items[9].submenu.size(), 2u);
+  EXPECT_EQ(items[9].submenu[1].title, "Deep B"); // a submenu has its own (no) prefix
+  PlatformTest_ScriptMenuChoice({6});
+  EXPECT_EQ(g->CreateIPopupMenu(&menu, &r), &menu);
+  EXPECT_EQ(menu.GetChosenItemIdx(), 6);
+  for (int prefix : {1, 3}) {
+    menu.SetPrefix(prefix);
+    g->CreateIPopupMenu(&menu, &r);
+    EXPECT_EQ(PlatformTest_LastMenu().items[9].title, prefix == 1 ? "10: More" : "010: More");
+    EXPECT_EQ(PlatformTest_LastMenu().items[0].title, prefix == 1 ? "1: a" : "001: a");
+  }
 }
 
 TEST_F(MacEditorTest, TypedTextCommitsThroughTheFormatter) {
@@ -340,7 +382,9 @@ TEST_F(MacEditorTest, ResizeToTheSameSizeKeepsTheControls) {
   Open();
   g->Resize(kW, kH);
   EXPECT_EQ(g->NControls(), 4);
-  g->Resize(kW + 10, kH);
+  g->Resize(kW, kH + 5);
   EXPECT_EQ(g->NControls(), 0);
+  EXPECT_EQ(static_cast<NSView*>(g->GetWindow())->frame().size.height, kH + 5);
+  g->Resize(kW + 10, kH + 5);
   EXPECT_EQ(static_cast<NSView*>(g->GetWindow())->frame().size.width, kW + 10);
 }

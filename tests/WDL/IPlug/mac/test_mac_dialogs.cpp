@@ -163,7 +163,8 @@ TEST_F(MacDialogs, ClipboardAndCursor) {
   EXPECT_FALSE(g->GetTextFromClipboard(&s));
   EXPECT_STREQ(s.Get(), "");
   WDL_String path("/tmp/a b.mid");
-  g->CopyFileToClipboard(&path);
+  EXPECT_FALSE(g->CopyFileToClipboard(nullptr));
+  EXPECT_TRUE(g->CopyFileToClipboard(&path)); // what bringing the application forward answered
   EXPECT_TRUE(g->GetTextFromClipboard(&s));
   EXPECT_STREQ(s.Get(), "file:///tmp/a%20b.mid");
 
@@ -220,4 +221,30 @@ TEST(MacOSVersion, ProductVersionsReadAsHexadecimal) {
   for (auto& r : rows) EXPECT_EQ(IGraphicsMac::ParseSystemVersion(r.version), r.value);
   EXPECT_GT(IGraphicsMac::ParseSystemVersion("10.10.5"), 0x1070);
   EXPECT_EQ(IGraphicsMac::GetUserOSVersion(), 0x10121); // the stand-in's default system
+}
+
+TEST_F(MacDialogs, MessageBoxes) {
+  struct Row {
+    int type;
+    unsigned long press;
+    int result;
+    std::vector<std::string> buttons;
+  } rows[] = {
+      {0, kCFUserNotificationDefaultResponse, 1, {"OK"}},
+      {1, kCFUserNotificationAlternateResponse, 7, {"OK", "Cancel"}},
+      {3, kCFUserNotificationOtherResponse, 2, {"Yes", "No", "Cancel"}},
+      {4, kCFUserNotificationDefaultResponse, 1, {"Yes", "No"}},
+      {4, kCFUserNotificationOtherResponse, 0, {"Yes", "No"}}, // no such button
+      {3, kCFUserNotificationCancelResponse, 0, {"Yes", "No", "Cancel"}},
+  };
+  for (auto& r : rows) {
+    PlatformTest_ScriptAlert(r.press);
+    EXPECT_EQ(g->ShowMessageBox("Caf\x8e?", "Title", r.type), r.result) << r.type;
+    const PlatformTestAlert a = PlatformTest_LastAlert();
+    EXPECT_EQ(a.buttons, r.buttons);
+    EXPECT_EQ(a.header, "Title");
+    EXPECT_EQ(a.message, "Caf\xc3\xa9?"); // Mac Roman text
+    EXPECT_EQ(a.level, kCFUserNotificationNoteAlertLevel);
+  }
+  EXPECT_EQ(g->ShowMessageBox("x", "y", 0), 0); // nothing scripted: cancelled
 }
