@@ -1,5 +1,7 @@
 #include "host/auhost.h"
 
+#include <AudioUnit/AUCocoaUIView.h>
+#include <Cocoa/Cocoa.h>
 #include <CoreMIDI/CoreMIDI.h>
 #include <PlatformTestHooks.h>
 
@@ -36,6 +38,7 @@ bool Host::Load(const std::string& bundleDir, const std::string& prefix,
   if (name.size() > ext.size() && name.compare(name.size() - ext.size(), ext.size(), ext) == 0)
     name.resize(name.size() - ext.size());
   const std::string path = bundleDir + "/Contents/MacOS/" + name;
+  mBundleDir = bundleDir;
   mLib = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!mLib) {
     const char* e = dlerror();
@@ -72,6 +75,11 @@ void Host::Unload() {
   mLib = mEntry = mFactory = mViewEntry = nullptr;
 }
 
+void Host::RegisterBundle(const char* identifier) {
+  if (identifier && !mBundleDir.empty())
+    PlatformTest_RegisterBundle(identifier, mBundleDir.c_str());
+}
+
 ComponentResult Host::CallEntry(SInt16 what, std::vector<long> args, void* storage, bool view) {
   void* fn = view ? mViewEntry : mEntry;
   if (!fn) return badComponentSelector;
@@ -89,6 +97,7 @@ OSStatus Host::Open() {
 }
 
 OSStatus Host::Close() {
+  CloseEditor();
   if (!mUnit) return noErr;
   for (uint32_t id : mListenedProps)
     AudioUnitRemovePropertyListenerWithUserData(mUnit, id, PropertyListener, this);
@@ -287,6 +296,51 @@ OSStatus Host::ListenToParameterEvents() {
     if (r) return r;
   }
   return noErr;
+}
+
+// ---- Editor ----
+
+OSStatus Host::OpenEditor(double preferredW, double preferredH) {
+  CloseEditor();
+  AudioUnitCocoaViewInfo info{};
+  UInt32 size = sizeof(info);
+  OSStatus r = AudioUnitGetProperty(mUnit, kAudioUnitProperty_CocoaUI, kAudioUnitScope_Global, 0,
+                                    &info, &size);
+  if (r) return r;
+  NSAutoreleasePool* pool = (new NSAutoreleasePool)->init();
+  NSString* className = NSString::stringWithUTF8String(
+      CFStringGetCStringPtr(info.mCocoaAUViewClass[0], kCFStringEncodingUTF8));
+  CFRelease(info.mCocoaAUViewBundleLocation);
+  CFRelease(info.mCocoaAUViewClass[0]);
+  Class cls = NSClassFromString(className);
+  id obj = cls ? cls->allocInit() : nullptr;
+  mViewFactory = dynamic_cast<AUCocoaUIBase*>(obj);
+  if (!mViewFactory) {
+    if (obj) obj->release();
+    pool->drain();
+    return paramErr;
+  }
+  mView = mViewFactory->uiViewForAudioUnit(mUnit, NSMakeSize(preferredW, preferredH));
+  if (mView) {
+    mView->retain(); // the plug-in may close its view while the host still shows it
+    const NSRect frame = mView->frame();
+    mWindow = PlatformTest_CreateWindow((int)frame.size.width, (int)frame.size.height);
+    PlatformTest_AddView(mWindow, mView);
+  }
+  pool->drain();
+  return mView ? noErr : paramErr;
+}
+
+void Host::CloseEditor() {
+  if (mView) {
+    mView->removeFromSuperview();
+    mView->release();
+  }
+  mView = nullptr;
+  if (mWindow) mWindow->release();
+  mWindow = nullptr;
+  if (mViewFactory) mViewFactory->release();
+  mViewFactory = nullptr;
 }
 
 // ---- Callbacks the plug-in calls ----

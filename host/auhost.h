@@ -13,6 +13,10 @@
 #include <string>
 #include <vector>
 
+class NSView;
+class NSWindow;
+class AUCocoaUIBase;
+
 namespace auhost {
 
 // The host's transport, read by the plug-in through the host callbacks during render.
@@ -68,6 +72,10 @@ public:
   // Closes any instance and unloads the bundle (dlclose).
   void Unload();
   const std::string& Error() const { return mError; }
+
+  // Registers the loaded bundle's directory under its identifier, so that the plug-in finds
+  // its resources and the host its view factory. Before Open.
+  void RegisterBundle(const char* identifier);
 
   void* EntryFn() const { return mEntry; }
   void* FactoryFn() const { return mFactory; }
@@ -142,6 +150,19 @@ public:
   const std::vector<Notification>& Notifications() const { return mNotes; }
   void ClearNotifications() { mNotes.clear(); }
 
+  // ---- Editor (main thread) ----
+
+  // Asks the CocoaUI property for the view factory, makes one, asks it for the view (with
+  // a preferred size it may ignore) and puts the view into a new stand-in window of the
+  // view's size. An open editor is closed first. The status of the first step that failed
+  // (-10879 without an editor; -50 when the class or the view cannot be had).
+  OSStatus OpenEditor(double preferredW = 100, double preferredH = 100);
+  // Removes the view from its window and lets go of the window and the factory.
+  void CloseEditor();
+  NSView* EditorView() const { return mView; }
+  NSWindow* EditorWindow() const { return mWindow; }
+  AUCocoaUIBase* ViewFactory() const { return mViewFactory; }
+
 private:
   static OSStatus BeatAndTempo(void* user, Float64* beat, Float64* tempo);
   static OSStatus MusicalTime(void* user, UInt32* delta, Float32* num, UInt32* denom,
@@ -184,6 +205,10 @@ private:
   std::vector<Notification> mNotes;
   std::vector<uint32_t> mListenedProps;
   AUEventListenerRef mEventListener = nullptr;
+  std::string mBundleDir;
+  AUCocoaUIBase* mViewFactory = nullptr; // one reference
+  NSWindow* mWindow = nullptr;           // one reference
+  NSView* mView = nullptr;               // one reference
 };
 
 } // namespace auhost

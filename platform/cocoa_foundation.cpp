@@ -115,6 +115,14 @@ bool PlatformRegisterClass(const objc_class* cls) {
   return r.classes.emplace(cls->name, cls).second;
 }
 
+void PlatformUnregisterClass(const objc_class* cls) {
+  if (!cls || !cls->name) return;
+  ClassRegistry& r = Classes();
+  std::lock_guard<std::mutex> g(r.lock);
+  auto it = r.classes.find(cls->name);
+  if (it != r.classes.end() && it->second == cls) r.classes.erase(it);
+}
+
 Class NSClassFromString(NSString* name) {
   if (!name) return nullptr;
   ClassRegistry& r = Classes();

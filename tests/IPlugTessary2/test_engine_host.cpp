@@ -60,6 +60,8 @@ protected:
     CFBundleGetMainBundle();
     PlatformTest_SetMainBundleIdentifier("com.example.host");
     ASSERT_TRUE(mHost.Load(kBundle, "IPlugTessary2", Desc())) << mHost.Error();
+    // The editor loads its images from the bundle found by its identifier.
+    mHost.RegisterBundle("com.Ostrevane.audiounit.Quorlen-VUDE");
     ASSERT_EQ(mHost.Open(), noErr);
     srand(3); // the constructor seeded from the clock
     ASSERT_EQ(mHost.SetSampleRate(44100.0), noErr);

@@ -18,7 +18,7 @@ struct InfoRow {
   Boolean writable[3];
 };
 
-// What the info call answers for the test plug-in (no inputs, one output bus, no editor).
+// What the info call answers for the test plug-in (no inputs, one output bus, an editor).
 const InfoRow kInfo[] = {
     {kPrivatePlug, 0, {0, 0, 0}, {8, 8, 8}, {0, 0, 0}},
     {kAudioUnitProperty_ClassInfo, 0, {0, 0, 0}, {8, 8, 8}, {0, 0, 0}},
@@ -37,7 +37,7 @@ const InfoRow kInfo[] = {
     {kAudioUnitProperty_ParameterValueStrings, kGain, {kBadProp, kBadProp, kBadProp}, {}, {}},
     {kAudioUnitProperty_ParameterValueStrings, kMode, {0, kBadProp, kBadProp}, {8, 0, 0}, {}},
     {kAudioUnitProperty_ParameterValueStrings, 99, {-10877, kBadProp, kBadProp}, {}, {}},
-    {kAudioUnitProperty_GetUIComponentList, 0, {kBadProp, kBadProp, kBadProp}, {}, {}},
+    {kAudioUnitProperty_GetUIComponentList, 0, {0, 0, 0}, {20, 20, 20}, {0, 0, 0}},
     {kAudioUnitProperty_AudioChannelLayout, 0, {-10851, -10851, -10851}, {}, {}},
     {kAudioUnitProperty_TailTime, 0, {0, kBadProp, kBadProp}, {8, 0, 0}, {0, 0, 0}},
     {kAudioUnitProperty_BypassEffect, 0, {0, kBadProp, kBadProp}, {4, 0, 0}, {1, 0, 0}},
@@ -47,7 +47,7 @@ const InfoRow kInfo[] = {
     {kAudioUnitProperty_HostCallbacks, 0, {0, kBadProp, kBadProp}, {40, 0, 0}, {1, 0, 0}},
     {kAudioUnitProperty_CurrentPreset, 0, {0, 0, 0}, {16, 16, 16}, {1, 1, 1}},
     {kAudioUnitProperty_ElementName, 0, {kBadProp, kBadProp, kBadProp}, {8, 8, 8}, {}},
-    {kAudioUnitProperty_CocoaUI, 0, {kBadProp, kBadProp, kBadProp}, {}, {}},
+    {kAudioUnitProperty_CocoaUI, 0, {0, 0, 0}, {16, 16, 16}, {0, 0, 0}},
     {kAudioUnitProperty_SupportedChannelLayoutTags, 0, {kBadProp, kBadProp, kBadProp}, {}, {}},
     {kAudioUnitProperty_ParameterStringFromValue, 0, {0, 0, 0}, {24, 24, 24}, {0, 0, 0}},
     {kAudioUnitProperty_ParameterIDName, 0, {0, 0, 0}, {16, 16, 16}, {0, 0, 0}},

@@ -98,6 +98,9 @@ private:
 // Registers a class under its name, as the runtime does when the binary is loaded.
 // Any thread; false when the name is taken or an argument is null.
 extern "C" bool PlatformRegisterClass(const objc_class* cls);
+// Forgets the class when it is the one registered under its name (a bundle that goes away).
+// Any thread.
+extern "C" void PlatformUnregisterClass(const objc_class* cls);
 // The registered class of that name, null when none.
 Class NSClassFromString(NSString* name);
 

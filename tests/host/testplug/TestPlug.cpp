@@ -1,5 +1,9 @@
 #include "TestPlug.h"
 
+#include "WDL/IPlug/IControlStock.h"
+#include "WDL/IPlug/IGraphics.h"
+#include "WDL/IPlug/IPlugAU_ViewFactory.h"
+
 #include <cstring>
 
 TestPlug::TestPlug(IPlugInstanceInfo instanceInfo)
@@ -19,6 +23,13 @@ TestPlug::TestPlug(IPlugInstanceInfo instanceInfo)
   MakePreset("Init", 1.0, 0, 60, false, 0, 0.5);
   MakePreset("Loud", 8.0, 2, 72, true, 16, 1.0);
   MakePreset("Quiet", 0.5, 1, 48, false, 100, 0.0);
+
+  // A tiny editor: one panel over the whole view.
+  if (IGraphics* g = MakeGraphics(this, kTestEditorW, kTestEditorH, 0)) {
+    static const IColor kPanel(255, 40, 80, 120);
+    g->AttachControl(new IPanelControl(this, IRECT(0, 0, kTestEditorW, kTestEditorH), &kPanel));
+    AttachGraphics(g);
+  }
 }
 
 TestPlug::~TestPlug() = default;
@@ -37,6 +48,10 @@ void TestPlug::OnActivate(bool active) {
   IMutexLock lock(this);
   ++mProbe.activations;
   mProbe.active = active;
+}
+
+void TestPlug::OnGUIOpen() {
+  ++mProbe.guiOpens;
 }
 
 void TestPlug::OnHostIdentified() {
@@ -77,3 +92,4 @@ IPlugAU* MakePlug(void* memory) {
 }
 
 IPLUG_AU_EXPORTS(TestPlug, TestPlug)
+IPLUG_AU_VIEW_FACTORY(TestPlug, "TestPlug View")

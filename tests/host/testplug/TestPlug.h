@@ -12,6 +12,7 @@ constexpr int kTestPlugVersion = 0x00010203;
 constexpr int kTestPlugSubtype = 0x54737450; // 'TstP'
 constexpr int kTestPlugMfr = 0x5A76656B;     // 'Zvek'
 constexpr const char* kTestPlugBundleID = "com.Ostrevane.audiounit.TestPlug";
+constexpr int kTestEditorW = 120, kTestEditorH = 80; // pixels
 
 struct TestPlugProbe {
   static constexpr int kMaxMidi = 16;
@@ -19,6 +20,7 @@ struct TestPlugProbe {
   int activations = 0;
   bool active = false;
   int hostIdentified = 0;
+  int guiOpens = 0;
   int hostVersion = -1; // as identified last
   int paramChanges[kNumTestParams] = {};
   int blocks = 0;
@@ -42,6 +44,7 @@ public:
   void OnParamChange(int paramIdx) override;
   void OnActivate(bool active) override;
   void OnHostIdentified() override;
+  void OnGUIOpen() override;
   void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override;
   void ProcessMidiMsg(IMidiMsg* pMsg) override;
   void ProcessSysEx(ISysEx* pSysEx) override;
