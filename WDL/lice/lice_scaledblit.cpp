@@ -55,7 +55,7 @@ template <class COMBFUNC> struct _LICE_Template_Blit2 {
   static void scaleBlit(const ScaleJob& j, int w, int filtermode) {
     LICE_pixel* drow = j.dest;
     fix_t cury = j.icury;
-    if (filtermode != 0x100) {
+    if (filtermode != LICE_BLIT_FILTER_BILINEAR) {
       NearestWalk(j, [w](LICE_pixel* d, LICE_pixel s) {
         COMBFUNC::doPix((LICE_pixel_chan*)d, LICE_GETR(s), LICE_GETG(s), LICE_GETB(s), LICE_GETA(s),
                         w);
@@ -171,13 +171,14 @@ void LICE_ScaledBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, 
                      float srcx, float srcy, float srcw, float srch, float alpha, int mode) {
   if (!dest || !src || !dstw || !dsth || alpha == 0.0f) return;
   if (!std::isfinite(srcx) || !std::isfinite(srcy) || !std::isfinite(srcw) ||
-      !std::isfinite(srch) || !std::isfinite(alpha))
+      !std::isfinite(srch) || !_LICE_AlphaUsable(alpha))
     return;
 
   // Equal sizes at whole positions are a plain blit.
   if (std::fabs(srcw - dstw) < 0.001 && std::fabs(srch - dsth) < 0.001 &&
-      ((mode & 0xFF00) != 0x100 || (std::fabs(srcx - std::floor(srcx + 0.5)) < 0.03 &&
-                                    std::fabs(srcy - std::floor(srcy + 0.5)) < 0.03))) {
+      ((mode & LICE_BLIT_FILTER_MASK) != LICE_BLIT_FILTER_BILINEAR ||
+       (std::fabs(srcx - std::floor(srcx + 0.5)) < 0.03 &&
+        std::fabs(srcy - std::floor(srcy + 0.5)) < 0.03))) {
     const double l = std::floor(srcx + 0.5), t = std::floor(srcy + 0.5);
     if (std::fabs(l) < 1e9 && std::fabs(t) < 1e9) {
       RECT sr;
@@ -246,74 +247,25 @@ void LICE_ScaledBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, 
   j.dest = __LICE_PixelAt(dbits, dest->getRowSpan(), destH, dest->isFlipped(), dx, dy, &j.dspan);
 
   const int w = (int)(alpha * 256.0f);
-  if ((mode & 0x1FFFF) == 0 && (w == 256 || w == 128)) {
+  const int filter = mode & LICE_BLIT_FILTER_MASK;
+  if (_LICE_BlitKey(mode) == LICE_BLIT_MODE_COPY && !filter && (w == 256 || w == 128)) {
     if (w == 256)
       _LICE_Template_Blit0<_LICE_CombinePixelsClobberFAST>::scaleBlitFAST(j);
     else
       _LICE_Template_Blit0<_LICE_CombinePixelsHalfMixFAST>::scaleBlitFAST(j);
     return;
   }
-  if (w == 0) return;
-  const bool down = xadvance >= 1.7f && yadvance >= 1.7f && (mode & 0xFF00) == 0x100;
+  const bool down = xadvance >= 1.7f && yadvance >= 1.7f && filter == LICE_BLIT_FILTER_BILINEAR;
   // The kernel's off-centre weights, (S - 1) / distance with S the 16.16 step itself, all
   // saturate at full on this path (S >= 1.7 x 65536): the kernel is a plain box.
   const int kn = (idx > idy ? idx : idy) < 0x30001 ? 3 : 5;
-  const int filter = mode & 0xFF00;
-
-#define __LICE_SCALE(COMBFUNC)                                                                     \
-  do {                                                                                             \
-    if (down)                                                                                      \
-      kn == 3 ? _LICE_Template_Blit2<COMBFUNC>::scaleBlitFilterDown<3>(j, w)                       \
-              : _LICE_Template_Blit2<COMBFUNC>::scaleBlitFilterDown<5>(j, w);                      \
-    else                                                                                           \
-      _LICE_Template_Blit2<COMBFUNC>::scaleBlit(j, w, filter);                                     \
-  } while (0)
-
-  switch (mode & 0x100FF) {
-  case 0:
-    if (w == 256)
-      __LICE_SCALE(_LICE_CombinePixelsClobberNoClamp);
-    else if (w > 0)
-      __LICE_SCALE(_LICE_CombinePixelsCopyNoClamp);
-    break;
-  case 1:
-    __LICE_SCALE(_LICE_CombinePixelsAdd);
-    break;
-  case 2:
-    __LICE_SCALE(_LICE_CombinePixelsColorDodge);
-    break;
-  case 3:
-    __LICE_SCALE(_LICE_CombinePixelsMulNoClamp);
-    break;
-  case 4:
-    __LICE_SCALE(_LICE_CombinePixelsOverlay);
-    break;
-  case 5:
-    __LICE_SCALE(_LICE_CombinePixelsHSVAdjust);
-    break;
-  case 0x10000:
-    if (w == 256)
-      __LICE_SCALE(_LICE_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp);
+  LICE_DispatchOperator<LICE_CopyRule::Blit>(_LICE_BlitKey(mode), w, [&](auto op) {
+    typedef _LICE_Template_Blit2<decltype(op)> B;
+    if (!down)
+      B::scaleBlit(j, w, filter);
+    else if (kn == 3)
+      B::template scaleBlitFilterDown<3>(j, w);
     else
-      __LICE_SCALE(_LICE_CombinePixelsCopySourceAlphaNoClamp);
-    break;
-  case 0x10001:
-    __LICE_SCALE(_LICE_CombinePixelsAddSourceAlpha);
-    break;
-  case 0x10002:
-    __LICE_SCALE(_LICE_CombinePixelsColorDodgeSourceAlpha);
-    break;
-  case 0x10003:
-    __LICE_SCALE(_LICE_CombinePixelsMulSourceAlphaNoClamp);
-    break;
-  case 0x10004:
-    __LICE_SCALE(_LICE_CombinePixelsOverlaySourceAlpha);
-    break;
-  case 0x10005:
-    __LICE_SCALE(_LICE_CombinePixelsHSVAdjustSourceAlpha);
-    break;
-  default:
-    break;
-  }
-#undef __LICE_SCALE
+      B::template scaleBlitFilterDown<5>(j, w);
+  });
 }
