@@ -157,6 +157,18 @@ TEST(Edits, EditsWhilePlayingLeaveNoHangingNote) {
   }
 }
 
+TEST(Edits, WholeMelodyRewritesSilenceWhatSounds) {
+  Fixture f(8);
+  f.e.playing = true;
+  f.e.AddOneFromPianoRoll(60, 0, -1);
+  f.e.Render(512);
+  ASSERT_TRUE(Sounding(f.e, 60));
+  f.e.PitchShiftMelody(4);
+  f.e.Render(512);
+  EXPECT_FALSE(Sounding(f.e, 60));
+  EXPECT_EQ(f.e.mMelody.begin()->second.mNote.first, 62);
+}
+
 TEST(Edits, LockUnlockAllAndErase) {
   Fixture f;
   f.e.SetParam(kLockAll, 1);
@@ -184,7 +196,7 @@ TEST(Edits, LockUnlockAllAndErase) {
   EXPECT_EQ(f.e.freshGrids, grids);
 }
 
-// Dormant whole-melody edits: every end at or after its start, starts inside the loop,
+// Dormant whole-melody edits: every end at or after its start, keys inside the loop,
 // pitches inside 0-127.
 void ExpectWellFormed(const TestEngine& e) {
   std::multimap<int, int> open; // note -> start key
@@ -196,6 +208,7 @@ void ExpectWellFormed(const TestEngine& e) {
       EXPECT_LT(m.first, e.mLoopLength);
       open.insert({n, m.first});
     } else {
+      EXPECT_LE(m.first, e.mLoopLength);
       auto it = open.find(n);
       ASSERT_NE(it, open.end()) << "end before start at " << m.first;
       open.erase(it);
@@ -221,6 +234,7 @@ TEST(Edits, DormantWholeMelodyEdits) {
   EXPECT_EQ(f.e.mMelody.begin()->second.mNote.first, 64);
   EXPECT_EQ(f.e.roll.size(), 4u);
 
+  f.e.AddOneFromPianoRoll(62, 479, -1); // humanizing may push it past the loop end
   for (int seed = 0; seed < 20; ++seed) {
     srand(seed);
     f.e.HumanizeMelody();
@@ -231,16 +245,18 @@ TEST(Edits, DormantWholeMelodyEdits) {
 
   f.e.mMelody.clear();
   for (int n : {60, 64, 67}) f.e.AddOneFromPianoRoll(n, (n - 60) * 30, -1);
+  f.e.mMelody.insert({0, RNote(-2, 30, false)});
+  f.e.mMelody.insert({5512, RNote(-2, 0, false)});
   f.e.ReverseMelody(true);
   std::vector<int> pitches;
   for (const auto& m : f.e.mMelody)
     if (m.second.mNote.second) pitches.push_back(m.second.mNote.first);
-  EXPECT_EQ(pitches, (std::vector<int>{67, 63, 60}));
+  EXPECT_EQ(pitches, (std::vector<int>{67, -2, 63, 60}));
   f.e.PitchShiftMelody(7);
   f.e.PitchShiftMelody(-5);
   pitches.clear();
   for (const auto& m : f.e.mMelody) pitches.push_back(m.second.mNote.first);
-  EXPECT_EQ(pitches, (std::vector<int>{68, 68, 64, 61, 64, 61}));
+  EXPECT_EQ(pitches, (std::vector<int>{68, -2, -2, 68, 64, 61, 64, 61}));
   f.e.PitchShiftMelody(200);
   ExpectWellFormed(f.e);
   EXPECT_EQ(f.e.mMelody.begin()->second.mNote.first, 127);
@@ -252,6 +268,9 @@ TEST(Edits, DormantWholeMelodyEdits) {
   f.e.LockOneFromPianoRoll(60, 360, true);
   f.e.UpdatePianoRollMelody();
   EXPECT_EQ(f.e.roll, (std::vector<RollNote>{{60, 360, 120, false}}));
+  f.e.mSamplesPerBeat = 0; // every end derives to 0: still kept at its start
+  f.e.PitchShiftMelody(2);
+  ExpectWellFormed(f.e);
 }
 
 } // namespace

@@ -146,10 +146,36 @@ TEST(Export, FailuresWriteNothingAndReport) {
   EXPECT_NE(testing::internal::GetCapturedStderr(), "");
   EXPECT_TRUE(ReadFile(path).empty());
 
-  // The clipboard path has no folder: never the file-system root.
-  testing::internal::CaptureStderr();
+  // The clipboard path writes only into a folder it is given, never at the root.
+  const bool rootHadFile = !ReadFile("/quorlenmini.mid").empty();
+  for (const char* folder : {"", "/", "//"}) {
+    e.mExportFolder = folder;
+    testing::internal::CaptureStderr();
+    e.CopyMidi();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error: could not write: no export folder\n");
+  }
+  if (!rootHadFile) {
+    EXPECT_TRUE(ReadFile("/quorlenmini.mid").empty());
+  }
+}
+
+TEST(Export, ClipboardPathWritesIntoItsFolder) {
+  TestEngine e;
+  srand(1);
+  e.AddOneFromPianoRoll(60, 0, -1);
+  const std::string folder = TempPath("engine export folder");
+  std::remove((folder + "/quorlenmini.mid").c_str());
+  std::remove(folder.c_str());
+  EXPECT_EQ(e.CreateFolder(folder.c_str()), 0);
+  EXPECT_EQ(e.CreateFolder(folder.c_str()), -1);
+  EXPECT_EQ(e.CreateFolder(nullptr), -1);
+  e.mExportFolder = folder;
   e.CopyMidi();
-  EXPECT_NE(testing::internal::GetCapturedStderr(), "");
+  MidiFile back;
+  ASSERT_EQ(back.read(folder + "/quorlenmini.mid"), 1);
+  EXPECT_EQ(NoteView(back), "0 90 3c 64\n30 80 3c 64\n");
+  std::remove((folder + "/quorlenmini.mid").c_str());
+  std::remove(folder.c_str());
 }
 
 TEST(Export, SaveButtonGoesThroughTheDialog) {

@@ -179,6 +179,23 @@ TEST(Generate, RestsAtLevel128ButNotForTaps) {
   EXPECT_EQ(e.mMelody.begin()->second.mNote.first, want);
 }
 
+TEST(Generate, RestChanceFollowsTheLevel) {
+  TestEngine e;
+  e.SetParam(kScalesDropdown, kMajor * 12 + kC);
+  e.SetParam(kEffectRests, 1);
+  for (int level : {1, 64, 100}) {
+    e.SetParam(kLevelKnob, level);
+    for (int seed = 0; seed < 30; ++seed) {
+      srand(seed);
+      const bool rest = rand() % 128 < level;
+      srand(seed);
+      EXPECT_EQ(e.GetRandomNote(0, false) == -2, rest) << level << " " << seed;
+      srand(seed);
+      EXPECT_EQ(e.GetRandomNoteForChord({{60, 0}}) == -2, rest) << level << " " << seed;
+    }
+  }
+}
+
 TEST(Generate, LockedNotesKeepTheirPitch) {
   TestEngine e;
   e.SetParam(kNoteLength, 3);

@@ -45,11 +45,13 @@ TEST(MelodyExport, EmptyMelodyHasTwoEmptyTracks) {
 TEST(MelodyExport, UnwritablePathFailsWithOneLine) {
   MidiFile file;
   BuildMelodyFile({{0, 60, 30}}, 120, file);
-  const std::string path = TempPath("no such folder/x.mid");
-  testing::internal::CaptureStderr();
-  EXPECT_FALSE(WriteMelodyFile(file, path));
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error: could not write: " + path + "\n");
-  EXPECT_TRUE(ReadFile(path).empty());
+  // A missing folder cannot be opened; a full device fails while writing.
+  for (const std::string& path : {TempPath("no such folder/x.mid"), std::string("/dev/full")}) {
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(WriteMelodyFile(file, path));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error: could not write: " + path + "\n");
+  }
+  EXPECT_TRUE(ReadFile(TempPath("no such folder/x.mid")).empty());
 }
 
 } // namespace

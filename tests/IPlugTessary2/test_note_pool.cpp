@@ -56,8 +56,8 @@ TEST(NotePoolRules, SwitchOnAppendsWithoutSearching) {
   } cases[] = {
       {{60, 72}, {}, 1, {84}}, // 72 is a chosen key: left out
       {{60, 72}, {72, 84}, 0, {72, 84, 60, 72}},
-      {{5, 100}, {}, -1, {88}},   // -7 is out of range
-      {{100, 120}, {}, 1, {112}}, // 132 is out of range
+      {{5, 100}, {}, -1, {88}},             // -7 is out of range
+      {{100, 115, 120}, {}, 1, {112, 127}}, // 132 is out of range
       {{100}, {}, 4, {}},
   };
   for (const Case& c : cases) {
@@ -158,17 +158,61 @@ TEST(EnginePool, ChordsStayInRangeAndPastTheTableEmpties) {
   ExpectMarksMatchPool(e, true);
 }
 
+TEST(EnginePool, SwitchingOnTwiceAppliesOnce) {
+  TestEngine e;
+  srand(1);
+  e.SetParam(kScalesDropdown, kMajor * 12 + kC);
+  for (int i = 0; i < 2; ++i) e.SetNotesOctaves(1, true);
+  e.SetNotesOctaves(0, true);
+  EXPECT_EQ(e.mNotePool, (Pool(CMajor(), {0, 1})));
+  e.SetNotesOctaves(1, false);
+  e.SetNotesOctaves(1, false);
+  EXPECT_EQ(e.mNotePool, CMajor());
+}
+
+TEST(EnginePool, RollKeyStripEditsThePoolOnlyInSelectMode) {
+  TestEngine e;
+  srand(1);
+  e.SetParam(kScalesDropdown, kMajor * 12 + kC);
+  e.SetNotePoolFromPianoRoll(64);
+  EXPECT_EQ(e.mNotePool, CMajor());
+  e.mSelectMode = true;
+  e.SetNotePoolFromPianoRoll(64); // the last note takes its place
+  e.SetNotePoolFromPianoRoll(50);
+  EXPECT_EQ(e.mNotePool, (Notes{60, 62, 72, 65, 67, 69, 71, 50}));
+  EXPECT_FALSE(e.IsExplictlySelected(64));
+  EXPECT_FALSE(e.IsImplictlySelected(64));
+  EXPECT_TRUE(e.IsImplictlySelected(50));
+  EXPECT_TRUE(e.IsExplictlySelected(72));
+}
+
+TEST(EnginePool, KeyStatusFollowsMidiInput) {
+  TestEngine e;
+  srand(1);
+  e.MidiIn(0x90, 127, 100);
+  e.MidiIn(0x90, 0, 100);
+  e.MidiIn(0x80, 0, 0);
+  EXPECT_TRUE(e.GetKeyStatus(127));
+  EXPECT_FALSE(e.GetKeyStatus(0));
+  EXPECT_FALSE(e.GetKeyStatus(128));
+  EXPECT_FALSE(e.GetKeyStatus(-1));
+  EXPECT_EQ(e.GetNumKeys(), 1);
+}
+
 TEST(EnginePool, ToggleTwiceAndClear) {
   TestEngine e;
   srand(1);
   e.SetParam(kScalesDropdown, kMajor * 12 + kC);
   e.SetParam(kOctaveZero + 1, 1);
   e.SetParam(kOctaveZero, 1);
-  e.ToggleNotesSelected(64);
-  e.ToggleNotesSelected(64);
+  e.ToggleNotesSelected(61);
+  EXPECT_EQ(Chosen(e), (Notes{60, 61, 62, 64, 65, 67, 69, 71, 72}));
+  e.ToggleNotesSelected(61);
   e.ToggleNotesSelected(128);
   e.ToggleNotesSelected(-1);
   EXPECT_EQ(Chosen(e), CMajor());
+  EXPECT_EQ(e.mScaleIndex, kMajor * 12 + kC);
+  EXPECT_EQ(e.mChordIndex, -1);
   EXPECT_EQ(e.mNotePool, Pool(CMajor(), {0, 1}));
   e.SetParam(kClearPool, 1);
   EXPECT_TRUE(e.mNotePool.empty());
