@@ -1,6 +1,7 @@
 // The binding's life cycle, entries, render, time information and MIDI.
 #include "WDL/IPlug/IPlugAU.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cmath>
 #include <cstdio>
@@ -500,6 +501,10 @@ void IPlugAU::GetTime(ITimeInfo* pTimeInfo) {
 ComponentResult IPlugAU::DoMIDIEvent(IPlugAU* _this, UInt32 status, UInt32 data1, UInt32 data2,
                                      UInt32 offsetFrames) {
   if (!_this->DoesMIDI()) return badComponentSelector;
+  // The offset lies in the next block, which is never longer than the maximum; a wild one
+  // would reach the plug-in (and its MIDI out) as a negative or far-off sample.
+  if (offsetFrames >= (UInt32)std::max(_this->GetBlockSize(), 1))
+    return kAudioUnitErr_InvalidParameter;
   IMutexLock lock(_this);
   IMidiMsg msg((int)offsetFrames, (uint8_t)status, (uint8_t)data1, (uint8_t)data2);
   _this->ProcessMidiMsg(&msg);

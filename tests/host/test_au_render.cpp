@@ -162,6 +162,17 @@ TEST_F(AURender, MidiInReachesThePluginAtItsOffset) {
   EXPECT_EQ(mPlug->mProbe.nSysEx, 1);
 }
 
+TEST_F(AURender, MidiInOutsideTheLongestBlockIsRefused) {
+  const UInt32 offsets[] = {kFrames, kFrames + 1, 0x80000000u, 0xFFFFFFFFu};
+  for (UInt32 offset : offsets)
+    EXPECT_EQ(MusicDeviceMIDIEvent(Unit(), 0x90, 60, 100, offset), kAudioUnitErr_InvalidParameter)
+        << offset;
+  EXPECT_EQ(MusicDeviceMIDIEvent(Unit(), 0x90, 60, 100, kFrames - 1), noErr);
+  EXPECT_EQ(mPlug->mProbe.nMidiIn, 1);
+  ASSERT_EQ(mHost.MidiLog().size(), 1u);
+  EXPECT_EQ(mHost.MidiLog()[0].offset, (int64_t)kFrames - 1);
+}
+
 TEST_F(AURender, TempoIsTakenOnlyWhenFiniteAndPositive) {
   struct Row {
     double host, seen;

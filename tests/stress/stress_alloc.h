@@ -1,0 +1,56 @@
+// The stress programs' operator new: counts the calls a thread makes while its flag is up
+// (render and MIDI in), to find allocation on the real-time path.
+#pragma once
+
+#include "stress_session.h"
+
+#include <cstdlib>
+#include <execinfo.h>
+#include <new>
+
+// The replacement pairs malloc with free on purpose.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
+
+namespace stress {
+std::atomic<long> gRenderNews{0};
+thread_local bool tCounting = false;
+} // namespace stress
+
+void* operator new(size_t n) {
+  if (stress::tCounting) {
+    ++stress::gRenderNews;
+    if (getenv("QV_STRESS_TRACE_ALLOC")) {
+      void* frames[16];
+      backtrace_symbols_fd(frames, backtrace(frames, 16), 2);
+    }
+  }
+  if (void* p = malloc(n ? n : 1)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+  free(p);
+}
+void operator delete(void* p, size_t) noexcept {
+  free(p);
+}
+
+namespace stress {
+
+// Runs a session at the seed and length the environment or the build chose and prints the
+// seed and the report.
+inline void RunSession(bool threaded) {
+  const uint32_t seed = (uint32_t)EnvLong("QV_STRESS_SEED", 18);
+  const long calls = EnvLong("QV_STRESS_CALLS", QV_STRESS_CALLS);
+  printf("stress seed %u, %ld calls%s (replay: QV_STRESS_SEED=%u QV_STRESS_CALLS=%ld)\n", seed,
+         calls, threaded ? ", render on a second thread" : "", seed, calls);
+  fflush(stdout);
+  Session s(std::string(QV_BINARY_DIR) + "/Quorlen-VUDE.component", seed, calls, threaded);
+  const bool ok = s.Run();
+  printf("%s", s.GetReport().Text().c_str());
+  for (const std::string& f : s.Failures()) ADD_FAILURE() << f;
+  EXPECT_TRUE(ok);
+}
+
+} // namespace stress
