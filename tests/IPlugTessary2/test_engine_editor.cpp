@@ -175,6 +175,20 @@ TEST(EngineEditor, TheEngineDrivesItsControls) {
   e.Click(kZoomIn);
   EXPECT_EQ(e.Roll()->GetZoom(), zoom);
 
+  // A bar count set by the engine itself moves the bars knob and the roll's zoom.
+  {
+    IPlugBase::IMutexLock lock(&e);
+    e.ChangeNumBars(12);
+  }
+  EXPECT_DOUBLE_EQ(e.Editor()->GetControl(16)->GetValue(), 8.0 / 9.0);
+  EXPECT_EQ(e.Roll()->GetZoom(), 12);
+  {
+    IPlugBase::IMutexLock lock(&e);
+    e.ChangeNumBars(14);
+  }
+  EXPECT_DOUBLE_EQ(e.Editor()->GetControl(16)->GetValue(), 1.0);
+  EXPECT_EQ(e.Roll()->GetZoom(), 16);
+
   // Clearing the pool blanks both choosers' texts.
   e.Scales()->SetNoteText(2);
   e.Chords()->SetTypeText(1);
