@@ -24,6 +24,13 @@ public:
   Hosted() : IPlugTessary2(TestEngine::MakeInfo()) { srand(1); }
   IGraphics* Editor() { return mEditorGraphics; }
   PianoRollControl* Roll() { return mPianoRoll; }
+  IPopupMenuScales* Scales() { return mScalesMenu; }
+  IPopupMenuChords* Chords() { return mChordsMenu; }
+  // A press and release in the editor.
+  void Click(int idx) {
+    SetParameterFromGUI(idx, 1.0);
+    SetParameterFromGUI(idx, 0.0);
+  }
 };
 
 struct ControlRow {
@@ -104,6 +111,7 @@ TEST(EngineEditor, ControlsInDrawingOrder) {
     EXPECT_EQ(c->IsHidden(), r.hidden);
   }
   EXPECT_EQ(g->GetControl(28), e.Roll());
+  EXPECT_DOUBLE_EQ(g->GetControl(15)->GetValue(), 2.0 / 7.0); // the note-length knob shows 3
 }
 
 // Red tag and image number of the marker at a control's bottom-left, as drawn.
@@ -142,11 +150,37 @@ TEST(EngineEditor, TheEngineDrivesItsControls) {
   // The website button opens the maker's page through the workspace.
   PlatformTest_ResetCocoa();
   e.SetParameterFromGUI(kWebsite, 1.0);
+  EXPECT_EQ(PlatformTest_OpenedURLs().size(), 1u); // on the press
   e.SetParameterFromGUI(kWebsite, 0.0);
   ASSERT_EQ(PlatformTest_OpenedURLs().size(), 1u);
   EXPECT_EQ(PlatformTest_OpenedURLs()[0], "https://www.ostrevane.example/quorlen-vude");
   e.ToggleToolTips(true);
   EXPECT_TRUE(e.Editor()->TooltipsEnabled());
+
+  // The roll follows the melody: added notes, lock-all, then clearing.
+  e.AddOneFromPianoRoll(60, 0, -1);
+  e.AddOneFromPianoRoll(64, 120, -1);
+  ASSERT_EQ(e.Roll()->GetNotes().size(), 2u);
+  EXPECT_EQ(e.Roll()->GetNotes()[1].location, 120);
+  EXPECT_FALSE(e.Roll()->GetNotes()[0].locked);
+  e.Click(kLockAll);
+  EXPECT_TRUE(e.Roll()->GetNotes()[0].locked);
+  e.Click(kLockAll);
+  EXPECT_FALSE(e.Roll()->GetNotes()[0].locked);
+  e.Click(kClearBeats);
+  EXPECT_TRUE(e.Roll()->GetNotes().empty());
+  const int zoom = e.Roll()->GetZoom();
+  e.Click(kZoomOut);
+  EXPECT_EQ(e.Roll()->GetZoom(), zoom + 1);
+  e.Click(kZoomIn);
+  EXPECT_EQ(e.Roll()->GetZoom(), zoom);
+
+  // Clearing the pool blanks both choosers' texts.
+  e.Scales()->SetNoteText(2);
+  e.Chords()->SetTypeText(1);
+  e.Click(kClearPool);
+  EXPECT_STREQ(e.Scales()->GetNoteText(), "-");
+  EXPECT_STREQ(e.Chords()->GetTypeText(), "-");
 }
 
 } // namespace

@@ -190,6 +190,8 @@ TEST_F(HostedEngine, OneBarOfSixteenthsOverTwoPassesFromTheEditor) {
     const int a = rand() % 34 + 71;
     pitch.push_back(a - rand() % 27);
   }
+  // A host value while the chooser holds no choice lays nothing.
+  ASSERT_EQ(mHost.SetParameter(kRhythmsDropdown, 6), noErr);
   srand(11);
   PlatformTest_ScriptMenuChoice({4});
   PlatformTest_PostMouse(window, kPlatformTestMouseDown, 40 + 2, 325 + 3, 1, 0);
@@ -221,6 +223,16 @@ TEST_F(HostedEngine, OneBarOfSixteenthsOverTwoPassesFromTheEditor) {
   ASSERT_EQ(mHost.Render(1, 512), noErr);
   ASSERT_EQ(mHost.MidiLog().size(), 1u);
   EXPECT_EQ(mHost.MidiLog()[0].bytes, (std::vector<uint8_t>{0x80, (uint8_t)pitch[0], 0}));
+
+  // The tap button adds a note at the play position and sounds it at once.
+  mHost.ClearMidiLog();
+  mHost.GetTransport().playing = true;
+  PlatformTest_PostMouse(window, kPlatformTestMouseDown, 20 + 2, 230 + 3, 1, 0);
+  ASSERT_EQ(mHost.Render(1, 512), noErr);
+  PlatformTest_PostMouse(window, kPlatformTestMouseUp, 20 + 2, 230 + 3, 1, 0);
+  ASSERT_GE(mHost.MidiLog().size(), 2u); // the tap's note-on, then the loop's first note-on
+  EXPECT_EQ(mHost.MidiLog()[0].offset, 0);
+  EXPECT_EQ(mHost.MidiLog()[0].bytes[0], 0x90);
   g->CloseWindow();
   window->release();
 }
