@@ -2,9 +2,13 @@
 // box average when shrinking strongly.
 #include "WDL/lice/lice_shapes.h"
 #include "WDL/lice/lice_combine.h"
+#include "WDL/lice/lice_simd.h"
 
 #include <cmath>
 #include <cstdint>
+#include <emmintrin.h>
+#include <cstring>
+#include <type_traits>
 
 namespace {
 
@@ -22,6 +26,7 @@ struct ScaleJob {
   fix_t icurx, icury;        // first sample
   fix_t idx, idy;            // steps per pixel and per row
   int clipright, clipbottom; // window size
+  bool distinct;             // source and destination are different bitmaps
 };
 
 inline bool Inside(fix_t v, int lim) {
@@ -45,8 +50,62 @@ template <class PUT> void NearestWalk(const ScaleJob& j, PUT put) {
   }
 }
 
+// The destination columns [*xa, *xb) whose samples lie inside the window: the samples move
+// one way along a row, so they form one run.
+void InsideColumns(const ScaleJob& j, int* xa, int* xb) {
+  *xa = *xb = 0;
+  fix_t curx = j.icurx;
+  bool seen = false;
+  for (int x = 0; x < j.w; x++, curx += j.idx)
+    if (Inside(curx >> 16, j.clipright)) {
+      if (!seen) *xa = x;
+      seen = true;
+      *xb = x + 1;
+    }
+}
+
+// Plain copies of the nearest source pixels: each destination row that samples the same
+// source row as the one before it is that row again.
+void NearestCopy(const ScaleJob& j) {
+  int xa, xb;
+  InsideColumns(j, &xa, &xb);
+  if (xb <= xa) return;
+  LICE_pixel* drow = j.dest;
+  const LICE_pixel* last = nullptr;
+  fix_t lastsy = -1, cury = j.icury;
+  const fix_t x0 = j.icurx + j.idx * xa;
+  for (int y = 0; y < j.h; y++, cury += j.idy, drow += j.dspan) {
+    const fix_t sy = cury >> 16;
+    if (!Inside(sy, j.clipbottom)) continue;
+    if (last && sy == lastsy) {
+      memcpy(drow + xa, last + xa, (size_t)(xb - xa) * sizeof(LICE_pixel));
+    } else {
+      const LICE_pixel* srow = j.src + sy * j.sspan;
+      fix_t curx = x0;
+      int x = xa;
+      if (j.idx == 0x20000) {
+        // Every other source pixel: the even ones of each pair of four.
+        const LICE_pixel* s = srow + (x0 >> 16);
+        for (; x + 4 < xb; x += 4, s += 8) { // s[7] lies before the next sample
+          const __m128 a = _mm_loadu_ps((const float*)s), b = _mm_loadu_ps((const float*)(s + 4));
+          _mm_storeu_ps((float*)(drow + x), _mm_shuffle_ps(a, b, _MM_SHUFFLE(2, 0, 2, 0)));
+        }
+        curx += (fix_t)(x - xa) * j.idx;
+      }
+      for (; x < xb; x++, curx += j.idx) drow[x] = srow[curx >> 16];
+    }
+    last = drow;
+    lastsy = sy;
+  }
+}
+
 template <class COMBFUNC> struct _LICE_Template_Blit0 {
   static void scaleBlitFAST(const ScaleJob& j) {
+    if (std::is_same<COMBFUNC, _LICE_CombinePixelsClobberFAST>::value && j.distinct &&
+        LICE_fastpaths_enabled) {
+      NearestCopy(j);
+      return;
+    }
     NearestWalk(j, [](LICE_pixel* d, LICE_pixel s) { COMBFUNC::doPixFAST(d, s); });
   }
 };
@@ -241,6 +300,7 @@ void LICE_ScaledBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, 
   j.icury = icury - srcy0 * 65536;
   j.idx = idx;
   j.idy = idy;
+  j.distinct = src != dest;
   j.w = (int)dw;
   j.h = (int)dh;
   j.src = __LICE_PixelAt(sbits, src->getRowSpan(), srcH, src->isFlipped(), srcx0, srcy0, &j.sspan);
