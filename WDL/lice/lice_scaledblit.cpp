@@ -110,6 +110,20 @@ template <class COMBFUNC> struct _LICE_Template_Blit0 {
   }
 };
 
+// The 3 x 3 box average of the pixels from p (rows span apart), per channel in 16-bit lanes:
+// a sum s of nine channels (at most 2295) divided by 9 is exactly (s x 7282) >> 16.
+inline LICE_pixel Box3Average(const LICE_pixel* p, int span) {
+  const __m128i zero = _mm_setzero_si128();
+  __m128i lo = zero, hi = zero; // pixels 0, 1 and pixel 2 of each row
+  for (int k = 0; k < 3; k++, p += span) {
+    lo = _mm_add_epi16(lo, _mm_unpacklo_epi8(_mm_loadl_epi64((const __m128i*)p), zero));
+    hi = _mm_add_epi16(hi, _mm_unpacklo_epi8(_mm_cvtsi32_si128((int)p[2]), zero));
+  }
+  const __m128i sum = _mm_add_epi16(_mm_add_epi16(lo, hi), _mm_srli_si128(lo, 8));
+  const __m128i avg = _mm_mulhi_epu16(sum, _mm_set1_epi16(7282));
+  return (LICE_pixel)_mm_cvtsi128_si32(_mm_packus_epi16(avg, avg));
+}
+
 template <class COMBFUNC> struct _LICE_Template_Blit2 {
   static void scaleBlit(const ScaleJob& j, int w, int filtermode) {
     LICE_pixel* drow = j.dest;
@@ -147,6 +161,7 @@ template <class COMBFUNC> struct _LICE_Template_Blit2 {
     LICE_pixel* drow = j.dest;
     fix_t cury = j.icury;
     const int half = n / 2;
+    const bool vec = LICE_fastpaths_enabled && LICE_GetSimdLevel() != LICE_SIMD_NONE;
     for (int y = 0; y < j.h; y++, cury += j.idy, drow += j.dspan) {
       const fix_t sy = cury >> 16;
       if (!Inside(sy, j.clipbottom)) continue;
@@ -158,6 +173,12 @@ template <class COMBFUNC> struct _LICE_Template_Blit2 {
         if (sy >= half && sy + half < j.clipbottom && sx >= half && sx + half < j.clipright) {
           // The whole kernel lies inside the window: no per-pixel tests.
           const LICE_pixel* krow = j.src + (sy - half) * j.sspan + (sx - half);
+          if (n == 3 && vec) {
+            const LICE_pixel p = Box3Average(krow, j.sspan);
+            COMBFUNC::doPix((LICE_pixel_chan*)(drow + x), LICE_GETR(p), LICE_GETG(p), LICE_GETB(p),
+                            LICE_GETA(p), w);
+            continue;
+          }
           for (int ky = 0; ky < n; ky++, krow += j.sspan)
             for (int kx = 0; kx < n; kx++) {
               const LICE_pixel p = krow[kx];
