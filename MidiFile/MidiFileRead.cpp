@@ -28,12 +28,12 @@ public:
   bool eof() const { return eof_; }
   size_t buffered() const { return static_cast<size_t>(end_ - next_); }
 
-  // Buffers up to count more bytes (fewer at the end of the input). Memory follows the
+  // Buffers up to count bytes (fewer at the end of the input). Memory follows the
   // bytes that arrive, not the count: what the stream says it holds is taken in one
   // piece, the rest in pieces that grow with what has come.
   void prefetch(uint32_t count) {
     uint64_t avail = static_cast<uint64_t>(std::max<std::streamsize>(in_.rdbuf()->in_avail(), 0));
-    uint64_t wanted = count;
+    uint64_t wanted = count > buffered() ? count - buffered() : 0;
     while (wanted > 0) {
       size_t size = buffered();
       size_t piece =

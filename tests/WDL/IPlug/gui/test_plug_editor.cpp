@@ -84,6 +84,8 @@ TEST(PlugBase, PushedValueReachesTheDisplayControls) {
   // A control that shows no text takes the call and ignores it.
   IInvisibleSwitchControl plain(&plug, IRECT(0, 0, 9, 9), -1);
   DisplayingControl other(&plug, 1, &plain, nullptr);
+  plain.SetClean();
   other.SetValueFromUserInput(1.0);
   EXPECT_EQ(plug.GetParam(1)->Int(), 10);
+  EXPECT_FALSE(plain.IsDirty());
 }
