@@ -436,7 +436,7 @@ TEST(CocoaImages, ShortcutsDrawWhatThePlainPathDraws) {
     for (uint32_t into : layouts) {
       if ((into & kCGBitmapAlphaInfoMask) == kCGImageAlphaNoneSkipFirst) continue;
       for (const CGRect& r : rects) {
-        for (int clip = 0; clip < 3; ++clip) {
+        for (int clip = 0; clip < 4; ++clip) {
           std::vector<uint32_t> src(9 * 7), start(20 * 16);
           for (auto& v : src) v = next();
           for (auto& v : start) v = next();
@@ -453,7 +453,8 @@ TEST(CocoaImages, ShortcutsDrawWhatThePlainPathDraws) {
             ASSERT_NE(c, nullptr);
             CGContextTranslateCTM(c, 1, 0);
             if (clip == 1) CGContextClipToRect(c, CGRectMake(2.5, 1, 9, 20));
-            if (clip == 2) CGContextConcatCTM(c, CGAffineTransform{1, 0, 0.5, 1, 0, 0}); // shear
+            if (clip == 2) CGContextConcatCTM(c, CGAffineTransform{1, 0, 0.5, 1, 0, 0}); // shears
+            if (clip == 3) CGContextConcatCTM(c, CGAffineTransform{1, 0.5, 0, 1, 0, 0});
             CGContextDrawImage(c, r, img);
             CGContextRelease(c);
           }
@@ -466,7 +467,7 @@ TEST(CocoaImages, ShortcutsDrawWhatThePlainPathDraws) {
       }
     }
   }
-  EXPECT_EQ(compared, 6 * 4 * 6 * 3);
+  EXPECT_EQ(compared, 6 * 4 * 6 * 4);
   CGColorSpaceRelease(cs);
 }
 
