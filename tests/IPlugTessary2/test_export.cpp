@@ -1,8 +1,10 @@
 #include "IPlugTessary2/MelodyExport.h"
 #include "IPlugTessary2/engine_double.h"
 #include "MidiFile/midi_test_util.h"
-#include "testsupport/null_graphics.h"
+#include "WDL/IPlug/IGraphics.h"
 
+#include <Cocoa/Cocoa.h>
+#include <PlatformTestHooks.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -162,37 +164,32 @@ TEST(Export, ClipboardPathOnlyIntoItsFolder) {
   std::remove(folder.c_str());
 }
 
-// A save dialog that answers with a scripted path and records what it was asked.
-class DialogGraphics : public NullGraphics {
-public:
-  using NullGraphics::NullGraphics;
-  std::string answer, askedExtensions;
-  int asked = 0;
-  EFileAction askedAction = kFileOpen;
-  void PromptForFile(WDL_String* pFile, EFileAction action, WDL_String*, char* ext) override {
-    ++asked;
-    askedAction = action;
-    askedExtensions = ext;
-    pFile->Set(answer.c_str());
-  }
-};
-
 TEST(Export, SaveButtonGoesThroughTheDialog) {
   TestEngine e;
   srand(1);
   e.AddOneFromPianoRoll(60, 0, -1);
-  e.SaveMidiFile(); // no editor: nothing asked, nothing written
-  auto* pDialog = new DialogGraphics(&e, 710, 365);
-  e.AttachGraphics(pDialog);
+  IGraphics* g = e.GetGUI();
+  if (!g) GTEST_SKIP() << "no platform graphics object to ask with";
+  PlatformTest_ResetCocoa();
+  const std::string path = TempPath("engine export saved.mid");
+  PlatformTest_ScriptPanel(true, path);
+  e.SaveMidiFile(); // the editor is not open: nothing asked, nothing written
+  EXPECT_EQ(PlatformTest_PanelsShown(), 0);
+  NSWindow* window = PlatformTest_CreateWindow(kEditorWidth, kEditorHeight);
+  g->OpenWindow(window->contentView());
+  PlatformTest_ResetCocoa();
+  PlatformTest_ScriptPanel(false, "");
   testing::internal::CaptureStderr();
   e.SaveMidiFile(); // cancelled: nothing written, nothing said
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-  EXPECT_EQ(pDialog->asked, 1);
-  EXPECT_EQ(pDialog->askedAction, kFileSave);
-  EXPECT_EQ(pDialog->askedExtensions, "mid");
-  pDialog->answer = TempPath("engine export saved.mid");
+  EXPECT_EQ(PlatformTest_LastPanel().kind, "save");
+  EXPECT_EQ(PlatformTest_LastPanel().types, std::vector<std::string>{"mid"});
+  PlatformTest_ScriptPanel(true, path);
   e.SaveMidiFile();
-  EXPECT_EQ(NoteView(pDialog->answer), "0 90 3c 64\n30 80 3c 64\n");
+  EXPECT_EQ(PlatformTest_PanelsShown(), 2);
+  EXPECT_EQ(NoteView(path), "0 90 3c 64\n30 80 3c 64\n");
+  g->CloseWindow();
+  window->release();
 }
 
 } // namespace
