@@ -2,6 +2,7 @@
 #include "WDL/lice/lice_combine.h"
 
 #include <cstdint>
+#include <cstring>
 
 bool LICE_fastpaths_enabled = true;
 
@@ -116,6 +117,56 @@ void FillCopySSE2(LICE_pixel* dest, int w, int h, int r, int g, int b, int ia, i
   }
 }
 
+// Per-pixel weights of 4 mask bytes (in the low 32 bits of m) as k = 256 - w in 16-bit
+// lanes, and in keep the pixels left as they are (mask 0, or weight 0).
+inline __m128i GlyphK(__m128i m, int a, __m128i* keep) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i v = _mm_unpacklo_epi8(m, zero);
+  __m128i w = a == 256 ? _mm_add_epi16(v, _mm_set1_epi16(1))
+                       : _mm_srli_epi16(_mm_mullo_epi16(v, _mm_set1_epi16((short)a)), 8);
+  w = _mm_andnot_si128(_mm_cmpeq_epi16(v, zero), w);
+  *keep = _mm_cmpeq_epi16(w, zero);
+  return _mm_sub_epi16(_mm_set1_epi16(256), w);
+}
+
+void GlyphTail(const unsigned char* mask, LICE_pixel* dest, int x, int w, int r, int g, int b,
+               int a) {
+  for (; x < w; x++) {
+    const int v = mask[x];
+    if (!v) continue;
+    int wt = a == 256 ? v + 1 : v * a / 256;
+    if (wt > 256) wt = 256;
+    _LICE_CombinePixelsCopyNoClamp::doPix((LICE_pixel_chan*)(dest + x), r, g, b, 255, wt);
+  }
+}
+
+// Four pixels of a glyph; c is the colour in every pixel.
+inline void Glyph4(const unsigned char* mask, LICE_pixel* dest, __m128i c, int a) {
+  int m4;
+  memcpy(&m4, mask, 4);
+  if (!m4) return;
+  __m128i keep;
+  const __m128i k = GlyphK(_mm_cvtsi32_si128(m4), a, &keep);
+  const __m128i k8 = _mm_slli_epi16(k, 8);
+  const __m128i kk = _mm_unpacklo_epi16(k8, k8);
+  const __m128i klo = _mm_unpacklo_epi32(kk, kk), khi = _mm_unpackhi_epi32(kk, kk);
+  const __m128i keep32 = _mm_unpacklo_epi16(keep, keep);
+  const __m128i d = _mm_loadu_si128((const __m128i*)dest);
+  const __m128i res = CopyChannels(d, c, klo, khi);
+  _mm_storeu_si128((__m128i*)dest,
+                   _mm_or_si128(_mm_and_si128(keep32, d), _mm_andnot_si128(keep32, res)));
+}
+
+void GlyphCopySSE2(const unsigned char* mask, int mask_span, LICE_pixel* dest, int dest_span, int w,
+                   int h, int r, int g, int b, int a) {
+  const __m128i c = _mm_set1_epi32((int)LICE_RGBA(r, g, b, 255));
+  for (; h > 0; h--, mask += mask_span, dest += dest_span) {
+    int x = 0;
+    for (; x + 4 <= w; x += 4) Glyph4(mask + x, dest + x, c, a);
+    GlyphTail(mask, dest, x, w, r, g, b, a);
+  }
+}
+
 // ---- AVX2: 8 pixels per step. The unpack, pack and shuffle steps work within each 128-bit
 // half, so every pixel meets the same arithmetic as in the SSE2 forms.
 
@@ -214,6 +265,40 @@ QV_AVX2 void FillCopyAVX2(LICE_pixel* dest, int w, int h, int r, int g, int b, i
   }
 }
 
+QV_AVX2 void GlyphCopyAVX2(const unsigned char* mask, int mask_span, LICE_pixel* dest,
+                           int dest_span, int w, int h, int r, int g, int b, int a) {
+  const __m256i c = _mm256_set1_epi32((int)LICE_RGBA(r, g, b, 255));
+  const __m128i c4 = _mm_set1_epi32((int)LICE_RGBA(r, g, b, 255));
+  const __m128i zero = _mm_setzero_si128();
+  for (; h > 0; h--, mask += mask_span, dest += dest_span) {
+    int x = 0;
+    for (; x + 8 <= w; x += 8) {
+      long long m8;
+      memcpy(&m8, mask + x, 8);
+      if (!m8) continue;
+      const __m128i v = _mm_unpacklo_epi8(_mm_cvtsi64_si128(m8), zero);
+      __m128i wt = a == 256 ? _mm_add_epi16(v, _mm_set1_epi16(1))
+                            : _mm_srli_epi16(_mm_mullo_epi16(v, _mm_set1_epi16((short)a)), 8);
+      wt = _mm_andnot_si128(_mm_cmpeq_epi16(v, zero), wt);
+      const __m128i keep = _mm_cmpeq_epi16(wt, zero);
+      const __m128i k8 = _mm_slli_epi16(_mm_sub_epi16(_mm_set1_epi16(256), wt), 8);
+      // Pixels 0-3 in the low half, 4-7 in the high half, as the loads and unpacks see them.
+      const __m256i kk = _mm256_set_m128i(_mm_unpackhi_epi16(k8, k8), _mm_unpacklo_epi16(k8, k8));
+      const __m256i klo = _mm256_unpacklo_epi32(kk, kk), khi = _mm256_unpackhi_epi32(kk, kk);
+      const __m256i keep32 =
+          _mm256_set_m128i(_mm_unpackhi_epi16(keep, keep), _mm_unpacklo_epi16(keep, keep));
+      const __m256i d = _mm256_loadu_si256((const __m256i*)(dest + x));
+      const __m256i res = CopyChannels8(d, c, klo, khi);
+      _mm256_storeu_si256((__m256i*)(dest + x), _mm256_blendv_epi8(res, d, keep32));
+    }
+    if (x + 4 <= w) {
+      Glyph4(mask + x, dest + x, c4, a);
+      x += 4;
+    }
+    GlyphTail(mask, dest, x, w, r, g, b, a);
+  }
+}
+
 } // namespace
 
 int LICE_GetSimdLevel() {
@@ -256,6 +341,16 @@ bool _LICE_FillCopy(LICE_pixel* dest, int w, int h, int r, int g, int b, int ia,
   return true;
 }
 
+bool _LICE_GlyphCopy(const unsigned char* mask, int mask_span, LICE_pixel* dest, int dest_span,
+                     int w, int h, int r, int g, int b, int a) {
+  if (!LICE_fastpaths_enabled || s_level == LICE_SIMD_NONE || a < 1 || a > 256) return false;
+  if (s_level == LICE_SIMD_AVX2)
+    GlyphCopyAVX2(mask, mask_span, dest, dest_span, w, h, r, g, b, a);
+  else
+    GlyphCopySSE2(mask, mask_span, dest, dest_span, w, h, r, g, b, a);
+  return true;
+}
+
 #else
 
 int LICE_GetSimdLevel() {
@@ -274,6 +369,9 @@ bool _LICE_FillWords(LICE_pixel*, int, int, LICE_pixel, int) {
   return false;
 }
 bool _LICE_FillCopy(LICE_pixel*, int, int, int, int, int, int, int) {
+  return false;
+}
+bool _LICE_GlyphCopy(const unsigned char*, int, LICE_pixel*, int, int, int, int, int, int, int) {
   return false;
 }
 

@@ -25,3 +25,8 @@ bool _LICE_BlitSourceAlphaFull(LICE_pixel* dest, const LICE_pixel* src, int w, i
 bool _LICE_FillWords(LICE_pixel* dest, int w, int h, LICE_pixel color, int span);
 // The copy operator with colour (r, g, b, ia) at weight ia, 0 < ia < 256.
 bool _LICE_FillCopy(LICE_pixel* dest, int w, int h, int r, int g, int b, int ia, int span);
+// Coverage mask (rows mask_span bytes apart) drawn with the copy operator in colour
+// (r, g, b, 255): each non-zero byte v weighs v + 1 when a is 256, else v x a / 256.
+// Spans of dest in pixels, negative for bottom-up rows; 0 < a <= 256.
+bool _LICE_GlyphCopy(const unsigned char* mask, int mask_span, LICE_pixel* dest, int dest_span,
+                     int w, int h, int r, int g, int b, int a);

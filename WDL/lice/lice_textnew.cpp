@@ -1,11 +1,13 @@
 #include "WDL/lice/lice_text.h"
 #include "WDL/lice/lice_combine.h"
 #include "WDL/lice/lice_glyph.h"
+#include "WDL/lice/lice_simd.h"
 #include "WDL/swell/swell-functions.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -409,7 +411,8 @@ bool LICE_CachedFont::DrawGlyph(LICE_IBitmap* bm, unsigned short c, int xpos, in
       G::Mono(gsrc, pout, src_span, dest_span, width, height, r, g, b, a);
     else if (kind == kEffect)
       G::Effect(gsrc, pout, src_span, dest_span, width, height, r, g, b, a, m_effectcol);
-    else
+    else if (!std::is_same<decltype(opc), _LICE_CombinePixelsCopyNoClamp>::value ||
+             !_LICE_GlyphCopy(gsrc, src_span, pout, dest_span, width, height, r, g, b, a))
       G::Normal(gsrc, pout, src_span, dest_span, width, height, r, g, b, a);
   });
   return true;

@@ -95,13 +95,6 @@ TEST(MidiFileRead, FilesFromAnIndependentWriter) {
   rmdir(dir.c_str());
 }
 
-// A path as one shell word, whatever it holds.
-std::string shellWord(const std::string& s) {
-  std::string out = "'";
-  for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
-
 std::string run(const std::string& cmd) {
   std::string out;
   FILE* pipe = popen(cmd.c_str(), "r");
@@ -126,13 +119,14 @@ std::string endsOf(MidiFile& f) {
 
 // The same as python3-mido sees the file.
 std::string endsByMido(const std::string& path) {
-  return run("/usr/bin/python3 -c '\n"
+  return run(mido::python3() +
+             " -c '\n"
              "import sys, mido\n"
              "f = mido.MidiFile(sys.argv[1])\n"
              "for t in f.tracks: print(\"end\", sum(m.time for m in t))\n"
              "print(\"seconds %.9f\" % f.length)\n"
              "' " +
-             shellWord(path) + " 2>&1");
+             ShellQuote(path) + " 2>&1");
 }
 
 // Reads the file, writes it and reads that back: both reads and the independent
@@ -205,7 +199,7 @@ TEST(MidiFileRead, EndOfTrackTimeFromAnIndependentMaker) {
                         "3, 100, Program_c, 1, 5\n"
                         "3, 2000, End_track\n"
                         "0, 0, End_of_file\n";
-  ASSERT_EQ(std::system(("csvmidi " + shellWord(csv) + " " + shellWord(mid)).c_str()), 0);
+  ASSERT_EQ(std::system(("csvmidi " + ShellQuote(csv) + " " + ShellQuote(mid)).c_str()), 0);
   const std::string ends = "end 1000\nend 7680\nend 2000\nseconds 6.800000000\n";
   EXPECT_EQ(endsByMido(mid), ends);
   expectEndsKept(mid, ends);

@@ -1,6 +1,7 @@
 // The cached font renderer: UTF-8 decoding, glyph masks and their crop, the effect flags,
 // which path a call takes, and text layout on the glyph path.
 #include "WDL/lice/lice_glyph.h"
+#include "WDL/lice/lice_simd.h"
 #include "WDL/lice/lice_text.h"
 #include "WDL/swell/swell-functions.h"
 #include "WDL/lice/lice_test_bitmaps.h"
@@ -279,4 +280,33 @@ TEST(CachedFont, LayoutOnTheGlyphPath) {
   Probe ascii(0x4);
   EXPECT_EQ(Width(ascii, "\xc3\xa9\xc3\xa9"), 0);
   EXPECT_EQ(ascii.findChar(0xe9), nullptr);
+}
+
+TEST(CachedFont, VectorGlyphBlendMatchesThePlainLoop) {
+  Probe f(0, 16);
+  const char* text = "Quorlen 1/16 Harmonic Minor Wxyz";
+  RECT m = Measure(f, text, DT_SINGLELINE);
+  const int w = m.right - m.left + 6, h = m.bottom - m.top + 4;
+  for (LICE_pixel colour : {0xFFE0C0A0u, 0x80FFFFFFu, 0x01102030u, 0xC0000000u})
+    for (float alpha : {1.0f, 0.5f, 0.3f, 0.999f}) {
+      f.SetTextColor(colour);
+      f.SetCombineMode(0, alpha);
+      TestBitmap plain(w, h, false, w + 3);
+      plain.Randomize(colour ^ 77);
+      auto draw = [&](TestBitmap& bm) {
+        RECT r = {1, 1, w, h};
+        f.DrawText(&bm, text, -1, &r, LICE_DT_USEFGALPHA);
+      };
+      LICE_fastpaths_enabled = false;
+      TestBitmap ref = plain;
+      draw(ref);
+      LICE_fastpaths_enabled = true;
+      for (int level = LICE_SIMD_SSE2; level <= LICE_GetSimdLevelSupported(); level++) {
+        ASSERT_TRUE(LICE_SetSimdLevel(level));
+        TestBitmap fast = plain;
+        draw(fast);
+        EXPECT_TRUE(fast.raw() == ref.raw()) << std::hex << colour << " " << alpha << " " << level;
+      }
+    }
+  LICE_SetSimdLevel(LICE_GetSimdLevelSupported());
 }
