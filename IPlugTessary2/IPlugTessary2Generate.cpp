@@ -37,7 +37,9 @@ int IPlugTessary2::GetRandomNoteForChord(std::map<int, int> used) {
 
 int IPlugTessary2::MelodyEndKey(int start, int lengthTicks) {
   const double e = 1.0 * lengthTicks * mSamplesPerBeat / mTicksPerQuarter + start;
-  return ConvertTicksToFrames(ConvertFramesToTicks(static_cast<int>(e)));
+  // A long note at a slow tempo may end past the int range; it is held at the range's end.
+  const double held = std::fmin(std::fmax(e, (double)INT_MIN), (double)INT_MAX);
+  return ConvertTicksToFrames(ConvertFramesToTicks(static_cast<int>(held)));
 }
 
 void IPlugTessary2::GenerateNewNote(int position, bool play, bool noRest) {

@@ -137,6 +137,7 @@ public:
   using IPlugTessary2::DeriveTiming;
   using IPlugTessary2::FollowHostTempo;
   using IPlugTessary2::GridStep;
+  using IPlugTessary2::MelodyEndKey;
   using IPlugTessary2::TapAt;
   using IPlugTessary2::TapQuantizedPosition;
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 namespace {
 
 // An engine whose timing is derived from the given rate and tempo.
@@ -40,6 +42,13 @@ TEST(EngineTiming, ConversionsAtSeveralRates) {
       ASSERT_EQ(e.ConvertFramesToTicks(e.ConvertTicksToFrames(t)), t) << t;
     }
   }
+}
+
+TEST(EngineTiming, AnEndPastTheIntRangeIsHeldAtItsLimit) {
+  Timed e(192000, 1);
+  const int last = e.ConvertTicksToFrames(e.ConvertFramesToTicks(INT_MAX));
+  EXPECT_EQ(e.MelodyEndKey(0, INT_MAX), last);
+  EXPECT_EQ(e.MelodyEndKey(INT_MAX - 10, 480), last);
 }
 
 TEST(EngineTiming, NoSampleRateMeansNoGridAndNoDivision) {
