@@ -107,15 +107,15 @@ namespace {
 TEST_F(AUFixture, InitializeRefusesChannelsNoConfigurationAllows) {
   // A refused format leaves the output bus with no channels, which no configuration has.
   AudioStreamBasicDescription bad{48000.0, kAudioFormatLinearPCM, 41, 4, 1, 4, 3, 32, 0};
-  EXPECT_EQ(AudioUnitSetProperty(Unit(), kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output,
-                                 0, &bad, sizeof(bad)),
+  EXPECT_EQ(AudioUnitSetProperty(Unit(), kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0,
+                                 &bad, sizeof(bad)),
             kAudioUnitErr_InvalidProperty);
   EXPECT_EQ(mHost.Initialize(), badComponentSelector);
   EXPECT_FALSE(mPlug->mProbe.active);
   EXPECT_EQ(mPlug->mProbe.paramChanges[kGain], 0);
   bad.mChannelsPerFrame = 1;
-  ASSERT_EQ(AudioUnitSetProperty(Unit(), kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output,
-                                 0, &bad, sizeof(bad)),
+  ASSERT_EQ(AudioUnitSetProperty(Unit(), kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0,
+                                 &bad, sizeof(bad)),
             noErr);
   EXPECT_EQ(mHost.Initialize(), noErr);
 }
