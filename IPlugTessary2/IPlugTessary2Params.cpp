@@ -107,11 +107,7 @@ void IPlugTessary2::DispatchParam(int paramIdx, double v) {
     break;
   default:
     if (paramIdx >= kOctaveNegative4 && paramIdx <= kOctavePositive4) {
-      const int i = paramIdx - kOctaveNegative4;
-      const bool on = v != 0.0;
-      // The host may send "on" again; the copies are in the pool already.
-      if (!(on && mOctaveOn[i])) SetNotesOctaves(i - 4, on);
-      mOctaveOn[i] = on;
+      SetNotesOctaves(paramIdx - kOctaveZero, v != 0.0);
     }
     break;
   }

@@ -8,7 +8,7 @@
 
 namespace {
 
-// Pixel rows below the editor's bottom edge to the line of note 0, with the 10-pixel rows.
+// A note's unscrolled top row is B + 701 - 10 x note (B: the grid's bottom edge, pixels).
 constexpr int kValueOffset = 701;
 constexpr int kTicksPerBar = 480;
 
@@ -21,11 +21,13 @@ int ToInt(double d) {
   return (int)d;
 }
 
+// Pixel and tick values far outside any editor stay far outside, without overflowing.
 int ClampToInt(int64_t v) {
   const int64_t lim = 1000000000;
   return (int)std::max(-lim, std::min(lim, v));
 }
 
+// Rounds toward minus infinity, so rows below note 0's line give negative notes.
 int FloorDiv10(int64_t v) {
   return ClampToInt(v >= 0 ? v / 10 : -((-v + 9) / 10));
 }

@@ -28,12 +28,13 @@ public:
   bool eof() const { return eof_; }
   size_t buffered() const { return static_cast<size_t>(end_ - next_); }
 
-  // Buffers up to count more bytes (fewer at the end of the input). Memory follows the
+  // Buffers up to count bytes (fewer at the end of the input). Memory follows the
   // bytes that arrive, not the count: what the stream says it holds is taken in one
   // piece, the rest in pieces that grow with what has come.
   void prefetch(uint32_t count) {
-    uint64_t avail = static_cast<uint64_t>(std::max<std::streamsize>(in_.rdbuf()->in_avail(), 0));
-    uint64_t wanted = count;
+    std::streamsize held = in_.rdbuf() != nullptr ? in_.rdbuf()->in_avail() : 0;
+    uint64_t avail = static_cast<uint64_t>(std::max<std::streamsize>(held, 0));
+    uint64_t wanted = count > buffered() ? count - buffered() : 0;
     while (wanted > 0) {
       size_t size = buffered();
       size_t piece =
@@ -127,15 +128,17 @@ private:
   bool eof_ = false;
 };
 
-// An event as the reader stores it, in a kept buffer when there is one.
-MidiEvent* newEvent(int tick, int track, const unsigned char* bytes, int size, int seq) {
-  MidiEvent* event = new MidiEvent;
+// Appends an event as the reader stores it, in a kept buffer when there is one.
+void appendRead(std::vector<MidiEvent*>& list, int tick, int track, const unsigned char* bytes,
+                int size, int seq) {
+  std::unique_ptr<MidiEvent> event(new MidiEvent);
   midi_pool::reuseBuffer(*event);
   event->assign(bytes, bytes + size);
   event->tick = tick;
   event->track = track;
   event->seq = seq;
-  return event;
+  list.push_back(event.get());
+  event.release();
 }
 
 // readByte on the input in memory: a missing byte reads as 0 after the message.
@@ -410,14 +413,14 @@ int MidiFile::readStream(std::istream& input) {
       if (in.channelMessage(runningCommand, delta, message, size)) {
         tick += delta;
         if (tick > INT_MAX) return pastTickRange();
-        list.push_back(newEvent(static_cast<int>(tick), i, message, size, ++sequence));
+        appendRead(list, static_cast<int>(tick), i, message, size, ++sequence);
         continue;
       }
       tick += static_cast<long long>(readVL(in));
       if (tick > INT_MAX) return pastTickRange();
       if (!decode(in, bytes, runningCommand)) return fail();
-      list.push_back(newEvent(static_cast<int>(tick), i, bytes.data(),
-                              static_cast<int>(bytes.size()), ++sequence));
+      appendRead(list, static_cast<int>(tick), i, bytes.data(), static_cast<int>(bytes.size()),
+                 ++sequence);
       if (bytes.size() >= 2 && bytes[0] == 0xff && bytes[1] == 0x2f) break;
     }
   }

@@ -77,14 +77,18 @@ BENCHMARK_CAPTURE(CairoText, note_cairo, kNote);
 
 int main(int argc, char** argv) {
   return bench::RunWithSummary(argc, argv, [](const bench::Results& res) {
+    printf("Speed ratios per call (above 1: ours is faster); median (lowest-highest) of the "
+           "per-repetition ratios\n");
     for (const char* what : {"label", "note"}) {
-      double native = res.Ns(std::string("LiceText/") + what + "_native");
-      double cached = res.Ns(std::string("LiceText/") + what + "_cached");
-      double cairo = res.Ns(std::string("CairoText/") + what + "_cairo");
-      if (native > 0 && cached > 0 && cairo > 0)
-        printf("%s: native %.2f us, cached %.2f us, cairo %.2f us; native/cairo %.2f, "
-               "cached/cairo %.2f\n",
-               what, native / 1e3, cached / 1e3, cairo / 1e3, native / cairo, cached / cairo);
+      const std::string native = std::string("LiceText/") + what + "_native",
+                        cached = std::string("LiceText/") + what + "_cached",
+                        cairo = std::string("CairoText/") + what + "_cairo";
+      printf("%s: native %.2f us, cached %.2f us, cairo %.2f us (medians)\n", what,
+             res.Ns(native) / 1e3, res.Ns(cached) / 1e3, res.Ns(cairo) / 1e3);
+      bench::PrintSpread((std::string(what) + " native path vs cairo").c_str(),
+                         res.Ratio(native, cairo, true));
+      bench::PrintSpread((std::string(what) + " cached path vs cairo").c_str(),
+                         res.Ratio(cached, cairo, true));
     }
     // The editor draws about 40 short texts when every control is redrawn: three chooser
     // labels, 30 note names of the piano roll's keys and a handful of parameter texts.

@@ -1,48 +1,63 @@
-// Loads a bundle, opens it, renders a few blocks with the transport running and prints the
-// MIDI that came out.
-//   auhost <bundle dir> <entry prefix> <type> <subtype> <manufacturer>
-#include "host/auhost.h"
+// auhost: a musician's session with the Quorlen-VUDE plug-in in the stand-in host.
+// See README.md ("Running a session") for the options and the script commands.
+#include "host/Session.h"
 
+#include <climits>
 #include <cstdio>
-#include <cstring>
+#include <string>
+#include <unistd.h>
 
 namespace {
-OSType FourCC(const char* s) {
-  if (strlen(s) != 4) return 0;
-  return (OSType)((unsigned char)s[0] << 24 | (unsigned char)s[1] << 16 | (unsigned char)s[2] << 8 |
-                  (unsigned char)s[3]);
+
+const char* const kUsage =
+    "usage: auhost [options]\n"
+    "  --bundle DIR          the plug-in bundle (default: the one built beside this program)\n"
+    "  --out DIR             output folder (default: quorlen-session)\n"
+    "  --seed N              random seed of the melody (default 1)\n"
+    "  --key NAME            key, e.g. C, F#, Bb (default C)\n"
+    "  --scale NAME          scale type as the menu shows it, e.g. \"Minor Pentatonic\"\n"
+    "                        (default Major)\n"
+    "  --octave N            also use octave copy N (-4..4; repeatable)\n"
+    "  --rhythm NAME         rhythm as the menu shows it, e.g. 1/4 (default 1/8)\n"
+    "  --bars N              bars in the loop: 1-8, 12 or 16 (default 2)\n"
+    "  --play-bars N         bars to play with the transport running (default 4)\n"
+    "  --tempo BPM           host tempo (default 120)\n"
+    "  --time-signature N/D  host time signature (default 4/4)\n"
+    "  --sample-rate HZ      (default 44100)\n"
+    "  --block-size FRAMES   (default 512)\n"
+    "  --script FILE         run the steps of FILE instead of the default session\n";
+
+// The bundle the build lays out beside host/: <build>/Quorlen-VUDE.component.
+std::string BuiltBundle() {
+  char exe[PATH_MAX];
+  const ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+  if (n <= 0) return "Quorlen-VUDE.component";
+  std::string dir(exe, (size_t)n);
+  dir.resize(dir.rfind('/'));
+  return dir + "/../Quorlen-VUDE.component";
 }
+
 } // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 6) {
-    fprintf(stderr, "usage: %s <bundle dir> <entry prefix> <type> <subtype> <manufacturer>\n",
-            argv[0]);
+  auhost::SessionConfig cfg;
+  cfg.bundle = BuiltBundle();
+  const std::string err = auhost::ParseSessionArgs(argc, argv, &cfg);
+  if (err == "help") {
+    fputs(kUsage, stdout);
+    return 0;
+  }
+  if (!err.empty()) {
+    fprintf(stderr, "auhost: %s\n%s", err.c_str(), kUsage);
     return 2;
   }
-  AudioComponentDescription desc{FourCC(argv[3]), FourCC(argv[4]), FourCC(argv[5]), 0, 0};
-  auhost::Host host;
-  if (!host.Load(argv[1], argv[2], desc)) {
-    fprintf(stderr, "%s\n", host.Error().c_str());
+  printf("Quorlen-VUDE in the stand-in host: %s\n", cfg.bundle.c_str());
+  auhost::SessionResult result;
+  const std::string failed = auhost::RunSession(cfg, stdout, &result);
+  if (!failed.empty()) {
+    fprintf(stderr, "auhost: %s\n", failed.c_str());
     return 1;
   }
-  OSStatus r = host.Open();
-  if (!r) r = host.SetSampleRate(44100.0);
-  if (!r) r = host.SetMaxFrames(512);
-  if (!r) r = host.InstallHostCallbacks();
-  if (!r) r = host.InstallMidiOutput();
-  if (!r) r = host.Initialize();
-  host.GetTransport().playing = true;
-  if (!r) r = host.Render(16, 512);
-  if (r) {
-    fprintf(stderr, "status %d\n", (int)r);
-    return 1;
-  }
-  for (const auhost::MidiOut& m : host.MidiLog()) {
-    printf("block %d offset %lld:", m.block, (long long)m.offset);
-    for (uint8_t b : m.bytes) printf(" %02X", b);
-    printf("\n");
-  }
-  host.Uninitialize();
+  fputs(result.summary.c_str(), stdout);
   return 0;
 }

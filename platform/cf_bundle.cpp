@@ -27,6 +27,9 @@ void PlatformTest_RegisterBundle(const char* identifier, const char* path) {
   if (!identifier || !path) return;
   Registry& r = Bundles();
   std::lock_guard<std::mutex> g(r.lock);
+  // The same bundle registered again (each time a host loads it) keeps its record.
+  auto it = r.byId.find(identifier);
+  if (it != r.byId.end() && it->second->path == path) return;
   // A new record rather than a changed path: another thread may be reading the old one.
   auto b = std::make_unique<__CFBundle>();
   b->refs = LONG_MAX / 2; // a stray CFRelease must not free it

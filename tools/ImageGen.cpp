@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/ImageSpecs.h"
+#include "tools/ImageTable.h"
 
 namespace {
 
@@ -214,7 +214,7 @@ void DrawKeyboardFrame(Canvas& c) {
     for (int k : blackX) DrawBlackKey(c, x0 + oct * 84 + k, 0, bw, bh, {24, 24, 28});
 }
 
-void DrawFrame(Canvas& c, const ImageSpec& s, int frame) {
+void DrawFrame(Canvas& c, const ImageInfo& s, int frame) {
   const std::string f = s.file;
   const bool lit = frame == 1;
   if (f == "bg.png") {
@@ -271,7 +271,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   for (int i = 0; i < kNumImages; ++i) {
-    const ImageSpec& s = kImageSpecs[i];
+    const ImageInfo& s = kImageTable[i];
     std::vector<uint32_t> all;
     all.reserve((size_t)s.w * s.h * s.frames);
     for (int f = 0; f < s.frames; ++f) {

@@ -11,10 +11,17 @@ inline LICE_IBitmap* Img(const IBitmap* pBitmap) {
   return (LICE_IBitmap*)pBitmap->mData;
 }
 
+// A coordinate that truncates (after adding up to half a pixel) to an int; false for
+// non-finite ones and those beyond the int range, which the drawing calls refuse.
+inline bool FitsInt(float v) {
+  return v > -2147483520.0f && v < 2147483520.0f;
+}
+
 } // namespace
 
 bool IGraphics::DrawPoint(const IColor* pColor, float x, float y, const IChannelBlend* pBlend,
                           bool /*antiAlias*/) {
+  if (!FitsInt(x) || !FitsInt(y)) return false;
   LICE_PutPixel(mDrawBitmap, (int)(x + 0.5f), (int)(y + 0.5f), LiceColor(pColor),
                 LiceWeight(pBlend), LiceBlendMode(pBlend));
   return true;
@@ -31,6 +38,7 @@ bool IGraphics::ForcePixel(const IColor* pColor, int x, int y) {
 
 bool IGraphics::DrawLine(const IColor* pColor, float x1, float y1, float x2, float y2,
                          const IChannelBlend* pBlend, bool antiAlias) {
+  if (!FitsInt(x1) || !FitsInt(y1) || !FitsInt(x2) || !FitsInt(y2)) return false;
   LICE_Line(mDrawBitmap, (int)x1, (int)y1, (int)x2, (int)y2, LiceColor(pColor), LiceWeight(pBlend),
             LiceBlendMode(pBlend), antiAlias);
   return true;
@@ -53,12 +61,14 @@ bool IGraphics::DrawHorizontalLine(const IColor* pColor, int yi, int xLo, int xH
 }
 
 bool IGraphics::DrawVerticalLine(const IColor* pColor, IRECT* pR, float x) {
+  if (std::isnan(x)) return false;
   x = x < 0.0f ? 0.0f : (x > 1.0f ? 1.0f : x);
   const int xi = pR->L + (int)(x * (float)pR->W());
   return DrawVerticalLine(pColor, xi, pR->T, pR->B);
 }
 
 bool IGraphics::DrawHorizontalLine(const IColor* pColor, IRECT* pR, float y) {
+  if (std::isnan(y)) return false;
   y = y < 0.0f ? 0.0f : (y > 1.0f ? 1.0f : y);
   const int yi = pR->B - (int)(y * (float)pR->H());
   return DrawHorizontalLine(pColor, yi, pR->L, pR->R);

@@ -41,7 +41,12 @@ const IColor DEFAULT_TEXT_ENTRY_BGCOLOR = COLOR_WHITE;
 const IColor DEFAULT_TEXT_ENTRY_FGCOLOR = COLOR_BLACK;
 
 struct IChannelBlend {
-  enum EBlendMethod { kBlendNone = 0, kBlendClobber = 1, kBlendAdd = 2, kBlendColorDodge = 3 };
+  enum EBlendMethod : int {
+    kBlendNone = 0,
+    kBlendClobber = 1,
+    kBlendAdd = 2,
+    kBlendColorDodge = 3
+  };
   EBlendMethod mMethod;
   float mWeight; // 0..1
 

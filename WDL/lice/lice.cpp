@@ -3,26 +3,10 @@
 #include "WDL/lice/lice_combine.h"
 #include "WDL/lice/lice_simd.h"
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <type_traits>
-
-static constexpr unsigned short InvTabEntry(int i) {
-  return i ? (unsigned short)(65536 / i - 1) : 0;
-}
-
-const unsigned short _LICE_RGB2HSV_invtab[256] = {
-#define E(i) InvTabEntry(i)
-#define E8(i) E(i), E(i + 1), E(i + 2), E(i + 3), E(i + 4), E(i + 5), E(i + 6), E(i + 7)
-#define E64(i)                                                                                     \
-  E8(i), E8(i + 8), E8(i + 16), E8(i + 24), E8(i + 32), E8(i + 40), E8(i + 48), E8(i + 56)
-    E64(0), E64(64), E64(128), E64(192)
-#undef E64
-#undef E8
-#undef E
-};
-
-bool LICE_fastpaths_enabled = true;
 
 // ---- Loops, one instantiation per operator.
 
@@ -69,74 +53,13 @@ template <class COMBFUNC> struct _LICE_Template_Blit0 {
 
 template <bool CLAMP>
 static void CombineDispatch(LICE_pixel* dest, int r, int g, int b, int a, int w, int mode) {
-  LICE_pixel_chan* d = (LICE_pixel_chan*)dest;
-  switch (mode & 0x100FF) {
-  case 0:
-    if (w == 256) {
-      if (CLAMP)
-        _LICE_CombinePixelsClobberClamp::doPix(d, r, g, b, a, w);
-      else
-        _LICE_CombinePixelsClobberNoClamp::doPix(d, r, g, b, a, w);
-    } else if (w > 0) {
-      if (CLAMP)
-        _LICE_CombinePixelsCopyClamp::doPix(d, r, g, b, a, w);
-      else
-        _LICE_CombinePixelsCopyNoClamp::doPix(d, r, g, b, a, w);
-    }
-    break;
-  case 1:
-    _LICE_CombinePixelsAdd::doPix(d, r, g, b, a, w);
-    break;
-  case 2:
-    _LICE_CombinePixelsColorDodge::doPix(d, r, g, b, a, w);
-    break;
-  case 3:
-    if (CLAMP)
-      _LICE_CombinePixelsMulClamp::doPix(d, r, g, b, a, w);
-    else
-      _LICE_CombinePixelsMulNoClamp::doPix(d, r, g, b, a, w);
-    break;
-  case 4:
-    _LICE_CombinePixelsOverlay::doPix(d, r, g, b, a, w);
-    break;
-  case 5:
-    _LICE_CombinePixelsHSVAdjust::doPix(d, r, g, b, a, w);
-    break;
-  case 0x10000:
-    if (w == 256) {
-      if (CLAMP)
-        _LICE_CombinePixelsCopySourceAlphaIgnoreAlphaParmClamp::doPix(d, r, g, b, a, w);
-      else
-        _LICE_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp::doPix(d, r, g, b, a, w);
-    } else {
-      if (CLAMP)
-        _LICE_CombinePixelsCopySourceAlphaClamp::doPix(d, r, g, b, a, w);
-      else
-        _LICE_CombinePixelsCopySourceAlphaNoClamp::doPix(d, r, g, b, a, w);
-    }
-    break;
-  case 0x10001:
-    _LICE_CombinePixelsAddSourceAlpha::doPix(d, r, g, b, a, w);
-    break;
-  case 0x10002:
-    _LICE_CombinePixelsColorDodgeSourceAlpha::doPix(d, r, g, b, a, w);
-    break;
-  case 0x10003:
-    if (CLAMP)
-      _LICE_CombinePixelsMulSourceAlphaClamp::doPix(d, r, g, b, a, w);
-    else
-      _LICE_CombinePixelsMulSourceAlphaNoClamp::doPix(d, r, g, b, a, w);
-    break;
-  case 0x10004:
-    _LICE_CombinePixelsOverlaySourceAlpha::doPix(d, r, g, b, a, w);
-    break;
-  case 0x10005:
-    _LICE_CombinePixelsHSVAdjustSourceAlpha::doPix(d, r, g, b, a, w);
-    break;
-  }
+  LICE_DispatchOperator<LICE_CopyRule::Blit, CLAMP>(_LICE_BlitKey(mode), w, [&](auto op) {
+    decltype(op)::doPix((LICE_pixel_chan*)dest, r, g, b, a, w);
+  });
 }
 
 LICE_pixel LICE_CombinePixels(LICE_pixel dest, LICE_pixel src, float alpha, int mode) {
+  if (!_LICE_AlphaUsable(alpha)) return dest;
   const int w = (int)(256.0f * alpha);
   if (!w) return dest;
   CombineDispatch<false>(&dest, LICE_GETR(src), LICE_GETG(src), LICE_GETB(src), LICE_GETA(src), w,
@@ -166,7 +89,7 @@ void LICE_Blit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, int sr
 
 void LICE_Blit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx_in, int dsty_in,
                const RECT* src_rect, float alpha, int mode) {
-  if (!dest || !src || alpha == 0.0f) return;
+  if (!dest || !src || alpha == 0.0f || !_LICE_AlphaUsable(alpha)) return;
   const int srcw = src->getWidth(), srch = src->getHeight();
   // Clipping in 64 bits: offsets taken from one side to the other cannot overflow.
   int64_t dstx = dstx_in, dsty = dsty_in;
@@ -232,71 +155,27 @@ void LICE_Blit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx_in, int dsty_in,
     return;
   }
 
-  const int key = mode & 0x100FF;
-  if (key == 0 && alpha == 1.0f) {
+  const int key = _LICE_BlitKey(mode);
+  if (key == LICE_BLIT_MODE_COPY && alpha == 1.0f) {
     for (int y = 0; y < h; y++, psrc += src_span, pdest += dest_span)
       memmove(pdest, psrc, (size_t)w * sizeof(LICE_pixel));
     return;
   }
-  if (key == 0 && alpha == 0.5f) {
+  if (key == LICE_BLIT_MODE_COPY && alpha == 0.5f) {
     for (int y = 0; y < h; y++, psrc += src_span, pdest += dest_span)
       for (int x = 0; x < w; x++) _LICE_CombinePixelsHalfMixFAST::doPixFAST(pdest + x, psrc[x]);
     return;
   }
 
   const int ia = (int)(alpha * 256.0f);
-  if (!ia) return;
-#define BLIT(OP) _LICE_Template_Blit2<OP>::blit(pdest, psrc, w, h, src_span, dest_span, ia)
-  switch (key) {
-  case 0:
-    if (ia == 256)
-      BLIT(_LICE_CombinePixelsClobberNoClamp);
-    else if (ia > 0)
-      BLIT(_LICE_CombinePixelsCopyNoClamp);
-    break;
-  case 1:
-    BLIT(_LICE_CombinePixelsAdd);
-    break;
-  case 2:
-    BLIT(_LICE_CombinePixelsColorDodge);
-    break;
-  case 3:
-    BLIT(_LICE_CombinePixelsMulNoClamp);
-    break;
-  case 4:
-    BLIT(_LICE_CombinePixelsOverlay);
-    break;
-  case 5:
-    BLIT(_LICE_CombinePixelsHSVAdjust);
-    break;
-  case 0x10000:
-    if (ia == 256) {
-      // Within one bitmap the plain loop's pixel order decides overlapping results.
-      if (LICE_fastpaths_enabled && src != dest &&
-          _LICE_BlitSourceAlphaFull(pdest, psrc, w, h, src_span, dest_span))
-        break;
-      BLIT(_LICE_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp);
-    } else {
-      BLIT(_LICE_CombinePixelsCopySourceAlphaNoClamp);
-    }
-    break;
-  case 0x10001:
-    BLIT(_LICE_CombinePixelsAddSourceAlpha);
-    break;
-  case 0x10002:
-    BLIT(_LICE_CombinePixelsColorDodgeSourceAlpha);
-    break;
-  case 0x10003:
-    BLIT(_LICE_CombinePixelsMulSourceAlphaNoClamp);
-    break;
-  case 0x10004:
-    BLIT(_LICE_CombinePixelsOverlaySourceAlpha);
-    break;
-  case 0x10005:
-    BLIT(_LICE_CombinePixelsHSVAdjustSourceAlpha);
-    break;
-  }
-#undef BLIT
+  LICE_DispatchOperator<LICE_CopyRule::Blit>(key, ia, [&](auto op) {
+    typedef decltype(op) OP;
+    // Within one bitmap the plain loop's pixel order decides overlapping results.
+    if (std::is_same<OP, _LICE_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp>::value &&
+        src != dest && _LICE_BlitSourceAlphaFull(pdest, psrc, w, h, src_span, dest_span))
+      return;
+    _LICE_Template_Blit2<OP>::blit(pdest, psrc, w, h, src_span, dest_span, ia);
+  });
 }
 
 void LICE_Copy(LICE_IBitmap* dest, LICE_IBitmap* src) {
@@ -365,73 +244,36 @@ void LICE_ClearRect(LICE_IBitmap* dest, int x, int y, int w, int h, LICE_pixel a
     EachPixel(f, [=](LICE_pixel* p) { *p = (*p & and_mask) | or_bits; });
 }
 
-// Whole-word results of the copy operator at weights 256, 128, 64 and 192; false otherwise.
-template <class LOOP> static bool SolidFast(int w, LICE_pixel color, const LOOP& loop) {
-  switch (w) {
-  case 256:
-    loop(_LICE_CombinePixelsClobberFAST(), color);
-    return true;
-  case 128:
-    loop(_LICE_CombinePixelsHalfMix2FAST(), (color >> 1) & 0x7f7f7f7f);
-    return true;
-  case 64:
-    loop(_LICE_CombinePixelsQuarterMix2FAST(), (color >> 2) & 0x3f3f3f3f);
-    return true;
-  case 192:
-    loop(_LICE_CombinePixelsThreeQuarterMix2FAST(),
-         ((color >> 1) & 0x7f7f7f7f) + ((color >> 2) & 0x3f3f3f3f));
-    return true;
-  }
-  return false;
-}
-
 void LICE_FillRect(LICE_IBitmap* dest, int x, int y, int w, int h, LICE_pixel color, float alpha,
                    int mode) {
-  if (!dest) return;
+  if (!dest || !_LICE_AlphaUsable(alpha)) return;
   if (mode & LICE_BLIT_USE_ALPHA) alpha *= LICE_GETA(color) / 255.0f;
   FillRect f;
   if (!ClipFill(dest, x, y, w, h, &f) || alpha == 0.0f) return;
   const int ia = (int)(alpha * 256.0f);
   const int op = mode & LICE_BLIT_MODE_MASK;
-  if (op == LICE_BLIT_MODE_COPY && SolidFast(ia, color, [&](auto opclass, LICE_pixel c) {
-        if (std::is_same<decltype(opclass), _LICE_CombinePixelsClobberFAST>::value &&
-            LICE_fastpaths_enabled)
-          _LICE_FillWords(f.px, f.w, f.h, c, f.span);
-        else
-          _LICE_Template_Blit0<decltype(opclass)>::solidBlitFAST(f.px, f.w, f.h, c, f.span);
+  if (op == LICE_BLIT_MODE_COPY && LICE_DispatchWholeWord(ia, color, [&](auto opc, LICE_pixel c) {
+        typedef decltype(opc) OP;
+        if (!std::is_same<OP, _LICE_CombinePixelsClobberFAST>::value ||
+            !_LICE_FillWords(f.px, f.w, f.h, c, f.span))
+          _LICE_Template_Blit0<OP>::solidBlitFAST(f.px, f.w, f.h, c, f.span);
       }))
     return;
-  if (!ia || op > LICE_BLIT_MODE_HSVADJ) return;
   const int r = LICE_GETR(color), g = LICE_GETG(color), b = LICE_GETB(color);
-#define FILL(OP) _LICE_Template_Blit1<OP>::solidBlit(f.px, f.w, f.h, r, g, b, ia, f.span, ia)
-  switch (op) {
-  case 0:
-    if (ia > 0) {
-      if (LICE_fastpaths_enabled && _LICE_FillCopy(f.px, f.w, f.h, r, g, b, ia, f.span)) break;
-      FILL(_LICE_CombinePixelsCopyNoClamp);
-    }
-    break;
-  case 1:
-    FILL(_LICE_CombinePixelsAdd);
-    break;
-  case 2:
-    FILL(_LICE_CombinePixelsColorDodge);
-    break;
-  case 3:
-    FILL(_LICE_CombinePixelsMulNoClamp);
-    break;
-  case 4:
-    FILL(_LICE_CombinePixelsOverlay);
-    break;
-  case 5:
-    FILL(_LICE_CombinePixelsHSVAdjust);
-    break;
-  }
-#undef FILL
+  LICE_DispatchOperator<LICE_CopyRule::Copy>(op, ia, [&](auto opc) {
+    typedef decltype(opc) OP;
+    if (std::is_same<OP, _LICE_CombinePixelsCopyNoClamp>::value &&
+        _LICE_FillCopy(f.px, f.w, f.h, r, g, b, ia, f.span))
+      return;
+    _LICE_Template_Blit1<OP>::solidBlit(f.px, f.w, f.h, r, g, b, ia, f.span, ia);
+  });
 }
 
 void LICE_MultiplyAddRect(LICE_IBitmap* dest, int x, int y, int w, int h, float rsc, float gsc,
                           float bsc, float asc, float radd, float gadd, float badd, float aadd) {
+  // Factors of a larger magnitude would overflow the per-channel sums.
+  for (float v : {rsc, gsc, bsc, asc, radd, gadd, badd, aadd})
+    if (!(std::fabs(v) <= 256.0f)) return;
   FillRect f;
   if (!ClipFill(dest, x, y, w, h, &f)) return;
   const int rs = (int)(rsc * 256.0f), gs = (int)(gsc * 256.0f), bs = (int)(bsc * 256.0f),
@@ -476,13 +318,14 @@ LICE_pixel LICE_GetPixel(LICE_IBitmap* src, int x, int y) {
 
 void LICE_PutPixel(LICE_IBitmap* dest, int x, int y, LICE_pixel color, float alpha, int mode) {
   LICE_pixel* p = PixelAt(dest, x, y);
-  if (!p) return;
+  if (!p || !_LICE_AlphaUsable(alpha)) return;
   const int ia = (int)(256.0f * alpha);
   const int op = mode & LICE_BLIT_MODE_MASK;
-  if (op == LICE_BLIT_MODE_COPY &&
-      SolidFast(ia, color, [p](auto opclass, LICE_pixel c) { decltype(opclass)::doPixFAST(p, c); }))
+  if (op == LICE_BLIT_MODE_COPY && LICE_DispatchWholeWord(ia, color, [p](auto opc, LICE_pixel c) {
+        decltype(opc)::doPixFAST(p, c);
+      }))
     return;
-  if (!ia || op > LICE_BLIT_MODE_HSVADJ || (op == 0 && ia < 0)) return;
+  // The source-alpha flag is not used here.
   CombineDispatch<false>(p, LICE_GETR(color), LICE_GETG(color), LICE_GETB(color), LICE_GETA(color),
                          ia, op);
 }

@@ -38,6 +38,7 @@ typedef unsigned char LICE_pixel_chan;
 // 0xF0-0xFF (LICE_Blit only): copy source byte (mode & 3) into destination byte
 // ((mode >> 2) & 3).
 #define LICE_BLIT_MODE_CHANCOPY 0xf0
+#define LICE_BLIT_FILTER_MASK 0xff00
 #define LICE_BLIT_FILTER_BILINEAR 0x100 // scaled and rotated blits
 #define LICE_BLIT_USE_ALPHA 0x10000     // weight each source pixel by its own alpha
 

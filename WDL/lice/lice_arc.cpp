@@ -179,48 +179,19 @@ public:
 void __DrawCircleClipped(LICE_IBitmap* dest, float cx, float cy, float rad, LICE_pixel color,
                          int ia, bool aa, bool filled, int mode, const ClipRect& clip,
                          bool doclip) {
-  const int op = mode & 0xFF;
-  if (op > 5 || ia == 0) return;
-#define __LICE_CIRCLE(COMBFUNC)                                                                    \
-  do {                                                                                             \
-    if (aa)                                                                                        \
-      _LICE_CircleDrawer<COMBFUNC>::DrawClippedCircleAA(dest, cx, cy, rad, clip, color, ia,        \
-                                                        filled, doclip);                           \
-    else                                                                                           \
-      _LICE_CircleDrawer<COMBFUNC>::DrawClippedCircle(dest, cx, cy, rad, clip, color, ia, filled,  \
-                                                      doclip);                                     \
-  } while (0)
-  switch (op) {
-  case 0:
-    if (aa) {
-      if (ia > 0) __LICE_CIRCLE(_LICE_CombinePixelsCopyNoClamp);
-    } else if (ia == 256) {
-      __LICE_CIRCLE(_LICE_CombinePixelsClobberNoClamp);
-    } else if (ia == 128) {
-      __LICE_CIRCLE(_LICE_CombinePixelsHalfMixNoClamp);
-    } else if (ia >= 1) {
-      __LICE_CIRCLE(_LICE_CombinePixelsCopyNoClamp);
-    }
-    break;
-  case 1:
-    __LICE_CIRCLE(_LICE_CombinePixelsAdd);
-    break;
-  case 2:
-    __LICE_CIRCLE(_LICE_CombinePixelsColorDodge);
-    break;
-  case 3:
-    __LICE_CIRCLE(_LICE_CombinePixelsMulNoClamp);
-    break;
-  case 4:
-    __LICE_CIRCLE(_LICE_CombinePixelsOverlay);
-    break;
-  case 5:
-    __LICE_CIRCLE(_LICE_CombinePixelsHSVAdjust);
-    break;
-  default:
-    break;
-  }
-#undef __LICE_CIRCLE
+  auto draw = [&](auto op) {
+    typedef _LICE_CircleDrawer<decltype(op)> D;
+    if (aa)
+      D::DrawClippedCircleAA(dest, cx, cy, rad, clip, color, ia, filled, doclip);
+    else
+      D::DrawClippedCircle(dest, cx, cy, rad, clip, color, ia, filled, doclip);
+  };
+  // The anti-aliased rim takes weights below ia, so it never uses the full-weight forms.
+  const int op = mode & LICE_BLIT_MODE_MASK;
+  if (aa)
+    LICE_DispatchOperator<LICE_CopyRule::Copy>(op, ia, draw);
+  else
+    LICE_DispatchOperator<LICE_CopyRule::Mix>(op, ia, draw);
 }
 
 // Small circles come from fixed coverage masks, one plain and one anti-aliased per radius.
@@ -336,7 +307,7 @@ void __DrawArc(int width, int height, LICE_IBitmap* dest, float cx, float cy, fl
 
 void LICE_Circle(LICE_IBitmap* dest, float cx, float cy, float r, LICE_pixel color, float alpha,
                  int mode, bool aa) {
-  if (!dest || !Usable(cx) || !Usable(cy) || !Usable(r) || !std::isfinite(alpha)) return;
+  if (!dest || !Usable(cx) || !Usable(cy) || !Usable(r) || !_LICE_AlphaUsable(alpha)) return;
   const int width = dest->getWidth(), height = dest->getHeight();
   if (!NearBitmap(width, height, cx, cy, r)) return;
   if (CachedCircle(dest, cx, cy, r, color, alpha, mode, aa)) return;
@@ -351,7 +322,7 @@ void LICE_Circle(LICE_IBitmap* dest, float cx, float cy, float r, LICE_pixel col
 
 void LICE_FillCircle(LICE_IBitmap* dest, float cx, float cy, float r, LICE_pixel color, float alpha,
                      int mode, bool aa) {
-  if (!dest || !Usable(cx) || !Usable(cy) || !Usable(r) || !std::isfinite(alpha)) return;
+  if (!dest || !Usable(cx) || !Usable(cy) || !Usable(r) || !_LICE_AlphaUsable(alpha)) return;
   const int width = dest->getWidth(), height = dest->getHeight();
   if (dest->isFlipped()) cy = (height - 1) - cy;
   const int ia = (int)(alpha * 256.0f);
@@ -365,7 +336,7 @@ void LICE_FillCircle(LICE_IBitmap* dest, float cx, float cy, float r, LICE_pixel
 void LICE_Arc(LICE_IBitmap* dest, float cx, float cy, float r, float minAngle, float maxAngle,
               LICE_pixel color, float alpha, int mode, bool aa) {
   if (!dest || !Usable(cx) || !Usable(cy) || !Usable(r) || !std::isfinite(minAngle) ||
-      !std::isfinite(maxAngle) || !std::isfinite(alpha))
+      !std::isfinite(maxAngle) || !_LICE_AlphaUsable(alpha))
     return;
   const float pi = 3.14159265358979323846f, twopi = 2.0f * pi;
   const int width = dest->getWidth(), height = dest->getHeight();
@@ -396,7 +367,7 @@ void LICE_Arc(LICE_IBitmap* dest, float cx, float cy, float r, float minAngle, f
 
 void LICE_RoundRect(LICE_IBitmap* dest, float x, float y, float w, float h, int cornerradius,
                     LICE_pixel color, float alpha, int mode, bool aa) {
-  if (!dest || !Usable(x) || !Usable(y) || !Usable(w) || !Usable(h) || !std::isfinite(alpha))
+  if (!dest || !Usable(x) || !Usable(y) || !Usable(w) || !Usable(h) || !_LICE_AlphaUsable(alpha))
     return;
   if (cornerradius > 0) {
     float rr = std::min((float)cornerradius, std::min(w * 0.5f, h * 0.5f));

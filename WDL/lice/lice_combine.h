@@ -1,10 +1,22 @@
 // Pixel combine operators. Each operator is a class with a static doPix (per channel:
 // dest points at the pixel's bytes B, G, R, A; r, g, b, a is the source colour; alpha the
 // weight 0..256) or doPixFAST (whole word). Drawing loops are templates over these classes
-// so the operator is fixed at build time.
+// so the operator is fixed at build time; LICE_DispatchOperator at the end of this file is
+// the one place that maps a blend mode and a weight to an operator class.
 #pragma once
 
 #include "WDL/lice/lice.h"
+
+#include <array>
+#include <cmath>
+#include <type_traits>
+
+// Alphas (1.0 = full strength) of larger magnitude, and non-finite ones, are refused at every
+// public entry: the weights (int)(alpha x 256) then stay where the operators' products fit
+// an int.
+inline bool _LICE_AlphaUsable(float alpha) {
+  return std::fabs(alpha) <= 16.0f;
+}
 
 // Writes the low 8 bits of each value.
 static inline void _LICE_MakePixelNoClamp(LICE_pixel_chan* out, int r, int g, int b, int a) {
@@ -26,7 +38,12 @@ static inline void _LICE_MakePixelClamp(LICE_pixel_chan* out, int r, int g, int 
 }
 
 // 65536 / i - 1 for i >= 1, 0 for 0.
-extern const unsigned short _LICE_RGB2HSV_invtab[256];
+constexpr std::array<unsigned short, 256> _LICE_MakeInvTab() {
+  std::array<unsigned short, 256> t{};
+  for (int i = 1; i < 256; i++) t[i] = (unsigned short)(65536 / i - 1);
+  return t;
+}
+inline constexpr std::array<unsigned short, 256> _LICE_RGB2HSV_invtab = _LICE_MakeInvTab();
 
 // Hue 0..383 in six sectors of 64 (red 0, green 128, blue 256); s and v 0..255.
 static inline void __LICE_RGB2HSV(int r, int g, int b, int* h, int* s, int* v) {
@@ -115,7 +132,10 @@ public:
   }
 };
 
-#define _LICE_COPY_CHAN(d, c, k) ((c) + (((d) - (c)) * (k)) / 256)
+// c moved toward d by k / 256 (division truncating toward zero).
+static inline int _LICE_COPY_CHAN(int d, int c, int k) {
+  return c + ((d - c) * k) / 256;
+}
 
 class _LICE_CombinePixelsCopyNoClamp {
 public:
@@ -160,7 +180,9 @@ public:
   }
 };
 
-#define _LICE_MUL_CHAN(d, c, alpha) (((d) * ((256 - (alpha)) * 256 + (c) * (alpha))) >> 16)
+static inline int _LICE_MUL_CHAN(int d, int c, int alpha) {
+  return (d * ((256 - alpha) * 256 + c * alpha)) >> 16;
+}
 
 class _LICE_CombinePixelsMulNoClamp {
 public:
@@ -317,42 +339,170 @@ public:
 };
 
 // ---- Whole-word operators for the copy operator at weights 256, 128, 64 and 192. They
-// truncate each channel's low bits; the caller passes the colour pre-scaled as noted.
+// truncate each channel's low bits; the caller passes the colour through Prep first.
 
 class _LICE_CombinePixelsClobberFAST {
 public:
+  static inline LICE_pixel Prep(LICE_pixel colour) { return colour; }
   static inline void doPixFAST(LICE_pixel* dest, LICE_pixel src) { *dest = src; }
 };
 
 // src: the colour itself.
 class _LICE_CombinePixelsHalfMixFAST {
 public:
+  static inline LICE_pixel Prep(LICE_pixel colour) { return colour; }
   static inline void doPixFAST(LICE_pixel* dest, LICE_pixel src) {
     *dest = ((*dest >> 1) & 0x7f7f7f7f) + ((src >> 1) & 0x7f7f7f7f);
   }
 };
 
-// src: (colour >> 1) & 0x7f7f7f7f.
 class _LICE_CombinePixelsHalfMix2FAST {
 public:
+  static inline LICE_pixel Prep(LICE_pixel colour) { return (colour >> 1) & 0x7f7f7f7f; }
   static inline void doPixFAST(LICE_pixel* dest, LICE_pixel src) {
     *dest = ((*dest >> 1) & 0x7f7f7f7f) + src;
   }
 };
 
-// src: (colour >> 2) & 0x3f3f3f3f.
 class _LICE_CombinePixelsQuarterMix2FAST {
 public:
+  static inline LICE_pixel Prep(LICE_pixel colour) { return (colour >> 2) & 0x3f3f3f3f; }
   static inline void doPixFAST(LICE_pixel* dest, LICE_pixel src) {
     const LICE_pixel d = *dest;
     *dest = ((d >> 1) & 0x7f7f7f7f) + ((d >> 2) & 0x3f3f3f3f) + src;
   }
 };
 
-// src: ((colour >> 1) & 0x7f7f7f7f) + ((colour >> 2) & 0x3f3f3f3f).
 class _LICE_CombinePixelsThreeQuarterMix2FAST {
 public:
+  static inline LICE_pixel Prep(LICE_pixel colour) {
+    return ((colour >> 1) & 0x7f7f7f7f) + ((colour >> 2) & 0x3f3f3f3f);
+  }
   static inline void doPixFAST(LICE_pixel* dest, LICE_pixel src) {
     *dest = ((*dest >> 2) & 0x3f3f3f3f) + src;
   }
 };
+
+// ---- The one operator dispatch.
+
+// The part of a blend mode word that picks a blit's operator: the operator byte and the
+// source-alpha flag. Solid drawing uses the operator byte alone.
+inline int _LICE_BlitKey(int mode) {
+  return mode & (LICE_BLIT_USE_ALPHA | LICE_BLIT_MODE_MASK);
+}
+
+// How a call site picks the copy operator from its weight w.
+enum class LICE_CopyRule {
+  Blit, // 256: clobber; above 0: copy; otherwise nothing
+  Mix,  // 256: clobber; 128: half mix; above 0: copy; otherwise nothing
+  Copy, // above 0: copy (the site scales the weight per pixel)
+  Walk, // the weight changes along the walk: 256 (held for the whole walk) clobbers, any
+        // other value copies
+};
+
+// Calls f(operator) with an instance of the operator class that serves key at weight w and
+// answers true; answers false when nothing is to be drawn (no operator for the key, or w 0
+// except under Walk). key is the blend mode's operator byte, with the source-alpha flag kept
+// by the blits (_LICE_BlitKey). CLAMP picks the clamping forms where an operator has two.
+template <LICE_CopyRule RULE, bool CLAMP = false, class F>
+inline bool LICE_DispatchOperator(int key, int w, F&& f) {
+  typedef typename std::conditional<CLAMP, _LICE_CombinePixelsClobberClamp,
+                                    _LICE_CombinePixelsClobberNoClamp>::type Clobber;
+  typedef typename std::conditional<CLAMP, _LICE_CombinePixelsCopyClamp,
+                                    _LICE_CombinePixelsCopyNoClamp>::type Copy;
+  typedef typename std::conditional<CLAMP, _LICE_CombinePixelsMulClamp,
+                                    _LICE_CombinePixelsMulNoClamp>::type Mul;
+  if (RULE != LICE_CopyRule::Walk && w == 0) return false;
+  switch (key) {
+  case LICE_BLIT_MODE_COPY:
+    if constexpr (RULE == LICE_CopyRule::Walk) {
+      if (w == 256)
+        f(Clobber());
+      else
+        f(Copy());
+      return true;
+    }
+    if constexpr (RULE == LICE_CopyRule::Blit || RULE == LICE_CopyRule::Mix) {
+      if (w == 256) {
+        f(Clobber());
+        return true;
+      }
+    }
+    if constexpr (RULE == LICE_CopyRule::Mix) {
+      static_assert(!CLAMP, "the half mix has no clamping form");
+      if (w == 128) {
+        f(_LICE_CombinePixelsHalfMixNoClamp());
+        return true;
+      }
+    }
+    if (w <= 0) return false;
+    f(Copy());
+    return true;
+  case LICE_BLIT_MODE_ADD:
+    f(_LICE_CombinePixelsAdd());
+    return true;
+  case LICE_BLIT_MODE_DODGE:
+    f(_LICE_CombinePixelsColorDodge());
+    return true;
+  case LICE_BLIT_MODE_MUL:
+    f(Mul());
+    return true;
+  case LICE_BLIT_MODE_OVERLAY:
+    f(_LICE_CombinePixelsOverlay());
+    return true;
+  case LICE_BLIT_MODE_HSVADJ:
+    f(_LICE_CombinePixelsHSVAdjust());
+    return true;
+  }
+  if constexpr (RULE == LICE_CopyRule::Blit) {
+    switch (key) {
+    case LICE_BLIT_USE_ALPHA | LICE_BLIT_MODE_COPY:
+      if (w == 256)
+        f(typename std::conditional<
+            CLAMP, _LICE_CombinePixelsCopySourceAlphaIgnoreAlphaParmClamp,
+            _LICE_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp>::type());
+      else
+        f(typename std::conditional<CLAMP, _LICE_CombinePixelsCopySourceAlphaClamp,
+                                    _LICE_CombinePixelsCopySourceAlphaNoClamp>::type());
+      return true;
+    case LICE_BLIT_USE_ALPHA | LICE_BLIT_MODE_ADD:
+      f(_LICE_CombinePixelsAddSourceAlpha());
+      return true;
+    case LICE_BLIT_USE_ALPHA | LICE_BLIT_MODE_DODGE:
+      f(_LICE_CombinePixelsColorDodgeSourceAlpha());
+      return true;
+    case LICE_BLIT_USE_ALPHA | LICE_BLIT_MODE_MUL:
+      f(typename std::conditional<CLAMP, _LICE_CombinePixelsMulSourceAlphaClamp,
+                                  _LICE_CombinePixelsMulSourceAlphaNoClamp>::type());
+      return true;
+    case LICE_BLIT_USE_ALPHA | LICE_BLIT_MODE_OVERLAY:
+      f(_LICE_CombinePixelsOverlaySourceAlpha());
+      return true;
+    case LICE_BLIT_USE_ALPHA | LICE_BLIT_MODE_HSVADJ:
+      f(_LICE_CombinePixelsHSVAdjustSourceAlpha());
+      return true;
+    }
+  }
+  return false;
+}
+
+// The copy operator's whole-word forms at weights 256, 128, 64 and 192: calls f(operator,
+// colour prepared for it) and answers true; false at any other weight.
+template <class F> inline bool LICE_DispatchWholeWord(int w, LICE_pixel colour, F&& f) {
+  switch (w) {
+  case 256:
+    f(_LICE_CombinePixelsClobberFAST(), _LICE_CombinePixelsClobberFAST::Prep(colour));
+    return true;
+  case 128:
+    f(_LICE_CombinePixelsHalfMix2FAST(), _LICE_CombinePixelsHalfMix2FAST::Prep(colour));
+    return true;
+  case 64:
+    f(_LICE_CombinePixelsQuarterMix2FAST(), _LICE_CombinePixelsQuarterMix2FAST::Prep(colour));
+    return true;
+  case 192:
+    f(_LICE_CombinePixelsThreeQuarterMix2FAST(),
+      _LICE_CombinePixelsThreeQuarterMix2FAST::Prep(colour));
+    return true;
+  }
+  return false;
+}

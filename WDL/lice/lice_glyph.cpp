@@ -2,6 +2,7 @@
 #include "WDL/lice/lice_combine.h"
 
 #include <climits>
+#include <cmath>
 #include <cstddef>
 #include <cstring>
 
@@ -57,6 +58,8 @@ void LICE_GradRect(LICE_IBitmap* dest, int dstx, int dsty, int dstw, int dsth, f
                    float ib, float ia, float drdx, float dgdx, float dbdx, float dadx, float drdy,
                    float dgdy, float dbdy, float dady, int mode) {
   if (!dest) return;
+  for (float v : {ir, ig, ib, ia, drdx, dgdx, dbdx, dadx, drdy, dgdy, dbdy, dady})
+    if (!std::isfinite(v)) return;
   // Start values r, g, b, a and their steps per pixel (dx) and per row (dy).
   double v0[4] = {ir * 255.0, ig * 255.0, ib * 255.0, ia * 256.0};
   const double dx[4] = {drdx * 255.0, dgdx * 255.0, dbdx * 255.0, dadx * 256.0};
@@ -82,34 +85,14 @@ void LICE_GradRect(LICE_IBitmap* dest, int dstx, int dsty, int dstw, int dsth, f
     v[4 + i] = Fixed16(dx[i]);
     v[8 + i] = Fixed16(dy[i]);
   }
-#define GRAD(OP)                                                                                   \
-  _LICE_Template_Grad<OP>::gradBlit(rows.first, dstw, dsth, v[0], v[1], v[2], v[3], v[4], v[5],    \
-                                    v[6], v[7], v[8], v[9], v[10], v[11], rows.span)
-  switch (mode & 0xff) {
-  case 0:
-    // Full, constant alpha: the copy operator at weight 256 is a clamped store.
-    if (v[3] == 256 * 65536 && !v[7] && !v[11])
-      GRAD(_LICE_CombinePixelsClobberClamp);
-    else
-      GRAD(_LICE_CombinePixelsCopyClamp);
-    break;
-  case 1:
-    GRAD(_LICE_CombinePixelsAdd);
-    break;
-  case 2:
-    GRAD(_LICE_CombinePixelsColorDodge);
-    break;
-  case 3:
-    GRAD(_LICE_CombinePixelsMulClamp);
-    break;
-  case 4:
-    GRAD(_LICE_CombinePixelsOverlay);
-    break;
-  case 5:
-    GRAD(_LICE_CombinePixelsHSVAdjust);
-    break;
-  }
-#undef GRAD
+  // Full, constant alpha: the copy operator at weight 256 is a clamped store.
+  const bool full = v[3] == 256 * 65536 && !v[7] && !v[11];
+  LICE_DispatchOperator<LICE_CopyRule::Walk, true>(
+      mode & LICE_BLIT_MODE_MASK, full ? 256 : 0, [&](auto op) {
+        _LICE_Template_Grad<decltype(op)>::gradBlit(rows.first, dstw, dsth, v[0], v[1], v[2], v[3],
+                                                    v[4], v[5], v[6], v[7], v[8], v[9], v[10],
+                                                    v[11], rows.span);
+      });
 }
 
 template <class COMBFUNC> struct GlyphDrawImpl {
@@ -174,42 +157,21 @@ static bool ClipMask(LICE_IBitmap* dest, int& x, int& y, int& w, int& h, int& sk
 template <bool MONO>
 static void DrawMask(LICE_IBitmap* dest, int x, int y, LICE_pixel color, const unsigned char* mask,
                      int mask_w, int mask_span, int mask_h, float alpha, int mode) {
-  if (!dest || !mask) return;
+  if (!dest || !mask || !_LICE_AlphaUsable(alpha)) return;
   if (mask_span < 0) mask -= (std::ptrdiff_t)mask_span * (mask_h - 1);
   const int ia = (int)(256 * alpha);
   int skipx, skipy;
   if (!ClipMask(dest, x, y, mask_w, mask_h, skipx, skipy)) return;
-  const int op = mode & 0xff;
-  if (!ia || op > 5 || (op == 0 && ia < 1)) return;
   mask += (std::ptrdiff_t)skipy * mask_span + (MONO ? skipx / 8 : skipx);
   const int bit = MONO ? skipx % 8 : 0;
   Rows rows = RowsFrom(dest, x, y);
-#define GLYPH(OP)                                                                                  \
-  (MONO ? GlyphDrawImpl<OP>::DrawGlyphMono(mask, rows.first, mask_w, mask_h, color, rows.span,     \
-                                           mask_span, ia, bit)                                     \
-        : GlyphDrawImpl<OP>::DrawGlyph(mask, rows.first, mask_w, mask_h, color, rows.span,         \
-                                       mask_span, ia))
-  switch (op) {
-  case 0:
-    GLYPH(_LICE_CombinePixelsCopyNoClamp);
-    break;
-  case 1:
-    GLYPH(_LICE_CombinePixelsAdd);
-    break;
-  case 2:
-    GLYPH(_LICE_CombinePixelsColorDodge);
-    break;
-  case 3:
-    GLYPH(_LICE_CombinePixelsMulNoClamp);
-    break;
-  case 4:
-    GLYPH(_LICE_CombinePixelsOverlay);
-    break;
-  case 5:
-    GLYPH(_LICE_CombinePixelsHSVAdjust);
-    break;
-  }
-#undef GLYPH
+  LICE_DispatchOperator<LICE_CopyRule::Copy>(mode & LICE_BLIT_MODE_MASK, ia, [&](auto op) {
+    typedef GlyphDrawImpl<decltype(op)> G;
+    if (MONO)
+      G::DrawGlyphMono(mask, rows.first, mask_w, mask_h, color, rows.span, mask_span, ia, bit);
+    else
+      G::DrawGlyph(mask, rows.first, mask_w, mask_h, color, rows.span, mask_span, ia);
+  });
 }
 
 void LICE_DrawGlyphEx(LICE_IBitmap* dest, int x, int y, LICE_pixel color,

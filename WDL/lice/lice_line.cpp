@@ -2,9 +2,11 @@
 #include "WDL/lice/lice.h"
 #include "WDL/lice/lice_combine.h"
 #include "WDL/lice/lice_line.h"
+#include "WDL/lice/lice_simd.h"
 
 #include <cstdint>
 #include <cstdlib>
+#include <type_traits>
 #include <utility>
 
 namespace {
@@ -97,7 +99,8 @@ void LICE_DiagLineFAST(LICE_pixel* px, int n, int xstep, int ystep, LICE_pixel c
     for (int i = 0; i <= n; i++, px += step) *px = c;
     return;
   }
-  const LICE_pixel q = (c >> 2) & 0x3f3f3f3f, t = ((c >> 1) & 0x7f7f7f7f) + q;
+  const LICE_pixel q = _LICE_CombinePixelsQuarterMix2FAST::Prep(c),
+                   t = _LICE_CombinePixelsThreeQuarterMix2FAST::Prep(c);
   for (int i = 0; i < n; i++, px += step) {
     _LICE_CombinePixelsThreeQuarterMix2FAST::doPixFAST(px, t);
     _LICE_CombinePixelsQuarterMix2FAST::doPixFAST(px + xstep, q);
@@ -165,64 +168,9 @@ template <class COMBFUNC> struct __LICE_LineClass {
   }
 };
 
-// Solid drawing without anti-aliasing: calls f with the operator class for (op, w), or
-// does nothing for a zero weight, an operator above 5 or copy at a weight below 1.
-template <class F> void OperatorRule(int op, int w, F&& f) {
-  if (!w || op > 5) return;
-  switch (op) {
-  case 0:
-    if (w == 256)
-      f(_LICE_CombinePixelsClobberNoClamp());
-    else if (w == 128)
-      f(_LICE_CombinePixelsHalfMixNoClamp());
-    else if (w >= 1)
-      f(_LICE_CombinePixelsCopyNoClamp());
-    break;
-  case 1:
-    f(_LICE_CombinePixelsAdd());
-    break;
-  case 2:
-    f(_LICE_CombinePixelsColorDodge());
-    break;
-  case 3:
-    f(_LICE_CombinePixelsMulNoClamp());
-    break;
-  case 4:
-    f(_LICE_CombinePixelsOverlay());
-    break;
-  case 5:
-    f(_LICE_CombinePixelsHSVAdjust());
-    break;
-  }
-}
-
-// Anti-aliased drawing: copy at any positive weight (256 included) or operators 1-5.
-template <class F> void AARule(int op, int w, F&& f) {
-  if (!w || op > 5 || (op == 0 && w < 1)) return;
-  switch (op) {
-  case 0:
-    f(_LICE_CombinePixelsCopyNoClamp());
-    break;
-  default:
-    OperatorRule(op, w, f);
-    break;
-  }
-}
-
-// Whole-word copy at alphas 1.0, 0.5, 0.25 and 0.75; false when none applies.
-template <class F> bool WholeWordRule(int op, float alpha, LICE_pixel c, F&& f) {
-  if (op != 0) return false;
-  if (alpha == 1.0f)
-    f(_LICE_CombinePixelsClobberFAST(), c);
-  else if (alpha == 0.5f)
-    f(_LICE_CombinePixelsHalfMix2FAST(), (c >> 1) & 0x7f7f7f7f);
-  else if (alpha == 0.25f)
-    f(_LICE_CombinePixelsQuarterMix2FAST(), (c >> 2) & 0x3f3f3f3f);
-  else if (alpha == 0.75f)
-    f(_LICE_CombinePixelsThreeQuarterMix2FAST(), ((c >> 1) & 0x7f7f7f7f) + ((c >> 2) & 0x3f3f3f3f));
-  else
-    return false;
-  return true;
+// Whole-word copy where alpha is exactly 1.0, 0.5, 0.25 or 0.75; false otherwise.
+template <class F> bool WholeWordRule(int op, float alpha, int w, LICE_pixel c, F&& f) {
+  return op == LICE_BLIT_MODE_COPY && alpha == w / 256.0f && LICE_DispatchWholeWord(w, c, f);
 }
 
 } // namespace
@@ -251,7 +199,7 @@ bool LICE_ClipLine(int* pX1, int* pY1, int* pX2, int* pY2, int xLo, int yLo, int
 
 void LICE_Line(LICE_IBitmap* dest, int xa, int ya, int xb, int yb, LICE_pixel color, float alpha,
                int mode, bool aa) {
-  if (!dest) return;
+  if (!dest || !_LICE_AlphaUsable(alpha)) return;
   const int W = dest->getWidth(), H = dest->getHeight();
   int64_t x1 = xa, y1 = ya, x2 = xb, y2 = yb;
   if (dest->isFlipped()) {
@@ -270,11 +218,14 @@ void LICE_Line(LICE_IBitmap* dest, int xa, int ya, int xb, int yb, LICE_pixel co
     if (x1 > x2) std::swap(x1, x2);
     LICE_pixel* px = pixel(x1, y1);
     const int n = (int)(x2 - x1 + 1);
-    if (WholeWordRule(op, alpha, color, [&](auto opc, LICE_pixel c) {
-          __LICE_LineClassSimple<decltype(opc)>::LICE_HorizLineFAST(px, n, c);
+    if (WholeWordRule(op, alpha, w, color, [&](auto opc, LICE_pixel c) {
+          typedef decltype(opc) OP;
+          if (!std::is_same<OP, _LICE_CombinePixelsClobberFAST>::value ||
+              !_LICE_FillWords(px, n, 1, c, n))
+            __LICE_LineClassSimple<OP>::LICE_HorizLineFAST(px, n, c);
         }))
       return;
-    OperatorRule(op, w, [&](auto opc) {
+    LICE_DispatchOperator<LICE_CopyRule::Mix>(op, w, [&](auto opc) {
       __LICE_LineClassSimple<decltype(opc)>::LICE_HorizLine(px, n, color, w);
     });
     return;
@@ -283,11 +234,11 @@ void LICE_Line(LICE_IBitmap* dest, int xa, int ya, int xb, int yb, LICE_pixel co
     if (y1 > y2) std::swap(y1, y2);
     LICE_pixel* px = pixel(x1, y1);
     const int n = (int)(y2 - y1 + 1);
-    if (WholeWordRule(op, alpha, color, [&](auto opc, LICE_pixel c) {
+    if (WholeWordRule(op, alpha, w, color, [&](auto opc, LICE_pixel c) {
           __LICE_LineClassSimple<decltype(opc)>::LICE_VertLineFAST(px, span, n, c);
         }))
       return;
-    OperatorRule(op, w, [&](auto opc) {
+    LICE_DispatchOperator<LICE_CopyRule::Mix>(op, w, [&](auto opc) {
       __LICE_LineClassSimple<decltype(opc)>::LICE_VertLine(px, span, n, color, w);
     });
     return;
@@ -298,14 +249,14 @@ void LICE_Line(LICE_IBitmap* dest, int xa, int ya, int xb, int yb, LICE_pixel co
     LICE_pixel* px = pixel(x1, y1);
     const int n = (int)std::llabs(dx);
     const int xstep = x2 > x1 ? 1 : -1, ystep = y2 > y1 ? span : -span;
-    if (op == 0 && alpha == 1.0f) {
+    if (op == LICE_BLIT_MODE_COPY && alpha == 1.0f) {
       LICE_DiagLineFAST(px, n, xstep, ystep, color, aa);
     } else if (aa) {
-      AARule(op, w, [&](auto opc) {
+      LICE_DispatchOperator<LICE_CopyRule::Copy>(op, w, [&](auto opc) {
         __LICE_LineClassSimple<decltype(opc)>::LICE_DiagLineAA(px, n, xstep, ystep, color, w);
       });
     } else {
-      OperatorRule(op, w, [&](auto opc) {
+      LICE_DispatchOperator<LICE_CopyRule::Mix>(op, w, [&](auto opc) {
         __LICE_LineClassSimple<decltype(opc)>::LICE_DiagLine(px, n, xstep, ystep, color, w);
       });
     }
@@ -339,12 +290,12 @@ void LICE_Line(LICE_IBitmap* dest, int xa, int ya, int xb, int yb, LICE_pixel co
   const int derr = (int)(65536.0 * (double)minor / (double)major);
   const int na = (int)major;
   if (aa) {
-    AARule(op, w, [&](auto opc) {
+    LICE_DispatchOperator<LICE_CopyRule::Copy>(op, w, [&](auto opc) {
       __LICE_LineClass<decltype(opc)>::LICE_LineImpl(px1, px2, derr, astep, na, bstep, color, w,
                                                      true);
     });
   } else {
-    OperatorRule(op, w, [&](auto opc) {
+    LICE_DispatchOperator<LICE_CopyRule::Mix>(op, w, [&](auto opc) {
       __LICE_LineClass<decltype(opc)>::LICE_LineImpl(px1, px2, derr, astep, na, bstep, color, w,
                                                      false);
     });

@@ -134,7 +134,7 @@ void LICE_FLine(LICE_IBitmap* dest, float x1, float y1, float x2, float y2, LICE
                 float alpha, int mode, bool aa) {
   if (!dest) return;
   if (!std::isfinite(x1) || !std::isfinite(y1) || !std::isfinite(x2) || !std::isfinite(y2) ||
-      !std::isfinite(alpha))
+      !_LICE_AlphaUsable(alpha))
     return;
   if (!aa) {
     // Truncation of coordinates beyond the int range is held at its ends.
@@ -187,32 +187,9 @@ void LICE_FLine(LICE_IBitmap* dest, float x1, float y1, float x2, float y2, LICE
   LICE_pixel* px = bits + (int)a0 * astep + (int)b0 * std::abs(bstep);
   if (bstep < 0) px += -bstep;
 
-  if (w == 0) return;
-#define __LICE_FLINE(COMBFUNC)                                                                     \
-  __LICE_LineClass<COMBFUNC>::LICE_FLineImpl(px, n, err, derr, astep, bstep, color, w)
-  switch (mode & 0xFF) {
-  case 0:
-    if (w > 0) __LICE_FLINE(_LICE_CombinePixelsCopyNoClamp);
-    break;
-  case 1:
-    __LICE_FLINE(_LICE_CombinePixelsAdd);
-    break;
-  case 2:
-    __LICE_FLINE(_LICE_CombinePixelsColorDodge);
-    break;
-  case 3:
-    __LICE_FLINE(_LICE_CombinePixelsMulNoClamp);
-    break;
-  case 4:
-    __LICE_FLINE(_LICE_CombinePixelsOverlay);
-    break;
-  case 5:
-    __LICE_FLINE(_LICE_CombinePixelsHSVAdjust);
-    break;
-  default:
-    break;
-  }
-#undef __LICE_FLINE
+  LICE_DispatchOperator<LICE_CopyRule::Copy>(mode & LICE_BLIT_MODE_MASK, w, [&](auto op) {
+    __LICE_LineClass<decltype(op)>::LICE_FLineImpl(px, n, err, derr, astep, bstep, color, w);
+  });
 }
 
 void LICE_DottedVertLineFAST(LICE_IBitmap* dest, int x, int y1, int y2, LICE_pixel color) {
@@ -230,48 +207,20 @@ void LICE_DottedVertLineFAST(LICE_IBitmap* dest, int x, int y1, int y2, LICE_pix
 void LICE_DashedLine(LICE_IBitmap* dest, int x1, int y1, int x2, int y2, int pxon, int pxoff,
                      LICE_pixel color, float alpha, int mode, bool aa) {
   (void)aa;
-  if (!dest || !dest->getBits() || !std::isfinite(alpha)) return;
+  if (!dest || !dest->getBits() || !_LICE_AlphaUsable(alpha)) return;
   // A pattern without "on" pixels draws nothing; a negative gap counts as none.
   if (pxon < 1) return;
   if (pxoff < 0) pxoff = 0;
   if (!ClipLine(&x1, &y1, &x2, &y2, dest->getWidth(), dest->getHeight())) return;
   if (y2 < y1) std::swap(y1, y2);
-  const int op = mode & 0xFF;
-  if (pxon == 1 && pxoff == 1 && x1 == x2 && op == 0 && alpha == 1.0f) {
+  const int op = mode & LICE_BLIT_MODE_MASK;
+  if (pxon == 1 && pxoff == 1 && x1 == x2 && op == LICE_BLIT_MODE_COPY && alpha == 1.0f) {
     LICE_DottedVertLineFAST(dest, x1, y1, y2, color);
     return;
   }
   const int w = (int)(alpha * 256.0f);
   if (x2 < x1) std::swap(x1, x2);
-  if (w == 0) return;
-#define __LICE_DASH(COMBFUNC)                                                                      \
-  __LICE_LineClass<COMBFUNC>::DashedLine(dest, x1, y1, x2, y2, pxon, pxoff, color, w)
-  switch (op) {
-  case 0:
-    if (w == 256)
-      __LICE_DASH(_LICE_CombinePixelsClobberNoClamp);
-    else if (w == 128)
-      __LICE_DASH(_LICE_CombinePixelsHalfMixNoClamp);
-    else if (w > 0)
-      __LICE_DASH(_LICE_CombinePixelsCopyNoClamp);
-    break;
-  case 1:
-    __LICE_DASH(_LICE_CombinePixelsAdd);
-    break;
-  case 2:
-    __LICE_DASH(_LICE_CombinePixelsColorDodge);
-    break;
-  case 3:
-    __LICE_DASH(_LICE_CombinePixelsMulNoClamp);
-    break;
-  case 4:
-    __LICE_DASH(_LICE_CombinePixelsOverlay);
-    break;
-  case 5:
-    __LICE_DASH(_LICE_CombinePixelsHSVAdjust);
-    break;
-  default:
-    break;
-  }
-#undef __LICE_DASH
+  LICE_DispatchOperator<LICE_CopyRule::Mix>(op, w, [&](auto opc) {
+    __LICE_LineClass<decltype(opc)>::DashedLine(dest, x1, y1, x2, y2, pxon, pxoff, color, w);
+  });
 }

@@ -117,7 +117,7 @@ int FindXOnSegment(int x1, int y1, int x2, int y2, int y) {
 
 void LICE_FillTrapezoid(LICE_IBitmap* dest, int x1a, int x1b, int y1, int x2a, int x2b, int y2,
                         unsigned int color, float alpha, int mode) {
-  if (!dest) return;
+  if (!dest || !_LICE_AlphaUsable(alpha)) return;
   if (y1 > y2) {
     std::swap(y1, y2);
     std::swap(x1a, x2a);
@@ -155,50 +155,15 @@ void LICE_FillTrapezoid(LICE_IBitmap* dest, int x1a, int x1b, int y1, int x2a, i
   if (y2 > H - 1) y2 = H - 1;
   LICE_pixel* px = bits + (size_t)y1 * span;
   const int nrows = y2 - y1 + 1;
-  const int op = mode & 0xFF;
-
-  if (op == 0 && w == 256)
-    _LICE_FillFast<_LICE_CombinePixelsClobberFAST>::FillClippedTrapezoidFAST(W, span, px, nrows, e,
-                                                                             color);
-  else if (op == 0 && w == 128)
-    _LICE_FillFast<_LICE_CombinePixelsHalfMix2FAST>::FillClippedTrapezoidFAST(
-        W, span, px, nrows, e, (color >> 1) & 0x7f7f7f7f);
-  else if (op == 0 && w == 64)
-    _LICE_FillFast<_LICE_CombinePixelsQuarterMix2FAST>::FillClippedTrapezoidFAST(
-        W, span, px, nrows, e, (color >> 2) & 0x3f3f3f3f);
-  else if (op == 0 && w == 192)
-    _LICE_FillFast<_LICE_CombinePixelsThreeQuarterMix2FAST>::FillClippedTrapezoidFAST(
-        W, span, px, nrows, e, ((color >> 1) & 0x7f7f7f7f) + ((color >> 2) & 0x3f3f3f3f));
-  else {
-    if (w == 0) return;
-    const int r = LICE_GETR(color), g = LICE_GETG(color), b = LICE_GETB(color),
-              a = LICE_GETA(color);
-#define __LICE__ACTION(COMBFUNC)                                                                   \
-  _LICE_Fill<COMBFUNC>::FillClippedTrapezoid(W, span, px, nrows, e, r, g, b, a, w)
-    switch (op) {
-    case 0:
-      if (w > 0) __LICE__ACTION(_LICE_CombinePixelsCopyNoClamp);
-      break;
-    case 1:
-      __LICE__ACTION(_LICE_CombinePixelsAdd);
-      break;
-    case 2:
-      __LICE__ACTION(_LICE_CombinePixelsColorDodge);
-      break;
-    case 3:
-      __LICE__ACTION(_LICE_CombinePixelsMulNoClamp);
-      break;
-    case 4:
-      __LICE__ACTION(_LICE_CombinePixelsOverlay);
-      break;
-    case 5:
-      __LICE__ACTION(_LICE_CombinePixelsHSVAdjust);
-      break;
-    default:
-      break;
-    }
-#undef __LICE__ACTION
-  }
+  const int op = mode & LICE_BLIT_MODE_MASK;
+  if (op == LICE_BLIT_MODE_COPY && LICE_DispatchWholeWord(w, color, [&](auto opc, LICE_pixel c) {
+        _LICE_FillFast<decltype(opc)>::FillClippedTrapezoidFAST(W, span, px, nrows, e, c);
+      }))
+    return;
+  const int r = LICE_GETR(color), g = LICE_GETG(color), b = LICE_GETB(color), a = LICE_GETA(color);
+  LICE_DispatchOperator<LICE_CopyRule::Copy>(op, w, [&](auto opc) {
+    _LICE_Fill<decltype(opc)>::FillClippedTrapezoid(W, span, px, nrows, e, r, g, b, a, w);
+  });
 }
 
 void LICE_FillConvexPolygon(LICE_IBitmap* dest, const int* x, const int* y, int npoints,

@@ -28,7 +28,7 @@ struct DeltaJob {
   // 16.16, walked with wrapping sums (a far-off walk leaves the window, never the memory)
   uint64_t s, t, dsdx, dtdx, dsdy, dtdy, dsdxdy, dtdxdy;
   int clipright, clipbottom;
-  int filter; // mode & 0xFF00
+  int filter; // mode & LICE_BLIT_FILTER_MASK
 };
 
 // Samples the window at (s, t); false when the sample lies outside.
@@ -36,7 +36,7 @@ inline bool Sample(const DeltaJob& j, uint64_t s, uint64_t t, int* r, int* g, in
   const fix_t sx = (fix_t)s >> 16, sy = (fix_t)t >> 16;
   if (!Inside(sx, j.clipright) || !Inside(sy, j.clipbottom)) return false;
   const LICE_pixel* p = j.src + sy * j.sspan + sx;
-  if (j.filter == 0x100) {
+  if (j.filter == LICE_BLIT_FILTER_BILINEAR) {
     const bool lastrow = sy == j.clipbottom - 1, lastcol = sx == j.clipright - 1;
     const unsigned int fx = (unsigned int)(s & 0xFFFF), fy = (unsigned int)(t & 0xFFFF);
     __LICE_SampleBilinear(r, g, b, a, p, j.sspan, lastrow, lastcol, fx, fy);
@@ -123,61 +123,6 @@ struct AlphaWalk {
   double a, dadx, dady, dadxdy;
 };
 
-// Operator of the blit dispatch table for key mode & 0x100FF and weight w; null for none.
-DoPixFunc BlitOperator(int mode, int w) {
-  if (w == 0) return nullptr;
-  switch (mode & 0x100FF) {
-  case 0:
-    if (w == 256) return &_LICE_CombinePixelsClobberNoClamp::doPix;
-    return w > 0 ? &_LICE_CombinePixelsCopyNoClamp::doPix : nullptr;
-  case 1:
-    return &_LICE_CombinePixelsAdd::doPix;
-  case 2:
-    return &_LICE_CombinePixelsColorDodge::doPix;
-  case 3:
-    return &_LICE_CombinePixelsMulNoClamp::doPix;
-  case 4:
-    return &_LICE_CombinePixelsOverlay::doPix;
-  case 5:
-    return &_LICE_CombinePixelsHSVAdjust::doPix;
-  case 0x10000:
-    if (w == 256) return &_LICE_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp::doPix;
-    return &_LICE_CombinePixelsCopySourceAlphaNoClamp::doPix;
-  case 0x10001:
-    return &_LICE_CombinePixelsAddSourceAlpha::doPix;
-  case 0x10002:
-    return &_LICE_CombinePixelsColorDodgeSourceAlpha::doPix;
-  case 0x10003:
-    return &_LICE_CombinePixelsMulSourceAlphaNoClamp::doPix;
-  case 0x10004:
-    return &_LICE_CombinePixelsOverlaySourceAlpha::doPix;
-  case 0x10005:
-    return &_LICE_CombinePixelsHSVAdjustSourceAlpha::doPix;
-  default:
-    return nullptr;
-  }
-}
-
-// The weight-stepping blit clamps: its weight may leave 0..256 along the walk.
-DoPixFunc AlphaOperator(int mode) {
-  switch (mode & 0xFF) {
-  case 0:
-    return &_LICE_CombinePixelsCopyClamp::doPix;
-  case 1:
-    return &_LICE_CombinePixelsAdd::doPix;
-  case 2:
-    return &_LICE_CombinePixelsColorDodge::doPix;
-  case 3:
-    return &_LICE_CombinePixelsMulClamp::doPix;
-  case 4:
-    return &_LICE_CombinePixelsOverlay::doPix;
-  case 5:
-    return &_LICE_CombinePixelsHSVAdjust::doPix;
-  default:
-    return nullptr;
-  }
-}
-
 // Where samples may come from, in source pixels.
 struct ClipBox {
   double l, t, r, b;
@@ -246,18 +191,21 @@ void RunDelta(LICE_IBitmap* dest, LICE_IBitmap* src, int64_t dx, int64_t dy, int
   j.dtdy = ToFix(st.dtdy);
   j.dsdxdy = ToFix(st.dsdxdy);
   j.dtdxdy = ToFix(st.dtdxdy);
-  j.filter = mode & 0xFF00;
+  j.filter = mode & LICE_BLIT_FILTER_MASK;
 
   if (aw) {
-    const DoPixFunc op = AlphaOperator(mode);
-    if (op)
+    // The weight may leave 0..256 along the walk: the clamping forms.
+    LICE_DispatchOperator<LICE_CopyRule::Walk, true>(mode & LICE_BLIT_MODE_MASK, 0, [&](auto op) {
       _LICE_Template_Blit4::deltaBlitAlpha(j, ToFix(aw->a), ToFix(aw->dadx), ToFix(aw->dady),
-                                           ToFix(aw->dadxdy), op);
+                                           ToFix(aw->dadxdy), &decltype(op)::doPix);
+    });
     return;
   }
+  if (!_LICE_AlphaUsable(alpha)) return;
   const int w = (int)(alpha * 256.0f);
-  const DoPixFunc op = BlitOperator(mode, w);
-  if (op) _LICE_Template_Blit3::deltaBlit(j, w, op);
+  LICE_DispatchOperator<LICE_CopyRule::Blit>(_LICE_BlitKey(mode), w, [&](auto op) {
+    _LICE_Template_Blit3::deltaBlit(j, w, &decltype(op)::doPix);
+  });
 }
 
 void DeltaCommon(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, int dstw, int dsth,

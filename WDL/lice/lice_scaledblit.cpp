@@ -2,9 +2,13 @@
 // box average when shrinking strongly.
 #include "WDL/lice/lice_shapes.h"
 #include "WDL/lice/lice_combine.h"
+#include "WDL/lice/lice_simd.h"
 
 #include <cmath>
 #include <cstdint>
+#include <emmintrin.h>
+#include <cstring>
+#include <type_traits>
 
 namespace {
 
@@ -22,6 +26,7 @@ struct ScaleJob {
   fix_t icurx, icury;        // first sample
   fix_t idx, idy;            // steps per pixel and per row
   int clipright, clipbottom; // window size
+  bool distinct;             // source and destination are different bitmaps
 };
 
 inline bool Inside(fix_t v, int lim) {
@@ -45,17 +50,85 @@ template <class PUT> void NearestWalk(const ScaleJob& j, PUT put) {
   }
 }
 
+// The destination columns [*xa, *xb) whose samples lie inside the window: the samples move
+// one way along a row, so they form one run.
+void InsideColumns(const ScaleJob& j, int* xa, int* xb) {
+  *xa = *xb = 0;
+  fix_t curx = j.icurx;
+  bool seen = false;
+  for (int x = 0; x < j.w; x++, curx += j.idx)
+    if (Inside(curx >> 16, j.clipright)) {
+      if (!seen) *xa = x;
+      seen = true;
+      *xb = x + 1;
+    }
+}
+
+// Plain copies of the nearest source pixels: each destination row that samples the same
+// source row as the one before it is that row again.
+void NearestCopy(const ScaleJob& j) {
+  int xa, xb;
+  InsideColumns(j, &xa, &xb);
+  if (xb <= xa) return;
+  LICE_pixel* drow = j.dest;
+  const LICE_pixel* last = nullptr;
+  fix_t lastsy = -1, cury = j.icury;
+  const fix_t x0 = j.icurx + j.idx * xa;
+  for (int y = 0; y < j.h; y++, cury += j.idy, drow += j.dspan) {
+    const fix_t sy = cury >> 16;
+    if (!Inside(sy, j.clipbottom)) continue;
+    if (last && sy == lastsy) {
+      memcpy(drow + xa, last + xa, (size_t)(xb - xa) * sizeof(LICE_pixel));
+    } else {
+      const LICE_pixel* srow = j.src + sy * j.sspan;
+      fix_t curx = x0;
+      int x = xa;
+      if (j.idx == 0x20000) {
+        // Every other source pixel: the even ones of each pair of four.
+        const LICE_pixel* s = srow + (x0 >> 16);
+        for (; x + 4 < xb; x += 4, s += 8) { // s[7] lies before the next sample
+          const __m128 a = _mm_loadu_ps((const float*)s), b = _mm_loadu_ps((const float*)(s + 4));
+          _mm_storeu_ps((float*)(drow + x), _mm_shuffle_ps(a, b, _MM_SHUFFLE(2, 0, 2, 0)));
+        }
+        curx += (fix_t)(x - xa) * j.idx;
+      }
+      for (; x < xb; x++, curx += j.idx) drow[x] = srow[curx >> 16];
+    }
+    last = drow;
+    lastsy = sy;
+  }
+}
+
 template <class COMBFUNC> struct _LICE_Template_Blit0 {
   static void scaleBlitFAST(const ScaleJob& j) {
+    if (std::is_same<COMBFUNC, _LICE_CombinePixelsClobberFAST>::value && j.distinct &&
+        LICE_fastpaths_enabled) {
+      NearestCopy(j);
+      return;
+    }
     NearestWalk(j, [](LICE_pixel* d, LICE_pixel s) { COMBFUNC::doPixFAST(d, s); });
   }
 };
+
+// The 3 x 3 box average of the pixels from p (rows span apart), per channel in 16-bit lanes:
+// a sum s of nine channels (at most 2295) divided by 9 is exactly (s x 7282) >> 16.
+inline LICE_pixel Box3Average(const LICE_pixel* p, int span) {
+  const __m128i zero = _mm_setzero_si128();
+  __m128i lo = zero, hi = zero; // pixels 0, 1 and pixel 2 of each row
+  for (int k = 0; k < 3; k++, p += span) {
+    lo = _mm_add_epi16(lo, _mm_unpacklo_epi8(_mm_loadl_epi64((const __m128i*)p), zero));
+    hi = _mm_add_epi16(hi, _mm_unpacklo_epi8(_mm_cvtsi32_si128((int)p[2]), zero));
+  }
+  const __m128i sum = _mm_add_epi16(_mm_add_epi16(lo, hi), _mm_srli_si128(lo, 8));
+  const __m128i avg = _mm_mulhi_epu16(sum, _mm_set1_epi16(7282));
+  return (LICE_pixel)_mm_cvtsi128_si32(_mm_packus_epi16(avg, avg));
+}
 
 template <class COMBFUNC> struct _LICE_Template_Blit2 {
   static void scaleBlit(const ScaleJob& j, int w, int filtermode) {
     LICE_pixel* drow = j.dest;
     fix_t cury = j.icury;
-    if (filtermode != 0x100) {
+    if (filtermode != LICE_BLIT_FILTER_BILINEAR) {
       NearestWalk(j, [w](LICE_pixel* d, LICE_pixel s) {
         COMBFUNC::doPix((LICE_pixel_chan*)d, LICE_GETR(s), LICE_GETG(s), LICE_GETB(s), LICE_GETA(s),
                         w);
@@ -88,6 +161,7 @@ template <class COMBFUNC> struct _LICE_Template_Blit2 {
     LICE_pixel* drow = j.dest;
     fix_t cury = j.icury;
     const int half = n / 2;
+    const bool vec = LICE_fastpaths_enabled && LICE_GetSimdLevel() != LICE_SIMD_NONE;
     for (int y = 0; y < j.h; y++, cury += j.idy, drow += j.dspan) {
       const fix_t sy = cury >> 16;
       if (!Inside(sy, j.clipbottom)) continue;
@@ -99,6 +173,12 @@ template <class COMBFUNC> struct _LICE_Template_Blit2 {
         if (sy >= half && sy + half < j.clipbottom && sx >= half && sx + half < j.clipright) {
           // The whole kernel lies inside the window: no per-pixel tests.
           const LICE_pixel* krow = j.src + (sy - half) * j.sspan + (sx - half);
+          if (n == 3 && vec) {
+            const LICE_pixel p = Box3Average(krow, j.sspan);
+            COMBFUNC::doPix((LICE_pixel_chan*)(drow + x), LICE_GETR(p), LICE_GETG(p), LICE_GETB(p),
+                            LICE_GETA(p), w);
+            continue;
+          }
           for (int ky = 0; ky < n; ky++, krow += j.sspan)
             for (int kx = 0; kx < n; kx++) {
               const LICE_pixel p = krow[kx];
@@ -171,13 +251,14 @@ void LICE_ScaledBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, 
                      float srcx, float srcy, float srcw, float srch, float alpha, int mode) {
   if (!dest || !src || !dstw || !dsth || alpha == 0.0f) return;
   if (!std::isfinite(srcx) || !std::isfinite(srcy) || !std::isfinite(srcw) ||
-      !std::isfinite(srch) || !std::isfinite(alpha))
+      !std::isfinite(srch) || !_LICE_AlphaUsable(alpha))
     return;
 
   // Equal sizes at whole positions are a plain blit.
   if (std::fabs(srcw - dstw) < 0.001 && std::fabs(srch - dsth) < 0.001 &&
-      ((mode & 0xFF00) != 0x100 || (std::fabs(srcx - std::floor(srcx + 0.5)) < 0.03 &&
-                                    std::fabs(srcy - std::floor(srcy + 0.5)) < 0.03))) {
+      ((mode & LICE_BLIT_FILTER_MASK) != LICE_BLIT_FILTER_BILINEAR ||
+       (std::fabs(srcx - std::floor(srcx + 0.5)) < 0.03 &&
+        std::fabs(srcy - std::floor(srcy + 0.5)) < 0.03))) {
     const double l = std::floor(srcx + 0.5), t = std::floor(srcy + 0.5);
     if (std::fabs(l) < 1e9 && std::fabs(t) < 1e9) {
       RECT sr;
@@ -240,80 +321,32 @@ void LICE_ScaledBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, 
   j.icury = icury - srcy0 * 65536;
   j.idx = idx;
   j.idy = idy;
+  j.distinct = src != dest;
   j.w = (int)dw;
   j.h = (int)dh;
   j.src = __LICE_PixelAt(sbits, src->getRowSpan(), srcH, src->isFlipped(), srcx0, srcy0, &j.sspan);
   j.dest = __LICE_PixelAt(dbits, dest->getRowSpan(), destH, dest->isFlipped(), dx, dy, &j.dspan);
 
   const int w = (int)(alpha * 256.0f);
-  if ((mode & 0x1FFFF) == 0 && (w == 256 || w == 128)) {
+  const int filter = mode & LICE_BLIT_FILTER_MASK;
+  if (_LICE_BlitKey(mode) == LICE_BLIT_MODE_COPY && !filter && (w == 256 || w == 128)) {
     if (w == 256)
       _LICE_Template_Blit0<_LICE_CombinePixelsClobberFAST>::scaleBlitFAST(j);
     else
       _LICE_Template_Blit0<_LICE_CombinePixelsHalfMixFAST>::scaleBlitFAST(j);
     return;
   }
-  if (w == 0) return;
-  const bool down = xadvance >= 1.7f && yadvance >= 1.7f && (mode & 0xFF00) == 0x100;
+  const bool down = xadvance >= 1.7f && yadvance >= 1.7f && filter == LICE_BLIT_FILTER_BILINEAR;
   // The kernel's off-centre weights, (S - 1) / distance with S the 16.16 step itself, all
   // saturate at full on this path (S >= 1.7 x 65536): the kernel is a plain box.
   const int kn = (idx > idy ? idx : idy) < 0x30001 ? 3 : 5;
-  const int filter = mode & 0xFF00;
-
-#define __LICE_SCALE(COMBFUNC)                                                                     \
-  do {                                                                                             \
-    if (down)                                                                                      \
-      kn == 3 ? _LICE_Template_Blit2<COMBFUNC>::scaleBlitFilterDown<3>(j, w)                       \
-              : _LICE_Template_Blit2<COMBFUNC>::scaleBlitFilterDown<5>(j, w);                      \
-    else                                                                                           \
-      _LICE_Template_Blit2<COMBFUNC>::scaleBlit(j, w, filter);                                     \
-  } while (0)
-
-  switch (mode & 0x100FF) {
-  case 0:
-    if (w == 256)
-      __LICE_SCALE(_LICE_CombinePixelsClobberNoClamp);
-    else if (w > 0)
-      __LICE_SCALE(_LICE_CombinePixelsCopyNoClamp);
-    break;
-  case 1:
-    __LICE_SCALE(_LICE_CombinePixelsAdd);
-    break;
-  case 2:
-    __LICE_SCALE(_LICE_CombinePixelsColorDodge);
-    break;
-  case 3:
-    __LICE_SCALE(_LICE_CombinePixelsMulNoClamp);
-    break;
-  case 4:
-    __LICE_SCALE(_LICE_CombinePixelsOverlay);
-    break;
-  case 5:
-    __LICE_SCALE(_LICE_CombinePixelsHSVAdjust);
-    break;
-  case 0x10000:
-    if (w == 256)
-      __LICE_SCALE(_LICE_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp);
+  LICE_DispatchOperator<LICE_CopyRule::Blit>(_LICE_BlitKey(mode), w, [&](auto op) {
+    typedef _LICE_Template_Blit2<decltype(op)> B;
+    if (!down)
+      B::scaleBlit(j, w, filter);
+    else if (kn == 3)
+      B::template scaleBlitFilterDown<3>(j, w);
     else
-      __LICE_SCALE(_LICE_CombinePixelsCopySourceAlphaNoClamp);
-    break;
-  case 0x10001:
-    __LICE_SCALE(_LICE_CombinePixelsAddSourceAlpha);
-    break;
-  case 0x10002:
-    __LICE_SCALE(_LICE_CombinePixelsColorDodgeSourceAlpha);
-    break;
-  case 0x10003:
-    __LICE_SCALE(_LICE_CombinePixelsMulSourceAlphaNoClamp);
-    break;
-  case 0x10004:
-    __LICE_SCALE(_LICE_CombinePixelsOverlaySourceAlpha);
-    break;
-  case 0x10005:
-    __LICE_SCALE(_LICE_CombinePixelsHSVAdjustSourceAlpha);
-    break;
-  default:
-    break;
-  }
-#undef __LICE_SCALE
+      B::template scaleBlitFilterDown<5>(j, w);
+  });
 }

@@ -1,10 +1,25 @@
 #include "WDL/lice/lice_simd.h"
 #include "WDL/lice/lice_combine.h"
 
-#ifdef __SSE2__
-#include <emmintrin.h>
+#include <cstdint>
+#include <cstring>
+
+bool LICE_fastpaths_enabled = true;
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
 
 namespace {
+
+int Detect() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2") ? LICE_SIMD_AVX2 : LICE_SIMD_SSE2;
+}
+const int s_supported = Detect();
+int s_level = s_supported;
+
+// ---- SSE2: 4 pixels per step.
+
 // The copy formula c + ((d - c) x k) / 256 for 16 channels, the division truncating toward
 // zero: c + t when d >= c, c - t otherwise, with t = (|d - c| x k) >> 8. k8lo and k8hi hold
 // k << 8 (k 0..255) in the 16-bit lanes of the low and the high 8 channels.
@@ -26,10 +41,16 @@ inline __m128i InvAlpha8(__m128i inverted16) {
   return _mm_shufflehi_epi16(_mm_shufflelo_epi16(inverted16, 0xFF), 0xFF);
 }
 
-} // namespace
+void SourceAlphaTail(LICE_pixel* dest, const LICE_pixel* src, int x, int w) {
+  for (; x < w; x++) {
+    const LICE_pixel p = src[x];
+    _LICE_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp::doPix(
+        (LICE_pixel_chan*)(dest + x), LICE_GETR(p), LICE_GETG(p), LICE_GETB(p), LICE_GETA(p), 256);
+  }
+}
 
-bool _LICE_BlitSourceAlphaFull(LICE_pixel* dest, const LICE_pixel* src, int w, int h, int src_span,
-                               int dest_span) {
+void BlitSourceAlphaSSE2(LICE_pixel* dest, const LICE_pixel* src, int w, int h, int src_span,
+                         int dest_span) {
   const __m128i zero = _mm_setzero_si128();
   const __m128i amask = _mm_set1_epi32((int)0xFF000000);
   for (; h > 0; h--, dest += dest_span, src += src_span) {
@@ -54,38 +75,29 @@ bool _LICE_BlitSourceAlphaFull(LICE_pixel* dest, const LICE_pixel* src, int w, i
       res = _mm_or_si128(_mm_and_si128(clear, d), _mm_andnot_si128(clear, res));
       _mm_storeu_si128((__m128i*)(dest + x), res);
     }
-    for (; x < w; x++) {
-      const LICE_pixel p = src[x];
-      _LICE_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp::doPix(
-          (LICE_pixel_chan*)(dest + x), LICE_GETR(p), LICE_GETG(p), LICE_GETB(p), LICE_GETA(p),
-          256);
-    }
+    SourceAlphaTail(dest, src, x, w);
   }
-  return true;
 }
 
-bool _LICE_FillWords(LICE_pixel* dest, int w, int h, LICE_pixel color, int span) {
+void FillWordsSSE2(LICE_pixel* dest, int w, int h, LICE_pixel color, int span) {
   const __m128i c = _mm_set1_epi32((int)color);
   for (; h > 0; h--, dest += span) {
     int x = 0;
     for (; x + 4 <= w; x += 4) _mm_storeu_si128((__m128i*)(dest + x), c);
     for (; x < w; x++) dest[x] = color;
   }
-  return true;
 }
 
-bool _LICE_FillCopy(LICE_pixel* dest, int w, int h, int r, int g, int b, int ia, int span) {
-  if (ia < 1 || ia > 255) return false;
-  // With c and k fixed: c + trunc((d - c) k / 256) = (d k + c (256 - k) + (d < c ? 255 : 0)) >> 8,
-  // which stays within 16 bits.
+// With c and k fixed: c + trunc((d - c) k / 256) = (d k + c (256 - k) + (d < c ? 255 : 0)) >> 8,
+// which stays within 16 bits.
+void FillCopySSE2(LICE_pixel* dest, int w, int h, int r, int g, int b, int ia, int span) {
   const int k = 256 - ia;
   const __m128i zero = _mm_setzero_si128();
   const __m128i kk = _mm_set1_epi16((short)k);
   const __m128i c16 = _mm_set_epi16(ia, r, g, b, ia, r, g, b);
   const __m128i base =
-      _mm_set_epi16((short)(ia * (256 - k)), (short)(r * (256 - k)), (short)(g * (256 - k)),
-                    (short)(b * (256 - k)), (short)(ia * (256 - k)), (short)(r * (256 - k)),
-                    (short)(g * (256 - k)), (short)(b * (256 - k)));
+      _mm_set_epi16((short)(ia * ia), (short)(r * ia), (short)(g * ia), (short)(b * ia),
+                    (short)(ia * ia), (short)(r * ia), (short)(g * ia), (short)(b * ia));
   const __m128i b255 = _mm_set1_epi16(255);
   for (; h > 0; h--, dest += span) {
     int x = 0;
@@ -103,11 +115,253 @@ bool _LICE_FillCopy(LICE_pixel* dest, int w, int h, int r, int g, int b, int ia,
     for (; x < w; x++)
       _LICE_CombinePixelsCopyNoClamp::doPix((LICE_pixel_chan*)(dest + x), r, g, b, ia, ia);
   }
+}
+
+// Per-pixel weights of 4 mask bytes (in the low 32 bits of m) as k = 256 - w in 16-bit
+// lanes, and in keep the pixels left as they are (mask 0, or weight 0).
+inline __m128i GlyphK(__m128i m, int a, __m128i* keep) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i v = _mm_unpacklo_epi8(m, zero);
+  __m128i w = a == 256 ? _mm_add_epi16(v, _mm_set1_epi16(1))
+                       : _mm_srli_epi16(_mm_mullo_epi16(v, _mm_set1_epi16((short)a)), 8);
+  w = _mm_andnot_si128(_mm_cmpeq_epi16(v, zero), w);
+  *keep = _mm_cmpeq_epi16(w, zero);
+  return _mm_sub_epi16(_mm_set1_epi16(256), w);
+}
+
+void GlyphTail(const unsigned char* mask, LICE_pixel* dest, int x, int w, int r, int g, int b,
+               int a) {
+  for (; x < w; x++) {
+    const int v = mask[x];
+    if (!v) continue;
+    int wt = a == 256 ? v + 1 : v * a / 256;
+    if (wt > 256) wt = 256;
+    _LICE_CombinePixelsCopyNoClamp::doPix((LICE_pixel_chan*)(dest + x), r, g, b, 255, wt);
+  }
+}
+
+// Four pixels of a glyph; c is the colour in every pixel.
+inline void Glyph4(const unsigned char* mask, LICE_pixel* dest, __m128i c, int a) {
+  int m4;
+  memcpy(&m4, mask, 4);
+  if (!m4) return;
+  __m128i keep;
+  const __m128i k = GlyphK(_mm_cvtsi32_si128(m4), a, &keep);
+  const __m128i k8 = _mm_slli_epi16(k, 8);
+  const __m128i kk = _mm_unpacklo_epi16(k8, k8);
+  const __m128i klo = _mm_unpacklo_epi32(kk, kk), khi = _mm_unpackhi_epi32(kk, kk);
+  const __m128i keep32 = _mm_unpacklo_epi16(keep, keep);
+  const __m128i d = _mm_loadu_si128((const __m128i*)dest);
+  const __m128i res = CopyChannels(d, c, klo, khi);
+  _mm_storeu_si128((__m128i*)dest,
+                   _mm_or_si128(_mm_and_si128(keep32, d), _mm_andnot_si128(keep32, res)));
+}
+
+void GlyphCopySSE2(const unsigned char* mask, int mask_span, LICE_pixel* dest, int dest_span, int w,
+                   int h, int r, int g, int b, int a) {
+  const __m128i c = _mm_set1_epi32((int)LICE_RGBA(r, g, b, 255));
+  for (; h > 0; h--, mask += mask_span, dest += dest_span) {
+    int x = 0;
+    for (; x + 4 <= w; x += 4) Glyph4(mask + x, dest + x, c, a);
+    GlyphTail(mask, dest, x, w, r, g, b, a);
+  }
+}
+
+// ---- AVX2: 8 pixels per step. The unpack, pack and shuffle steps work within each 128-bit
+// half, so every pixel meets the same arithmetic as in the SSE2 forms.
+
+#define QV_AVX2 __attribute__((target("avx2")))
+
+QV_AVX2 inline __m256i CopyChannels8(__m256i d, __m256i c, __m256i k8lo, __m256i k8hi) {
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i cd = _mm256_subs_epu8(c, d), dc = _mm256_subs_epu8(d, c);
+  const __m256i diff = _mm256_or_si256(cd, dc);
+  const __m256i dge = _mm256_cmpeq_epi8(cd, zero);
+  const __m256i tlo = _mm256_mulhi_epu16(_mm256_unpacklo_epi8(diff, zero), k8lo);
+  const __m256i thi = _mm256_mulhi_epu16(_mm256_unpackhi_epi8(diff, zero), k8hi);
+  const __m256i t = _mm256_packus_epi16(tlo, thi);
+  return _mm256_blendv_epi8(_mm256_sub_epi8(c, t), _mm256_add_epi8(c, t), dge);
+}
+
+QV_AVX2 inline __m256i InvAlpha8x(__m256i inverted16) {
+  return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(inverted16, 0xFF), 0xFF);
+}
+
+QV_AVX2 void BlitSourceAlphaAVX2(LICE_pixel* dest, const LICE_pixel* src, int w, int h,
+                                 int src_span, int dest_span) {
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i amask = _mm256_set1_epi32((int)0xFF000000);
+  const __m256i ones = _mm256_set1_epi32(-1);
+  for (; h > 0; h--, dest += dest_span, src += src_span) {
+    int x = 0;
+    for (; x + 8 <= w; x += 8) {
+      const __m256i s = _mm256_loadu_si256((const __m256i*)(src + x));
+      const __m256i sa = _mm256_and_si256(s, amask);
+      if (_mm256_testc_si256(sa, amask)) { // all opaque
+        _mm256_storeu_si256((__m256i*)(dest + x), s);
+        continue;
+      }
+      if (_mm256_testz_si256(sa, amask)) continue; // all clear
+      const __m256i clear = _mm256_cmpeq_epi32(sa, zero);
+      const __m256i d = _mm256_loadu_si256((const __m256i*)(dest + x));
+      const __m256i ns = _mm256_xor_si256(s, ones);
+      const __m256i klo = InvAlpha8x(_mm256_unpacklo_epi8(zero, ns));
+      const __m256i khi = InvAlpha8x(_mm256_unpackhi_epi8(zero, ns));
+      const __m256i rgb = CopyChannels8(d, s, klo, khi);
+      const __m256i alpha = _mm256_adds_epu8(d, s);
+      __m256i res = _mm256_blendv_epi8(rgb, alpha, amask);
+      res = _mm256_blendv_epi8(res, d, clear);
+      _mm256_storeu_si256((__m256i*)(dest + x), res);
+    }
+    SourceAlphaTail(dest, src, x, w);
+  }
+}
+
+// Aligned 32-byte stores, four per step; a rectangle whose rows touch is one long row.
+QV_AVX2 void FillWordsAVX2(LICE_pixel* dest, int w, int h, LICE_pixel color, int span) {
+  const __m256i c = _mm256_set1_epi32((int)color);
+  int64_t n0 = w;
+  if (span == w) {
+    n0 = (int64_t)w * h;
+    h = 1;
+  }
+  for (; h > 0; h--, dest += span) {
+    LICE_pixel* p = dest;
+    int64_t n = n0;
+    for (; n > 0 && ((uintptr_t)p & 31); n--) *p++ = color;
+    for (; n >= 32; n -= 32, p += 32) {
+      _mm256_store_si256((__m256i*)p, c);
+      _mm256_store_si256((__m256i*)(p + 8), c);
+      _mm256_store_si256((__m256i*)(p + 16), c);
+      _mm256_store_si256((__m256i*)(p + 24), c);
+    }
+    for (; n >= 8; n -= 8, p += 8) _mm256_store_si256((__m256i*)p, c);
+    for (; n > 0; n--) *p++ = color;
+  }
+}
+
+QV_AVX2 void FillCopyAVX2(LICE_pixel* dest, int w, int h, int r, int g, int b, int ia, int span) {
+  const int k = 256 - ia;
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i kk = _mm256_set1_epi16((short)k);
+  const __m256i c16 = _mm256_setr_epi16(b, g, r, ia, b, g, r, ia, b, g, r, ia, b, g, r, ia);
+  const __m256i base = _mm256_mullo_epi16(c16, _mm256_set1_epi16((short)ia));
+  const __m256i b255 = _mm256_set1_epi16(255);
+  for (; h > 0; h--, dest += span) {
+    int x = 0;
+    for (; x + 8 <= w; x += 8) {
+      const __m256i d = _mm256_loadu_si256((const __m256i*)(dest + x));
+      const __m256i dlo = _mm256_unpacklo_epi8(d, zero), dhi = _mm256_unpackhi_epi8(d, zero);
+      const __m256i blo = _mm256_and_si256(_mm256_cmpgt_epi16(c16, dlo), b255);
+      const __m256i bhi = _mm256_and_si256(_mm256_cmpgt_epi16(c16, dhi), b255);
+      const __m256i rlo = _mm256_srli_epi16(
+          _mm256_add_epi16(_mm256_add_epi16(_mm256_mullo_epi16(dlo, kk), base), blo), 8);
+      const __m256i rhi = _mm256_srli_epi16(
+          _mm256_add_epi16(_mm256_add_epi16(_mm256_mullo_epi16(dhi, kk), base), bhi), 8);
+      _mm256_storeu_si256((__m256i*)(dest + x), _mm256_packus_epi16(rlo, rhi));
+    }
+    for (; x < w; x++)
+      _LICE_CombinePixelsCopyNoClamp::doPix((LICE_pixel_chan*)(dest + x), r, g, b, ia, ia);
+  }
+}
+
+QV_AVX2 void GlyphCopyAVX2(const unsigned char* mask, int mask_span, LICE_pixel* dest,
+                           int dest_span, int w, int h, int r, int g, int b, int a) {
+  const __m256i c = _mm256_set1_epi32((int)LICE_RGBA(r, g, b, 255));
+  const __m128i c4 = _mm_set1_epi32((int)LICE_RGBA(r, g, b, 255));
+  const __m128i zero = _mm_setzero_si128();
+  for (; h > 0; h--, mask += mask_span, dest += dest_span) {
+    int x = 0;
+    for (; x + 8 <= w; x += 8) {
+      long long m8;
+      memcpy(&m8, mask + x, 8);
+      if (!m8) continue;
+      const __m128i v = _mm_unpacklo_epi8(_mm_cvtsi64_si128(m8), zero);
+      __m128i wt = a == 256 ? _mm_add_epi16(v, _mm_set1_epi16(1))
+                            : _mm_srli_epi16(_mm_mullo_epi16(v, _mm_set1_epi16((short)a)), 8);
+      wt = _mm_andnot_si128(_mm_cmpeq_epi16(v, zero), wt);
+      const __m128i keep = _mm_cmpeq_epi16(wt, zero);
+      const __m128i k8 = _mm_slli_epi16(_mm_sub_epi16(_mm_set1_epi16(256), wt), 8);
+      // Pixels 0-3 in the low half, 4-7 in the high half, as the loads and unpacks see them.
+      const __m256i kk = _mm256_set_m128i(_mm_unpackhi_epi16(k8, k8), _mm_unpacklo_epi16(k8, k8));
+      const __m256i klo = _mm256_unpacklo_epi32(kk, kk), khi = _mm256_unpackhi_epi32(kk, kk);
+      const __m256i keep32 =
+          _mm256_set_m128i(_mm_unpackhi_epi16(keep, keep), _mm_unpacklo_epi16(keep, keep));
+      const __m256i d = _mm256_loadu_si256((const __m256i*)(dest + x));
+      const __m256i res = CopyChannels8(d, c, klo, khi);
+      _mm256_storeu_si256((__m256i*)(dest + x), _mm256_blendv_epi8(res, d, keep32));
+    }
+    if (x + 4 <= w) {
+      Glyph4(mask + x, dest + x, c4, a);
+      x += 4;
+    }
+    GlyphTail(mask, dest, x, w, r, g, b, a);
+  }
+}
+
+} // namespace
+
+int LICE_GetSimdLevel() {
+  return s_level;
+}
+int LICE_GetSimdLevelSupported() {
+  return s_supported;
+}
+bool LICE_SetSimdLevel(int level) {
+  if (level < LICE_SIMD_NONE || level > s_supported) return false;
+  s_level = level;
+  return true;
+}
+
+bool _LICE_BlitSourceAlphaFull(LICE_pixel* dest, const LICE_pixel* src, int w, int h, int src_span,
+                               int dest_span) {
+  if (!LICE_fastpaths_enabled || s_level == LICE_SIMD_NONE) return false;
+  if (s_level == LICE_SIMD_AVX2)
+    BlitSourceAlphaAVX2(dest, src, w, h, src_span, dest_span);
+  else
+    BlitSourceAlphaSSE2(dest, src, w, h, src_span, dest_span);
+  return true;
+}
+
+bool _LICE_FillWords(LICE_pixel* dest, int w, int h, LICE_pixel color, int span) {
+  if (!LICE_fastpaths_enabled || s_level == LICE_SIMD_NONE) return false;
+  if (s_level == LICE_SIMD_AVX2)
+    FillWordsAVX2(dest, w, h, color, span);
+  else
+    FillWordsSSE2(dest, w, h, color, span);
+  return true;
+}
+
+bool _LICE_FillCopy(LICE_pixel* dest, int w, int h, int r, int g, int b, int ia, int span) {
+  if (!LICE_fastpaths_enabled || s_level == LICE_SIMD_NONE || ia < 1 || ia > 255) return false;
+  if (s_level == LICE_SIMD_AVX2)
+    FillCopyAVX2(dest, w, h, r, g, b, ia, span);
+  else
+    FillCopySSE2(dest, w, h, r, g, b, ia, span);
+  return true;
+}
+
+bool _LICE_GlyphCopy(const unsigned char* mask, int mask_span, LICE_pixel* dest, int dest_span,
+                     int w, int h, int r, int g, int b, int a) {
+  if (!LICE_fastpaths_enabled || s_level == LICE_SIMD_NONE || a < 1 || a > 256) return false;
+  if (s_level == LICE_SIMD_AVX2)
+    GlyphCopyAVX2(mask, mask_span, dest, dest_span, w, h, r, g, b, a);
+  else
+    GlyphCopySSE2(mask, mask_span, dest, dest_span, w, h, r, g, b, a);
   return true;
 }
 
 #else
 
+int LICE_GetSimdLevel() {
+  return LICE_SIMD_NONE;
+}
+int LICE_GetSimdLevelSupported() {
+  return LICE_SIMD_NONE;
+}
+bool LICE_SetSimdLevel(int level) {
+  return level == LICE_SIMD_NONE;
+}
 bool _LICE_BlitSourceAlphaFull(LICE_pixel*, const LICE_pixel*, int, int, int, int) {
   return false;
 }
@@ -115,6 +369,9 @@ bool _LICE_FillWords(LICE_pixel*, int, int, LICE_pixel, int) {
   return false;
 }
 bool _LICE_FillCopy(LICE_pixel*, int, int, int, int, int, int, int) {
+  return false;
+}
+bool _LICE_GlyphCopy(const unsigned char*, int, LICE_pixel*, int, int, int, int, int, int, int) {
   return false;
 }
 

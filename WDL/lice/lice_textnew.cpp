@@ -1,11 +1,13 @@
 #include "WDL/lice/lice_text.h"
 #include "WDL/lice/lice_combine.h"
 #include "WDL/lice/lice_glyph.h"
+#include "WDL/lice/lice_simd.h"
 #include "WDL/swell/swell-functions.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -341,7 +343,7 @@ template <class COMBFUNC> struct GlyphRenderer {
 bool LICE_CachedFont::DrawGlyph(LICE_IBitmap* bm, unsigned short c, int xpos, int ypos,
                                 RECT* clipR) {
   charEnt* ent = findChar(c);
-  if (!ent || ent->base_offset < 1 || !bm || !clipR) return false;
+  if (!ent || ent->base_offset < 1 || !bm || !clipR || !_LICE_AlphaUsable(m_alpha)) return false;
   if (!(m_flags & LICE_FONT_FLAG_VERTICAL))
     xpos -= ent->left_extra;
   else if (m_flags & LICE_FONT_FLAG_VERTICAL_BOTTOMUP)
@@ -383,7 +385,7 @@ bool LICE_CachedFont::DrawGlyph(LICE_IBitmap* bm, unsigned short c, int xpos, in
   }
 
   const int mode = m_comb & ~LICE_BLIT_USE_ALPHA;
-  const int op = mode & 0xff;
+  const int op = mode & LICE_BLIT_MODE_MASK;
   if (m_bgmode == 1) LICE_FillRect(bm, xpos, ypos, width, height, m_bg, m_alpha, mode);
   const int r = LICE_GETR(m_fg), g = LICE_GETG(m_fg), b = LICE_GETB(m_fg);
   int a = (int)(m_alpha * 256);
@@ -393,7 +395,7 @@ bool LICE_CachedFont::DrawGlyph(LICE_IBitmap* bm, unsigned short c, int xpos, in
   else if (m_flags & (LICE_FONT_FLAG_FX_SHADOW | LICE_FONT_FLAG_FX_OUTLINE))
     kind = kEffect;
 
-  if (kind != kNormal && m_alpha == 1.0f && op == 0) {
+  if (kind != kNormal && m_alpha == 1.0f && op == LICE_BLIT_MODE_COPY) {
     // Whole-word stores: the common case of flat text.
     for (int y = 0; y < height; y++, gsrc += src_span, pout += dest_span)
       for (int x = 0; x < width; x++) {
@@ -403,35 +405,16 @@ bool LICE_CachedFont::DrawGlyph(LICE_IBitmap* bm, unsigned short c, int xpos, in
     return true;
   }
   if (kind != kNormal && a > 256) a = 256;
-  if (a == 0 || op > 5 || (op == 0 && a < 1)) return true;
-#define RENDER(OP)                                                                                 \
-  (kind == kMono                                                                                   \
-       ? GlyphRenderer<OP>::Mono(gsrc, pout, src_span, dest_span, width, height, r, g, b, a)       \
-   : kind == kEffect                                                                               \
-       ? GlyphRenderer<OP>::Effect(gsrc, pout, src_span, dest_span, width, height, r, g, b, a,     \
-                                   m_effectcol)                                                    \
-       : GlyphRenderer<OP>::Normal(gsrc, pout, src_span, dest_span, width, height, r, g, b, a))
-  switch (op) {
-  case 0:
-    RENDER(_LICE_CombinePixelsCopyNoClamp);
-    break;
-  case 1:
-    RENDER(_LICE_CombinePixelsAdd);
-    break;
-  case 2:
-    RENDER(_LICE_CombinePixelsColorDodge);
-    break;
-  case 3:
-    RENDER(_LICE_CombinePixelsMulNoClamp);
-    break;
-  case 4:
-    RENDER(_LICE_CombinePixelsOverlay);
-    break;
-  case 5:
-    RENDER(_LICE_CombinePixelsHSVAdjust);
-    break;
-  }
-#undef RENDER
+  LICE_DispatchOperator<LICE_CopyRule::Copy>(op, a, [&](auto opc) {
+    typedef GlyphRenderer<decltype(opc)> G;
+    if (kind == kMono)
+      G::Mono(gsrc, pout, src_span, dest_span, width, height, r, g, b, a);
+    else if (kind == kEffect)
+      G::Effect(gsrc, pout, src_span, dest_span, width, height, r, g, b, a, m_effectcol);
+    else if (!std::is_same<decltype(opc), _LICE_CombinePixelsCopyNoClamp>::value ||
+             !_LICE_GlyphCopy(gsrc, src_span, pout, dest_span, width, height, r, g, b, a))
+      G::Normal(gsrc, pout, src_span, dest_span, width, height, r, g, b, a);
+  });
   return true;
 }
 
@@ -582,7 +565,7 @@ int LICE_CachedFont::DrawTextImpl(LICE_IBitmap* bm, const char* str, int strcnt,
 
   const float oldalpha = m_alpha;
   if (dtFlags & LICE_DT_USEFGALPHA) m_alpha *= LICE_GETA(m_fg) / 255.0f;
-  if (m_alpha == 0.0f) {
+  if (m_alpha == 0.0f || !_LICE_AlphaUsable(m_alpha)) {
     m_alpha = oldalpha;
     return 0;
   }

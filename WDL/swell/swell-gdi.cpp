@@ -9,8 +9,12 @@
 static const uint64_t kMaxFrameBufferBytes = (uint64_t)1 << 30;
 
 CGColorSpaceRef __GetBitmapColorSpace() {
-  static CGColorSpaceRef cs = CGColorSpaceCreateDeviceRGB();
-  return cs;
+  // Released when the library is unloaded: a plug-in bundle may be loaded many times.
+  static struct Space {
+    CGColorSpaceRef cs = CGColorSpaceCreateDeviceRGB();
+    ~Space() { CGColorSpaceRelease(cs); }
+  } space;
+  return space.cs;
 }
 
 CGColorRef CreateColor(int col, float alpha) {

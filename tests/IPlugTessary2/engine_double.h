@@ -148,6 +148,7 @@ public:
   using IPlugTessary2::mEditorGraphics;
   using IPlugTessary2::mEditRests;
   using IPlugTessary2::mExplicitNotes;
+  using IPlugTessary2::mExportFolder;
   using IPlugTessary2::mGridPerBeat;
   using IPlugTessary2::mHeldNotes;
   using IPlugTessary2::mImplicitNotes;

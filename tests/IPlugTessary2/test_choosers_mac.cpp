@@ -16,7 +16,7 @@
 #include "WDL/IPlug/IControlStock.h"
 #include "WDL/IPlug/IGraphicsMac.h"
 #include "WDL/IPlug/plugbase_test_plug.h"
-#include "tools/ImageSpecs.h"
+#include "tools/ImageTable.h"
 
 namespace {
 

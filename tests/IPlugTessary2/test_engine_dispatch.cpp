@@ -64,6 +64,21 @@ TEST(EngineDispatch, ButtonsActOncePerPress) {
   EXPECT_EQ(e.menuClears, 1);
 }
 
+TEST(EngineDispatch, AnOctaveSwitchedOnTwiceIsAppliedOnce) {
+  Fresh e;
+  e.SetParam(kScalesDropdown, 0); // C major: 8 notes
+  ASSERT_EQ(e.mNotePool.size(), 8u);
+  e.OnParamChange(kOctaveZero); // on already, as at a host's initialisation
+  EXPECT_EQ(e.mNotePool.size(), 8u);
+  e.SetParam(kOctaveZero + 1, 1);
+  ASSERT_EQ(e.mNotePool.size(), 15u);
+  e.SetParam(kOctaveZero + 1, 1);
+  EXPECT_EQ(e.mNotePool.size(), 15u);
+  e.SetParam(kOctaveZero + 1, 0);
+  e.SetParam(kOctaveZero + 1, 1);
+  EXPECT_EQ(e.mNotePool.size(), 15u);
+}
+
 TEST(EngineDispatch, InertAndOutOfRangeIndices) {
   Fresh e;
   const int inert[] = {kSave,

@@ -2,8 +2,10 @@
 
 #include "IPlugTessary2/IPlugTessary2.h"
 #include "IPlugTessary2/Scale.h"
+#include "WDL/IPlug/IGraphics.h"
 #include "host/auhost.h"
 
+#include <Cocoa/Cocoa.h>
 #include <PlatformTestHooks.h>
 #include <elf.h>
 #include <gtest/gtest.h>
@@ -59,6 +61,8 @@ protected:
   void SetUp() override {
     CFBundleGetMainBundle();
     PlatformTest_SetMainBundleIdentifier("com.example.host");
+    // The constructor loads the editor's images from the bundle.
+    PlatformTest_RegisterBundle("com.Ostrevane.audiounit.Quorlen-VUDE", kBundle.c_str());
     ASSERT_TRUE(mHost.Load(kBundle, "IPlugTessary2", Desc())) << mHost.Error();
     // The editor loads its images from the bundle found by its identifier.
     mHost.RegisterBundle("com.Ostrevane.audiounit.Quorlen-VUDE");
@@ -164,6 +168,73 @@ TEST_F(HostedEngine, RestoredStateKeepsTheChosenScale) {
   for (const auto& on : NoteOns()) heard.insert(on[2]);
   ASSERT_FALSE(heard.empty());
   for (int n : heard) EXPECT_TRUE(scale.count(n)) << n;
+}
+
+} // namespace
+
+namespace {
+
+// Chooses "1/16" in the rhythm chooser of the editor, then plays two passes of the loop.
+TEST_F(HostedEngine, OneBarOfSixteenthsOverTwoPassesFromTheEditor) {
+  auto* plug = static_cast<IPlugTessary2*>(static_cast<IPlugAU*>(mHost.PlugObject()));
+  ASSERT_NE(plug, nullptr);
+  IGraphics* g = plug->GetGUI();
+  ASSERT_NE(g, nullptr);
+  NSWindow* window = PlatformTest_CreateWindow(kEditorWidth, kEditorHeight);
+  g->OpenWindow(window->contentView());
+
+  // The pitches the sixteen notes will draw from an empty pool: two draws each.
+  srand(11);
+  std::vector<int> pitch;
+  for (int i = 0; i < 16; ++i) {
+    const int a = rand() % 34 + 71;
+    pitch.push_back(a - rand() % 27);
+  }
+  // A host value while the chooser holds no choice lays nothing.
+  ASSERT_EQ(mHost.SetParameter(kRhythmsDropdown, 6), noErr);
+  srand(11);
+  PlatformTest_ScriptMenuChoice({4});
+  PlatformTest_PostMouse(window, kPlatformTestMouseDown, 40 + 2, 325 + 3, 1, 0);
+  PlatformTest_PostMouse(window, kPlatformTestMouseUp, 40 + 2, 325 + 3, 1, 0);
+
+  mHost.GetTransport().playing = true;
+  ASSERT_EQ(mHost.Render(346, 512), noErr); // two passes of 88200 and the first note of a third
+  std::vector<std::vector<int>> want;
+  for (int n = 0; n <= 32; ++n) {
+    const int i = n % 16;
+    const int64_t at = 88200LL * (n / 16) + (int64_t)(i * 5512.5);
+    if (n > 0) want.push_back({(int)(at / 512), (int)(at % 512), 0x80, pitch[(i + 15) % 16], 0});
+    want.push_back({(int)(at / 512), (int)(at % 512), 0x90, pitch[i], 100});
+  }
+  std::vector<std::vector<int>> got;
+  for (const auto& m : mHost.MidiLog()) {
+    ASSERT_EQ(m.bytes.size(), 3u);
+    got.push_back({m.block, (int)m.offset, m.bytes[0], m.bytes[1], m.bytes[2]});
+  }
+  EXPECT_EQ(got, want);
+  // The wrap: the last sixteenth ends and the first starts again at sample 88200.
+  ASSERT_GE(got.size(), 33u);
+  EXPECT_EQ(got[31], (std::vector<int>{172, 136, 0x80, pitch[15], 0}));
+  EXPECT_EQ(got[32], (std::vector<int>{172, 136, 0x90, pitch[0], 100}));
+
+  // Stopping releases what sounds and starts the next play at the loop's start.
+  mHost.ClearMidiLog();
+  mHost.GetTransport().playing = false;
+  ASSERT_EQ(mHost.Render(1, 512), noErr);
+  ASSERT_EQ(mHost.MidiLog().size(), 1u);
+  EXPECT_EQ(mHost.MidiLog()[0].bytes, (std::vector<uint8_t>{0x80, (uint8_t)pitch[0], 0}));
+
+  // The tap button adds a note at the play position and sounds it at once.
+  mHost.ClearMidiLog();
+  mHost.GetTransport().playing = true;
+  PlatformTest_PostMouse(window, kPlatformTestMouseDown, 20 + 2, 230 + 3, 1, 0);
+  ASSERT_EQ(mHost.Render(1, 512), noErr);
+  PlatformTest_PostMouse(window, kPlatformTestMouseUp, 20 + 2, 230 + 3, 1, 0);
+  ASSERT_GE(mHost.MidiLog().size(), 2u); // the tap's note-on, then the loop's first note-on
+  EXPECT_EQ(mHost.MidiLog()[0].offset, 0);
+  EXPECT_EQ(mHost.MidiLog()[0].bytes[0], 0x90);
+  g->CloseWindow();
+  window->release();
 }
 
 } // namespace

@@ -74,6 +74,16 @@ TEST(EngineTaps, ATapWhoseEndIsBehindIsReleasedAtOnce) {
   EXPECT_FALSE(e.mSounding[n]);
 }
 
+TEST(EngineTaps, ATapEndingAtThePositionIsReleasedToo) {
+  Tapping e;
+  e.SetParam(kNoteLength, 1);
+  e.PlayTo(1286); // rounds back to 0 and ends right here, where playback has just been
+  e.tapValue = 1;
+  e.Render(1);
+  ASSERT_EQ(e.Starts().size(), 1u);
+  EXPECT_FALSE(e.mSounding[e.Starts()[0].second]);
+}
+
 TEST(EngineTaps, TheTapIsBoundByTheLoopInThreeFour) {
   Tapping e;
   e.hostNumerator = 3;

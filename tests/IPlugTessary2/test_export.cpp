@@ -1,13 +1,18 @@
+#include "IPlugTessary2/MelodyExport.h"
 #include "IPlugTessary2/engine_double.h"
 #include "MidiFile/midi_test_util.h"
-#include "testsupport/null_graphics.h"
+#include "WDL/IPlug/IGraphics.h"
 
+#include <Cocoa/Cocoa.h>
+#include <PlatformTestHooks.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -22,37 +27,28 @@ std::string TempPath(const std::string& name) {
   return std::string(QV_BINARY_DIR) + "/" + name;
 }
 
-// A save dialog that answers with a scripted path and records what it was asked.
-class DialogGraphics : public NullGraphics {
-public:
-  using NullGraphics::NullGraphics;
-  std::string answer, askedExtensions;
-  int asked = 0;
-  EFileAction askedAction = kFileOpen;
-  void PromptForFile(WDL_String* pFile, EFileAction action, WDL_String*, char* ext) override {
-    ++asked;
-    askedAction = action;
-    askedExtensions = ext;
-    pFile->Set(answer.c_str());
-  }
-};
+// The file's events but the ends of track, "track tick bytes" per line, as a set.
+std::multiset<std::string> Lines(const std::string& view) {
+  std::multiset<std::string> out;
+  std::istringstream in(view);
+  for (std::string line; std::getline(in, line);)
+    if (line.compare(0, 2, "1 ") == 0) out.insert(line);
+  return out;
+}
 
-// Note-ons and note-offs of the file's second track as "tick status note" lines.
-std::string NoteView(MidiFile& f) {
+std::string NoteView(const std::string& path) {
+  MidiFile back;
+  EXPECT_EQ(back.read(path), 1) << path;
+  std::remove(path.c_str());
   std::string out;
-  for (int i = 0; i < f.getEventCount(1); ++i) {
-    const MidiEvent& ev = f.getEvent(1, i);
-    if (ev.isEndOfTrack()) continue;
-    out += std::to_string(ev.tick) + " " + mido::hexBytes(ev) + "\n";
-  }
+  for (const std::string& l : Lines(mido::expectedView(back))) out += l.substr(2) + "\n";
   return out;
 }
 
 TEST(Export, SmallMelodyExactBytes) {
   TestEngine e;
   srand(1);
-  e.SetParam(kNoteLength, 3); // 30 ticks
-  e.AddOneFromPianoRoll(60, 0, -1);
+  e.AddOneFromPianoRoll(60, 0, -1); // 30 ticks
   e.AddOneFromPianoRoll(64, 0, -1);
   e.AddOneFromPianoRoll(60, 30, -1); // sample 5512: tick 29.997, written at 30
   e.mMelody.insert({0, RNote(-2, 30, false)});
@@ -60,15 +56,20 @@ TEST(Export, SmallMelodyExactBytes) {
   e.mMelody.insert({88200, RNote(65, 30, false)}); // at the loop end: not written
   e.mMelody.insert({93712, RNote(65, 0, false)});
   const std::string path = TempPath("engine_export_small.mid");
-  std::remove(path.c_str());
   ASSERT_TRUE(e.GenerateMidiFile(path));
-  const Bytes expect =
-      smf(1, 2, 120,
-          {{0x00, 0xff, 0x2f, 0x00},
-           {0x00, 0x90, 60,   100,  0x00, 0x90, 64, 100,  30, 0x80, 60,   100,  0x00, 0x80,
-            64,   100,  0x00, 0x90, 60,   100,  30, 0x80, 60, 100,  0x00, 0xff, 0x2f, 0x00}});
-  EXPECT_EQ(ReadFile(path), expect);
+  EXPECT_EQ(ReadFile(path),
+            smf(1, 2, 120, {{0x00, 0xff, 0x2f, 0x00}, {0x00, 0x90, 60,   100,  0x00, 0x90, 64,
+                                                       100,  30,   0x80, 60,   100,  0x00, 0x80,
+                                                       64,   100,  0x00, 0x90, 60,   100,  30,
+                                                       0x80, 60,   100,  0x00, 0xff, 0x2f, 0x00}}));
   std::remove(path.c_str());
+  // The engine's own samples per beat, not a tempo the host reports before the next block.
+  e.mMelody.clear();
+  e.AddOneFromPianoRoll(60, 60, -1);
+  e.hostTempo = 60;
+  ASSERT_TRUE(e.GenerateMidiFile(path));
+  EXPECT_EQ(e.mSamplesPerBeat, 22050);
+  EXPECT_EQ(NoteView(path), "60 90 3c 64\n90 80 3c 64\n");
 }
 
 TEST(Export, EveryFileReadsBackWithTheStoreTicks) {
@@ -84,15 +85,15 @@ TEST(Export, EveryFileReadsBackWithTheStoreTicks) {
     e.SetRhythm(seed * 2);
     e.AddOneFromPianoRoll(70, 100, -1);
     e.GenerateMelody();
-    std::string want;
+    std::multiset<std::string> want;
     for (const auto& m : e.mMelody) {
       const RNote& r = m.second;
       if (!r.mNote.second || r.mNote.first < 0 || m.first >= e.mLoopLength) continue;
       const int tick = e.ConvertFramesToTicks(m.first);
-      char line[64];
-      std::snprintf(line, sizeof line, "1 %d 90 %02x 64\n1 %d 80 %02x 64\n", tick, r.mNote.first,
-                    tick + r.mNote.second, r.mNote.first);
-      want += line;
+      char on[32], off[32];
+      std::snprintf(on, sizeof on, "1 %d 90 %02x 64", tick, r.mNote.first);
+      std::snprintf(off, sizeof off, "1 %d 80 %02x 64", tick + r.mNote.second, r.mNote.first);
+      want.insert({on, off});
     }
     const std::string path = TempPath("engine_export_" + std::to_string(seed) + ".mid");
     ASSERT_TRUE(e.GenerateMidiFile(path));
@@ -100,43 +101,34 @@ TEST(Export, EveryFileReadsBackWithTheStoreTicks) {
     ASSERT_EQ(back.read(path), 1);
     const std::string view = mido::expectedView(back);
     EXPECT_EQ(mido::readWithMido(path), view) << seed;
-    // Same notes as the store, in time order (offs before ons at one tick).
-    std::vector<std::string> got, exp;
-    for (size_t p = 0, q; (q = view.find('\n', p)) != std::string::npos; p = q + 1)
-      if (view.compare(p, 2, "1 ") == 0) got.push_back(view.substr(p, q - p));
-    for (size_t p = 0, q; (q = want.find('\n', p)) != std::string::npos; p = q + 1)
-      exp.push_back(want.substr(p, q - p));
-    std::sort(got.begin(), got.end());
-    std::sort(exp.begin(), exp.end());
-    EXPECT_EQ(got, exp) << seed;
-    EXPECT_FALSE(exp.empty());
+    EXPECT_EQ(Lines(view), want) << seed;
+    EXPECT_FALSE(want.empty());
     std::remove(path.c_str());
   }
 }
 
-TEST(Export, SamplesPerBeatIsTheEnginesAndStaysSo) {
-  TestEngine e;
-  srand(1);
-  e.AddOneFromPianoRoll(60, 60, -1);
-  e.hostTempo = 60; // not followed until the next block
-  const std::string path = TempPath("engine_export_spb.mid");
-  ASSERT_TRUE(e.GenerateMidiFile(path));
-  EXPECT_EQ(e.mSamplesPerBeat, 22050);
-  MidiFile back;
-  ASSERT_EQ(back.read(path), 1);
-  EXPECT_EQ(NoteView(back), "60 90 3c 64\n90 80 3c 64\n");
-  std::remove(path.c_str());
-}
-
-TEST(Export, FailuresWriteNothingAndReport) {
+TEST(Export, UnplayableNotesAreLeftOutAndFailuresReported) {
+  MidiFile file;
+  BuildMelodyFile({{5, 128, 30}, {5, -2, 30}, {-1, 61, 30}, {9, 62, 0}, {0, 0, 1}}, 120, file);
+  std::ostringstream bytes;
+  ASSERT_EQ(file.write(bytes), 1);
+  EXPECT_EQ(str(smf(1, 2, 120,
+                    {{0x00, 0xff, 0x2f, 0x00},
+                     {0x00, 0x90, 0, 100, 0x01, 0x80, 0, 100, 0x00, 0xff, 0x2f, 0x00}})),
+            bytes.str());
+  // A missing folder cannot be opened; a full device fails while writing.
+  const std::string missing = TempPath("no such folder/x.mid");
+  for (const std::string& path : {missing, std::string("/dev/full")}) {
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(WriteMelodyFile(file, path));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error: could not write: " + path + "\n");
+  }
   TestEngine e;
   srand(1);
   e.AddOneFromPianoRoll(60, 0, -1);
-  const std::string bad = TempPath("no such folder/x.mid");
   testing::internal::CaptureStderr();
-  EXPECT_FALSE(e.GenerateMidiFile(bad));
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error: could not write: " + bad + "\n");
-
+  EXPECT_FALSE(e.GenerateMidiFile(missing));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error: could not write: " + missing + "\n");
   // No samples per beat (no sample rate yet): nothing to convert samples with.
   e.mSamplesPerBeat = 0;
   const std::string path = TempPath("engine_export_notempo.mid");
@@ -145,33 +137,59 @@ TEST(Export, FailuresWriteNothingAndReport) {
   EXPECT_FALSE(e.GenerateMidiFile(path));
   EXPECT_NE(testing::internal::GetCapturedStderr(), "");
   EXPECT_TRUE(ReadFile(path).empty());
+}
 
-  // The clipboard path has no folder: never the file-system root.
-  testing::internal::CaptureStderr();
+TEST(Export, ClipboardPathOnlyIntoItsFolder) {
+  TestEngine e;
+  srand(1);
+  e.AddOneFromPianoRoll(60, 0, -1);
+  const bool rootHadFile = !ReadFile("/quorlenmini.mid").empty();
+  for (const char* folder : {"", "/", "//"}) {
+    e.mExportFolder = folder;
+    testing::internal::CaptureStderr();
+    e.CopyMidi();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error: could not write: no export folder\n");
+  }
+  if (!rootHadFile) {
+    EXPECT_TRUE(ReadFile("/quorlenmini.mid").empty());
+  }
+  const std::string folder = TempPath("engine export folder");
+  std::remove(folder.c_str());
+  EXPECT_EQ(e.CreateFolder(folder.c_str()), 0);
+  EXPECT_EQ(e.CreateFolder(folder.c_str()), -1);
+  EXPECT_EQ(e.CreateFolder(nullptr), -1);
+  e.mExportFolder = folder;
   e.CopyMidi();
-  EXPECT_NE(testing::internal::GetCapturedStderr(), "");
+  EXPECT_EQ(NoteView(folder + "/quorlenmini.mid"), "0 90 3c 64\n30 80 3c 64\n");
+  std::remove(folder.c_str());
 }
 
 TEST(Export, SaveButtonGoesThroughTheDialog) {
   TestEngine e;
   srand(1);
   e.AddOneFromPianoRoll(60, 0, -1);
-  e.SaveMidiFile(); // no editor: nothing asked, nothing written
-  auto* pDialog = new DialogGraphics(&e, 710, 365);
-  e.AttachGraphics(pDialog);
+  IGraphics* g = e.GetGUI();
+  if (!g) GTEST_SKIP() << "no platform graphics object to ask with";
+  PlatformTest_ResetCocoa();
+  const std::string path = TempPath("engine export saved.mid");
+  PlatformTest_ScriptPanel(true, path);
+  e.SaveMidiFile(); // the editor is not open: nothing asked, nothing written
+  EXPECT_EQ(PlatformTest_PanelsShown(), 0);
+  NSWindow* window = PlatformTest_CreateWindow(kEditorWidth, kEditorHeight);
+  g->OpenWindow(window->contentView());
+  PlatformTest_ResetCocoa();
+  PlatformTest_ScriptPanel(false, "");
   testing::internal::CaptureStderr();
-  e.SaveMidiFile(); // cancelled
+  e.SaveMidiFile(); // cancelled: nothing written, nothing said
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-  EXPECT_EQ(pDialog->asked, 1);
-  EXPECT_EQ(pDialog->askedAction, kFileSave);
-  EXPECT_EQ(pDialog->askedExtensions, "mid");
-  pDialog->answer = TempPath("engine export saved.mid");
-  std::remove(pDialog->answer.c_str());
+  EXPECT_EQ(PlatformTest_LastPanel().kind, "save");
+  EXPECT_EQ(PlatformTest_LastPanel().types, std::vector<std::string>{"mid"});
+  PlatformTest_ScriptPanel(true, path);
   e.SaveMidiFile();
-  MidiFile back;
-  ASSERT_EQ(back.read(pDialog->answer), 1);
-  EXPECT_EQ(NoteView(back), "0 90 3c 64\n30 80 3c 64\n");
-  std::remove(pDialog->answer.c_str());
+  EXPECT_EQ(PlatformTest_PanelsShown(), 2);
+  EXPECT_EQ(NoteView(path), "0 90 3c 64\n30 80 3c 64\n");
+  g->CloseWindow();
+  window->release();
 }
 
 } // namespace

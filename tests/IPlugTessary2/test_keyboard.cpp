@@ -4,11 +4,11 @@
 #include "IPlugTessary2/IKeyboardControl.h"
 #include "IPlugTessary2/fake_engine.h"
 #include "WDL/IPlug/gui/headless_graphics.h"
-#include "tools/ImageSpecs.h"
+#include "tools/ImageTable.h"
 
 namespace {
 
-constexpr int kWhiteKeysImage = 19, kBlackKeyImage = 20; // places in kImageSpecs
+constexpr int kWhiteKeysImage = 19, kBlackKeyImage = 20; // places in kImageTable
 const int kOffsets[12] = {0, 8, 12, 20, 24, 36, 44, 48, 56, 60, 68, 72};
 
 struct KeyboardTest : ::testing::Test {

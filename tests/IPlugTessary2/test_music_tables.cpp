@@ -50,6 +50,29 @@ TEST(ScaleTable, CountsRangesAndShape) {
   }
 }
 
+TEST(ScaleTable, EveryEntry) {
+  // Semitones above the root of each type, in menu order.
+  const Notes offsets[kNumScaleTypes] = {
+      {0, 2, 4, 5, 7, 9, 11, 12}, {0, 2, 3, 5, 7, 8, 11, 12},
+      {0, 2, 3, 5, 7, 8, 10, 12}, {0, 2, 4, 7, 9, 12},
+      {0, 3, 5, 7, 10, 12},       {0, 2, 3, 5, 6, 8, 9, 11, 12},
+      {0, 2, 3, 5, 6, 8, 10, 12}, {0, 3, 5, 6, 7, 10, 12},
+      {0, 2, 3, 5, 7, 9, 11, 12}, {0, 2, 4, 5, 7, 9, 10, 11, 12},
+      {0, 1, 3, 5, 7, 8, 10, 12}, {0, 1, 4, 5, 7, 8, 10, 12},
+      {0, 2, 4, 6, 7, 9, 11, 12}, {0, 2, 4, 6, 8, 9, 11, 12},
+      {0, 2, 4, 6, 7, 9, 10, 12}, {0, 2, 4, 5, 7, 9, 10, 12},
+      {0, 2, 3, 5, 7, 9, 10, 12}, {0, 1, 3, 5, 6, 8, 10, 12},
+      {0, 1, 3, 4, 6, 8, 10, 12}, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}};
+  const int32_t roots[kNumKeys] = {60, 61, 62, 63, 64, 65, 66, 55, 56, 57, 58, 59};
+  ASSERT_EQ(scales.size(), 240u);
+  for (int type = 0; type < kNumScaleTypes; ++type)
+    for (int key = 0; key < kNumKeys; ++key) {
+      Notes want;
+      for (int32_t o : offsets[type]) want.push_back(roots[key] + o);
+      EXPECT_EQ(scales[type * 12 + key].mNotes, want) << "type " << type << " key " << key;
+    }
+}
+
 TEST(ChordTable, CountsRangesAndShape) {
   ASSERT_EQ(chords.size(), 348u);
   ExpectWellFormed(chords, 60, 92);

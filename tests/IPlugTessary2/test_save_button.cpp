@@ -4,11 +4,11 @@
 #include "IPlugTessary2/IContactSaveControl.h"
 #include "IPlugTessary2/fake_engine.h"
 #include "WDL/IPlug/gui/headless_graphics.h"
-#include "tools/ImageSpecs.h"
+#include "tools/ImageTable.h"
 
 namespace {
 
-constexpr int kSaveImage = 2; // place in kImageSpecs
+constexpr int kSaveImage = 2; // place in kImageTable
 
 struct DialogGraphics : HeadlessGraphics {
   using HeadlessGraphics::HeadlessGraphics;

@@ -27,6 +27,7 @@ TEST(MutexDeathTest, RecursiveAcrossTwoThreadsUnmatchedLeaveStops) {
   EXPECT_EQ(m.GetDebugCount(), 0);
   WDL_MutexLock none(nullptr);
   volatile int32_t v = 0;
-  EXPECT_TRUE(wdl_atomic_decr(&v) == -1 && wdl_atomic_incr(&v) == 0);
+  EXPECT_EQ(wdl_atomic_decr(&v), -1);
+  EXPECT_EQ(wdl_atomic_incr(&v), 0);
   EXPECT_DEATH(m.Leave(), "new_debug_cnt >= 0");
 }

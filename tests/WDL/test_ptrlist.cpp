@@ -29,7 +29,9 @@ TEST(PtrList, InsertClampingDeletionOrderAndOwnership) {
     for (Item* i : {&a, &b}) l.Add(i);
     EXPECT_EQ(l.Insert(index, &p), &p);
     EXPECT_EQ(Names(l), want) << index;
-    EXPECT_TRUE(!l.Get(-1) && !l.Get(3) && !l.Set(3, &a));
+    EXPECT_EQ(l.Get(-1), nullptr);
+    EXPECT_EQ(l.Get(3), nullptr);
+    EXPECT_FALSE(l.Set(3, &a));
     l.Delete(3, true);
     l.Delete(-1, true);
   }

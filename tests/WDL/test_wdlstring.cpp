@@ -19,7 +19,8 @@ TEST(WDLString, EditsAndBoundaries) {
     EXPECT_STREQ(s.Get(), want) << start << " " << op << " " << n;
   }
   WDL_String s("0123456789");
-  EXPECT_TRUE(s.SetLen(7) && s.SetLen(50)); // growing writes no text
+  EXPECT_TRUE(s.SetLen(7)); // growing writes no text
+  EXPECT_TRUE(s.SetLen(50));
   s.DeleteSub(2, -4);
   EXPECT_STREQ(s.Get(), "0123456");
   s.DeleteSub(1, INT32_MAX);

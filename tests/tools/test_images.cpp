@@ -5,12 +5,12 @@
 
 #include "WDL/IPlug/IGraphicsStructs.h"
 #include "support/png_test_io.h"
-#include "tools/ImageSpecs.h"
+#include "tools/ImageTable.h"
 
 namespace {
 
-const ImageSpec* Find(const std::string& file) {
-  for (const ImageSpec& s : kImageSpecs)
+const ImageInfo* Find(const std::string& file) {
+  for (const ImageInfo& s : kImageTable)
     if (file == s.file) return &s;
   return nullptr;
 }
@@ -18,7 +18,7 @@ const ImageSpec* Find(const std::string& file) {
 TEST(Images, SizesFramesAndMarkers) {
   ASSERT_EQ(20, kNumImages);
   for (int i = 0; i < kNumImages; ++i) {
-    const ImageSpec& s = kImageSpecs[i];
+    const ImageInfo& s = kImageTable[i];
     std::unique_ptr<LICE_MemBitmap> bmp(qvtest::ReadPng(std::string(QV_IMAGES_DIR) + "/" + s.file));
     ASSERT_TRUE(bmp) << s.file;
     EXPECT_EQ(s.w, bmp->getWidth()) << s.file;
@@ -62,7 +62,7 @@ TEST(Images, ControlsFitTheEditorApart) {
                                                       {"roll", IRECT(167, 11, 696, 261)}};
   for (int i = 0; i < 9; ++i) rects.push_back({"octave", IRECT(9 + 16 * i, 143, 23 + 16 * i, 157)});
   for (const Placed& p : placed) {
-    const ImageSpec* s = Find(p.what);
+    const ImageInfo* s = Find(p.what);
     rects.push_back({p.what, IRECT(p.x, p.y, p.x + s->w, p.y + s->h)});
   }
   for (size_t i = 0; i < rects.size(); ++i) {

@@ -21,7 +21,9 @@ TEST(ByteChunk, StringsBoolsAndReadsOutsideTheChunk) {
       (std::vector<int>{empty.Get(&d, 0), empty.GetBool(&b, 0), empty.GetStr(&s, 0),
                         sixteen.Get(&d, 9), sixteen.Get(&d, -1), sixteen.GetBytes(&d, -1, 0)}),
       std::vector<int>(6, -1));
-  EXPECT_TRUE(d == 7.0 && b && std::strcmp(s.Get(), "keep") == 0);
+  EXPECT_EQ(d, 7.0);
+  EXPECT_TRUE(b);
+  EXPECT_STREQ(s.Get(), "keep");
   EXPECT_EQ(sixteen.Get(&d, 8), 16);
 
   ByteChunk c;
@@ -31,7 +33,8 @@ TEST(ByteChunk, StringsBoolsAndReadsOutsideTheChunk) {
   EXPECT_EQ(Of(c), (Bytes{0, 0, 0, 0, 3, 0, 0, 0, 'a', 'b', 'c', 1})); // native: little-endian
   WDL_String t;
   EXPECT_EQ(c.GetStr(&t, c.GetStr(&s, 0)), 11);
-  EXPECT_TRUE(!*s.Get() && std::strcmp(t.Get(), "abc") == 0);
+  EXPECT_STREQ(s.Get(), "");
+  EXPECT_STREQ(t.Get(), "abc");
   c.GetBytes()[11] = 2;
   b = false;
   EXPECT_EQ(c.GetBool(&b, 11), 12);

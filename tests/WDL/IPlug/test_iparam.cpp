@@ -31,7 +31,8 @@ TEST(IParam, NormaliseWithShapeStepAndBadInput) {
     EXPECT_EQ(r.Value(), want) << normalized << " " << v;
   }
   r.Set(0.7);
-  EXPECT_TRUE(r.Bool() && r.Int() == 0);
+  EXPECT_TRUE(r.Bool());
+  EXPECT_EQ(r.Int(), 0);
 }
 
 TEST(IParam, RangesTextLimitsAndDisplayTexts) {
@@ -43,7 +44,8 @@ TEST(IParam, RangesTextLimitsAndDisplayTexts) {
   double lo, hi, hiEnum;
   i.GetBounds(&lo, &hi);
   t.GetBounds(&lo, &hiEnum);
-  EXPECT_TRUE(hi == 6.0 && hiEnum == 4.0); // the range spans at least one step
+  EXPECT_EQ(hi, 6.0); // the range spans at least one step
+  EXPECT_EQ(hiEnum, 4.0);
   const std::string cut(31, 'n');
   EXPECT_EQ((std::vector<std::string>{t.GetNameForHost(), t.GetLabelForHost(), t.GetDisplayText(0),
                                       t.GetParamGroupForHost()}),
@@ -55,8 +57,11 @@ TEST(IParam, RangesTextLimitsAndDisplayTexts) {
   EXPECT_STREQ(b.GetDisplayText(1), "on");
   EXPECT_STREQ(b.GetDisplayText(7), "");
   int v = -5;
-  EXPECT_FALSE(b.MapDisplayText("On", &v) || b.MapDisplayText(nullptr, &v) || v != -5);
-  EXPECT_TRUE(b.MapDisplayText("on", &v) && v == 1);
+  EXPECT_FALSE(b.MapDisplayText("On", &v));
+  EXPECT_FALSE(b.MapDisplayText(nullptr, &v));
+  EXPECT_EQ(v, -5);
+  EXPECT_TRUE(b.MapDisplayText("on", &v));
+  EXPECT_EQ(v, 1);
   EXPECT_STREQ(b.GetDisplayTextAtIdx(2, &v), "yes");
   for (int idx : {3, -1}) EXPECT_STREQ(b.GetDisplayTextAtIdx(idx, &v), "");
 }

@@ -8,6 +8,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 TEST(Log, CharacterHelpersAndBuildStamps) {
   for (int c = CHAR_MIN; c <= CHAR_MAX; ++c)
@@ -37,10 +38,16 @@ TEST(Log, CurrentTimeOffsetAcrossZonesAndYearEnd) {
   const char* cases[][3] = {{"<+0530>-5:30", "1765801680", "20251215 17:58 +0530"},
                             {"<-01>1", "1767227400", "20251231 23:30 -0100"},
                             {"<+01>-1", "1767223800", "20260101 00:30 +0100"}};
-  ScopedEnv tz("TZ", nullptr);
-  for (const auto& c : cases) {
-    tz.Set(c[0]);
-    EXPECT_STREQ(CurrentTime(std::atoll(c[1])), c[2]) << c[0];
+  const char* outer = std::getenv("TZ");
+  const std::string before = outer ? outer : "(unset)";
+  {
+    ScopedEnv tz("TZ", nullptr);
+    for (const auto& c : cases) {
+      tz.Set(c[0]);
+      EXPECT_STREQ(CurrentTime(std::atoll(c[1])), c[2]) << c[0];
+    }
   }
+  const char* after = std::getenv("TZ"); // the zone the process had is back
+  EXPECT_EQ(after ? after : "(unset)", before);
   EXPECT_EQ(strlen(CurrentTime()), 20u);
 }

@@ -39,18 +39,24 @@ TEST(IMidiMsg, ReadersByKindAndMakers) {
   IMidiMsg m(7, 1, 2, 3);
   m.MakeNoteOnMsg(60, 0, 12, 2);
   EXPECT_EQ(m.StatusMsg(), IMidiMsg::kNoteOn); // velocity 0 stays a note on
-  EXPECT_TRUE(m.mStatus == 0x92 && m.mOffset == 12);
+  EXPECT_EQ(m.mStatus, 0x92);
+  EXPECT_EQ(m.mOffset, 12);
   m.MakeNoteOffMsg(300, 5, 15); // low 8 bits only
-  EXPECT_TRUE(m.mStatus == 0x8F && m.mData1 == (300 & 0xFF) && m.mData2 == 0);
+  EXPECT_EQ(m.mStatus, 0x8F);
+  EXPECT_EQ(m.mData1, 300 & 0xFF);
+  EXPECT_EQ(m.mData2, 0);
   m.MakeControlChangeMsg(IMidiMsg::kModWheel, 0.5, 0);
-  EXPECT_TRUE(m.mData2 == 63 && m.mOffset == 0);
+  EXPECT_EQ(m.mData2, 63);
+  EXPECT_EQ(m.mOffset, 0);
   // Pitch wheel: clamped to [-1, 1], NaN as the centre.
   const std::tuple<double, uint8_t, uint8_t> wheel[] = {
       {1.0, 127, 127}, {-1.0, 0, 0},      {0.0, 0, 64},   {0.5, 0, 96},
       {-2.0, 0, 0},    {1e300, 127, 127}, {-1e300, 0, 0}, {NAN, 0, 64}};
   for (const auto& [value, d1, d2] : wheel) {
     m.MakePitchWheelMsg(value, 3);
-    EXPECT_TRUE(m.mStatus == 0xE3 && m.mData1 == d1 && m.mData2 == d2) << value;
+    EXPECT_EQ(m.mStatus, 0xE3) << value;
+    EXPECT_EQ(m.mData1, d1) << value;
+    EXPECT_EQ(m.mData2, d2) << value;
   }
 }
 

@@ -22,7 +22,8 @@ TEST(PlugBase, ConstructionIdentityVersionsLabelsAndTempo) {
                                 plug.GetPresetName(8), host, plug.GetEffectVersionStr(mine)}),
       (std::vector<std::string>{"Quorlen-VUDE", "AU", "empty", "", "v0.0.0", "v1.0.4D"}));
   plug.SetHost("REAPER64", 0x20103);
-  EXPECT_TRUE(plug.GetHost() == kHostReaper && plug.GetHostVersion(true) == 20103);
+  EXPECT_EQ(plug.GetHost(), kHostReaper);
+  EXPECT_EQ(plug.GetHostVersion(true), 20103);
 
   GetVersionStr(static_cast<int>(0xFFFFFFFFu), mine); // the major field is unsigned
   EXPECT_STREQ(mine, "v65535.255.255");
@@ -75,7 +76,8 @@ TEST(PlugBase, ProcessingAccumulateBypassBlockSizeAndDelay) {
   plug.AttachInputBuffers(0, 2, ins, 4);
   plug.AttachOutputBuffers(0, 2, outs);
   plug.ProcessBuffersAccumulating(0.0f, 4);
-  EXPECT_TRUE(out0[3] == 4.5f && out1[0] == 5.0f);
+  EXPECT_EQ(out0[3], 4.5f);
+  EXPECT_EQ(out1[0], 5.0f);
   plug.ProcessBuffers(0.0f, 1000); // clamped to the block size
   EXPECT_EQ(out0[0], 1.0f);
   plug.PassThroughBuffers(0.0f, 4);
@@ -93,14 +95,16 @@ TEST(PlugBase, ProcessingAccumulateBypassBlockSizeAndDelay) {
   double* douts[] = {o0.data(), o1.data()};
   silent.AttachOutputBuffers(0, 2, douts);
   silent.PassThroughBuffers(0.0, 8);
-  EXPECT_TRUE(o0 == std::vector<double>(8, 0.0) && o1 == o0);
+  EXPECT_EQ(o0, std::vector<double>(8, 0.0));
+  EXPECT_EQ(o1, o0);
 
   TestPlug quad(1, "4-4", 0);
   quad.SetInputChannelConnections(0, 4, true);
   quad.SetOutputChannelConnections(0, 4, true);
   quad.LimitToStereoIO();
-  EXPECT_TRUE(quad.IsOutChannelConnected(1) && !quad.IsOutChannelConnected(2) &&
-              !quad.IsInChannelConnected(3));
+  EXPECT_TRUE(quad.IsOutChannelConnected(1));
+  EXPECT_FALSE(quad.IsOutChannelConnected(2));
+  EXPECT_FALSE(quad.IsInChannelConnected(3));
   quad.SetInputChannelConnections(-1, 3, false); // refused
   EXPECT_TRUE(quad.IsInChannelConnected(0));
 
@@ -129,9 +133,11 @@ TEST(PlugBase, ParameterFromGUIAndMidi) {
   plug.SetParameterFromGUI(1, 0.47); // int 0-10: 4.7 rounds to 5
   EXPECT_EQ(plug.GetParam(1)->Value(), 5.0);
   ASSERT_EQ(plug.hostNotices.size(), 1u);
-  EXPECT_TRUE(plug.hostNotices[0].value == 0.47 && plug.hostNotices[0].mutexHeld);
+  EXPECT_EQ(plug.hostNotices[0].value, 0.47);
+  EXPECT_TRUE(plug.hostNotices[0].mutexHeld);
   EXPECT_EQ(plug.paramChanges, std::vector<int>{1});
-  EXPECT_TRUE(plug.paramChangeLocked == std::vector<bool>{true} && !plug.MutexHeld());
+  EXPECT_EQ(plug.paramChangeLocked, std::vector<bool>{true});
+  EXPECT_FALSE(plug.MutexHeld());
   for (int idx : {55, -1}) plug.SetParameterFromGUI(idx, 0.5); // ignored
   plug.DirtyParameters();
   ASSERT_EQ(plug.hostNotices.size(), 56u);

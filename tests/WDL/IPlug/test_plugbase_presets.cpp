@@ -108,15 +108,39 @@ TEST(PlugBasePresets, StateAndDumpRoundTripsAndCuts) {
   }
 }
 
+TEST(PlugBasePresets, PruningDropsEveryEmptySlot) {
+  // One letter per slot: a filled slot named by it, '.' an empty one.
+  for (auto [slots, kept] : {std::pair{"a..b...", "ab"},
+                             {"..ab", "ab"},
+                             {"a...", "a"},
+                             {"a.b.c", "abc"},
+                             {"...", ""},
+                             {"abc", "abc"}}) {
+    const int n = (int)std::strlen(slots);
+    TestPlug plug(4, "0-2", n);
+    for (int i = 0; i < n; ++i) {
+      const char name[2] = {slots[i], 0};
+      plug.Preset(i)->SetName(name);
+      plug.Preset(i)->mInitialized = slots[i] != '.';
+    }
+    plug.PruneUninitializedPresets();
+    std::string names;
+    for (int i = 0; i < plug.NPresets(); ++i) names += plug.GetPresetName(i);
+    EXPECT_EQ(names, kept) << slots;
+  }
+}
+
 TEST(PlugBasePresets, FillNameRestoreAndMakeSlots) {
   TestPlug plug;
   plug.MakeDefaultPreset(nullptr, 1);
   EXPECT_STREQ(plug.GetPresetName(0), "Empty");
   plug.MakeDefaultPreset("-", 9); // one more than the free slots
-  EXPECT_TRUE(!std::strcmp(plug.GetPresetName(7), "-") && plug.Preset(7)->mChunk.Size() == 440);
+  EXPECT_STREQ(plug.GetPresetName(7), "-");
+  EXPECT_EQ(plug.Preset(7)->mChunk.Size(), 440);
   plug.ModifyCurrentPreset(std::string(400, 'L').c_str());
   // The name is cut to 255; the state is replaced, not appended.
-  EXPECT_TRUE(std::strlen(plug.GetPresetName(0)) == 255 && plug.Preset(0)->mChunk.Size() == 440);
+  EXPECT_EQ(std::strlen(plug.GetPresetName(0)), 255u);
+  EXPECT_EQ(plug.Preset(0)->mChunk.Size(), 440);
 
   TestPlug other; // slot 2 takes other values; restoring applies them
   SetDistinctValues(&other);
@@ -124,12 +148,15 @@ TEST(PlugBasePresets, FillNameRestoreAndMakeSlots) {
   other.SerializeState(&plug.Preset(2)->mChunk);
   EXPECT_TRUE(plug.RestorePreset(2));
   EXPECT_EQ(ParamValues(&plug), ParamValues(&other));
-  EXPECT_TRUE(plug.GetCurrentPresetIdx() == 2 && plug.presetChanges == 1);
+  EXPECT_EQ(plug.GetCurrentPresetIdx(), 2);
+  EXPECT_EQ(plug.presetChanges, 1);
   for (int idx : {-1, 8}) EXPECT_FALSE(plug.RestorePreset(idx));
   for (const char* name : {"", (const char*)nullptr}) EXPECT_FALSE(plug.RestorePreset(name));
-  EXPECT_TRUE(plug.RestorePreset("-") && plug.GetCurrentPresetIdx() == 1); // the first "-"
-  plug.Preset(3)->mChunk.Resize(436); // a short slot state fails, the current slot stays
-  EXPECT_FALSE(plug.RestorePreset(3) || plug.GetCurrentPresetIdx() != 1);
+  EXPECT_TRUE(plug.RestorePreset("-"));
+  EXPECT_EQ(plug.GetCurrentPresetIdx(), 1); // the first "-"
+  plug.Preset(3)->mChunk.Resize(436);       // a short slot state fails, the current slot stays
+  EXPECT_FALSE(plug.RestorePreset(3));
+  EXPECT_EQ(plug.GetCurrentPresetIdx(), 1);
 
   TestPlug small(4, "0-2", 3);
   const char* names[] = {"user preset 1", "my user preset"};
@@ -304,7 +331,8 @@ TEST_F(PresetFiles, NamesAndFailures) {
   one.MakeDefaultPreset(std::string(27, 'x').c_str(), 1);
   ASSERT_TRUE(one.SaveProgramAsFXP(&mPath));
   b = Read();
-  EXPECT_TRUE(b[54] == 'x' && b[55] == 0);
+  EXPECT_EQ(b[54], 'x');
+  EXPECT_EQ(b[55], 0);
   b[55] = 'y';
   Write(b);
   ASSERT_TRUE(one.LoadProgramFromFXP(&mPath));
@@ -312,7 +340,9 @@ TEST_F(PresetFiles, NamesAndFailures) {
 
   WDL_String empty(""), noDir("/nonexistent-dir/preset.fxp");
   for (WDL_String* pName : {&empty, &noDir}) {
-    EXPECT_FALSE(plug.SaveProgramAsFXP(pName) || plug.SaveBankAsFXB(pName) ||
-                 plug.LoadProgramFromFXP(pName) || plug.LoadBankFromFXB(pName));
+    EXPECT_FALSE(plug.SaveProgramAsFXP(pName)) << pName->Get();
+    EXPECT_FALSE(plug.SaveBankAsFXB(pName)) << pName->Get();
+    EXPECT_FALSE(plug.LoadProgramFromFXP(pName)) << pName->Get();
+    EXPECT_FALSE(plug.LoadBankFromFXB(pName)) << pName->Get();
   }
 }

@@ -30,8 +30,10 @@ TEST(Circle, BuiltInMasksExactly) {
       LICE_Circle(&bm, 10.3f, 9.7f, c.r, kWhite, 1.0f, 0, aa);
       const int x0 = (int)(10.3f - c.r), y0 = (int)(9.7f - c.r);
       const int n = c.size;
-      for (auto& p : bm.Drawn())
-        ASSERT_TRUE(p.first >= x0 && p.second >= y0 && p.first < x0 + n && p.second < y0 + n);
+      for (auto& p : bm.Drawn()) {
+        ASSERT_TRUE(p.first >= x0 && p.first < x0 + n) << p.first << "," << p.second;
+        ASSERT_TRUE(p.second >= y0 && p.second < y0 + n) << p.first << "," << p.second;
+      }
       for (int i = 0; i < n; i++) {
         unsigned v = 0;
         sscanf((aa ? c.aa : c.plain) + 2 * i, "%2x", &v);
@@ -41,9 +43,8 @@ TEST(Circle, BuiltInMasksExactly) {
       }
       for (int i = 0; i < n * n; i++) { // the rest of the mask mirrors the top rows
         const int x = x0 + i % n, y = y0 + i / n;
-        EXPECT_TRUE(bm.at(x, y) == bm.at(2 * x0 + n - 1 - x, y) &&
-                    bm.at(x, y) == bm.at(x, 2 * y0 + n - 1 - y))
-            << c.r << " at " << x << "," << y;
+        EXPECT_EQ(bm.at(x, y), bm.at(2 * x0 + n - 1 - x, y)) << c.r << " at " << x << "," << y;
+        EXPECT_EQ(bm.at(x, y), bm.at(x, 2 * y0 + n - 1 - y)) << c.r << " at " << x << "," << y;
       }
     }
   // Off the mask radii alpha 0.5 averages with the background.
@@ -126,8 +127,10 @@ TEST(Circle, EdgesRefusedArgumentsAndSmallRadii) {
     TestBitmap s(9, 9);
     LICE_Circle(&s, 4, 4, r, kWhite, 1.0f, 0, true);
     LICE_FillCircle(&s, 4, 4, r, kWhite, 1.0f, 1, true);
-    for (auto& p : s.Drawn())
-      EXPECT_TRUE(std::abs(p.first - 4) <= 2 && std::abs(p.second - 4) <= 2);
+    for (auto& p : s.Drawn()) {
+      EXPECT_LE(std::abs(p.first - 4), 2) << p.second;
+      EXPECT_LE(std::abs(p.second - 4), 2) << p.first;
+    }
   }
 }
 
@@ -141,8 +144,12 @@ TEST(Arc, QuartersReversedAndFullTurns) {
   TestBitmap q1(41, 41);
   LICE_Arc(&q1, 20, 20, 12.3f, 0, kPi / 2, kWhite, 1.0f, 0, false);
   const auto s = q1.Drawn();
-  EXPECT_TRUE(s.count({20, 8}) && s.count({32, 20}));
-  for (auto& p : s) EXPECT_TRUE(p.first >= 20 && p.second <= 20) << p.first << "," << p.second;
+  EXPECT_EQ(s.count({20, 8}), 1u);
+  EXPECT_EQ(s.count({32, 20}), 1u);
+  for (auto& p : s) {
+    EXPECT_GE(p.first, 20) << p.second;
+    EXPECT_LE(p.second, 20) << p.first;
+  }
   // Reversed angles draw the same; a full turn or more is the circle, mask radii included.
   TestBitmap a(41, 41), b(41, 41), c(41, 41), d(41, 41);
   LICE_Arc(&a, 20, 20, 9, 2.5f, 0.3f, kWhite, 1.0f, 0, true);

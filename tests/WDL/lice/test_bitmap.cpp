@@ -39,11 +39,15 @@ TEST(MemBitmap, AbsurdOrNegativeSizesMakeEmptyBitmaps) {
     LICE_MemBitmap bm(s[0], s[1]);
     LICE_MemBitmap grown(8, 8);
     grown.resize(s[0], s[1]);
-    for (LICE_MemBitmap* b : {&bm, &grown})
-      EXPECT_TRUE(!b->getWidth() && !b->getHeight() && !b->getBits()) << s[0] << "x" << s[1];
+    for (LICE_MemBitmap* b : {&bm, &grown}) {
+      EXPECT_EQ(b->getWidth(), 0) << s[0] << "x" << s[1];
+      EXPECT_EQ(b->getHeight(), 0) << s[0] << "x" << s[1];
+      EXPECT_EQ(b->getBits(), nullptr) << s[0] << "x" << s[1];
+    }
     LICE_SysBitmap sys(4, 4);
     sys.resize(s[0], s[1]);
-    EXPECT_TRUE(sys.getWidth() >= 0 && sys.getHeight() >= 0);
+    EXPECT_GE(sys.getWidth(), 0);
+    EXPECT_GE(sys.getHeight(), 0);
     EXPECT_TRUE(!sys.getBits() || (int64_t)sys.getWidth() * sys.getHeight() <= 1 << 28);
   }
 }
@@ -62,7 +66,8 @@ TEST(SysBitmap, ContextOnlyGrows) {
   }
   EXPECT_NE(bm.getBits(), nullptr);
   bm.resize(0, 5);
-  EXPECT_TRUE(!bm.getBits() && !bm.getDC());
+  EXPECT_EQ(bm.getBits(), nullptr);
+  EXPECT_EQ(bm.getDC(), nullptr);
 }
 
 TEST(Copy, ResizesTheDestinationToTheSource) {
@@ -71,7 +76,8 @@ TEST(Copy, ResizesTheDestinationToTheSource) {
   LICE_Clear(&src, 0x11223344);
   for (LICE_IBitmap* d : {(LICE_IBitmap*)&dest, (LICE_IBitmap*)&sys}) {
     LICE_Copy(d, &src);
-    EXPECT_TRUE(d->getWidth() == 3 && d->getHeight() == 2);
+    EXPECT_EQ(d->getWidth(), 3);
+    EXPECT_EQ(d->getHeight(), 2);
     EXPECT_EQ(LICE_GetPixel(d, 2, 1), 0x11223344u);
   }
 }

@@ -48,13 +48,24 @@ TEST(Blit, ClipsOnEverySideLikeTheReference) {
 }
 
 TEST(Blit, ExtremeCoordinatesAreClipped) {
-  TestBitmap src(4, 4), dest(4, 4);
+  // Every one of these lands wholly outside; two guard columns follow each row.
+  TestBitmap src(4, 4), dest(4, 4, false, 6, 0x5A5A5A5A);
+  src.Randomize(3, 0xFF000000);
   const int far[] = {INT_MIN, INT_MIN + 1, -100000, 100000, INT_MAX - 1, INT_MAX};
   for (int x : far)
     for (int y : far) {
       LICE_Blit(&dest, &src, x, y, nullptr, 1.0f, 0);
       LICE_Blit(&dest, &src, 0, 0, x, y, INT_MAX, INT_MAX, 0.7f, 0);
       LICE_Blit(&dest, &src, x, 0, x == INT_MIN ? 0 : -x, y, 3, 3, 1.0f, LICE_BLIT_USE_ALPHA);
+    }
+  for (LICE_pixel p : dest.raw()) ASSERT_EQ(p, 0x5A5A5A5Au);
+  // A source rectangle from far left: the source starts at column 0 for destination column
+  // -1, so source columns 1-3 land in 0-2; the guards stay.
+  LICE_Blit(&dest, &src, -100000, 1, -99999, 0, 100003, 2, 1.0f, 0);
+  for (int y = 0; y < 4; y++)
+    for (int x = 0; x < 6; x++) {
+      const bool in = x < 3 && y >= 1 && y < 3;
+      ASSERT_EQ(dest.mem(x, y), in ? src.at(x + 1, y - 1) : 0x5A5A5A5Au) << x << "," << y;
     }
 }
 

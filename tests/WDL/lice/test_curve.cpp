@@ -20,12 +20,15 @@ TEST(CurveMath, QuadraticAndCubicY) {
   EXPECT_NEAR(LICE_Bezier_GetY(0, 2, 10, 0, 8, 0, x, &t), y, 1e-4);
   EXPECT_NEAR(t, 0.25, 1e-6);
   EXPECT_DOUBLE_EQ(LICE_CBezier_GetY(0, 1, 2, 3, 5, 3, 3, 7, -1.0f, &nextx, &dydx), 5.0);
-  EXPECT_TRUE(nextx == 0.0f && dydx == 0.0f);
+  EXPECT_EQ(nextx, 0.0f);
+  EXPECT_EQ(dydx, 0.0f);
   // Inside: the bracket's chord, close to the curve y(t) = 9t - 9t^2 at x = 3t.
   double tlo, thi;
   const double yy = LICE_CBezier_GetY(0, 1, 2, 3, 0, 3, 3, 0, 1.2f, &nextx, &dydx, &tlo, &thi);
   EXPECT_NEAR(yy, 9 * 0.4 - 9 * 0.16, 0.01);
-  EXPECT_TRUE(tlo <= 0.4 && thi >= 0.4 && thi - tlo <= 1.0 / 128);
+  EXPECT_LE(tlo, 0.4);
+  EXPECT_GE(thi, 0.4);
+  EXPECT_LE(thi - tlo, 1.0 / 128);
 }
 
 TEST(QBezier, OutlineFollowsTheCurve) {
@@ -47,7 +50,9 @@ TEST(QBezier, OutlineFollowsTheCurve) {
   // A curve starting left of the bitmap starts at x = 0 on the curve.
   TestBitmap cut(40, 30);
   LICE_DrawQBezier(&cut, -10, 5, 10, 5, 30, 5, kWhite, 1.0f, 0, false, 1.0f);
-  EXPECT_TRUE(cut.at(0, 5) && cut.at(30, 5) && cut.Count() == 31);
+  EXPECT_NE(cut.at(0, 5), 0u);
+  EXPECT_NE(cut.at(30, 5), 0u);
+  EXPECT_EQ(cut.Count(), 31);
 }
 
 TEST(CBezier, OutlineAndShortCurves) {
@@ -76,7 +81,9 @@ TEST(CBezier, FillsToARowOrColumnExactlyOnce) {
     for (LICE_pixel p : bm.raw()) ASSERT_TRUE(p == 0 || p == 0x40404040);
     for (int k = 4; k < 36; k++) {
       const Span r = bm.Run(k, byrow);
-      EXPECT_TRUE((r.last == 20 || r.last == 21) && r.solid && r.first < 18) << byrow << " " << k;
+      EXPECT_TRUE(r.last == 20 || r.last == 21) << byrow << " " << k << ": " << r.last;
+      EXPECT_TRUE(r.solid) << byrow << " " << k;
+      EXPECT_LT(r.first, 18) << byrow << " " << k;
     }
   }
   // Below the row: from row yfill down to the chord.
@@ -84,7 +91,8 @@ TEST(CBezier, FillsToARowOrColumnExactlyOnce) {
   LICE_FillCBezier(&below, 2, 22, 10, 28, 30, 28, 38, 22, 10, kWhite, 1.0f, 0, 1.0f);
   for (int x = 3; x < 37; x++) {
     const Span r = below.Run(x, true);
-    EXPECT_TRUE(r.first == 10 && r.last >= 21) << x;
+    EXPECT_EQ(r.first, 10) << x;
+    EXPECT_GE(r.last, 21) << x;
   }
 }
 

@@ -28,8 +28,17 @@ TEST(Line, EndsAreInclusiveAndOrderDoesNotMatter) {
     const Pixels p = Draw(c[0], c[1], c[2], c[3]);
     ASSERT_EQ(p, Draw(c[2], c[3], c[0], c[1]));
     ASSERT_EQ((int)p.size(), std::max(std::abs(c[2] - c[0]), std::abs(c[3] - c[1])) + 1);
-    ASSERT_TRUE(p.count({c[0], c[1]}) && p.count({c[2], c[3]}));
+    ASSERT_EQ(p.count({c[0], c[1]}), 1u);
+    ASSERT_EQ(p.count({c[2], c[3]}), 1u);
   }
+}
+
+TEST(Line, MinorStepAtExactlyHalfAPixel) {
+  // derr is 32768: the minor coordinate moves at the first step, from both ends.
+  EXPECT_EQ(Draw(0, 0, 4, 2), (Pixels{{0, 0}, {1, 1}, {2, 1}, {3, 1}, {4, 2}}));
+  EXPECT_EQ(Draw(4, 2, 0, 0), (Pixels{{0, 0}, {1, 1}, {2, 1}, {3, 1}, {4, 2}}));
+  EXPECT_EQ(Draw(0, 0, 2, 4), (Pixels{{0, 0}, {1, 1}, {1, 2}, {1, 3}, {2, 4}}));
+  EXPECT_EQ(Draw(0, 2, 4, 0), (Pixels{{0, 2}, {1, 1}, {2, 1}, {3, 1}, {4, 0}}));
 }
 
 TEST(Line, StoresTheWholeWordAndHonoursFlippedRows) {
@@ -58,7 +67,8 @@ TEST(Line, AntiAliasedWeights) {
   for (int x = 2; x < 18; x++) {
     int sum = 0;
     for (int y = 0; y < 10; y++) sum += LICE_GETB(bm.at(x, y));
-    EXPECT_TRUE(sum >= 253 && sum <= 255) << x; // less the truncation of two products
+    EXPECT_GE(sum, 253) << x; // less the truncation of two products
+    EXPECT_LE(sum, 255) << x;
   }
 }
 
@@ -77,7 +87,8 @@ TEST(Line, ClipsAtTheEdgesAndDrawsNothingForUnknownOperators) {
   }
   int x1 = -5, y1 = 5, x2 = 30, y2 = 5;
   EXPECT_TRUE(LICE_ClipLine(&x1, &y1, &x2, &y2, 10, 0, 20, 10));
-  EXPECT_TRUE(x1 == 10 && x2 == 19);
+  EXPECT_EQ(x1, 10);
+  EXPECT_EQ(x2, 19);
 }
 
 TEST(Line, FarOutEndPointsStayInsideTheBitmap) {
@@ -95,11 +106,12 @@ TEST(Line, FarOutEndPointsStayInsideTheBitmap) {
     LICE_Line(&bm, c[0], c[1], c[2], c[3], 0xFFFFFFFF, alpha, mode, rng() & 1);
     LICE_BorderedRect(&bm, c[0], c[1], c[2], c[3], 0xFF, 0xFF00, alpha, mode);
     if (LICE_ClipLine(&c[0], &c[1], &c[2], &c[3], INT_MIN, -5, INT_MAX, 40)) {
-      ASSERT_TRUE(c[1] >= -5 && c[1] < 40 && c[3] >= -5 && c[3] < 40);
+      ASSERT_TRUE(c[1] >= -5 && c[1] < 40) << c[1];
+      ASSERT_TRUE(c[3] >= -5 && c[3] < 40) << c[3];
     }
   }
   for (int y = 0; y < 9; y++)
-    ASSERT_TRUE(bm.mem(13, y) == 0xDEADBEEF && bm.mem(14, y) == 0xDEADBEEF);
+    for (int x : {13, 14}) ASSERT_EQ(bm.mem(x, y), 0xDEADBEEFu) << x << "," << y;
 }
 
 TEST(Rect, OutlineAndBorderedFill) {

@@ -193,7 +193,8 @@ TEST(Png, TruncatedCorruptAndForeignDataFail) {
   LICE_Clear(&untouched, 0x12345678);
   EXPECT_EQ(LICE_LoadPNGFromMemory(jpeg.data(), (int)jpeg.size(), &untouched), nullptr);
   EXPECT_EQ(LICE_LoadPNGFromMemory(im.png.data(), 7, &untouched), nullptr);
-  EXPECT_TRUE(untouched.getWidth() == 2 && LICE_GetPixel(&untouched, 1, 1) == 0x12345678u);
+  EXPECT_EQ(untouched.getWidth(), 2);
+  EXPECT_EQ(LICE_GetPixel(&untouched, 1, 1), 0x12345678u);
   EXPECT_EQ(LICE_LoadPNG(TempPath("no_such_file.png").c_str()), nullptr);
   EXPECT_EQ(LICE_LoadPNGFromResource(nullptr, "x", nullptr), nullptr);
 }

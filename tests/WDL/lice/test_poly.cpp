@@ -97,7 +97,8 @@ TEST(Polygon, ManyVerticesDegenerateAndFlipped) {
   EXPECT_EQ(bm.Count(), 0);
   const int rx[4] = {7, 3, 12, 5}, ry[4] = {4, 4, 4, 4}; // one row: least to greatest x
   LICE_FillConvexPolygon(&bm, rx, ry, 4, kWhite, 1.0f, 0);
-  EXPECT_TRUE(bm.Run(4).first == 3 && bm.Run(4).last == 12);
+  EXPECT_EQ(bm.Run(4).first, 3);
+  EXPECT_EQ(bm.Run(4).last, 12);
   EXPECT_EQ(bm.Count(), 10);
 
   // On a flipped bitmap the rows count from the bottom of the buffer.

@@ -28,7 +28,10 @@ TEST(RotatedBlit, AngleZeroIsABlitAndPiAMirroredOne) {
   for (auto& p : a.Drawn()) {
     const int x = p.first, y = p.second;
     drawn++;
-    EXPECT_TRUE(x >= 3 && x < 14 && y >= 3 && y < 13) << x << "," << y;
+    EXPECT_GE(x, 3) << y;
+    EXPECT_LT(x, 14) << y;
+    EXPECT_GE(y, 3) << x;
+    EXPECT_LT(y, 13) << x;
     EXPECT_TRUE(a.at(x, y) == src.at(18 - x, 15 - y) || a.at(x, y) == src.at(18 - x, 14 - y));
   }
   EXPECT_GE(drawn, 11 * 9);
@@ -42,7 +45,9 @@ TEST(RotatedBlit, ClipToSource) {
   TestBitmap clip(10, 10), free(10, 10);
   LICE_RotatedBlit(&clip, &src, 2, 2, 6, 6, 7, 7, 6, 6, kPi / 4, true, 1.0f, 0);
   LICE_RotatedBlit(&free, &src, 2, 2, 6, 6, 7, 7, 6, 6, kPi / 4, false, 1.0f, 0);
-  EXPECT_TRUE(!clip.at(2, 2) && free.at(2, 2) && clip.at(5, 5));
+  EXPECT_EQ(clip.at(2, 2), 0u);
+  EXPECT_NE(free.at(2, 2), 0u);
+  EXPECT_NE(clip.at(5, 5), 0u);
   for (auto& p : clip.Drawn()) EXPECT_EQ(clip.at(p.first, p.second), free.at(p.first, p.second));
 }
 

@@ -1,12 +1,14 @@
 // The cached font renderer: UTF-8 decoding, glyph masks and their crop, the effect flags,
 // which path a call takes, and text layout on the glyph path.
 #include "WDL/lice/lice_glyph.h"
+#include "WDL/lice/lice_simd.h"
 #include "WDL/lice/lice_text.h"
 #include "WDL/swell/swell-functions.h"
 #include "WDL/lice/lice_test_bitmaps.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -66,6 +68,9 @@ TEST(Utf8, DecodingTable) {
       {"A", -1, 'A', 1},
       {"\xc3\xa9", -1, 0xe9, 2},
       {"\xe2\x82\xac", -1, 0x20ac, 3},
+      {"\xed\x9f\xbf", -1, 0xd7ff, 3}, // around the surrogates: decoded like any other
+      {"\xed\xa0\x80", -1, 0xd800, 3},
+      {"\xed\xbf\xbf", -1, 0xdfff, 3},
       {"\xf0\x9f\x8e\xb5", -1, ' ', 4},  // beyond 16 bits: a space
       {"\xe9z", -1, 0xe9, 1},            // lone lead byte: Latin-1
       {"\x80", -1, 0x80, 1},             // stray continuation
@@ -173,6 +178,23 @@ TEST(CachedFont, EffectFlagsShapeTheMask) {
   EXPECT_EQ(both.Mask('R'), sh);
 }
 
+TEST(CachedFont, CentredTranslucentTextIsTheLeftAlignedTextMoved) {
+  Probe f(0);
+  f.SetTextColor(0x80FFFFFF);
+  const char* text = "Scale";
+  const int mw = Width(f, text);
+  TestBitmap centred(100, 30), placed(100, 30);
+  RECT box = {13, 4, 83, 30}; // 70 wide, the text is narrower
+  ASSERT_LT(mw, 70);
+  f.DrawText(&centred, text, -1, &box, DT_CENTER | LICE_DT_USEFGALPHA);
+  RECT at = {13 + (70 - mw) / 2, 4, 100, 30};
+  f.DrawText(&placed, text, -1, &at, LICE_DT_USEFGALPHA);
+  EXPECT_TRUE(centred.raw() == placed.raw());
+  EXPECT_EQ(InkBox(&centred).left, InkBox(&placed).left);
+  // The colour's alpha 0x80 makes the weight 128: fully covered pixels get 127 of 255.
+  EXPECT_EQ(*std::max_element(centred.raw().begin(), centred.raw().end()), 0x7F7F7F7Fu);
+}
+
 TEST(CachedFont, WhichPathACallTakes) {
   const char* text = "Native?";
   HFONT hf = Arial(14);
@@ -235,7 +257,10 @@ TEST(CachedFont, LayoutOnTheGlyphPath) {
     int x = a & DT_CENTER ? (112 - mw) / 2 + 4 : a & DT_RIGHT ? 116 - mw : 4;
     int y = a & DT_VCENTER ? (35 - mh) / 2 + 3 : a & DT_BOTTOM ? 38 - mh : 3;
     RECT ink = InkBox(&bm);
-    EXPECT_TRUE(ink.left >= x && ink.top >= y && ink.right <= x + mw && ink.bottom <= y + mh) << a;
+    EXPECT_GE(ink.left, x) << a;
+    EXPECT_GE(ink.top, y) << a;
+    EXPECT_LE(ink.right, x + mw) << a;
+    EXPECT_LE(ink.bottom, y + mh) << a;
   }
   // Right-aligned in a narrow box: starts left of it and is clipped unless told not to.
   for (unsigned noclip : {0, DT_NOCLIP}) {
@@ -255,4 +280,33 @@ TEST(CachedFont, LayoutOnTheGlyphPath) {
   Probe ascii(0x4);
   EXPECT_EQ(Width(ascii, "\xc3\xa9\xc3\xa9"), 0);
   EXPECT_EQ(ascii.findChar(0xe9), nullptr);
+}
+
+TEST(CachedFont, VectorGlyphBlendMatchesThePlainLoop) {
+  Probe f(0, 16);
+  const char* text = "Quorlen 1/16 Harmonic Minor Wxyz";
+  RECT m = Measure(f, text, DT_SINGLELINE);
+  const int w = m.right - m.left + 6, h = m.bottom - m.top + 4;
+  for (LICE_pixel colour : {0xFFE0C0A0u, 0x80FFFFFFu, 0x01102030u, 0xC0000000u})
+    for (float alpha : {1.0f, 0.5f, 0.3f, 0.999f}) {
+      f.SetTextColor(colour);
+      f.SetCombineMode(0, alpha);
+      TestBitmap plain(w, h, false, w + 3);
+      plain.Randomize(colour ^ 77);
+      auto draw = [&](TestBitmap& bm) {
+        RECT r = {1, 1, w, h};
+        f.DrawText(&bm, text, -1, &r, LICE_DT_USEFGALPHA);
+      };
+      LICE_fastpaths_enabled = false;
+      TestBitmap ref = plain;
+      draw(ref);
+      LICE_fastpaths_enabled = true;
+      for (int level = LICE_SIMD_SSE2; level <= LICE_GetSimdLevelSupported(); level++) {
+        ASSERT_TRUE(LICE_SetSimdLevel(level));
+        TestBitmap fast = plain;
+        draw(fast);
+        EXPECT_TRUE(fast.raw() == ref.raw()) << std::hex << colour << " " << alpha << " " << level;
+      }
+    }
+  LICE_SetSimdLevel(LICE_GetSimdLevelSupported());
 }

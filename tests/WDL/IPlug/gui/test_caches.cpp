@@ -39,7 +39,8 @@ TEST(Caches, FontsSharedByShapingAttributes) {
   HeadlessGraphics g(nullptr, 10, 10);
   IText base(13, &COLOR_BLACK, "Monaco");
   LICE_IFont* f = g.CacheFont(&base);
-  ASSERT_TRUE(f && base.mCached == f);
+  ASSERT_NE(f, nullptr);
+  ASSERT_EQ(base.mCached, f);
   EXPECT_NEAR(f->GetLineHeight(), 13, 1); // refitted toward the requested size
   IText colour(13, &COLOR_RED, "Monaco", IText::kStyleNormal, IText::kAlignFar, 0,
                IText::kQualityAntiAliased);

@@ -24,6 +24,13 @@ TEST(Control, ValueFromPlugDefaultExtraRedrawFrameAndGrey) {
   c.OnMouseDblClick(0, 0, &left);
   EXPECT_EQ(c.GetValue(), 0.7);
   EXPECT_EQ(plug.paramChanges, std::vector<int>{3});
+  // A control draws with the weight it was made with until it is greyed or ungreyed.
+  struct Faint : IControl {
+    Faint() : IControl(nullptr, IRECT(), -1, IChannelBlend(IChannelBlend::kBlendAdd, 0.5f)) {}
+    bool Draw(IGraphics*) override { return true; }
+    using IControl::GetBlend;
+  } made;
+  EXPECT_FLOAT_EQ(made.GetBlend()->mWeight, 0.5f);
   c.GrayOut(true);
   EXPECT_FLOAT_EQ(c.GetBlend()->mWeight, 0.25f);
   c.GrayOut(false);

@@ -98,7 +98,8 @@ TEST_F(Dispatch, MouseOverAndParameterBinding) {
   EXPECT_EQ(std::vector<double>({a->GetValue(), b->GetValue(), a->GetAuxParam(0)->mValue}),
             std::vector<double>({0.5, 0.25, 0.2}));
   g.HideControl(3, true);
-  EXPECT_TRUE(a->IsHidden() && b->IsHidden());
+  EXPECT_TRUE(a->IsHidden());
+  EXPECT_TRUE(b->IsHidden());
 }
 
 TEST_F(Dispatch, PromptsThroughMenusAndTextEntry) {

@@ -46,7 +46,8 @@ TEST(PlugBase, AttachGraphicsRedrawAndDeleteFirst) {
     pAux->AddAuxParam(1);
     for (IControl* pControl : {pBound, pAux}) pGraphics->AttachControl(pControl);
     plug.AttachGraphics(pGraphics);
-    EXPECT_TRUE(pGraphics->lastNormalized && pGraphics->lockedBeforeAttach);
+    EXPECT_TRUE(pGraphics->lastNormalized);
+    EXPECT_TRUE(pGraphics->lockedBeforeAttach);
     EXPECT_EQ(log, "55 pushes, prep 710x365");
     EXPECT_EQ(pBound->GetValue(), 0.75);
 
@@ -54,7 +55,9 @@ TEST(PlugBase, AttachGraphicsRedrawAndDeleteFirst) {
     plug.GetParam(1)->Set(5.0);
     pBound->SetClean();
     plug.RedrawParamControls(); // plain values, normalised by the graphics object
-    EXPECT_TRUE(!pGraphics->lastNormalized && pBound->GetValue() == 0.0 && pBound->IsDirty());
+    EXPECT_FALSE(pGraphics->lastNormalized);
+    EXPECT_EQ(pBound->GetValue(), 0.0);
+    EXPECT_TRUE(pBound->IsDirty());
     EXPECT_EQ(pAux->GetAuxParam(0)->mValue, 0.5);
   } // the controls go with the graphics object (LSan)
   EXPECT_EQ(log, "55 pushes, prep 710x365, deleted");
@@ -81,6 +84,8 @@ TEST(PlugBase, PushedValueReachesTheDisplayControls) {
   // A control that shows no text takes the call and ignores it.
   IInvisibleSwitchControl plain(&plug, IRECT(0, 0, 9, 9), -1);
   DisplayingControl other(&plug, 1, &plain, nullptr);
+  plain.SetClean();
   other.SetValueFromUserInput(1.0);
   EXPECT_EQ(plug.GetParam(1)->Int(), 10);
+  EXPECT_FALSE(plain.IsDirty());
 }

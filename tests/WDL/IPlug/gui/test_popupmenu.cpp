@@ -22,13 +22,24 @@ TEST(PopupMenu, InsertPositions) {
 TEST(PopupMenu, CheckingAndItemsOutOfRange) {
   IPopupMenu m;
   for (const char* t : {"a", "b", "c"}) m.AddItem(t);
-  EXPECT_TRUE(m.CheckItem(0, true) && m.CheckItem(2, true));
+  EXPECT_TRUE(m.CheckItem(0, true));
+  EXPECT_TRUE(m.CheckItem(2, true));
   m.CheckItemAlone(1);
   EXPECT_EQ(std::vector<bool>({m.IsItemChecked(0), m.IsItemChecked(1), m.IsItemChecked(2)}),
             std::vector<bool>({false, true, false}));
   for (int i : {3, -1}) {
     EXPECT_STREQ(m.GetItemText(i), "");
-    EXPECT_FALSE(m.CheckItem(i, true) || m.IsItemChecked(i) || m.GetItem(i));
+    EXPECT_FALSE(m.CheckItem(i, true)) << i;
+    EXPECT_FALSE(m.IsItemChecked(i)) << i;
+    EXPECT_EQ(m.GetItem(i), nullptr) << i;
+  }
+}
+
+TEST(PopupMenu, PrefixKeepsOnlyZeroToThree) {
+  for (auto [set, expect] : {std::pair{3, 3}, {0, 0}, {2, 2}, {4, 1}, {-1, 1}}) {
+    IPopupMenu m(1);
+    m.SetPrefix(set);
+    EXPECT_EQ(m.GetPrefix(), expect) << "SetPrefix(" << set << ")";
   }
 }
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -41,8 +42,31 @@ TEST(MidiEventPool, ReadEventsTakeTheBuffersOfFreedOnes) {
     ASSERT_EQ(f.read(in), 1);
     EXPECT_EQ(f.getEvent(0, 0).data(), buffer);
     EXPECT_EQ(mido::hexBytes(f.getEvent(0, 0)), "c0 05");
+
+    // Large buffers are not kept.
+    MidiEvent* text = new MidiEvent;
+    text->assign(200, 't');
+    const unsigned char* large = text->data();
+    delete text;
+    MidiFile g;
+    std::istringstream again(str(smf(0, 1, 120, {{0, 0xc0, 5, 0, 0xff, 0x2f, 0}})));
+    ASSERT_EQ(g.read(again), 1);
+    EXPECT_NE(g.getEvent(0, 0).data(), large);
   });
   reader.join();
+}
+
+TEST(MidiEventPool, ClassesDerivedFromEventsHaveTheirOwnSize) {
+  struct Tagged : MidiEvent {
+    char extra[200];
+  };
+  Tagged* tagged = new Tagged;
+  std::memset(tagged->extra, 'x', sizeof tagged->extra);
+  std::vector<MidiEvent*> events;
+  for (int i = 0; i < 8; i++) events.push_back(new MidiEvent(0x90, i, 1));
+  EXPECT_EQ(std::string(tagged->extra, sizeof tagged->extra), std::string(200, 'x'));
+  for (MidiEvent* e : events) delete e;
+  delete tagged;
 }
 
 TEST(MidiEventPool, FilesReadOnSeveralThreadsAtOnce) {

@@ -2,12 +2,12 @@
 // The editor's images as the image generator draws them: file name, resource id, frames
 // stacked vertically and the size of one frame. Every frame carries a marker pixel at its
 // bottom-left corner: opaque, red kMarkerTag, green the image's number (its place in
-// kImageSpecs, from 1), blue the frame (from 1), so a test can tell from the editor's pixels
+// kImageTable, from 1), blue the frame (from 1), so a test can tell from the editor's pixels
 // which image and frame a control drew there.
 
 #include <cstdint>
 
-struct ImageSpec {
+struct ImageInfo {
   const char* file;
   int id;
   int frames;
@@ -16,7 +16,7 @@ struct ImageSpec {
 
 inline constexpr int kMarkerTag = 0xC8;
 
-inline constexpr ImageSpec kImageSpecs[] = {
+inline constexpr ImageInfo kImageTable[] = {
     {"bg.png", 102, 1, 710, 365},
     {"SAVE.png", 116, 2, 70, 24},
     {"button_small_onoff.png", 110, 2, 16, 16},
@@ -39,7 +39,7 @@ inline constexpr ImageSpec kImageSpecs[] = {
     {"bk.png", 105, 1, 8, 30},
 };
 
-inline constexpr int kNumImages = (int)(sizeof(kImageSpecs) / sizeof(kImageSpecs[0]));
+inline constexpr int kNumImages = (int)(sizeof(kImageTable) / sizeof(kImageTable[0]));
 
 // The marker of a frame as 0xAARRGGBB; image from 1, frame from 1.
 inline constexpr uint32_t MarkerPixel(int image, int frame) {

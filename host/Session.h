@@ -1,0 +1,75 @@
+#pragma once
+// A musician's session with the plug-in in the stand-in host: choices made by clicking the
+// editor's controls and its menus, a melody generated and played with the transport running,
+// saved through the save button, and the plug-in's state saved and restored.
+//
+// Everything runs on the caller's (main) thread; render runs there too, between editor steps.
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "host/auhost.h"
+
+namespace auhost {
+
+// One step of a session: a verb and its words, with the script line it came from (0 when it
+// came from the command line's defaults).
+struct SessionStep {
+  int line = 0;
+  std::string verb;
+  std::vector<std::string> args;
+};
+
+struct SessionConfig {
+  std::string bundle;                  // the .component folder
+  std::string out = "quorlen-session"; // output folder, made when missing
+  unsigned seed = 1;
+  double tempo = 120.0; // beats per minute
+  int numerator = 4;    // time signature
+  int denominator = 4;
+  double sampleRate = 44100.0;
+  int blockSize = 512; // frames per render block
+  std::string key = "C";
+  std::string scale = "Major";
+  std::string rhythm = "1/8";
+  int bars = 2;             // bars in the loop
+  int playBars = 4;         // bars played with the transport running
+  std::vector<int> octaves; // octave copies switched on besides 0, -4..4
+  std::string script;       // script file; its steps replace the default ones
+  std::vector<SessionStep> steps;
+};
+
+// Reads the command line into cfg; "" when it is good, else the message for the user.
+std::string ParseSessionArgs(int argc, char** argv, SessionConfig* cfg);
+// Reads script text into steps; "" when every line is understood, else "<name>:<line>: ...".
+std::string ParseSessionScript(const std::string& text, const std::string& name,
+                               std::vector<SessionStep>* steps);
+// The steps of a session from the options alone.
+std::vector<SessionStep> DefaultSessionSteps(const SessionConfig& cfg);
+
+// "C4" for 60; octave numbers start at -1 for note 0.
+std::string NoteName(int note);
+// The MIDI the plug-in sent as readable lines: bar:beat:tick (120 ticks per quarter note, from
+// the transport's start), note name, on/off, velocity, block and sample offset.
+// blockStarts: the transport's sample position at the start of each rendered block.
+std::string MidiListing(const std::vector<MidiOut>& log, const std::vector<long long>& blockStarts,
+                        double sampleRate, double tempo, int numerator);
+
+// What a finished session reports.
+struct SessionResult {
+  int notesOn = 0, notesOff = 0;
+  int blocks = 0;
+  std::vector<MidiOut> midi;          // everything the plug-in sent
+  std::vector<long long> blockStarts; // transport sample at each rendered block's start
+  std::vector<std::string> files;     // written into the output folder
+  std::string summary;
+};
+
+// Runs the session; "" on success, else the message. Outputs are written to a folder beside
+// the output folder and moved into it at the end, so a failed session leaves nothing
+// half-written. progress gets one line per bar played (may be null).
+std::string RunSession(const SessionConfig& cfg, FILE* progress, SessionResult* result);
+
+} // namespace auhost
