@@ -5,8 +5,11 @@
 
 #include <ColorSync/ColorSync.h>
 
+#include <atomic>
 #include <cmath>
+#include <cstring>
 #include <mutex>
+#include <vector>
 
 struct CGDataProvider : PlatformObject {
   void* info = nullptr;
@@ -165,6 +168,14 @@ size_t CGImageGetHeight(CGImageRef image) {
   return image ? image->height : 0;
 }
 
+namespace {
+std::atomic<bool> s_imageFastPaths{true};
+} // namespace
+
+void PlatformTest_SetImageFastPaths(bool on) {
+  s_imageFastPaths = on;
+}
+
 void CGContextDrawImage(CGContextRef c, CGRect rect, CGImageRef image) {
   if (!c || !image || rect.size.width <= 0 || rect.size.height <= 0) return;
   const CGRect dev = CGRectApplyAffineTransform(rect, c->gs.ctm);
@@ -178,19 +189,121 @@ void CGContextDrawImage(CGContextRef c, CGRect rect, CGImageRef image) {
     return x >= area.origin.x && x < area.origin.x + area.size.width && y >= area.origin.y &&
            y < area.origin.y + area.size.height;
   };
+  // Source column and row of a device pixel's centre (nearest sample), -1 outside the area.
+  const auto column = [&](double cx, double cy) {
+    const CGPoint u = CGPointApplyAffineTransform(CGPointMake(cx, cy), inv);
+    const long ix =
+        (long)std::floor((u.x - rect.origin.x) / rect.size.width * (double)image->width);
+    return std::min(std::max(ix, 0L), (long)image->width - 1);
+  };
+  const auto row = [&](double cx, double cy) {
+    const CGPoint u = CGPointApplyAffineTransform(CGPointMake(cx, cy), inv);
+    const long iy = (long)std::floor((rect.origin.y + rect.size.height - u.y) / rect.size.height *
+                                     (double)image->height);
+    return std::min(std::max(iy, 0L), (long)image->height - 1);
+  };
+  // Without rotation or shear a column's source depends on x alone and a row's on y alone
+  // (the other term of the transform is an exact zero), so each is worked out once.
+  const bool fast = s_imageFastPaths;
+  const bool separable = fast && inv.b == 0 && inv.c == 0;
+  // An opaque pixel between two bitmaps of one premultiplied layout is copied as it is.
+  const uint32_t alphaInfo = image->info & kCGBitmapAlphaInfoMask;
+  const bool sameLayout =
+      fast && image->info == c->info && !AlphaStraight(alphaInfo) && !AlphaSkipped(alphaInfo);
+  // A source without alpha (skipped first byte) into premultiplied alpha-first pixels of the
+  // same byte order, as the editor's bitmap reaches a window: the colour with alpha 255.
+  const uint32_t destAlpha = c->info & kCGBitmapAlphaInfoMask;
+  const bool opaqueInto =
+      AlphaSkipped(alphaInfo) && AlphaFirst(alphaInfo) && !AlphaSkipped(destAlpha) &&
+      !AlphaStraight(destAlpha) && AlphaFirst(destAlpha) &&
+      (image->info & kCGBitmapByteOrderMask) == (c->info & kCGBitmapByteOrderMask);
+  std::vector<long> cols, rows;
+  if (separable) {
+    const double anyY = area.origin.y, anyX = area.origin.x;
+    for (long dx = x0; dx < x1; ++dx) {
+      const double cx = (double)dx + 0.5;
+      cols.push_back(cx >= area.origin.x && cx < area.origin.x + area.size.width ? column(cx, anyY)
+                                                                                 : -1);
+    }
+    for (long dy = y0; dy < y1; ++dy) {
+      const double cy = (double)dy + 0.5;
+      rows.push_back(cy >= area.origin.y && cy < area.origin.y + area.size.height ? row(anyX, cy)
+                                                                                  : -1);
+    }
+  }
+  if (separable && opaqueInto) {
+    // Whole rows: each pixel's bytes as they are, the alpha byte made 255.
+    const int alphaByte = (c->info & kCGBitmapByteOrderMask) == kCGBitmapByteOrder32Little ? 3 : 0;
+    const long cx0 = std::max(x0, 0L), cx1 = std::min(x1, (long)c->width);
+    unsigned char maskBytes[4] = {0, 0, 0, 0};
+    maskBytes[alphaByte] = 255;
+    uint32_t alphaMask;
+    memcpy(&alphaMask, maskBytes, 4);
+    bool contiguous = cx0 < cx1 && cols[(size_t)(cx0 - x0)] >= 0;
+    for (long dx = cx0 + 1; contiguous && dx < cx1; ++dx)
+      contiguous = cols[(size_t)(dx - x0)] == cols[(size_t)(dx - 1 - x0)] + 1;
+    for (long dy = y0; dy < y1 && cx0 < cx1; ++dy) {
+      const long iy = rows[(size_t)(dy - y0)];
+      auto* d = (unsigned char*)c->PixelAtDevice(cx0, dy);
+      if (iy < 0 || !d) continue;
+      const unsigned char* srow = image->provider->data + (size_t)iy * image->bytesPerRow;
+      if (contiguous) {
+        // Source columns run one by one: a straight copy of words with the alpha set.
+        const unsigned char* sp = srow + (size_t)cols[(size_t)(cx0 - x0)] * 4;
+        for (long n = cx1 - cx0; n > 0; --n, d += 4, sp += 4) {
+          uint32_t w;
+          memcpy(&w, sp, 4);
+          w |= alphaMask;
+          memcpy(d, &w, 4);
+        }
+        continue;
+      }
+      for (long dx = cx0; dx < cx1; ++dx, d += 4) {
+        const long ix = cols[(size_t)(dx - x0)];
+        if (ix < 0) continue;
+        memcpy(d, srow + (size_t)ix * 4, 4);
+        d[alphaByte] = 255;
+      }
+    }
+    return;
+  }
   for (long dy = y0; dy < y1; ++dy) {
+    if (separable && rows[(size_t)(dy - y0)] < 0) continue;
     for (long dx = x0; dx < x1; ++dx) {
       const double cx = (double)dx + 0.5, cy = (double)dy + 0.5;
       uint32_t* dst = c->PixelAtDevice(dx, dy);
-      if (!dst || !inside(cx, cy)) continue;
-      const CGPoint u = CGPointApplyAffineTransform(CGPointMake(cx, cy), inv);
-      long ix = (long)std::floor((u.x - rect.origin.x) / rect.size.width * (double)image->width);
-      long iy = (long)std::floor((rect.origin.y + rect.size.height - u.y) / rect.size.height *
-                                 (double)image->height);
-      ix = std::min(std::max(ix, 0L), (long)image->width - 1);
-      iy = std::min(std::max(iy, 0L), (long)image->height - 1);
-      const Argb s = Decode(
-          image->provider->data + (size_t)iy * image->bytesPerRow + (size_t)ix * 4, image->info);
+      if (!dst) continue;
+      long ix, iy;
+      if (separable) {
+        ix = cols[(size_t)(dx - x0)];
+        iy = rows[(size_t)(dy - y0)];
+        if (ix < 0) continue;
+      } else {
+        if (!inside(cx, cy)) continue;
+        ix = column(cx, cy);
+        iy = row(cx, cy);
+      }
+      const unsigned char* src =
+          image->provider->data + (size_t)iy * image->bytesPerRow + (size_t)ix * 4;
+      if (sameLayout) {
+        const uint32_t w = LoadWord(src, image->info);
+        const unsigned a = AlphaFirst(alphaInfo) ? w >> 24 : w & 255;
+        if (a == 255) {
+          memcpy(dst, src, 4);
+          continue;
+        }
+        // The general path below, unrolled for this layout: source over destination.
+        const uint32_t d = LoadWord((const unsigned char*)dst, c->info);
+        const unsigned k = 255 - a;
+        uint32_t out = 0;
+        for (int shift = 0; shift < 32; shift += 8) {
+          const unsigned sc = (w >> shift) & 255, dc = (d >> shift) & 255;
+          out |= (uint32_t)(sc + (dc * k + 127) / 255) << shift;
+        }
+        StoreWord((unsigned char*)dst, out, c->info);
+        continue;
+      }
+      const Argb s = Decode(src, image->info);
       Argb out = s;
       if (s.a < 255) {
         const Argb d = Decode((const unsigned char*)dst, c->info);

@@ -87,6 +87,9 @@ std::string PlatformTest_ToolTipAt(NSWindow* window, double x, double y);
 // The framebuffer: w x h pixels 0xAARRGGBB, top row first, rows of w pixels; valid until the
 // window is released.
 const uint32_t* PlatformTest_WindowPixels(NSWindow* window, int* w, int* h);
+// Switches the image-drawing shortcuts (whole rows, one layout into another) off, so that
+// tests can compare them with the plain per-pixel path; on by default.
+void PlatformTest_SetImageFastPaths(bool on);
 // Writes the framebuffer as an RGB PNG; false when it cannot be written.
 bool PlatformTest_SaveWindowPNG(NSWindow* window, const char* path);
 

@@ -179,7 +179,7 @@ TEST_F(HostedEngine, OneBarOfSixteenthsOverTwoPassesFromTheEditor) {
   auto* plug = static_cast<IPlugTessary2*>(static_cast<IPlugAU*>(mHost.PlugObject()));
   ASSERT_NE(plug, nullptr);
   IGraphics* g = plug->GetGUI();
-  if (!g) GTEST_SKIP() << "no platform graphics object to build the editor on";
+  ASSERT_NE(g, nullptr);
   NSWindow* window = PlatformTest_CreateWindow(kEditorWidth, kEditorHeight);
   g->OpenWindow(window->contentView());
 

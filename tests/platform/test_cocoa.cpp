@@ -414,6 +414,63 @@ TEST(CocoaImages, ImagesCopyIntoContextsExactlyAndBlendByAlpha) {
   CGColorSpaceRelease(cs);
 }
 
+// The drawing shortcuts (whole rows, an opaque layout into a premultiplied one, one layout
+// into itself) give exactly what the plain per-pixel path gives, over seeded random images,
+// layouts, placements, scales, clips and a shear.
+TEST(CocoaImages, ShortcutsDrawWhatThePlainPathDraws) {
+  const uint32_t layouts[] = {
+      kCGImageAlphaNoneSkipFirst | kCGBitmapByteOrder32Little,
+      kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little,
+      kCGImageAlphaNoneSkipFirst | kCGBitmapByteOrder32Big,
+      kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Big,
+      kCGImageAlphaPremultipliedLast | kCGBitmapByteOrder32Little,
+      kCGImageAlphaFirst | kCGBitmapByteOrder32Little,
+  };
+  const CGRect rects[] = {{{0, 0}, {9, 7}},   {{3, 2}, {9, 7}}, {{-4, -3}, {9, 7}},
+                          {{1, 1}, {18, 14}}, {{2, 5}, {4, 3}}, {{0, 0}, {20, 16}}};
+  CGColorSpaceRef cs = CGColorSpaceCreateDeviceRGB();
+  uint32_t seed = 12345;
+  auto next = [&] { return seed = seed * 1664525u + 1013904223u; };
+  int compared = 0;
+  for (uint32_t from : layouts) {
+    for (uint32_t into : layouts) {
+      if ((into & kCGBitmapAlphaInfoMask) == kCGImageAlphaNoneSkipFirst) continue;
+      for (const CGRect& r : rects) {
+        for (int clip = 0; clip < 4; ++clip) {
+          std::vector<uint32_t> src(9 * 7), start(20 * 16);
+          for (auto& v : src) v = next();
+          for (auto& v : start) v = next();
+          std::vector<uint32_t> out[2] = {start, start};
+          CGDataProviderRef p =
+              CGDataProviderCreateWithData(nullptr, src.data(), src.size() * 4, nullptr);
+          CGImageRef img = CGImageCreate(9, 7, 8, 32, 36, cs, from, p, nullptr, false,
+                                         kCGRenderingIntentDefault);
+          CGDataProviderRelease(p);
+          ASSERT_NE(img, nullptr);
+          for (int fast = 0; fast < 2; ++fast) {
+            PlatformTest_SetImageFastPaths(fast == 1);
+            CGContextRef c = CGBitmapContextCreate(out[fast].data(), 20, 16, 8, 80, cs, into);
+            ASSERT_NE(c, nullptr);
+            CGContextTranslateCTM(c, 1, 0);
+            if (clip == 1) CGContextClipToRect(c, CGRectMake(2.5, 1, 9, 20));
+            if (clip == 2) CGContextConcatCTM(c, CGAffineTransform{1, 0, 0.5, 1, 0, 0}); // shears
+            if (clip == 3) CGContextConcatCTM(c, CGAffineTransform{1, 0.5, 0, 1, 0, 0});
+            CGContextDrawImage(c, r, img);
+            CGContextRelease(c);
+          }
+          PlatformTest_SetImageFastPaths(true);
+          CGImageRelease(img);
+          ASSERT_EQ(out[0], out[1]) << std::hex << from << " into " << into << " rect "
+                                    << r.origin.x << "," << r.origin.y << " case " << clip;
+          ++compared;
+        }
+      }
+    }
+  }
+  EXPECT_EQ(compared, 6 * 4 * 6 * 4);
+  CGColorSpaceRelease(cs);
+}
+
 TEST(CocoaRuntime, ClassesByName) {
   static const objc_class cls{"QVTestClass", [] { return (id) new NSObject; }};
   EXPECT_TRUE(PlatformRegisterClass(&cls));
