@@ -58,14 +58,20 @@ std::vector<std::string> ExportedSymbols(const std::string& path) {
 
 class HostedEngine : public ::testing::Test {
 protected:
-  void SetUp() override {
+  // The bundle is loaded once and stays loaded: the GDI emulation inside it keeps process-wide
+  // pools that an unload would leave behind.
+  static void SetUpTestSuite() {
     CFBundleGetMainBundle();
     PlatformTest_SetMainBundleIdentifier("com.example.host");
-    // The constructor loads the editor's images from the bundle.
-    PlatformTest_RegisterBundle("com.Ostrevane.audiounit.Quorlen-VUDE", kBundle.c_str());
-    ASSERT_TRUE(mHost.Load(kBundle, "IPlugTessary2", Desc())) << mHost.Error();
+    sHost = new auhost::Host;
+    ASSERT_TRUE(sHost->Load(kBundle, "IPlugTessary2", Desc())) << sHost->Error();
     // The editor loads its images from the bundle found by its identifier.
-    mHost.RegisterBundle("com.Ostrevane.audiounit.Quorlen-VUDE");
+    sHost->RegisterBundle("com.Ostrevane.audiounit.Quorlen-VUDE");
+  }
+  void SetUp() override {
+    ASSERT_NE(sHost, nullptr);
+    mHost.GetTransport() = auhost::Transport();
+    mHost.ClearMidiLog();
     ASSERT_EQ(mHost.Open(), noErr);
     srand(3); // the constructor seeded from the clock
     ASSERT_EQ(mHost.SetSampleRate(44100.0), noErr);
@@ -74,7 +80,13 @@ protected:
     ASSERT_EQ(mHost.InstallMidiOutput(), noErr);
     ASSERT_EQ(mHost.Initialize(), noErr);
   }
-  void TearDown() override { mHost.Unload(); }
+  void TearDown() override {
+    mHost.Uninitialize();
+    mHost.Close();
+  }
+
+  static inline auhost::Host* sHost = nullptr;
+  auhost::Host& mHost = *sHost;
 
   // Note-ons of the log, as (block, offset, note).
   std::vector<std::vector<int>> NoteOns() {
@@ -86,8 +98,6 @@ protected:
     }
     return out;
   }
-
-  auhost::Host mHost;
 };
 
 TEST(EngineBundle, ExportsExactlyItsThreeEntryPoints) {

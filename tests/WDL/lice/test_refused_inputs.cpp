@@ -110,6 +110,7 @@ TEST(RefusedInputs, AlphasThatAreNotFiniteOrHuge) {
 
 TEST(RefusedInputs, OtherFloatArguments) {
   for (const Entry& e : kValueEntries) Check(e, {kNan, kInf, -kInf});
+  Check(kValueEntries[0], {1e6f, -600.0f}); // factors whose sums would pass the int range
 }
 
 TEST(RefusedInputs, CombinePixelsKeepsTheDestination) {
