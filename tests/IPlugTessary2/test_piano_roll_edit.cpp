@@ -141,15 +141,4 @@ TEST_F(EditTest, DoubleClicksOutsideTheGridOrLoopAddNothing) {
   EXPECT_EQ((Calls{"add 67 0 -1", "add 67 478 -1"}), engine.calls);
 }
 
-TEST_F(EditTest, EngineSideLockAndRebuild) {
-  Click(190, yA());
-  roll->LockAll();
-  for (const Note& n : roll->GetNotes()) EXPECT_TRUE(n.locked);
-  roll->UnlockAll();
-  for (const Note& n : roll->GetNotes()) EXPECT_FALSE(n.locked);
-  roll->FreshGrid();
-  EXPECT_TRUE(roll->GetNotes().empty());
-  EXPECT_EQ(0, roll->GetSelectedCount());
-}
-
 } // namespace
