@@ -46,7 +46,11 @@ AudioComponent TestComponent() {
     CFBundleGetMainBundle(); // lives for the process; made before the first count
     const AudioComponentDescription desc{0x61756D66, (OSType)kTestPlugSubtype, (OSType)kTestPlugMfr,
                                          0, 0};
-    return AudioComponentRegister(&desc, nullptr, 1, TestPlug_Factory);
+    AudioComponent comp = AudioComponentRegister(&desc, nullptr, 1, TestPlug_Factory);
+    // The editor's libraries make some objects once per process; made before the first count.
+    AudioUnit unit = nullptr;
+    if (AudioComponentInstanceNew(comp, &unit) == noErr) AudioComponentInstanceDispose(unit);
+    return comp;
   }();
   return c;
 }
