@@ -39,7 +39,9 @@ bool Host::Load(const std::string& bundleDir, const std::string& prefix,
     name.resize(name.size() - ext.size());
   const std::string path = bundleDir + "/Contents/MacOS/" + name;
   mBundleDir = bundleDir;
-  mLib = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  // The bundle stays mapped after dlclose: what its libraries made once for the process
+  // (caches, registered classes) stays reachable, and a second load reuses them.
+  mLib = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
   if (!mLib) {
     const char* e = dlerror();
     mError = e ? e : "cannot load " + path;

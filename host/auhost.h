@@ -69,7 +69,8 @@ public:
   // False with a message in Error() when something is missing.
   bool Load(const std::string& bundleDir, const std::string& prefix,
             const AudioComponentDescription& desc, const char* mainBundleID = nullptr);
-  // Closes any instance and unloads the bundle (dlclose).
+  // Closes any instance and lets go of the bundle (dlclose; the code stays mapped for the
+  // process, as hosts keep plug-ins loaded).
   void Unload();
   const std::string& Error() const { return mError; }
 

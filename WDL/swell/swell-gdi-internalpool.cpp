@@ -3,6 +3,7 @@
 #include "WDL/mutex.h"
 #include "WDL/ptrlist.h"
 
+#include <atomic>
 #include <cassert>
 #include <cstdlib>
 #include <cstring>
@@ -16,14 +17,39 @@ static WDL_Mutex* m_ctxpool_mutex;
 static WDL_PtrList<HDC__>* m_ctxpool_debug;
 static WDL_PtrList<HGDIOBJ__>* m_objpool_debug;
 
+// Set once the library's statics are torn down (it is unloaded or the program ends): records
+// released after that are freed at once instead of pooled.
+static std::atomic<bool> s_tornDown{false};
+
 static WDL_Mutex* PoolMutex() {
-  // Created on first use and never deleted: records may be released during static teardown.
   static std::once_flag once;
   std::call_once(once, [] { m_ctxpool_mutex = new WDL_Mutex; });
   return m_ctxpool_mutex;
 }
 
+// Frees the pooled records when the library goes: a host may load and unload the plug-in
+// many times in one process.
+static struct PoolReaper {
+  template <class T> static void FreeAll(WDL_PtrList<T>*& list) {
+    if (!list) return;
+    for (int i = 0; i < list->GetSize(); ++i) free(list->Get(i));
+    delete list;
+    list = nullptr;
+  }
+  ~PoolReaper() {
+    WDL_Mutex* m = PoolMutex();
+    {
+      WDL_MutexLock lock(m);
+      s_tornDown = true;
+      FreeAll(m_ctxpool_debug);
+      FreeAll(m_objpool_debug);
+    }
+    delete m;
+  }
+} s_poolReaper;
+
 template <class T> static T* PoolNew(WDL_PtrList<T>*& list) {
+  if (s_tornDown) return (T*)calloc(1, sizeof(T));
   T* p = nullptr;
   {
     WDL_MutexLock lock(PoolMutex());
@@ -51,6 +77,10 @@ HGDIOBJ__* GDP_OBJECT_NEW() {
 template <class T> static void PoolDelete(WDL_PtrList<T>*& list, T* p) {
   if (!p) return;
   assert(!p->_infreelist);
+  if (s_tornDown) {
+    free(p);
+    return;
+  }
   memset((void*)p, 0, sizeof(*p));
   WDL_MutexLock lock(PoolMutex());
   p->_infreelist = true;

@@ -1,7 +1,7 @@
 #pragma once
-// An engine for the editor controls' tests: it logs every call, snaps to 30-tick steps as the
-// engine's grid does at any tempo (rounding, and the step at or before the tick when rounding
-// reaches the loop's end), and adds the roll's notes back the way the engine does.
+// An engine for the editor controls' tests: it logs the roll's calls, snaps to 30-tick steps
+// as the engine's grid does (rounding, and the step at or before the tick when rounding reaches
+// the loop's end) and adds the roll's notes back the way the engine does.
 
 #include <atomic>
 #include <set>
@@ -14,10 +14,9 @@
 struct FakeEngine : EditorEngine {
   void SaveMidiFile() override { Log("save"); }
   bool GetKeyStatus(int note) override { return held.count(note) > 0; }
-
   void AddOneFromPianoRoll(int note, int ticks, int length) override {
     Log("add", {note, ticks, length});
-    if (roll) roll->AddNote(note, ticks, noteLength, false);
+    if (roll) roll->AddNote(note, ticks, 30, false);
   }
   void DeleteOneFromPianoRoll(int note, int ticks, int length) override {
     Log("delete", {note, ticks, length});
@@ -26,20 +25,15 @@ struct FakeEngine : EditorEngine {
                               int oldLength, bool locked) override {
     Log("update", {value, location, length, oldValue, oldLocation, oldLength, locked});
   }
-  void LockOneFromPianoRoll(int note, int ticks, bool lock) override {
-    Log("lock", {note, ticks, lock});
-  }
-  void ShiftMelodyFromPianoRoll(int ticks) override { Log("shift", {ticks}); }
-  int CalculateQuantizedLocation(int ticks) override {
-    const int down = (ticks >= 0 ? ticks : ticks - 29) / 30 * 30;
-    const int nearest = ticks - down >= 15 ? down + 30 : down;
+  void LockOneFromPianoRoll(int, int, bool) override {}
+  void ShiftMelodyFromPianoRoll(int) override {}
+  int CalculateQuantizedLocation(int ticks) override { // ticks >= 0 here
+    const int down = ticks / 30 * 30, nearest = ticks % 30 >= 15 ? down + 30 : down;
     return nearest >= 480 * bars && floorAtLoopEnd ? down : nearest;
   }
-
   void SetNotePoolFromPianoRoll(int note) override { Log("pool", {note}); }
   bool IsExplictlySelected(int note) override { return explicitNotes.count(note) > 0; }
   bool IsImplictlySelected(int note) override { return implicitNotes.count(note) > 0; }
-
   int GetPlayPosition() const override { return position; }
   int GetDisplayLoopLength() const override { return loopLength; }
   int GetActiveBars() const override { return bars; }
@@ -49,10 +43,8 @@ struct FakeEngine : EditorEngine {
     for (int n : numbers) entry += " " + std::to_string(n);
     calls.push_back(entry);
   }
-
   std::vector<std::string> calls;
   PianoRollControl* roll = nullptr;
-  int noteLength = 30;
   bool floorAtLoopEnd = true; // false: rounds up onto the loop's end
   std::set<int> held, explicitNotes, implicitNotes;
   std::atomic<int> position{0}, loopLength{88200}, bars{1};

@@ -18,76 +18,59 @@
 #include "WDL/IPlug/plugbase_test_plug.h"
 #include "tools/ImageTable.h"
 
-namespace {
+namespace fs = std::filesystem;
 
-constexpr const char* kBundleID = "com.test.quorlen-controls";
-
-struct MacControlsTest : ::testing::Test {
+TEST(MacControls, ImagesFromTheBundleAndMenusFromThePlatform) {
   // A bundle whose Resources are the generated images, in a folder of this process's own.
-  static inline std::filesystem::path root;
-  static void SetUpTestSuite() {
-    root = std::filesystem::temp_directory_path() / ("qv-controls-" + std::to_string(getpid()));
-    std::filesystem::remove_all(root);
-    std::filesystem::create_directories(root / "Q.component/Contents");
-    std::filesystem::create_directory_symlink(QV_IMAGES_DIR,
-                                              root / "Q.component/Contents/Resources");
-    PlatformTest_RegisterBundle(kBundleID, (root / "Q.component").c_str());
-  }
-  static void TearDownTestSuite() { std::filesystem::remove_all(root); }
+  const fs::path root = fs::temp_directory_path() / ("qv-controls-" + std::to_string(getpid()));
+  fs::remove_all(root);
+  fs::create_directories(root / "Q.component/Contents");
+  fs::create_directory_symlink(QV_IMAGES_DIR, root / "Q.component/Contents/Resources");
+  PlatformTest_RegisterBundle("com.test.quorlen-controls", (root / "Q.component").c_str());
+  PlatformTest_ResetCocoa();
 
   FakeEngine engine;
   TestPlug plug;
+  plug.GetParam(22)->InitInt("ScalesDropdown", -1, 0, 240); // an enum in the test plug-in
   IGraphicsMac* g = new IGraphicsMac(&plug, 710, 365);
-  NSWindow* window = nullptr;
-  IPopupMenuRhythms* rhythms = nullptr;
-
-  void SetUp() override {
-    PlatformTest_ResetCocoa();
-    plug.GetParam(22)->InitInt("ScalesDropdown", -1, 0, 240); // an enum in the test plug-in
-    g->SetBundleID(kBundleID);
-    IBitmap bg = g->LoadIBitmap(102, "resources/img/bg.png");
-    IBitmap save = g->LoadIBitmap(116, "resources/img/SAVE.png", 2);
-    g->AttachControl(new IBitmapControl(&plug, 0, 0, -1, &bg));
-    g->AttachControl(new IContactSaveControl(&plug, &engine, 611, 290, 0, &save));
-    g->AttachControl(new IPopupMenuScales(&plug, 22, IRECT(81, 68, 134, 84)));
-    g->AttachControl(rhythms = new IPopupMenuRhythms(&plug, 27, IRECT(27, 315, 55, 335)));
-    plug.AttachGraphics(g);
-    window = PlatformTest_CreateWindow(710, 365);
-    g->OpenWindow(window->contentView());
-  }
-  void TearDown() override { window->release(); }
+  g->SetBundleID("com.test.quorlen-controls");
+  IBitmap bg = g->LoadIBitmap(102, "resources/img/bg.png");
+  IBitmap save = g->LoadIBitmap(116, "resources/img/SAVE.png", 2);
+  g->AttachControl(new IBitmapControl(&plug, 0, 0, -1, &bg));
+  g->AttachControl(new IContactSaveControl(&plug, &engine, 611, 290, 0, &save));
+  g->AttachControl(new IPopupMenuScales(&plug, 22, IRECT(81, 68, 134, 84)));
+  auto* rhythms = new IPopupMenuRhythms(&plug, 27, IRECT(27, 315, 55, 335));
+  g->AttachControl(rhythms);
+  plug.AttachGraphics(g);
+  NSWindow* window = PlatformTest_CreateWindow(710, 365);
+  g->OpenWindow(window->contentView());
   // Editor pixels as a person clicks them: the view takes 2 off x and 3 off y.
-  void Press(int x, int y, int clicks) {
+  auto press = [&](int x, int y, int clicks) {
     PlatformTest_PostMouse(window, kPlatformTestMouseDown, x + 2, y + 3, clicks, 0);
     PlatformTest_PostMouse(window, kPlatformTestMouseUp, x + 2, y + 3, clicks, 0);
-  }
-  uint32_t WindowPixel(int x, int y) {
-    int w = 0, h = 0;
-    return PlatformTest_WindowPixels(window, &w, &h)[y * w + x];
-  }
-};
+  };
 
-TEST_F(MacControlsTest, ImagesFromTheBundleAndMenusFromThePlatform) {
   PlatformTest_AdvanceRunLoop(40);
-  EXPECT_EQ(MarkerPixel(1, 1), WindowPixel(0, 364));   // bg.png
-  EXPECT_EQ(MarkerPixel(2, 1), WindowPixel(611, 313)); // SAVE.png, first frame
+  int w = 0, h = 0;
+  const uint32_t* pixels = PlatformTest_WindowPixels(window, &w, &h);
+  EXPECT_EQ(MarkerPixel(1, 1), pixels[364 * w]);       // bg.png
+  EXPECT_EQ(MarkerPixel(2, 1), pixels[313 * w + 611]); // SAVE.png, first frame
 
   PlatformTest_ScriptMenuChoice({2});
-  Press(85, 75, 1);
-  const PlatformTestMenu& m = PlatformTest_LastMenu();
-  ASSERT_EQ(12u, m.items.size());
-  EXPECT_EQ("C#/Db", m.items[1].title);
+  press(85, 75, 1);
+  ASSERT_EQ(12u, PlatformTest_LastMenu().items.size());
+  EXPECT_EQ("C#/Db", PlatformTest_LastMenu().items[1].title);
   EXPECT_EQ(2.0, plug.GetParam(22)->Value());
 
   // A double click on the rhythm chooser: two presses, two menus, both dismissed.
   const double rhythm = plug.GetParam(27)->Value();
   const int shown = PlatformTest_MenusShown();
-  Press(40, 325, 1);
-  Press(40, 325, 2);
+  press(40, 325, 1);
+  press(40, 325, 2);
   EXPECT_EQ(shown + 2, PlatformTest_MenusShown());
   EXPECT_EQ(13u, PlatformTest_LastMenu().items.size());
   EXPECT_EQ(rhythm, plug.GetParam(27)->Value());
   EXPECT_FALSE(rhythms->IsSelected());
+  window->release();
+  fs::remove_all(root);
 }
-
-} // namespace

@@ -10,104 +10,66 @@
 
 namespace {
 
+// Runs work on another thread while the editor thread repeats frame, at least `frames` times.
+template <class Work, class Frame> void WhileDrawing(Work work, Frame frame, int frames = 1) {
+  std::atomic<bool> done{false};
+  std::thread other([&] {
+    work();
+    done = true;
+  });
+  for (int i = 0; !done || i < frames; ++i) frame(i);
+  other.join();
+}
+
 TEST_F(RollTest, RenderThreadAddsWhileTheEditorDrawsAndEdits) {
   engine.position = 1000;
-  std::atomic<bool> done{false};
-  std::thread render([&] {
-    for (int i = 0; i < 3000; ++i) {
-      if (i % 300 == 0) roll->FreshGrid();
-      roll->AddNote(40 + i % 40, (i * 30) % 480, 30, i % 2 == 0);
-      if (i % 100 == 0) roll->LockAll();
-      if (i % 500 == 0) roll->AdjustXZoom(1 + i % 3);
-    }
-    done = true;
-  });
-  int frames = 0;
-  while (!done || frames < 20) {
-    roll->Draw(&g);
-    Click(200 + frames % 300, 40 + frames % 200);
-    Drag(190, 100, {{200, 90}, {210, 80}});
-    g.OnMouseDblClick(300 + frames % 100, 120, &none);
-    ++frames;
-  }
-  render.join();
+  WhileDrawing(
+      [&] {
+        for (int i = 0; i < 3000; ++i) {
+          if (i % 300 == 0) roll->FreshGrid();
+          roll->AddNote(40 + i % 40, (i * 30) % 480, 30, i % 2 == 0);
+          if (i % 100 == 0) roll->LockAll();
+          if (i % 500 == 0) roll->AdjustXZoom(1 + i % 3);
+        }
+      },
+      [&](int i) {
+        roll->Draw(&g);
+        Click(200 + i % 300, 40 + i % 200);
+        Drag(190, 100, {{200, 90}, {210, 80}});
+        g.OnMouseDblClick(300 + i % 100, 120, &none);
+      },
+      20);
   int lastId = 0;
-  for (const Note& n : roll->GetNotes()) {
-    EXPECT_GT(n.id, lastId);
-    lastId = n.id;
-  }
+  for (const Note& n : roll->GetNotes()) EXPECT_GT(n.id, std::exchange(lastId, n.id));
 }
 
-TEST(KeyboardThreads, HighlightsReplacedWhileDrawingOrHidden) {
-  FakeEngine engine;
-  Log log;
-  GesturePlug plug{&log};
-  HeadlessGraphics& g = *new HeadlessGraphics(&plug, 760, 365, QV_IMAGES_DIR);
-  plug.AttachGraphics(&g);
-  IBitmap wk = g.LoadIBitmap(104, "resources/img/wk.png", 6);
-  IBitmap bk = g.LoadIBitmap(105, "resources/img/bk.png", 1);
+TEST_F(RollTest, KeyboardAndChoosersChangedWhileDrawing) {
+  IBitmap keys(nullptr, 12, 48 * 6, 6), black(nullptr, 8, 30, 1); // sizes only: draw nothing
   const int offsets[12] = {0, 8, 12, 20, 24, 36, 44, 48, 56, 60, 68, 72};
-  auto* kb = new IKeyboardControl(&plug, &engine, 220, 210, 36, 6, &wk, &bk, offsets);
-  g.AttachControl(kb);
-  g.SetStrictDrawing(true);
-
-  std::atomic<bool> done{false};
-  std::thread engineThread([&] {
-    for (int i = 0; i < 2000; ++i) {
-      std::vector<int> notes;
-      for (int n = 36 + i % 12; n <= 108; n += 1 + i % 5) notes.push_back(n);
-      kb->SetKeysSelected(notes);
-      kb->SetDirty(false);
-      (void)kb->GetKey(); // as the render thread reads it
-    }
-    done = true;
-  });
-  IRECT all(0, 0, 760, 365);
-  IMouseMod left{true};
-  for (int frame = 0; !done; ++frame) {
-    g.Draw(&all);
-    g.OnMouseDown(230 + frame % 40, 250, &left);
-    g.OnMouseUp(230, 250, &left);
-  }
-  engineThread.join();
-
-  // Hidden, the keyboard is never drawn; replacing its keys still returns at once.
-  kb->Hide(true);
-  std::thread later([&] {
-    std::vector<int> notes = {60};
-    kb->SetKeysSelected(notes);
-  });
-  later.join();
-  g.Draw(&all);
-}
-
-TEST(ChooserThreads, ClearedFromAnotherThreadWhileDrawing) {
-  Log log;
-  GesturePlug plug{&log};
-  HeadlessGraphics& g = *new HeadlessGraphics(&plug, 710, 365);
-  plug.AttachGraphics(&g);
-  auto* scales = new IPopupMenuScales(&plug, -1, IRECT(81, 68, 134, 84));
+  auto* kb = new IKeyboardControl(&plug, &engine, 20, 262, 36, 6, &keys, &black, offsets);
+  auto* scales = new IPopupMenuScales(&plug, -1, IRECT(81, 20, 134, 36));
   auto* rhythms = new IPopupMenuRhythms(&plug, -1, IRECT(27, 315, 55, 335));
+  g.AttachControl(kb);
   g.AttachControl(scales);
   g.AttachControl(rhythms);
-  g.SetStrictDrawing(true);
-  std::atomic<bool> done{false};
-  std::thread host([&] {
-    for (int i = 0; i < 500; ++i) {
-      scales->ClearMenu();
-      (void)rhythms->IsSelected();
-    }
-    done = true;
-  });
   IRECT all(0, 0, 710, 365);
-  int i = 0;
-  while (!done) {
-    scales->SetNoteText(i % 12);
-    scales->SetTypeText(i % 20);
-    g.Draw(&all);
-    ++i;
-  }
-  host.join();
+  WhileDrawing(
+      [&] {
+        for (int i = 0; i < 2000; ++i) {
+          std::vector<int> notes;
+          for (int n = 36 + i % 12; n <= 108; n += 1 + i % 5) notes.push_back(n);
+          kb->SetKeysSelected(notes);
+          (void)kb->GetKey(); // as the render thread reads it
+          if (i % 4 == 0) scales->ClearMenu();
+          (void)rhythms->IsSelected();
+        }
+      },
+      [&](int i) {
+        scales->SetNoteText(i % 12);
+        scales->SetTypeText(i % 20);
+        g.Draw(&all);
+        Click(30 + i % 400, 280);
+      });
 }
 
 } // namespace

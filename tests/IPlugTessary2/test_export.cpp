@@ -36,9 +36,12 @@ std::multiset<std::string> Lines(const std::string& view) {
   return out;
 }
 
+// The notes of a written file as our reader sees them, checked against python3-mido's view;
+// removes the file.
 std::string NoteView(const std::string& path) {
   MidiFile back;
   EXPECT_EQ(back.read(path), 1) << path;
+  EXPECT_EQ(mido::readWithMido(path), mido::expectedView(back)) << path;
   std::remove(path.c_str());
   std::string out;
   for (const std::string& l : Lines(mido::expectedView(back))) out += l.substr(2) + "\n";
@@ -62,7 +65,7 @@ TEST(Export, SmallMelodyExactBytes) {
                                                        100,  30,   0x80, 60,   100,  0x00, 0x80,
                                                        64,   100,  0x00, 0x90, 60,   100,  30,
                                                        0x80, 60,   100,  0x00, 0xff, 0x2f, 0x00}}));
-  std::remove(path.c_str());
+  NoteView(path);
   // The engine's own samples per beat, not a tempo the host reports before the next block.
   e.mMelody.clear();
   e.AddOneFromPianoRoll(60, 60, -1);

@@ -16,6 +16,7 @@
 #include <cstring>
 #include <vector>
 
+#include "../host/au_release_got.h"
 #include "../host/testplug/TestPlug.cpp"
 
 namespace {
@@ -46,46 +47,13 @@ AudioComponent TestComponent() {
     CFBundleGetMainBundle(); // lives for the process; made before the first count
     const AudioComponentDescription desc{0x61756D66, (OSType)kTestPlugSubtype, (OSType)kTestPlugMfr,
                                          0, 0};
-    return AudioComponentRegister(&desc, nullptr, 1, TestPlug_Factory);
+    AudioComponent comp = AudioComponentRegister(&desc, nullptr, 1, TestPlug_Factory);
+    // The editor's libraries make some objects once per process; made before the first count.
+    AudioUnit unit = nullptr;
+    if (AudioComponentInstanceNew(comp, &unit) == noErr) AudioComponentInstanceDispose(unit);
+    return comp;
   }();
   return c;
-}
-
-// Releases what a successful get handed over.
-void ReleaseGot(UInt32 id, const unsigned char* buf) {
-  auto word = [buf](size_t at) {
-    CFTypeRef p;
-    memcpy(&p, buf + at, sizeof(p));
-    return p;
-  };
-  switch (id) {
-  case kAudioUnitProperty_ClassInfo:
-  case kAudioUnitProperty_ParameterValueStrings:
-  case kAudioUnitProperty_FactoryPresets:
-  case kAudioUnitProperty_ElementName:
-  case kAudioUnitProperty_MIDIOutputCallbackInfo:
-    CFRelease(word(0));
-    break;
-  case kAudioUnitProperty_CurrentPreset:
-  case kAudioUnitProperty_PresentPreset:
-  case kAudioUnitProperty_ParameterIDName:
-  case kAudioUnitProperty_ParameterClumpName:
-    CFRelease(word(8));
-    break;
-  case kAudioUnitProperty_ParameterStringFromValue:
-    CFRelease(word(16));
-    break;
-  case kAudioUnitProperty_CocoaUI:
-    CFRelease(word(0));
-    CFRelease(word(8));
-    break;
-  case kAudioUnitProperty_ParameterInfo:
-    CFRelease(word(offsetof(AudioUnitParameterInfo, unitName)));
-    CFRelease(word(offsetof(AudioUnitParameterInfo, cfNameString)));
-    break;
-  default:
-    break;
-  }
 }
 
 void PropertyCalls(AudioUnit unit, Reader& r) {

@@ -101,3 +101,41 @@ TEST_F(AUFixture, HostIdentifierPropertyIdentifiesAgain) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(AUFixture, InitializeRefusesChannelsNoConfigurationAllows) {
+  // A refused format leaves the output bus with no channels, which no configuration has.
+  AudioStreamBasicDescription bad{48000.0, kAudioFormatLinearPCM, 41, 4, 1, 4, 3, 32, 0};
+  EXPECT_EQ(AudioUnitSetProperty(Unit(), kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0,
+                                 &bad, sizeof(bad)),
+            kAudioUnitErr_InvalidProperty);
+  EXPECT_EQ(mHost.Initialize(), badComponentSelector);
+  EXPECT_FALSE(mPlug->mProbe.active);
+  EXPECT_EQ(mPlug->mProbe.paramChanges[kGain], 0);
+  bad.mChannelsPerFrame = 1;
+  ASSERT_EQ(AudioUnitSetProperty(Unit(), kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0,
+                                 &bad, sizeof(bad)),
+            noErr);
+  EXPECT_EQ(mHost.Initialize(), noErr);
+}
+
+TEST_F(AUFixture, LatencyAndPresetChangesTellTheirListeners) {
+  ASSERT_EQ(mHost.SetSampleRate(48000.0), noErr);
+  ASSERT_EQ(mHost.ListenToProperty(kAudioUnitProperty_Latency), noErr);
+  ASSERT_EQ(mHost.ListenToProperty(kAudioUnitProperty_PresentPreset), noErr);
+  mPlug->SetLatency(480);
+  mPlug->InformHostOfProgramChange();
+  const std::vector<auhost::Notification>& n = mHost.Notifications();
+  ASSERT_EQ(n.size(), 2u);
+  EXPECT_EQ(n[0].id, (UInt32)kAudioUnitProperty_Latency);
+  EXPECT_EQ(n[1].id, (UInt32)kAudioUnitProperty_PresentPreset);
+  Float64 seconds = 0;
+  UInt32 size = sizeof(seconds);
+  ASSERT_EQ(AudioUnitGetProperty(Unit(), kAudioUnitProperty_Latency, kAudioUnitScope_Global, 0,
+                                 &seconds, &size),
+            noErr);
+  EXPECT_EQ(seconds, 0.01);
+}
+
+} // namespace

@@ -1,6 +1,7 @@
 // The property table through the platform's calls: info, get and set for every id and scope,
 // then bad ids, elements, scopes, sizes and pointers.
 #include "au_fixture.h"
+#include "au_release_got.h"
 
 #include <cstring>
 
@@ -86,43 +87,6 @@ TEST_F(AUFixture, InfoMatrix) {
       EXPECT_EQ(AudioUnitGetProperty(Unit(), id, s, 0, buf, &size), kBadProp) << id;
       EXPECT_EQ(AudioUnitSetProperty(Unit(), id, s, 0, buf, sizeof(buf)), kBadProp) << id;
     }
-}
-
-// Releases what a successful get handed over, by property.
-void ReleaseGot(UInt32 id, const unsigned char* buf) {
-  auto word = [buf](size_t at) {
-    CFTypeRef p;
-    memcpy(&p, buf + at, sizeof(p));
-    return p;
-  };
-  switch (id) {
-  case kAudioUnitProperty_ClassInfo:
-  case kAudioUnitProperty_ParameterValueStrings:
-  case kAudioUnitProperty_FactoryPresets:
-  case kAudioUnitProperty_ElementName:
-  case kAudioUnitProperty_MIDIOutputCallbackInfo:
-    CFRelease(word(0));
-    break;
-  case kAudioUnitProperty_CurrentPreset:
-  case kAudioUnitProperty_PresentPreset:
-  case kAudioUnitProperty_ParameterIDName:
-  case kAudioUnitProperty_ParameterClumpName:
-    CFRelease(word(8));
-    break;
-  case kAudioUnitProperty_ParameterStringFromValue:
-    CFRelease(word(16));
-    break;
-  case kAudioUnitProperty_CocoaUI:
-    CFRelease(word(0));
-    CFRelease(word(8));
-    break;
-  case kAudioUnitProperty_ParameterInfo:
-    CFRelease(word(offsetof(AudioUnitParameterInfo, unitName)));
-    CFRelease(word(offsetof(AudioUnitParameterInfo, cfNameString)));
-    break;
-  default:
-    break;
-  }
 }
 
 TEST_F(AUFixture, GetWritesThePropertySizeAndRefusesShortBuffers) {

@@ -105,6 +105,23 @@ TEST_F(AURender, NotificationsAndSilentOutputs) {
   EXPECT_EQ(mHost.RenderNotifyLog().size(), 4u);
 }
 
+OSStatus CountCalls(void* user, AudioUnitRenderActionFlags*, const AudioTimeStamp*, UInt32, UInt32,
+                    AudioBufferList*) {
+  ++*static_cast<int*>(user);
+  return noErr;
+}
+
+TEST_F(AURender, NotificationsAreRemovedByProcedureAndUserData) {
+  int a = 0, b = 0;
+  ASSERT_EQ(AudioUnitAddRenderNotify(Unit(), CountCalls, &a), noErr);
+  ASSERT_EQ(AudioUnitAddRenderNotify(Unit(), CountCalls, &b), noErr);
+  ASSERT_EQ(AudioUnitRemoveRenderNotify(Unit(), CountCalls, &b), noErr);
+  ASSERT_EQ(mHost.Render(1, 64), noErr);
+  EXPECT_EQ(a, 2);
+  EXPECT_EQ(b, 0);
+  EXPECT_EQ(AudioUnitAddRenderNotify(Unit(), nullptr, &a), -10851);
+}
+
 TEST_F(AURender, NullHostBuffersUseTheScratch) {
   Buffers bufs(2, 0);
   bufs.b[0].mData = bufs.b[1].mData = nullptr;
@@ -239,6 +256,17 @@ TEST_F(AURender, TransportFieldsAsTheHostReportsThem) {
   t.samplePos = 1e12;
   ASSERT_EQ(mHost.Render(1, 64), noErr);
   EXPECT_EQ(mPlug->mProbe.samplePos, 0);
+}
+
+TEST_F(AURender, TheHostsTransportMovesOnWhilePlaying) {
+  mHost.GetTransport().playing = true;
+  mHost.GetTransport().samplePos = 1000;
+  ASSERT_EQ(mHost.Render(2, 240), noErr);
+  EXPECT_EQ(mPlug->mProbe.samplePos, 1240);
+  EXPECT_DOUBLE_EQ(mPlug->mProbe.timeInfo.mPPQPos, 0.01); // 240 samples at 48 kHz, 120 bpm
+  mHost.GetTransport().playing = false;
+  ASSERT_EQ(mHost.Render(2, 240), noErr);
+  EXPECT_EQ(mPlug->mProbe.samplePos, 1480);
 }
 
 TEST_F(AURender, NoAllocationInTheSteadyState) {
