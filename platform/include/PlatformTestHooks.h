@@ -80,10 +80,6 @@ int PlatformTest_TypeText(NSWindow* window, const char* text);
 // Ends editing as the return key does; false when no field is being edited.
 bool PlatformTest_CommitText(NSWindow* window);
 
-// The tooltip a person would see at the point (window pixels from the top left): the
-// owner of the innermost tooltip area there is asked; "" when there is none.
-std::string PlatformTest_ToolTipAt(NSWindow* window, double x, double y);
-
 // The framebuffer: w x h pixels 0xAARRGGBB, top row first, rows of w pixels; valid until the
 // window is released.
 const uint32_t* PlatformTest_WindowPixels(NSWindow* window, int* w, int* h);
@@ -100,6 +96,10 @@ void PlatformTest_LastCursorMove(double* x, double* y);
 // Forgets scripted answers and records (menus, panels, URLs).
 void PlatformTest_ResetCocoa(void);
 }
+
+// The tooltip a person would see at the point (window pixels from the top left): the
+// owner of the innermost tooltip area there is asked; "" when there is none.
+std::string PlatformTest_ToolTipAt(NSWindow* window, double x, double y);
 
 // The next pop-up menu chooses the item at this path of indexes (into submenus); an empty
 // path dismisses it. Queued; a menu with nothing queued is dismissed.
