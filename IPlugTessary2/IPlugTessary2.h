@@ -138,6 +138,8 @@ public:
     return mDisplayLoopLength.load(std::memory_order_relaxed);
   }
   int GetActiveBars() const override { return mActiveBars.load(std::memory_order_relaxed); }
+  // The roll bounds its adds and drags by it, while it holds its own lock: no engine lock here.
+  int GetLoopEndTicks() const override { return mBarTicks.load() * GetActiveBars(); }
 
   // ---- Lifecycle leftovers ----
 
@@ -265,6 +267,7 @@ protected:
   std::atomic<int> mPosition{0};          // samples from the loop start; read by the roll
   int mLoopLength = 0;                    // samples
   std::atomic<int> mActiveBars{1};        // bars counted in mLoopLength; read by the roll
+  std::atomic<int> mBarTicks{480};        // ticks in one bar of the host's meter; read by the roll
   std::atomic<int> mDisplayLoopLength{0}; // samples; read by the roll
   int mScaleIndex = -1;
   int mChordIndex = -1;

@@ -65,6 +65,7 @@ void IPlugTessary2::DeriveTiming() {
   int64_t bar = (int64_t)mSamplesPerBeat * num;
   if (bar > kMaxLoopLength / kMaxBars) bar = kMaxLoopLength / kMaxBars;
   mSamplesPerBar = (int)bar;
+  mBarTicks = mTicksPerQuarter * num;
   mLoopLength = mSamplesPerBar * mNumBars;
   mDisplayLoopLength = mLoopLength;
 }

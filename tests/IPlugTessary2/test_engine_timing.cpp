@@ -121,6 +121,12 @@ TEST(EngineTiming, LocationsAnAddMayUse) {
   EXPECT_FALSE(e.IsLocationInLoop(480));
   EXPECT_FALSE(e.IsLocationInLoop(-1));
   EXPECT_FALSE(e.IsLocationInLoop(-30));
+  // The roll's bound for adds and drags is the same loop end, in the host's meter.
+  EXPECT_EQ(e.GetLoopEndTicks(), 480);
+  e.hostNumerator = 3;
+  e.Render(1);
+  EXPECT_EQ(e.GetLoopEndTicks(), 360);
+  EXPECT_FALSE(e.IsLocationInLoop(360));
 }
 
 // One step of the bar-count knob and what the loop looks like afterwards.
