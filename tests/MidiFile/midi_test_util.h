@@ -98,6 +98,18 @@ inline std::string hexBytes(const std::vector<unsigned char>& bytes) {
   return out.substr(out.empty() ? 0 : 1);
 }
 
+// What a shell command prints on its standard output.
+inline std::string runCommand(const std::string& cmd) {
+  std::string out;
+  FILE* pipe = popen(cmd.c_str(), "r");
+  if (pipe == nullptr) return "popen failed";
+  char buf[4096];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) out.append(buf, n);
+  pclose(pipe);
+  return out;
+}
+
 // One line for the header, then "track tick bytes" per event but the end of track.
 inline std::string readWithMido(const std::string& path) {
   std::string cmd =
@@ -114,14 +126,7 @@ inline std::string readWithMido(const std::string& path) {
       "    print(i, tick, \" \".join(\"%02x\" % b for b in m.bytes()))\n"
       "' " +
       ShellQuote(path) + " 2>&1";
-  std::string out;
-  FILE* pipe = popen(cmd.c_str(), "r");
-  if (pipe == nullptr) return "popen failed";
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) out.append(buf, n);
-  pclose(pipe);
-  return out;
+  return runCommand(cmd);
 }
 
 // The same view built from the model (absolute ticks, tracks split).

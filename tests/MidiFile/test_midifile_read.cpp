@@ -95,17 +95,6 @@ TEST(MidiFileRead, FilesFromAnIndependentWriter) {
   rmdir(dir.c_str());
 }
 
-std::string run(const std::string& cmd) {
-  std::string out;
-  FILE* pipe = popen(cmd.c_str(), "r");
-  if (pipe == nullptr) return "popen failed";
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) out.append(buf, n);
-  pclose(pipe);
-  return out;
-}
-
 // Each track's end tick (its last event's, the end of track's included), then the
 // length in seconds.
 std::string endsOf(MidiFile& f) {
@@ -119,14 +108,14 @@ std::string endsOf(MidiFile& f) {
 
 // The same as python3-mido sees the file.
 std::string endsByMido(const std::string& path) {
-  return run(mido::python3() +
-             " -c '\n"
-             "import sys, mido\n"
-             "f = mido.MidiFile(sys.argv[1])\n"
-             "for t in f.tracks: print(\"end\", sum(m.time for m in t))\n"
-             "print(\"seconds %.9f\" % f.length)\n"
-             "' " +
-             ShellQuote(path) + " 2>&1");
+  return mido::runCommand(mido::python3() +
+                          " -c '\n"
+                          "import sys, mido\n"
+                          "f = mido.MidiFile(sys.argv[1])\n"
+                          "for t in f.tracks: print(\"end\", sum(m.time for m in t))\n"
+                          "print(\"seconds %.9f\" % f.length)\n"
+                          "' " +
+                          ShellQuote(path) + " 2>&1");
 }
 
 // Reads the file, writes it and reads that back: both reads and the independent
