@@ -21,6 +21,16 @@ constexpr int kMaxTimeSigNumerator = 64;
 bool BufferHolds(const AudioBuffer& b, UInt32 nFrames) {
   return b.mDataByteSize / sizeof(float) >= nFrames;
 }
+// Deletes the first entry the predicate picks; the list owns its entries.
+template <class T, class Pick> void DeleteFirst(WDL_PtrList<T>& list, Pick pick) {
+  for (int i = 0; i < list.GetSize(); ++i) {
+    if (pick(list.Get(i))) {
+      list.Delete(i, true);
+      return;
+    }
+  }
+}
+
 } // namespace
 
 IPlugAU::IPlugAU(IPlugInstanceInfo instanceInfo, int nParams, const char* channelIOStr,
@@ -411,13 +421,9 @@ ComponentResult IPlugAU::DoAddRenderNotify(IPlugAU* _this, AURenderCallback proc
 ComponentResult IPlugAU::DoRemoveRenderNotify(IPlugAU* _this, AURenderCallback proc,
                                               void* userData) {
   IMutexLock lock(_this);
-  for (int i = 0; i < _this->mRenderNotify.GetSize(); ++i) {
-    AURenderCallbackStruct* cb = _this->mRenderNotify.Get(i);
-    if (cb->inputProc == proc && cb->inputProcRefCon == userData) {
-      _this->mRenderNotify.Delete(i, true);
-      break;
-    }
-  }
+  DeleteFirst(_this->mRenderNotify, [&](const AURenderCallbackStruct* cb) {
+    return cb->inputProc == proc && cb->inputProcRefCon == userData;
+  });
   return noErr;
 }
 
@@ -592,13 +598,9 @@ ComponentResult IPlugAU::DoAddPropertyListener(IPlugAU* _this, AudioUnitProperty
 ComponentResult IPlugAU::DoRemovePropertyListener(IPlugAU* _this, AudioUnitPropertyID prop,
                                                   AudioUnitPropertyListenerProc proc) {
   IMutexLock lock(_this);
-  for (int i = 0; i < _this->mPropertyListeners.GetSize(); ++i) {
-    PropertyListener* p = _this->mPropertyListeners.Get(i);
-    if (p->mPropID == prop && p->mListenerProc == proc) {
-      _this->mPropertyListeners.Delete(i, true);
-      break;
-    }
-  }
+  DeleteFirst(_this->mPropertyListeners, [&](const PropertyListener* p) {
+    return p->mPropID == prop && p->mListenerProc == proc;
+  });
   return noErr;
 }
 
@@ -607,13 +609,9 @@ ComponentResult IPlugAU::DoRemovePropertyListenerWithUserData(IPlugAU* _this,
                                                               AudioUnitPropertyListenerProc proc,
                                                               void* userData) {
   IMutexLock lock(_this);
-  for (int i = 0; i < _this->mPropertyListeners.GetSize(); ++i) {
-    PropertyListener* p = _this->mPropertyListeners.Get(i);
-    if (p->mPropID == prop && p->mListenerProc == proc && p->mProcArgs == userData) {
-      _this->mPropertyListeners.Delete(i, true);
-      break;
-    }
-  }
+  DeleteFirst(_this->mPropertyListeners, [&](const PropertyListener* p) {
+    return p->mPropID == prop && p->mListenerProc == proc && p->mProcArgs == userData;
+  });
   return noErr;
 }
 

@@ -329,6 +329,21 @@ TEST_F(AUFixture, ListenersAreToldAfterAnAcceptedChangeOnly) {
             noErr);
   ASSERT_EQ(AudioUnitSetProperty(Unit(), kAudioUnitProperty_BypassEffect, G, 0, &on, 4), noErr);
   EXPECT_EQ(mHost.Notifications().size(), 2u);
+  // One procedure with two user data: removing one leaves the other.
+  int a = 0, b = 0;
+  const AudioUnitPropertyListenerProc count = [](void* user, AudioUnit, AudioUnitPropertyID,
+                                                 AudioUnitScope,
+                                                 AudioUnitElement) { ++*static_cast<int*>(user); };
+  ASSERT_EQ(AudioUnitAddPropertyListener(Unit(), kAudioUnitProperty_BypassEffect, count, &a),
+            noErr);
+  ASSERT_EQ(AudioUnitAddPropertyListener(Unit(), kAudioUnitProperty_BypassEffect, count, &b),
+            noErr);
+  ASSERT_EQ(AudioUnitRemovePropertyListenerWithUserData(Unit(), kAudioUnitProperty_BypassEffect,
+                                                        count, &b),
+            noErr);
+  ASSERT_EQ(AudioUnitSetProperty(Unit(), kAudioUnitProperty_BypassEffect, G, 0, &on, 4), noErr);
+  EXPECT_EQ(a, 1);
+  EXPECT_EQ(b, 0);
 }
 
 } // namespace
