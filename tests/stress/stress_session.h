@@ -52,7 +52,7 @@ inline long EnvLong(const char* name, long fallback) {
 struct Report {
   std::map<std::string, long> calls; // by kind
   long blocks = 0, notesOn = 0, notesClosed = 0, statesRestored = 0, statesRefused = 0;
-  long transportStops = 0;
+  long transportStops = 0, bypassesOn = 0, notesLeftByBypass = 0;
   std::string Text() const {
     std::string s;
     long total = 0;
@@ -62,7 +62,9 @@ struct Report {
     s += "\nblocks rendered " + std::to_string(blocks) + ", note-ons sent " +
          std::to_string(notesOn) + ", keys released " + std::to_string(notesClosed) +
          ", transport stops " + std::to_string(transportStops) + ", states restored " +
-         std::to_string(statesRestored) + " (refused " + std::to_string(statesRefused) + ")\n";
+         std::to_string(statesRestored) + " (refused " + std::to_string(statesRefused) +
+         "), bypass switched on " + std::to_string(bypassesOn) + " times (notes left sounding " +
+         std::to_string(notesLeftByBypass) + ")\n";
     return s;
   }
 };
@@ -131,6 +133,7 @@ private:
     srand(mSeed); // after the constructor seeded from the clock
     mSampleRate = 44100.0;
     mMaxFrames = 512;
+    mBypassed = false; // a new instance
     if (!r) r = mHost.SetSampleRate(mSampleRate);
     if (!r) r = mHost.SetMaxFrames(mMaxFrames);
     if (!r) r = mHost.InstallHostCallbacks();
@@ -225,10 +228,12 @@ private:
     const int pick = Uniform(rng, 0, 99);
     if (pick < 6) {
       Count("transport");
-      if (t.playing)
+      if (t.playing) {
         StopTransportAndCheck(rng);
-      else
+      } else {
         t.playing = true;
+        mQuietBlocks = 0; // a tap pressed while stopped is struck at the first played sample
+      }
       return;
     }
     if (pick < 10) {
@@ -285,6 +290,7 @@ private:
 
   void ScheduleEvents(std::mt19937& rng) {
     Count("scheduled params");
+    mQuietBlocks = 0; // as a parameter set: a tap, a new melody
     AudioUnitParameterEvent ev[4];
     const int n = Uniform(rng, 1, 4);
     for (int i = 0; i < n; ++i) {
@@ -328,6 +334,7 @@ private:
     AudioUnitRenderActionFlags flags = 0;
     tFrames = frames;
     tInRender = true;
+    tBypassedBlock = mBypassed;
     const long before = gRenderNews.load();
     tCounting = true;
     const OSStatus st = AudioUnitRender(mHost.Unit(), &flags, &ts, 0, frames,
@@ -335,6 +342,7 @@ private:
     tCounting = false;
     const long news = gRenderNews.load() - before;
     tInRender = false;
+    tBypassedBlock = false;
     if (tooMany) {
       if (st == noErr) Fail("a block above the maximum was rendered");
       return;
@@ -627,12 +635,42 @@ private:
         CFRelease(text);
         return;
       }
+      case kAudioUnitProperty_BypassEffect: {
+        // A host follows its own bypass switch; hold render off so the switch falls between
+        // two blocks.
+        std::lock_guard<std::mutex> gate(mGate);
+        AudioUnitSetProperty(u, id, scope, element, buf, size);
+        FollowBypass();
+        CFRelease(text);
+        return;
+      }
       default:
         break;
       }
       AudioUnitSetProperty(u, id, scope, element, buf, size);
     }
     CFRelease(text);
+  }
+
+  // Reads the bypass switch back after a set. The notes sounding when it goes on are the
+  // plug-in's to release; until it does, they are set aside so that the transport checks
+  // count only what sounded since.
+  void FollowBypass() {
+    UInt32 on = 0, sz = sizeof(on);
+    if (AudioUnitGetProperty(mHost.Unit(), kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global,
+                             0, &on, &sz))
+      return;
+    const bool was = mBypassed;
+    mBypassed = on != 0;
+    if (was || !mBypassed) return;
+    std::lock_guard<std::mutex> lock(mMidiMutex);
+    ++mReport.bypassesOn;
+    for (auto& channel : mOpen)
+      for (int& open : channel)
+        if (open) {
+          open = 0;
+          ++mReport.notesLeftByBypass;
+        }
   }
 
   // After a raw set: the block size and rate the unit took.
@@ -795,6 +833,8 @@ private:
                       " " + std::to_string(d2));
         continue;
       }
+      if (tBypassedBlock && (st & 0xF0) == 0x90 && d2)
+        s->FailLocked("a note-on left a bypassed block");
       const uint64_t limit = tInRender ? tFrames : 1;
       if (p->timeStamp >= limit)
         s->FailLocked("a MIDI offset " + std::to_string(p->timeStamp) + " outside a block of " +
@@ -871,6 +911,7 @@ private:
   static constexpr long kWarmBlocks = 3;
   static thread_local uint32_t tFrames;
   static thread_local bool tInRender;
+  static thread_local bool tBypassedBlock;
 
   std::string mBundle;
   uint32_t mSeed;
@@ -886,6 +927,7 @@ private:
   double mSampleRate = 44100.0, mSampleTime = 0.0;
   std::atomic<uint32_t> mMaxFrames{512};
   std::atomic<long> mQuietBlocks{0};
+  std::atomic<bool> mBypassed{false};
   long mRenderAllocs = 0;
   std::vector<Param> mParams;
   std::vector<std::pair<uint32_t, uint32_t>> mHeldIn; // channel, note (render thread)
@@ -898,5 +940,6 @@ private:
 
 inline thread_local uint32_t Session::tFrames = 0;
 inline thread_local bool Session::tInRender = false;
+inline thread_local bool Session::tBypassedBlock = false;
 
 } // namespace stress
