@@ -630,7 +630,15 @@ private:
       case kAudioUnitProperty_StreamFormat: {
         // A host changes these only with the render thread held off.
         std::lock_guard<std::mutex> gate(mGate);
-        AudioUnitSetProperty(u, id, scope, element, buf, size);
+        AudioStreamBasicDescription had{};
+        UInt32 hadSize = sizeof(had);
+        const bool known = id == kAudioUnitProperty_StreamFormat &&
+                           !AudioUnitGetProperty(u, id, scope, element, &had, &hadSize);
+        // A refused format leaves the bus without channels; a host sets one it can render
+        // with before it initialises again.
+        if (AudioUnitSetProperty(u, id, scope, element, buf, size) && known &&
+            AudioUnitSetProperty(u, id, scope, element, &had, sizeof(had)))
+          Fail("the format the bus had was refused");
         RereadFormat();
         CFRelease(text);
         return;
