@@ -31,29 +31,66 @@ fi
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-cmake -S . -B build-asan -G Ninja -DQV_SANITIZE=ON
-cmake --build build-asan -j "$jobs"
-ctest --test-dir build-asan -j "$jobs" --output-on-failure
+
+# Every stage runs even when an earlier one failed, so one failure hides nothing; the summary
+# at the end names each stage's result.
+summary=()
+failed=0
+stage() {
+  local name=$1
+  shift
+  echo "==== $name"
+  if "$@"; then
+    summary+=("passed  $name")
+  else
+    summary+=("FAILED  $name")
+    failed=1
+  fi
+}
+
+asan() {
+  cmake -S . -B build-asan -G Ninja -DQV_SANITIZE=ON &&
+    cmake --build build-asan -j "$jobs" &&
+    ctest --test-dir build-asan -j "$jobs" --output-on-failure
+}
+stage "ASan+UBSan: every test" asan
 
 # ThreadSanitizer over the tests labelled "threads" (files named test_*_threads.cpp).
-cmake -S . -B build-tsan -G Ninja -DQV_TSAN=ON
-cmake --build build-tsan -j "$jobs" --target qv_threaded_tests
-ctest --test-dir build-tsan -L threads -j "$jobs" --output-on-failure
+tsan() {
+  cmake -S . -B build-tsan -G Ninja -DQV_TSAN=ON &&
+    cmake --build build-tsan -j "$jobs" --target qv_threaded_tests &&
+    ctest --test-dir build-tsan -L threads -j "$jobs" --output-on-failure
+}
+stage "TSan: the threaded tests" tsan
 
 # Fuzzers: clang's libFuzzer, each run briefly from its seed corpus.
+fuzz_build() {
+  scripts/deps.sh clang &&
+    ver=$(clang -dumpversion | cut -d. -f1) &&
+    scripts/deps.sh "libclang-rt-$ver-dev" &&
+    CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DQV_FUZZ=ON -DQV_TESTS=OFF &&
+    cmake --build build-fuzz -j "$jobs"
+}
+fuzz_run() {
+  local name=$1 corpus status
+  corpus=$(mktemp -d)
+  [ -d "tests/fuzz/corpus/$name" ] && cp -r "tests/fuzz/corpus/$name/." "$corpus/"
+  build-fuzz/tests/fuzz/"$name" -max_total_time="${FUZZ_SECONDS:-20}" -rss_limit_mb=2048 \
+    -timeout=10 -print_final_stats=1 "$corpus"
+  status=$?
+  rm -rf "$corpus"
+  return $status
+}
 if compgen -G "tests/fuzz/fuzz_*.cpp" >/dev/null; then
-  scripts/deps.sh clang
-  ver=$(clang -dumpversion | cut -d. -f1)
-  scripts/deps.sh "libclang-rt-$ver-dev"
-  CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DQV_FUZZ=ON -DQV_TESTS=OFF
-  cmake --build build-fuzz -j "$jobs"
-  for src in tests/fuzz/fuzz_*.cpp; do
-    name=$(basename "$src" .cpp)
-    corpus=$(mktemp -d)
-    [ -d "tests/fuzz/corpus/$name" ] && cp -r "tests/fuzz/corpus/$name/." "$corpus/"
-    echo "== $name"
-    build-fuzz/tests/fuzz/"$name" -max_total_time="${FUZZ_SECONDS:-20}" -rss_limit_mb=2048 \
-      -timeout=10 -print_final_stats=1 "$corpus"
-    rm -rf "$corpus"
-  done
+  stage "fuzzers: build" fuzz_build
+  if [ "${summary[-1]}" = "passed  fuzzers: build" ]; then
+    for src in tests/fuzz/fuzz_*.cpp; do
+      name=$(basename "$src" .cpp)
+      stage "fuzzer: $name" fuzz_run "$name"
+    done
+  fi
 fi
+
+echo "==== summary"
+printf '%s\n' "${summary[@]}"
+exit $failed

@@ -119,7 +119,17 @@ function(qv_au_bundle target)
     LINK_DEPENDS ${script}
     QV_BUNDLE_RESOURCES_DIR ${contents}/Resources)
   # Everything the plug-in links must resolve inside the bundle or in the platform library.
-  target_link_options(${target} PRIVATE -Wl,--version-script=${script})
+  # The compiler driver splits -Wl options at commas, and a folder above the build may hold
+  # one: the script is named relative to the folder the link runs in.
+  if(CMAKE_GENERATOR MATCHES "Ninja")
+    file(RELATIVE_PATH rel ${CMAKE_BINARY_DIR} ${script})
+  else()
+    file(RELATIVE_PATH rel ${CMAKE_CURRENT_BINARY_DIR} ${script})
+  endif()
+  if(rel MATCHES ",")
+    message(FATAL_ERROR "The linker cannot be given a path holding a comma: ${rel}")
+  endif()
+  target_link_options(${target} PRIVATE -Wl,--version-script=${rel})
   # clang links its sanitizer runtimes into programs only, so a bundle then has open ends.
   if(NOT (QV_FUZZ OR ((QV_SANITIZE OR QV_TSAN) AND CMAKE_CXX_COMPILER_ID MATCHES Clang)))
     target_link_options(${target} PRIVATE -Wl,--no-undefined)
