@@ -95,13 +95,15 @@ public:
     const long y1 = std::min(m_t.cb, (long)std::min(1e9, std::ceil(yhi)));
     std::vector<std::pair<double, int>> xs;
     for (long y = y0; y < y1; y++) {
-      const double yc = y + 0.5 + m_ybias;
+      // The nudged centre picks the edges; crossings are taken at the true centre, or a
+      // sloped edge through a pixel centre would move across it.
+      const double yc = y + 0.5, ycn = yc + m_ybias;
       xs.clear();
       for (const Poly& p : polys)
         for (size_t i = 0; i < p.size(); i++) {
           const Pt& a = p[i];
           const Pt& b = p[(i + 1) % p.size()];
-          if ((a.y <= yc && yc < b.y) || (b.y <= yc && yc < a.y))
+          if ((a.y <= ycn && ycn < b.y) || (b.y <= ycn && ycn < a.y))
             xs.push_back({a.x + (yc - a.y) * (b.x - a.x) / (b.y - a.y), b.y > a.y ? 1 : -1});
         }
       std::sort(xs.begin(), xs.end());

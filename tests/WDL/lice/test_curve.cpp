@@ -22,6 +22,10 @@ TEST(CurveMath, QuadraticAndCubicY) {
   EXPECT_DOUBLE_EQ(LICE_CBezier_GetY(0, 1, 2, 3, 5, 3, 3, 7, -1.0f, &nextx, &dydx), 5.0);
   EXPECT_EQ(nextx, 0.0f);
   EXPECT_EQ(dydx, 0.0f);
+  // At the first x itself the search runs: a straight cubic's slope and next bracket end.
+  LICE_CBezier_GetY(0, 1, 2, 3, 0, 2, 4, 6, 0.0f, &nextx, &dydx);
+  EXPECT_EQ(nextx, 3.0f / 256);
+  EXPECT_EQ(dydx, 2.0f);
   // Inside: the bracket's chord, close to the curve y(t) = 9t - 9t^2 at x = 3t.
   double tlo, thi;
   const double yy = LICE_CBezier_GetY(0, 1, 2, 3, 0, 3, 3, 0, 1.2f, &nextx, &dydx, &tlo, &thi);
@@ -53,6 +57,12 @@ TEST(QBezier, OutlineFollowsTheCurve) {
   EXPECT_NE(cut.at(0, 5), 0u);
   EXPECT_NE(cut.at(30, 5), 0u);
   EXPECT_EQ(cut.Count(), 31);
+  // Past the right edge the curve ends at the last column's point of it.
+  TestBitmap right(12, 5);
+  LICE_DrawQBezier(&right, 2, 1, 8, 1, 20, 6, kWhite, 1.0f, 0, false, 1.0f);
+  EXPECT_EQ(right.Run(2).first, 9);
+  EXPECT_EQ(right.Run(2).last, 11);
+  EXPECT_EQ(right.Run(3).first, -1);
 }
 
 TEST(CBezier, OutlineAndShortCurves) {
@@ -86,6 +96,14 @@ TEST(CBezier, FillsToARowOrColumnExactlyOnce) {
       EXPECT_LT(r.first, 18) << byrow << " " << k;
     }
   }
+  // By rows, slices of several rows reach their far row + 1: the last row is filled too.
+  TestBitmap rows(14, 14);
+  LICE_FillCBezierX(&rows, 2, 1, 4, 5, 6, 9, 8, 13, 10, kWhite, 1.0f, 0, 8.0f);
+  EXPECT_EQ(rows.Run(13).first, 8);
+  EXPECT_EQ(rows.Run(13).last, 11);
+  TestBitmap left(14, 14);
+  LICE_FillCBezierX(&left, 8, 1, 8, 5, 3, 9, 3, 13, 1, kWhite, 1.0f, 0, 6.0f);
+  EXPECT_EQ(left.Run(13).last, 4);
   // Below the row: from row yfill down to the chord.
   TestBitmap below(40, 30);
   LICE_FillCBezier(&below, 2, 22, 10, 28, 30, 28, 38, 22, 10, kWhite, 1.0f, 0, 1.0f);

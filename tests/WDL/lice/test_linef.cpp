@@ -48,6 +48,12 @@ TEST(FLine, AntiAliasedPlacement) {
   LICE_FLine(&half, 1.0f, 1.5f, 6.0f, 1.5f, 0xFF000000, 1.0f, 1, true);
   EXPECT_EQ(half.at(3, 1), 0x7E000000u); // weights 127 and 128 added
   EXPECT_EQ(half.at(3, 2), 0x7F000000u);
+  // At exactly 45 degrees rows are the major axis: the pairs share a row.
+  TestBitmap diag(8, 6);
+  LICE_FLine(&diag, 0.5f, 0.0f, 4.5f, 4.0f, 0xFF000000, 1.0f, 1, true);
+  EXPECT_EQ(diag.at(0, 0), 0x7E000000u);
+  EXPECT_EQ(diag.at(1, 0), 0x7F000000u);
+  EXPECT_EQ(diag.at(1, 1), 0x7E000000u);
   // Shorter than a pixel between whole positions, or ends that meet: nothing.
   TestBitmap none(8, 8);
   LICE_FLine(&none, 2.3f, 3.0f, 2.8f, 3.2f, kWhite, 1.0f, 0, true);

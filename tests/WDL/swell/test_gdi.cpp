@@ -42,6 +42,11 @@ TEST(MemContext, FrameBufferIsTheContextsPixels) {
 TEST(MemContext, RefusesEmptyAndAbsurdSizes) {
   const int sizes[][2] = {{0, 10}, {10, 0}, {-1, 5}, {5, -1}, {40000, 40000}, {INT32_MAX, 1}};
   for (auto& s : sizes) EXPECT_EQ(SWELL_CreateMemContext(nullptr, s[0], s[1]), nullptr);
+  // 1 GiB of pixels is the most allowed (reserved, not touched).
+  EXPECT_EQ(SWELL_CreateMemContext(nullptr, 16384, 16385), nullptr);
+  HDC most = SWELL_CreateMemContext(nullptr, 16384, 16384);
+  EXPECT_NE(most, nullptr);
+  SWELL_DeleteGfxContext(most);
 }
 
 TEST(Context, ColoursAndInvalidHandles) {
@@ -60,6 +65,7 @@ TEST(Context, ColoursAndInvalidHandles) {
   EXPECT_EQ(SWELL_GetCtxFrameBuffer(nullptr), nullptr);
   EXPECT_EQ(SWELL_CloneGDIObject(nullptr), nullptr);
   EXPECT_EQ(SWELL_CloneGDIObject((HGDIOBJ)3), nullptr);
+  EXPECT_EQ(SWELL_CloneGDIObject((HGDIOBJ)4), nullptr);
   SWELL_SetClipRegion(nullptr, nullptr);
   SWELL_DeleteGfxContext(nullptr);
   DeleteObject(nullptr);

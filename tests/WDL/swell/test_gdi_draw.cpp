@@ -105,6 +105,90 @@ TEST(GdiDraw, RectangleEllipseAndRoundRect) {
   DeleteObject(blue);
 }
 
+TEST(GdiDraw, ClippedConcaveAndRoundedFills) {
+  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+  // A clip starting below the top row: its rows only.
+  Canvas c(6, 7);
+  const RECT clip = {0, 2, 6, 5}, all = {0, 0, 6, 7};
+  SWELL_SetClipRegion(c.dc, &clip);
+  SWELL_FillRect(c.dc, &all, red);
+  EXPECT_EQ(c.Rows(kRed), (std::vector<std::string>{"......", "......", "######", "######",
+                                                    "######", "......", "......"}));
+  // Non-zero winding leaves the notch of a concave outline empty.
+  Canvas u(9, 6);
+  SelectObject(u.dc, GetStockObject(NULL_PEN));
+  SelectObject(u.dc, red);
+  POINT upts[8] = {{1, 0}, {8, 0}, {8, 5}, {6, 5}, {6, 2}, {3, 2}, {3, 5}, {1, 5}};
+  SWELL_Polygon(u.dc, upts, 8);
+  EXPECT_EQ(u.Rows(kRed)[2], ".##...##.");
+  // Corners cut by a third of the corner width across and of its height down.
+  Canvas rr(14, 13);
+  SelectObject(rr.dc, GetStockObject(NULL_PEN));
+  SelectObject(rr.dc, red);
+  RoundRect(rr.dc, 0, 0, 12, 12, 12, 6);
+  const auto rows = rr.Rows(kRed);
+  EXPECT_EQ(rows[0], "...######.....");
+  EXPECT_EQ(rows[1], ".##########...");
+  EXPECT_EQ(rows[2], "############..");
+  EXPECT_EQ(rows[9], "############..");
+  EXPECT_EQ(rows[10], ".##########...");
+  EXPECT_EQ(rows[11], "...######.....");
+  EXPECT_EQ(rows[12], "..............");
+  // A pixel centre on a sloped right edge stays out, as without the context's flip.
+  Canvas tri(12, 4);
+  SelectObject(tri.dc, GetStockObject(NULL_PEN));
+  SelectObject(tri.dc, red);
+  POINT tpts3[3] = {{9, 0}, {12, 3}, {9, 3}};
+  SWELL_Polygon(tri.dc, tpts3, 3);
+  EXPECT_EQ(tri.Rows(kRed), (std::vector<std::string>{"............", ".........#..",
+                                                      ".........##.", "............"}));
+  // Two points are enough for a polygon: its outline through them (not shifted).
+  Canvas two(8, 4);
+  HPEN pen = CreatePen(0, 1, RGB(255, 0, 0));
+  SelectObject(two.dc, pen);
+  POINT tpts[2] = {{1, 1}, {6, 3}};
+  SWELL_Polygon(two.dc, tpts, 2);
+  EXPECT_EQ(two.Rows(kRed),
+            (std::vector<std::string>{"#.......", ".###....", "...###..", "........"}));
+  DeleteObject(pen);
+  DeleteObject(red);
+}
+
+TEST(GdiDraw, WidePensAndThePenPosition) {
+  // Width 3: each segment 3 pixels across, right of and below its points, joined at the
+  // corner and with butt ends.
+  Canvas c(12, 6);
+  HPEN wide = CreatePen(0, 3, RGB(255, 0, 0));
+  SelectObject(c.dc, wide);
+  MoveToEx(c.dc, 2, 2, nullptr);
+  SWELL_LineTo(c.dc, 8, 2);
+  SWELL_LineTo(c.dc, 8, 4);
+  EXPECT_EQ(c.Rows(kRed),
+            (std::vector<std::string>{"............", "............", "...######...",
+                                      "...########.", "...########.", "............"}));
+  POINT old;
+  MoveToEx(c.dc, 0, 0, &old);
+  EXPECT_EQ(old.y, 4);
+  // One polyline of three points.
+  Canvas p(8, 4);
+  HPEN pen = CreatePen(0, 1, RGB(255, 0, 0));
+  SelectObject(p.dc, pen);
+  POINT pts[3] = {{1, 1}, {6, 1}, {6, 3}};
+  unsigned int count = 3;
+  PolyPolyline(p.dc, pts, &count, 1);
+  EXPECT_EQ(p.Rows(kRed),
+            (std::vector<std::string>{"........", ".######.", "......#.", "........"}));
+  // A Bezier runs all the way to the pixel before its end point.
+  Canvas b(20, 20);
+  SelectObject(b.dc, pen);
+  MoveToEx(b.dc, 2, 2, nullptr);
+  POINT ctl[3] = {{18, 2}, {2, 18}, {18, 18}};
+  PolyBezierTo(b.dc, ctl, 3);
+  EXPECT_EQ(b.Rows(kRed)[18], "..............####..");
+  DeleteObject(pen);
+  DeleteObject(wide);
+}
+
 TEST(GdiDraw, LinesAndCurves) {
   Canvas c(10, 8);
   HPEN pen = CreatePen(0, 1, RGB(255, 0, 0));
