@@ -50,7 +50,7 @@ const LabelSpec kLabels[] = {
     {"bg.png", 0, "BARS", {178, 284, 238, 301}, Align::kCentre, 9, kCaption},
     {"bg.png", 0, "NOTE LENGTH", {284, 287, 374, 304}, Align::kCentre, 9, kCaption},
     {"bg.png", 0, "REST CHANCE", {426, 293, 526, 310}, Align::kCentre, 9, kCaption},
-    {"bg.png", 0, "RESTS", {352, 322, 401, 338}, Align::kRight, 9, kCaption},
+    {"bg.png", 0, "RESTS", {352, 323, 401, 354}, Align::kRight, 9, kCaption},
     {"bg.png", 0, "ZOOM", {610, 270, 662, 287}, Align::kRight, 9, kCaption},
 };
 
