@@ -93,18 +93,6 @@ public:
           });
   }
 
-  void Triangle(double ax, double ay, double bx, double by, double qx, double qy, Rgb c) {
-    Shape(c, std::min({ax, bx, qx}), std::min({ay, by, qy}), std::max({ax, bx, qx}),
-          std::max({ay, by, qy}), [=](double x, double y) {
-            auto side = [&](double x1, double y1, double x2, double y2) {
-              return (x2 - x1) * (y - y1) - (y2 - y1) * (x - x1);
-            };
-            const double s1 = side(ax, ay, bx, by), s2 = side(bx, by, qx, qy),
-                         s3 = side(qx, qy, ax, ay);
-            return (s1 >= 0 && s2 >= 0 && s3 >= 0) || (s1 <= 0 && s2 <= 0 && s3 <= 0);
-          });
-  }
-
   // Makes the rectangle transparent again.
   void Clear(int l, int t, int r, int b) {
     for (int y = std::max(0, t); y < std::min(mH, b); ++y)

@@ -76,7 +76,7 @@ TEST(Labels, EachFitsItsImageWithTheMargin) {
       const IRECT other = PixelBox(Placed(b));
       EXPECT_FALSE(PixelBox(Placed(a)).Intersects(&other)) << a.text << " / " << b.text;
     }
-  // A long word is made smaller, never clipped.
+  // Words that fit at no legible size are refused, never clipped.
   LabelSpec tight{"CLEAR.png", 0, "CLEAR ALL BEATS", {0, 0, 60, 20}, Align::kCentre, 10, {}};
   PlacedLabel p;
   EXPECT_FALSE(PlaceLabel(tight, &p));
