@@ -1,5 +1,6 @@
 // Draws the editor's images into a folder: qv_imagegen <output folder>.
-// Flat shapes with soft edges, frames stacked vertically, a marker pixel in every frame.
+// Flat shapes with soft edges and the words of tools/Labels.h, frames stacked vertically, a
+// marker pixel in every frame.
 
 #include <png.h>
 
@@ -12,12 +13,9 @@
 #include <vector>
 
 #include "tools/ImageTable.h"
+#include "tools/Labels.h"
 
 namespace {
-
-struct Rgb {
-  int r, g, b;
-};
 
 Rgb Mix(Rgb a, Rgb b, double t) {
   return {(int)std::lround(a.r + (b.r - a.r) * t), (int)std::lround(a.g + (b.g - a.g) * t),
@@ -95,18 +93,6 @@ public:
           });
   }
 
-  void Triangle(double ax, double ay, double bx, double by, double qx, double qy, Rgb c) {
-    Shape(c, std::min({ax, bx, qx}), std::min({ay, by, qy}), std::max({ax, bx, qx}),
-          std::max({ay, by, qy}), [=](double x, double y) {
-            auto side = [&](double x1, double y1, double x2, double y2) {
-              return (x2 - x1) * (y - y1) - (y2 - y1) * (x - x1);
-            };
-            const double s1 = side(ax, ay, bx, by), s2 = side(bx, by, qx, qy),
-                         s3 = side(qx, qy, ax, ay);
-            return (s1 >= 0 && s2 >= 0 && s3 >= 0) || (s1 <= 0 && s2 <= 0 && s3 <= 0);
-          });
-  }
-
   // Makes the rectangle transparent again.
   void Clear(int l, int t, int r, int b) {
     for (int y = std::max(0, t); y < std::min(mH, b); ++y)
@@ -137,12 +123,16 @@ void DrawBackground(Canvas& c) {
   c.Rect(8, 139, 156, 140, kEdge);
 }
 
-// A two-frame push button: frame 1 at rest, frame 2 lit.
+// A two-frame push button: frame 1 at rest, frame 2 lit. Lit shows as a warm ring, the
+// face only a little lighter, so the label keeps its contrast.
 void DrawButton(Canvas& c, Rgb base, bool lit) {
   const double w = c.W(), h = c.H(), r = std::min(w, h) * 0.25;
+  const Rgb face = lit ? Lighter(base, 0.15) : base;
+  const double in = lit ? 2 : 1;
   c.RoundRect(0, 0, w, h, r, kEdge);
-  c.RoundRect(1, 1, w - 1, h - 1, r - 1, lit ? Lighter(base, 0.35) : base);
-  c.RoundRect(2, 2, w - 2, h / 2, r - 2, Lighter(lit ? Lighter(base, 0.35) : base, 0.15));
+  if (lit) c.RoundRect(1, 1, w - 1, h - 1, r - 1, {250, 196, 80});
+  c.RoundRect(in, in, w - in, h - in, r - in, face);
+  c.RoundRect(in + 1, in + 1, w - in - 1, h / 2, std::max(0.0, r - in - 1), Lighter(face, 0.12));
 }
 
 // A small round light.
@@ -164,20 +154,26 @@ void DrawKnob(Canvas& c, int frame, int frames) {
          m + (rad - 4) * std::sin(a), m - (rad - 4) * std::cos(a), 2.5, {240, 240, 240});
 }
 
+// The buttons whose word says it all carry no picture; this one has no word.
 void DrawIcon(Canvas& c, const std::string& file) {
-  const double w = c.W(), h = c.H();
-  const Rgb ink{235, 238, 242};
-  if (file == "ZOOM_IN.png" || file == "ZOOM_OUT.png") {
-    c.Line(4, h / 2, w - 4, h / 2, 2, ink);
-    if (file == "ZOOM_IN.png") c.Line(w / 2, 4, w / 2, h - 4, 2, ink);
-  } else if (file == "Left.png") {
-    c.Triangle(8, h / 2, 16, 3, 16, h - 3, ink);
-  } else if (file == "SAVE.png") {
-    c.Line(w / 2, 5, w / 2, h - 9, 2, ink);
-    c.Triangle(w / 2 - 5, h - 10, w / 2 + 5, h - 10, w / 2, h - 5, ink);
-  } else if (file == "SCALE_CHORD.png" || file == "EffectSelect.png") {
-    c.Circle(w / 2, h / 2, 3, ink);
+  if (file == "EffectSelect.png") c.Circle(c.W() / 2.0, c.H() / 2.0, 3, {235, 238, 242});
+}
+
+// The labels of this frame (from 0) over its artwork; false when one fits nowhere.
+bool DrawLabels(Canvas& c, const ImageInfo& s, int frame) {
+  for (int i = 0; i < kNumLabels; ++i) {
+    const LabelSpec& l = kLabels[i];
+    if (std::string(l.file) != s.file || (l.frame != 0 && l.frame != frame + 1)) continue;
+    PlacedLabel p;
+    if (!PlaceLabel(l, &p)) {
+      fprintf(stderr, "qv_imagegen: \"%s\" does not fit %s\n", l.text, s.file);
+      return false;
+    }
+    const std::vector<uint8_t> cover = LabelCoverage(l, p, c.W(), c.H());
+    for (int y = 0; y < c.H(); ++y)
+      for (int x = 0; x < c.W(); ++x) c.Blend(x, y, l.colour, cover[(size_t)y * c.W() + x] / 255.0);
   }
+  return true;
 }
 
 // White-key shapes: where the neighbouring black keys cut into the key's top.
@@ -277,6 +273,7 @@ int main(int argc, char** argv) {
     for (int f = 0; f < s.frames; ++f) {
       Canvas c(s.w, s.h);
       DrawFrame(c, s, f);
+      if (!DrawLabels(c, s, f)) return 1;
       c.At(0, s.h - 1) = MarkerPixel(i + 1, f + 1);
       for (int y = 0; y < s.h; ++y)
         for (int x = 0; x < s.w; ++x) all.push_back(c.At(x, y));

@@ -3,17 +3,13 @@
 
 #include <memory>
 
-#include "WDL/IPlug/IGraphicsStructs.h"
+#include "editor_places.h"
 #include "support/png_test_io.h"
 #include "tools/ImageTable.h"
 
 namespace {
 
-const ImageInfo& Find(const std::string& file) {
-  for (const ImageInfo& s : kImageTable)
-    if (file == s.file) return s;
-  throw std::runtime_error(file);
-}
+using qvtest::Find;
 
 TEST(Images, SizesFramesAndMarkers) {
   ASSERT_EQ(20, kNumImages);
@@ -36,26 +32,8 @@ TEST(Images, SizesFramesAndMarkers) {
 }
 
 TEST(Images, ControlsFitTheEditorApart) {
-  std::vector<std::pair<std::string, IRECT>> rects = {{"scales", IRECT(81, 68, 134, 84)},
-                                                      {"rhythms", IRECT(27, 315, 55, 335)},
-                                                      {"roll", IRECT(167, 11, 696, 261)}};
-  for (int i = 0; i < 9; ++i) rects.push_back({"octave", IRECT(9 + 16 * i, 143, 23 + 16 * i, 157)});
-  for (auto [file, x, y] : {std::tuple{"SAVE.png", 611, 290},
-                            {"button_small_onoff.png", 21, 53},
-                            {"NEW_MELODY.png", 531, 282},
-                            {"CLEAR.png", 73, 270},
-                            {"TAP.png", 6, 210},
-                            {"knob_medium_light_x6.png", 309, 304},
-                            {"knob_big_light_x10.png", 184, 301},
-                            {"EffectSelect.png", 409, 338},
-                            {"LOCK_ALL.png", 93, 322},
-                            {"ZOOM_OUT.png", 681, 271},
-                            {"ZOOM_IN.png", 662, 269},
-                            {"button_small_orange.png", 401, 323},
-                            {"Left.png", 608, 343},
-                            {"knob_medium_light.png", 456, 310},
-                            {"SCALE_CHORD.png", 90, 84}})
-    rects.push_back({file, IRECT(x, y, x + Find(file).w, y + Find(file).h)});
+  std::vector<std::pair<std::string, IRECT>> rects;
+  for (const qvtest::Place& p : qvtest::VisibleControls()) rects.push_back({p.name, p.rect});
   for (size_t i = 0; i < rects.size(); ++i) {
     const IRECT& r = rects[i].second;
     EXPECT_TRUE(r.L >= 0 && r.T >= 0 && r.R <= 710 && r.B <= 365) << rects[i].first;
