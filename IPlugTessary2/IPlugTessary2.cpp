@@ -122,4 +122,5 @@ IPlugTessary2::IPlugTessary2(IPlugInstanceInfo instanceInfo)
   if (GetGUI()) GetGUI()->SetParameterFromPlug(kNoteLength, 3.0, false);
 }
 
+// No render comes after the host closes the instance, so nothing is released or sent here.
 IPlugTessary2::~IPlugTessary2() = default;

@@ -105,8 +105,15 @@ public:
 
   // ---- Host entry points ----
 
-  // Main thread, or a host entry holding the mutex. Takes the mutex.
+  // Main thread, or a host entry holding the mutex. Takes the mutex. Releases what sounds: the
+  // note-offs leave with the next block.
   void Reset() override;
+  // Initialize (true), Uninitialize and bypass on (false); takes the mutex. Releases what
+  // sounds as Reset does and sends nothing itself.
+  void OnActivate(bool active) override;
+  // Render thread, mutex held by the binding: a bypassed block. Sends the note-offs of what
+  // sounds (and of what is queued), drops queued note-ons; the loop does not move.
+  void ProcessBypassedBlock(int nFrames) override;
   // Any thread; takes the mutex. Never throws.
   void OnParamChange(int paramIdx) override;
   // Any thread; takes the mutex. A restore replays every parameter but lays no rhythm.
@@ -220,8 +227,12 @@ protected:
 
   // ---- Playback helpers; mutex held ----
 
-  void TapAt(int position); // adds and sounds a tapped note; releases it if already over
-  void StepLiveMode();      // once per block
+  void TapAt(int position);    // adds and sounds a tapped note; releases it if already over
+  void ReleaseSoundingNotes(); // a note-off for every sounding note, ascending
+  // Releases what sounds, then sends the queued note-offs at their offsets and drops the
+  // queued note-ons: the block of a stopped transport or of a bypassed plug-in.
+  void SendReleasesOnly(int nFrames);
+  void StepLiveMode(); // once per block
 
   // ---- Pool, generation and edit helpers; mutex held ----
 

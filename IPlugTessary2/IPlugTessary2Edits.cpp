@@ -115,6 +115,7 @@ void IPlugTessary2::EraseMelody() {
     }
   }
   mMelody.clear();
+  ReleaseSoundingNotes(); // also what sounds without an end entry in the store
   RollFreshGrid();
   StoreForUndoRedo();
 }

@@ -88,6 +88,7 @@ void IPlugTessary2::GenerateMelody() {
   }
   mMelody.clear();
   mMelody.swap(fresh);
+  ReleaseSoundingNotes(); // also what sounds without an end entry in the store
   StoreForUndoRedo();
 }
 

@@ -30,6 +30,12 @@ void IPlugTessary2::TurnNoteOff(int note) {
   if (IsMidiNote(note)) mSounding[note] = false;
 }
 
+void IPlugTessary2::ReleaseSoundingNotes() {
+  for (int note = 0; note < 128; ++note) {
+    if (mSounding[note]) TurnNoteOff(note);
+  }
+}
+
 void IPlugTessary2::TurnOffPlayingNotes() {
   for (const auto& entry : mMelody) {
     if (entry.second.mNote.second == 0) TurnNoteOff(entry.second.mNote.first);
@@ -87,9 +93,7 @@ void IPlugTessary2::ProcessDoubleReplacing(double** /*inputs*/, double** /*outpu
   if (mTimeInfo.mTransportIsRunning && mLoopLength > 0) {
     for (int s = 0; s < nFrames; ++s) {
       if (mPosition >= mLoopLength) {
-        for (int note = 0; note < 128; ++note) {
-          if (mSounding[note]) TurnNoteOff(note);
-        }
+        ReleaseSoundingNotes();
         mPosition = 0;
         CommitPendingBars();
       }
@@ -120,9 +124,15 @@ void IPlugTessary2::ProcessDoubleReplacing(double** /*inputs*/, double** /*outpu
   }
 
   mPosition = 0;
-  for (int note = 0; note < 128; ++note) {
-    if (mSounding[note]) TurnNoteOff(note);
-  }
+  SendReleasesOnly(nFrames);
+}
+
+void IPlugTessary2::ProcessBypassedBlock(int nFrames) {
+  SendReleasesOnly(nFrames < 0 ? 0 : nFrames);
+}
+
+void IPlugTessary2::SendReleasesOnly(int nFrames) {
+  ReleaseSoundingNotes();
   if (mMidiQueue.Empty()) return;
   for (int s = 0; s < nFrames && !mMidiQueue.Empty(); ++s) {
     while (!mMidiQueue.Empty() && mMidiQueue.Peek()->mOffset <= s) {

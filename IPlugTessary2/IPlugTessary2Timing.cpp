@@ -76,6 +76,12 @@ void IPlugTessary2::Reset() {
   // A host that has not set a block size yet must not leave the queue without room.
   if (GetBlockSize() > 0) mMidiQueue.Resize(GetBlockSize());
   DeriveTiming();
+  ReleaseSoundingNotes();
+}
+
+void IPlugTessary2::OnActivate(bool /*active*/) {
+  IMutexLock lock(this);
+  ReleaseSoundingNotes();
 }
 
 void IPlugTessary2::FollowHostTempo() {
