@@ -135,6 +135,8 @@ public:
   void ShiftMelodyFromPianoRoll(int location) override;
   // Takes the mutex (the render thread may be re-deriving the timing).
   int CalculateQuantizedLocation(int ticks) override;
+  // Takes the mutex: the roll's whole melody anew, lock marks included.
+  void RefreshPianoRoll() override;
   void SetNotePoolFromPianoRoll(int note) override;
   // No lock: answer false while the pool marks are being rebuilt.
   bool IsExplictlySelected(int note) override;
@@ -248,6 +250,8 @@ protected:
   // Rebuilds the melody from its start entries: change(key, note, length ticks) may move
   // or re-pitch each; ends are derived anew. With moves, starts are held inside the loop.
   void RewriteMelody(const std::function<void(int&, int&, int)>& change, bool moves);
+  // FreshGrid, then one AddNote per start entry; lock marks as stored, or all unlocked.
+  void SendMelodyToRoll(bool withLocks);
 
   // ---- Editor calls, made under the mutex; each does nothing while no editor is built ----
 

@@ -194,11 +194,21 @@ void IPlugTessary2::ReverseMelody(bool mirrorPitch) {
 
 void IPlugTessary2::UpdatePianoRollMelody() {
   IMutexLock lock(this);
+  SendMelodyToRoll(false);
+}
+
+void IPlugTessary2::RefreshPianoRoll() {
+  IMutexLock lock(this);
+  SendMelodyToRoll(true);
+}
+
+void IPlugTessary2::SendMelodyToRoll(bool withLocks) {
   RollFreshGrid();
   for (const auto& entry : mMelody) {
     const RNote& r = entry.second;
     if (r.mNote.second != 0) {
-      RollAddNote(r.mNote.first, ConvertFramesToTicks(entry.first), r.mNote.second, false);
+      RollAddNote(r.mNote.first, ConvertFramesToTicks(entry.first), r.mNote.second,
+                  withLocks && r.mLocked);
     }
   }
 }
