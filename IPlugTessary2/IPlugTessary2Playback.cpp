@@ -18,16 +18,17 @@ void IPlugTessary2::PlayNoteLive(int note) {
   if (note == mRestNote) return;
   IMidiMsg msg;
   msg.MakeNoteOnMsg(note, 100, 0, 0);
-  mMidiQueue.Add(&msg);
-  if (IsMidiNote(note)) mSounding[note] = true;
+  // A full queue refuses the note-on; the note then does not count as sounding.
+  if (mMidiQueue.TryAdd(&msg) && IsMidiNote(note)) mSounding[note] = true;
 }
 
 void IPlugTessary2::TurnNoteOff(int note) {
   if (note == mRestNote) return;
   IMidiMsg msg;
   msg.MakeNoteOffMsg(note, 0, 0);
-  mMidiQueue.Add(&msg);
-  if (IsMidiNote(note)) mSounding[note] = false;
+  // A full queue refuses the note-off; a sounding note then stays marked, so the next release
+  // (loop wrap, stop, bypass) sends it.
+  if (mMidiQueue.TryAdd(&msg) && IsMidiNote(note)) mSounding[note] = false;
 }
 
 void IPlugTessary2::ReleaseSoundingNotes() {

@@ -17,6 +17,7 @@ struct LiveEditorEngine : TestEngine {
   void KeyboardShowChosenKeys() override { IPlugTessary2::KeyboardShowChosenKeys(); }
   void KeyboardMarkDirty() override { IPlugTessary2::KeyboardMarkDirty(); }
   int KeyboardKey() override { return IPlugTessary2::KeyboardKey(); }
+  void ClearChooserMenus() override { IPlugTessary2::ClearChooserMenus(); }
 
   PianoRollControl* Roll() { return mPianoRoll; }
   IKeyboardControl* Keyboard() { return mKeyboard; }
