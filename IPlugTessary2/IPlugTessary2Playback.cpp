@@ -133,15 +133,21 @@ void IPlugTessary2::ProcessBypassedBlock(int nFrames) {
 }
 
 void IPlugTessary2::SendReleasesOnly(int nFrames) {
+  auto send = [this, nFrames] {
+    for (int s = 0; s < nFrames && !mMidiQueue.Empty(); ++s) {
+      while (!mMidiQueue.Empty() && mMidiQueue.Peek()->mOffset <= s) {
+        IMidiMsg* pMsg = mMidiQueue.Peek();
+        if (pMsg->StatusMsg() == IMidiMsg::kNoteOff) SendMidiMsg(pMsg);
+        mMidiQueue.Remove();
+      }
+    }
+  };
   ReleaseSoundingNotes();
   if (mMidiQueue.Empty()) return;
-  for (int s = 0; s < nFrames && !mMidiQueue.Empty(); ++s) {
-    while (!mMidiQueue.Empty() && mMidiQueue.Peek()->mOffset <= s) {
-      IMidiMsg* pMsg = mMidiQueue.Peek();
-      if (pMsg->StatusMsg() == IMidiMsg::kNoteOff) SendMidiMsg(pMsg);
-      mMidiQueue.Remove();
-    }
-  }
+  send();
+  // What a full queue refused goes now that it has room.
+  ReleaseSoundingNotes();
+  send();
   mMidiQueue.Flush(nFrames);
 }
 

@@ -211,7 +211,29 @@ TEST(EngineRealtime, AFullMelodyRefusesNotesAndKeepsItsOwn) {
   std::sort(sorted.begin(), sorted.end());
   EXPECT_EQ(shown, sorted);
   Press(e, kNewMelody); // rebuilds in the room reserved for it
-  EXPECT_EQ(MelodyNotes(e).size(), before.size());
+  const auto drawn = MelodyNotes(e);
+  EXPECT_EQ(drawn.size(), before.size());
+  EXPECT_NE(drawn, before);
+}
+
+// A queue too full for a note-off keeps the note sounding; the stopped block still releases it.
+TEST(EngineRealtime, AFullQueueDefersANoteOffToTheNextRelease) {
+  TestEngine e;
+  {
+    TestEngine::IMutexLock lock(&e);
+    const IMidiMsg on(0, 0x90, 60, 100);
+    while (e.mMidiQueue.TryAdd(&on)) {
+    }
+    e.PlayNoteLive(61); // refused: not sounding
+    EXPECT_FALSE(e.mSounding[61]);
+    e.mSounding[62] = true;
+    e.TurnNoteOff(62); // refused: still sounding
+    EXPECT_TRUE(e.mSounding[62]);
+  }
+  e.Render(512); // stopped
+  ASSERT_EQ(e.sent.size(), 1u);
+  EXPECT_EQ(e.sent[0], (SentMidi{0, 0, 0x80, 62, 0}));
+  EXPECT_FALSE(e.mSounding[62]);
 }
 
 } // namespace
