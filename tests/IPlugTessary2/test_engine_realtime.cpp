@@ -92,6 +92,10 @@ void PlayAndEdit(LiveEditorEngine& e) {
   auto block = [&e](int n = 1) {
     for (int i = 0; i < n; ++i) e.Render(256);
   };
+  e.SetParam(kOctaveNegative4 + 5, 1); // octave copies
+  e.SetParam(kOctaveNegative4 + 2, 1);
+  e.SetParam(kOctaveNegative4 + 5, 0);
+  block();
   e.tapValue = 1; // the tap button
   block();
   e.tapValue = 0;
@@ -118,10 +122,6 @@ void PlayAndEdit(LiveEditorEngine& e) {
   Press(e, kLockAll);
   block();
   Press(e, kNewMelody);
-  block();
-  e.SetParam(kOctaveNegative4 + 5, 1); // octave copies
-  e.SetParam(kOctaveNegative4 + 2, 1);
-  e.SetParam(kOctaveNegative4 + 5, 0);
   block();
   e.SetParam(kRhythmsDropdown, 4); // rhythm changes
   e.SetParam(kRhythmsDropdown, 9);
@@ -198,6 +198,7 @@ TEST(EngineRealtime, AFullMelodyRefusesNotesAndKeepsItsOwn) {
   }
   const auto before = MelodyNotes(e);
   e.AddOneFromPianoRoll(64, 0, -1);
+  e.UpdateOneFromPianoRoll(5, 960, 30, 0, 0, 999, false); // its end not found: one entry more
   e.playing = true;
   e.tapValue = 1;
   e.Render(64);
@@ -214,6 +215,39 @@ TEST(EngineRealtime, AFullMelodyRefusesNotesAndKeepsItsOwn) {
   const auto drawn = MelodyNotes(e);
   EXPECT_EQ(drawn.size(), before.size());
   EXPECT_NE(drawn, before);
+}
+
+// The melody's node storage: slots of one size and alignment, taken and given back.
+TEST(EngineRealtime, NodePoolServesItsOwnSlotsOnly) {
+  NodePool pool(64, 2);
+  void* a = pool.Take(64, 16);
+  ASSERT_NE(a, nullptr);
+  EXPECT_EQ(pool.Take(65, 8), nullptr);
+  EXPECT_EQ(pool.Take(8, 32), nullptr);
+  void* b = pool.Take(8, 8);
+  ASSERT_NE(b, nullptr);
+  EXPECT_NE(a, b);
+  EXPECT_EQ(pool.Take(8, 8), nullptr); // used up
+  std::max_align_t outside[4];
+  EXPECT_FALSE(pool.Give(outside));
+  EXPECT_TRUE(pool.Give(a));
+  EXPECT_EQ(pool.FreeSlots(), 1u);
+  EXPECT_EQ(pool.Take(8, 8), a);
+}
+
+TEST(EngineRealtime, NoteSetHoldsMidiNotesInOrder) {
+  NoteSet s;
+  for (int n : {127, 0, 64, 63, 128, -1, 64}) s.insert(n);
+  std::vector<int> walked;
+  for (int n : s) walked.push_back(n);
+  EXPECT_EQ(walked, (std::vector<int>{0, 63, 64, 127}));
+  EXPECT_EQ(s.size(), 4u);
+  EXPECT_EQ(s.erase(64), 1u);
+  EXPECT_EQ(s.erase(64), 0u);
+  EXPECT_EQ(s.count(63), 1u);
+  EXPECT_EQ(s.count(64), 0u);
+  s.clear();
+  EXPECT_TRUE(s.empty());
 }
 
 // A queue too full for a note-off keeps the note sounding; the stopped block still releases it.
