@@ -321,7 +321,9 @@ protected:
   std::pair<bool, int> mPendingBars{false, 1}; // waiting for the wrap; knob value 1..10
   int mSamplesPerBar = 0;
   int mSamplesPerBeat = 0;
-  NodePool mMelodyNodes{64, 2 * kMaxMelodyEntries}; // a melody and its rebuilt copy
+  // Slots of 64 bytes, room for a tree node of one entry; enough for a melody and the copy
+  // a rebuild makes of it.
+  NodePool mMelodyNodes{64, 2 * kMaxMelodyEntries};
   Melody mMelody{MelodyAllocator(&mMelodyNodes)};
   NoteSet mExplicitNotes;
   NoteSet mImplicitNotes;
