@@ -1,5 +1,8 @@
 #pragma once
 
+// Most notes the engine's melody holds at once; the piano roll has room to be told of all.
+inline constexpr int kMaxMelodyNotes = 4096;
+
 // What the editor controls ask of the melody engine. The engine implements it; the
 // controls' tests implement it with a fake. Every call comes from the main (editor)
 // thread; the engine takes its own mutex where it needs one.
@@ -21,6 +24,9 @@ public:
   virtual void ShiftMelodyFromPianoRoll(int ticks) = 0;
   // Snaps a tick position to the engine's grid, staying inside the loop.
   virtual int CalculateQuantizedLocation(int ticks) = 0;
+  // The roll lost some of the engine's changes: tell it the whole melody again (FreshGrid,
+  // then AddNote for every note). Nothing by default.
+  virtual void RefreshPianoRoll() {}
 
   // Note pool marks of the roll's key strip.
   virtual void SetNotePoolFromPianoRoll(int note) = 0;

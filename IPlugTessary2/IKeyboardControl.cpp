@@ -16,7 +16,7 @@ IKeyboardControl::IKeyboardControl(IPlugBase* pPlug, EditorEngine* pEngine, int 
     : IControl(pPlug, IRECT(x, y, pWhiteKeys), -1, IChannelBlend(IChannelBlend::kBlendNone, 1.0f)),
       mEngine(pEngine), mNoteOffset(36), mWhiteKeys(*pWhiteKeys), mBlackKey(*pBlackKey),
       mOctaveWidth(7 * pWhiteKeys->W), mNumOctaves(nOctaves), mKey(-1), mLowestNote(lowestNote),
-      mKeyCount(12 * nOctaves), mKeysReady(false) {
+      mKeyCount(12 * nOctaves) {
   for (int i = 0; i < 12; ++i) mKeyOffsets[i] = keyOffsets[i];
   mRECT.R += nOctaves * mOctaveWidth;
   mTargetRECT.R = mRECT.R;
@@ -66,16 +66,20 @@ void IKeyboardControl::OnMouseUp(int /*x*/, int /*y*/, IMouseMod* /*pMod*/) {
 }
 
 void IKeyboardControl::SetKeysSelected(std::vector<int>& notes) {
-  std::lock_guard<std::mutex> lock(mKeysMutex);
-  mHighlighted.clear();
-  for (int n : notes) mHighlighted[n] = true;
-  mKeysReady = true;
+  KeyBits bits{};
+  for (int n : notes) {
+    if (n >= 0 && n < 128) bits[(size_t)n / 64] |= uint64_t(1) << (n % 64);
+  }
+  mKeysHandOff.Publish(bits);
 }
 
 bool IKeyboardControl::Draw(IGraphics* pGraphics) {
-  std::lock_guard<std::mutex> lock(mKeysMutex);
-  if (mHighlighted.empty() || !mKeysReady) return true;
-  auto lit = [this](int key) { return mHighlighted.count(key + mNoteOffset) > 0; };
+  if (mKeysHandOff.Take(mShownKeys)) mKeysReady = true;
+  if (!mKeysReady || (mShownKeys[0] | mShownKeys[1]) == 0) return true;
+  auto lit = [this](int key) {
+    const int n = key + mNoteOffset;
+    return n >= 0 && n < 128 && (mShownKeys[(size_t)n / 64] >> (n % 64) & 1) != 0;
+  };
 
   const int ww = mWhiteKeys.W;
   IRECT r(mRECT.L, mRECT.T, mRECT.L + ww, mRECT.B);

@@ -5,13 +5,15 @@
 //
 // Threads: mouse and drawing on the main thread; the engine replaces the highlighted notes
 // from its parameter handling (any thread) and reads the held key once per rendered block.
+// Neither waits for the other: the notes are handed over and Draw takes the newest.
 
+#include <array>
 #include <atomic>
-#include <mutex>
-#include <unordered_map>
+#include <cstdint>
 #include <vector>
 
 #include "IPlugTessary2/EditorEngine.h"
+#include "IPlugTessary2/EditorHandOff.h"
 #include "WDL/IPlug/IControl.h"
 
 class IKeyboardControl : public IControl {
@@ -32,8 +34,9 @@ public:
 
   // Any thread (the render thread reads it without a lock): the key held, -1 none.
   int GetKey() const { return mKey; }
-  // Any thread: replaces the highlighted notes (MIDI numbers). Waits at most for one Draw's
-  // walk over them; never for a Draw that is not running.
+  // Any thread, one caller at a time (the engine calls it under its mutex): replaces the
+  // highlighted notes (MIDI numbers; others are not shown). Never waits and never allocates;
+  // the next Draw shows them.
   virtual void SetKeysSelected(std::vector<int>& notes);
   // Main thread, inside Draw.
   virtual void DrawKey(IGraphics* pGraphics, IRECT* pR, int key, int place, bool black);
@@ -50,9 +53,10 @@ protected:
   std::atomic<int> mKey;
   int mLowestNote, mKeyCount;
 
-  // The highlight set and its ready flag change only with mKeysMutex held, and Draw walks the
-  // set holding it, so a walk never meets a half-built set.
-  std::mutex mKeysMutex;
-  std::unordered_map<int, bool> mHighlighted;
-  bool mKeysReady;
+  // One bit per MIDI note. SetKeysSelected publishes a whole set; Draw takes the newest into
+  // mShownKeys, so it never meets a half-built set.
+  using KeyBits = std::array<uint64_t, 2>;
+  LatestValue<KeyBits> mKeysHandOff;
+  KeyBits mShownKeys{};    // main thread
+  bool mKeysReady = false; // main thread: a set has been taken
 };

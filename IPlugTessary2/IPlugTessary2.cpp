@@ -83,6 +83,9 @@ IPlugTessary2::IPlugTessary2(IPlugInstanceInfo instanceInfo)
     : IPlugAU(CopyInfo(instanceInfo), kNumParams, "0-1 0-2", kNumPresets, "Quorlen-VUDE", "",
               "Ostrevane", kVersion, kUniqueID, kMfrID, 0, true, true, false, 0) {
   srand((unsigned)time(nullptr));
+  // Room for every note and every pool entry, so the render thread never grows them.
+  mChosenKeys.reserve(128);
+  mNotePool.reserve(kMaxPoolSize);
 
   for (const ParamDecl& d : kParamDecls) {
     IParam* p = GetParam(d.idx);
@@ -122,4 +125,5 @@ IPlugTessary2::IPlugTessary2(IPlugInstanceInfo instanceInfo)
   if (GetGUI()) GetGUI()->SetParameterFromPlug(kNoteLength, 3.0, false);
 }
 
+// No render comes after the host closes the instance, so nothing is released or sent here.
 IPlugTessary2::~IPlugTessary2() = default;

@@ -13,14 +13,15 @@
 #include <functional>
 #include <map>
 #include <string>
-#include <unordered_map>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
 #include "WDL/IPlug/IMidiQueue.h"
 #include "WDL/IPlug/IPlugStructs.h"
 #include "IPlugTessary2/EditorEngine.h"
+#include "IPlugTessary2/NodePool.h"
+#include "IPlugTessary2/NoteSet.h"
+#include "IPlugTessary2/NotePoolRules.h"
 #include "WDL/IPlug/IPlugAU.h"
 
 class IGraphics;
@@ -45,8 +46,13 @@ struct RNote {
   bool mLocked = false;                    // generation keeps the pitch
 };
 
-// Key: samples from the loop start. Equal keys keep insertion order.
-using Melody = std::multimap<int, RNote>;
+// Key: samples from the loop start. Equal keys keep insertion order. The engine's melody takes
+// its nodes from a pool reserved at construction; a Melody made without one uses the heap.
+using MelodyAllocator = PoolAllocator<std::pair<const int, RNote>>;
+using Melody = std::multimap<int, RNote, std::less<int>, MelodyAllocator>;
+// Entries the engine's melody holds at most (a start and an end entry per note); a note that
+// would pass it is refused and the melody keeps what it has.
+inline constexpr int kMaxMelodyEntries = 2 * kMaxMelodyNotes;
 
 // Host parameter indices the engine acts on (55 in all, 0-54).
 enum EParams {
@@ -95,6 +101,7 @@ enum EParams {
 };
 
 constexpr int kNumPresets = 8;
+constexpr int kMidiQueueReserve = kMaxMelodyNotes + 512; // messages
 constexpr int kEditorWidth = 710, kEditorHeight = 365;
 
 class IPlugTessary2 : public IPlugAU, public EditorEngine {
@@ -105,8 +112,15 @@ public:
 
   // ---- Host entry points ----
 
-  // Main thread, or a host entry holding the mutex. Takes the mutex.
+  // Main thread, or a host entry holding the mutex. Takes the mutex. Releases what sounds: the
+  // note-offs leave with the next block.
   void Reset() override;
+  // Initialize (true), Uninitialize and bypass on (false); takes the mutex. Releases what
+  // sounds as Reset does and sends nothing itself.
+  void OnActivate(bool active) override;
+  // Render thread, mutex held by the binding: a bypassed block. Sends the note-offs of what
+  // sounds (and of what is queued), drops queued note-ons; the loop does not move.
+  void ProcessBypassedBlock(int nFrames) override;
   // Any thread; takes the mutex. Never throws.
   void OnParamChange(int paramIdx) override;
   // Any thread; takes the mutex. A restore replays every parameter but lays no rhythm.
@@ -128,6 +142,8 @@ public:
   void ShiftMelodyFromPianoRoll(int location) override;
   // Takes the mutex (the render thread may be re-deriving the timing).
   int CalculateQuantizedLocation(int ticks) override;
+  // Takes the mutex: the roll's whole melody anew, lock marks included.
+  void RefreshPianoRoll() override;
   void SetNotePoolFromPianoRoll(int note) override;
   // No lock: answer false while the pool marks are being rebuilt.
   bool IsExplictlySelected(int note) override;
@@ -184,6 +200,7 @@ public:
   int GetNoteWhenNoneSelected();
   int GetRandomNote(int previous, bool noRest);
   int GetRandomNoteForChord(std::map<int, int> used);
+  int RandomChordNote(const UsedNotes& used); // the same over fixed storage
   void GenerateNewNote(int position, bool play, bool noRest);
   void GenerateMelody();
   void SetRhythm(int index);
@@ -220,14 +237,22 @@ protected:
 
   // ---- Playback helpers; mutex held ----
 
-  void TapAt(int position); // adds and sounds a tapped note; releases it if already over
-  void StepLiveMode();      // once per block
+  void TapAt(int position);    // adds and sounds a tapped note; releases it if already over
+  void ReleaseSoundingNotes(); // a note-off for every sounding note, ascending
+  // Releases what sounds, then sends the queued note-offs at their offsets and drops the
+  // queued note-ons: the block of a stopped transport or of a bypassed plug-in.
+  void SendReleasesOnly(int nFrames);
+  void StepLiveMode(); // once per block
 
   // ---- Pool, generation and edit helpers; mutex held ----
 
   void RebuildNotePool();  // from the chosen keys and the octave parameters
   void RebuildNoteMarks(); // implicit marks from the pool, then the key strip
   void PublishNoteMarks(); // copies the mark sets to where the roll's drawing reads them
+  // Whether the melody can take this many more entries.
+  bool MelodyHasRoom(size_t entries) const;
+  // Whether a rebuild that writes two entries per start entry fits the melody.
+  bool RebuildFits() const;
   // Key of the end entry of a note starting at `start` (samples), on the tick grid.
   int MelodyEndKey(int start, int lengthTicks);
   // First entry at or after fromKey of `note` whose key rounds to `ticks`: a start entry
@@ -237,6 +262,8 @@ protected:
   // Rebuilds the melody from its start entries: change(key, note, length ticks) may move
   // or re-pitch each; ends are derived anew. With moves, starts are held inside the loop.
   void RewriteMelody(const std::function<void(int&, int&, int)>& change, bool moves);
+  // FreshGrid, then one AddNote per start entry; lock marks as stored, or all unlocked.
+  void SendMelodyToRoll(bool withLocks);
 
   // ---- Editor calls, made under the mutex; each does nothing while no editor is built ----
 
@@ -282,19 +309,24 @@ protected:
   IKeyboardControl* mKeyboard = nullptr;
   IContactControl* mTapButton = nullptr;
   IBitmapControl* mKeyboardFrame = nullptr;
-  IMidiQueue mMidiQueue{1024}; // outgoing MIDI, offsets within the current block
-  int mKeyboardKey = -1;       // key index the on-screen keyboard reports, -1 none
-  int mLastKeyboardNote = -1;  // note of that key in the previous block
-  int mNumKeysHeld = 0;        // MIDI key presses minus releases
-  bool mKeyDown[128] = {};     // MIDI input holds the note down
+  // Outgoing MIDI, offsets within the current block. It never grows past what is reserved
+  // here or by Reset: room for a new melody's note-offs and a release of every note.
+  IMidiQueue mMidiQueue{kMidiQueueReserve};
+  int mKeyboardKey = -1;      // key index the on-screen keyboard reports, -1 none
+  int mLastKeyboardNote = -1; // note of that key in the previous block
+  int mNumKeysHeld = 0;       // MIDI key presses minus releases
+  bool mKeyDown[128] = {};    // MIDI input holds the note down
   double mSampleRate = 44100.0;
   ITimeInfo mTimeInfo;                         // host transport, refilled every block
   std::pair<bool, int> mPendingBars{false, 1}; // waiting for the wrap; knob value 1..10
   int mSamplesPerBar = 0;
   int mSamplesPerBeat = 0;
-  Melody mMelody;
-  std::unordered_map<int, bool> mExplicitNotes; // used as sets
-  std::unordered_map<int, bool> mImplicitNotes;
+  // Slots of 64 bytes, room for a tree node of one entry; enough for a melody and the copy
+  // a rebuild makes of it.
+  NodePool mMelodyNodes{64, 2 * kMaxMelodyEntries};
+  Melody mMelody{MelodyAllocator(&mMelodyNodes)};
+  NoteSet mExplicitNotes;
+  NoteSet mImplicitNotes;
   bool mTapLatch = false;
   std::string mSaveFolder;   // start folder of the save dialog; nothing sets it
   std::string mExportFolder; // folder of the clipboard export; nothing sets it
@@ -321,7 +353,7 @@ protected:
   bool mLiveMode = false; // nothing sets it
   bool mLiveNoteChange = false, mLiveNoteOnSeen = false, mLiveNoteOffSeen = false;
   int mLiveOnCount = 0, mLiveOffCount = 0, mLiveOnDelay = 1, mLiveOffDelay = 30; // blocks
-  std::unordered_set<int> mHeldNotes;
+  NoteSet mHeldNotes;
   // Set while the mark sets are rebuilt; the roll's drawing reads them without the mutex.
   std::atomic<bool> mImplicitBusy{false}, mExplicitBusy{false};
   int mRestNote = -2;

@@ -43,6 +43,7 @@ void IPlugTessary2::AddOneFromPianoRoll(int note, int location, int /*length*/) 
   // or saved, and a negative position cannot be written to a file.
   if (!IsPitch(note) || !IsLocationInLoop(location)) return;
   if (!IsTickValue(1LL * location + mNoteLength)) return;
+  if (!MelodyHasRoom(2)) return; // a full melody refuses the note; the roll shows none
   const int start = ConvertTicksToFrames(location);
   const int end = ConvertTicksToFrames(location + mNoteLength);
   mMelody.insert(std::make_pair(start, RNote(note, mNoteLength, false)));
@@ -77,6 +78,8 @@ void IPlugTessary2::UpdateOneFromPianoRoll(int note, int location, int length, i
   if (s != mMelody.end()) {
     // Start and end move together, so the note never loses its note-off.
     auto e = FindNoteEntry(oldNote, 1LL * oldLocation + oldLength, false, &locked, s->first);
+    // Without its end entry the moved note needs one entry more; a full melody keeps it.
+    if (e == mMelody.end() && !MelodyHasRoom(1)) return;
     if (e != mMelody.end()) mMelody.erase(e);
     mMelody.erase(s);
     mMelody.insert(std::make_pair(ConvertTicksToFrames(location), RNote(note, length, locked)));
@@ -115,6 +118,7 @@ void IPlugTessary2::EraseMelody() {
     }
   }
   mMelody.clear();
+  ReleaseSoundingNotes(); // also what sounds without an end entry in the store
   RollFreshGrid();
   StoreForUndoRedo();
 }
@@ -138,7 +142,7 @@ void IPlugTessary2::LockUnlockAll() {
     RollLockAll(true);
     return;
   }
-  Melody fresh;
+  Melody fresh(mMelody.get_allocator());
   for (const auto& entry : mMelody) {
     std::pair<int, RNote> copy = entry;
     copy.second.mLocked = false;
@@ -193,22 +197,33 @@ void IPlugTessary2::ReverseMelody(bool mirrorPitch) {
 
 void IPlugTessary2::UpdatePianoRollMelody() {
   IMutexLock lock(this);
+  SendMelodyToRoll(false);
+}
+
+void IPlugTessary2::RefreshPianoRoll() {
+  IMutexLock lock(this);
+  SendMelodyToRoll(true);
+}
+
+void IPlugTessary2::SendMelodyToRoll(bool withLocks) {
   RollFreshGrid();
   for (const auto& entry : mMelody) {
     const RNote& r = entry.second;
     if (r.mNote.second != 0) {
-      RollAddNote(r.mNote.first, ConvertFramesToTicks(entry.first), r.mNote.second, false);
+      RollAddNote(r.mNote.first, ConvertFramesToTicks(entry.first), r.mNote.second,
+                  withLocks && r.mLocked);
     }
   }
 }
 
 void IPlugTessary2::RewriteMelody(const std::function<void(int&, int&, int)>& change, bool moves) {
+  if (!RebuildFits()) return; // more starts than ends: left as it is
   // What sounds now may lose its end entry; silence it first so nothing hangs.
   for (int n = 0; n < 128; ++n) {
     if (mSounding[n]) TurnNoteOff(n);
   }
   RollFreshGrid();
-  Melody fresh;
+  Melody fresh(mMelody.get_allocator());
   for (const auto& entry : mMelody) {
     RNote r = entry.second;
     if (r.mNote.second == 0) continue; // ends are derived from the starts below

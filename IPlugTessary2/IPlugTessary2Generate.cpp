@@ -28,11 +28,27 @@ int IPlugTessary2::GetRandomNote(int /*previous*/, bool noRest) {
 }
 
 int IPlugTessary2::GetRandomNoteForChord(std::map<int, int> used) {
+  UsedNotes u;
+  for (const auto& e : used) u.Set(e.first, e.second);
+  return RandomChordNote(u);
+}
+
+int IPlugTessary2::RandomChordNote(const UsedNotes& used) {
   if (mRestsOn && rand() % 128 < mRestLevel) return mRestNote;
   if (mNotePool.empty()) return GetNoteWhenNoneSelected();
   const int size = static_cast<int>(mNotePool.size());
-  if (used.empty()) return mNotePool[static_cast<size_t>(rand()) % mNotePool.size()];
+  if (used.Empty()) return mNotePool[static_cast<size_t>(rand()) % mNotePool.size()];
   return mNotePool[static_cast<size_t>(DrawChordPoolIndex(used, size))];
+}
+
+bool IPlugTessary2::MelodyHasRoom(size_t entries) const {
+  return mMelody.size() + entries <= static_cast<size_t>(kMaxMelodyEntries);
+}
+
+bool IPlugTessary2::RebuildFits() const {
+  size_t starts = 0;
+  for (const auto& entry : mMelody) starts += entry.second.mNote.second != 0;
+  return 2 * starts <= static_cast<size_t>(kMaxMelodyEntries);
 }
 
 int IPlugTessary2::MelodyEndKey(int start, int lengthTicks) {
@@ -43,6 +59,8 @@ int IPlugTessary2::MelodyEndKey(int start, int lengthTicks) {
 }
 
 void IPlugTessary2::GenerateNewNote(int position, bool play, bool noRest) {
+  // A full melody refuses the note: what it holds stays, nothing is drawn or sounded.
+  if (!MelodyHasRoom(2)) return;
   const int s = ConvertTicksToFrames(ConvertFramesToTicks(position));
   const int n = GetRandomNote(0, noRest);
   mMelody.insert(std::make_pair(s, RNote(n, mNoteLength, false)));
@@ -52,11 +70,12 @@ void IPlugTessary2::GenerateNewNote(int position, bool play, bool noRest) {
 }
 
 void IPlugTessary2::GenerateMelody() {
-  if (mMelody.empty()) return;
-  Melody fresh;
+  // A melody whose rebuild would not fit (more starts than ends) is left as it is.
+  if (mMelody.empty() || !RebuildFits()) return;
+  Melody fresh(mMelody.get_allocator());
   int lastNote = -1;
   int lastKey = -1;
-  std::map<int, int> used;
+  UsedNotes used;
   RollFreshGrid();
   for (const auto& entry : mMelody) {
     const int key = entry.first;
@@ -72,12 +91,12 @@ void IPlugTessary2::GenerateMelody() {
     if (!locked) {
       if (key == lastKey) {
         const auto first = std::find(mNotePool.begin(), mNotePool.end(), lastNote);
-        used[lastNote] =
-            first == mNotePool.end() ? -1 : static_cast<int>(first - mNotePool.begin());
-        value = GetRandomNoteForChord(used);
+        used.Set(lastNote,
+                 first == mNotePool.end() ? -1 : static_cast<int>(first - mNotePool.begin()));
+        value = RandomChordNote(used);
       } else {
         value = GetRandomNote(lastNote, false);
-        used.clear();
+        used.Clear();
       }
     }
     fresh.insert(std::make_pair(key, RNote(value, len, locked)));
@@ -88,13 +107,14 @@ void IPlugTessary2::GenerateMelody() {
   }
   mMelody.clear();
   mMelody.swap(fresh);
+  ReleaseSoundingNotes(); // also what sounds without an end entry in the store
   StoreForUndoRedo();
 }
 
 void IPlugTessary2::SetRhythm(int index) {
   // The chooser's range reaches one past the table; such a value lays nothing.
   if (index < 0 || index >= static_cast<int>(rhythms.size())) return;
-  const std::vector<int32_t> onsets = rhythms[static_cast<size_t>(index)].mOnsets;
+  const std::vector<int32_t>& onsets = rhythms[static_cast<size_t>(index)].mOnsets;
   mRhythmIndex = index;
   for (int bar = 1; bar <= mActiveBars; ++bar) {
     for (int t : onsets)

@@ -22,6 +22,8 @@ int IPlugTessary2::UnserializeState(ByteChunk* pChunk, int startPos) {
   mRestoring = true;
   const int pos = IPlugAU::UnserializeState(pChunk, startPos);
   mRestoring = outer;
+  // A restored state or preset starts from silence; the note-offs leave with the next block.
+  ReleaseSoundingNotes();
   return pos;
 }
 

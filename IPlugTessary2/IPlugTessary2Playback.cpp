@@ -18,16 +18,23 @@ void IPlugTessary2::PlayNoteLive(int note) {
   if (note == mRestNote) return;
   IMidiMsg msg;
   msg.MakeNoteOnMsg(note, 100, 0, 0);
-  mMidiQueue.Add(&msg);
-  if (IsMidiNote(note)) mSounding[note] = true;
+  // A full queue refuses the note-on; the note then does not count as sounding.
+  if (mMidiQueue.TryAdd(&msg) && IsMidiNote(note)) mSounding[note] = true;
 }
 
 void IPlugTessary2::TurnNoteOff(int note) {
   if (note == mRestNote) return;
   IMidiMsg msg;
   msg.MakeNoteOffMsg(note, 0, 0);
-  mMidiQueue.Add(&msg);
-  if (IsMidiNote(note)) mSounding[note] = false;
+  // A full queue refuses the note-off; a sounding note then stays marked, so the next release
+  // (loop wrap, stop, bypass) sends it.
+  if (mMidiQueue.TryAdd(&msg) && IsMidiNote(note)) mSounding[note] = false;
+}
+
+void IPlugTessary2::ReleaseSoundingNotes() {
+  for (int note = 0; note < 128; ++note) {
+    if (mSounding[note]) TurnNoteOff(note);
+  }
 }
 
 void IPlugTessary2::TurnOffPlayingNotes() {
@@ -87,9 +94,7 @@ void IPlugTessary2::ProcessDoubleReplacing(double** /*inputs*/, double** /*outpu
   if (mTimeInfo.mTransportIsRunning && mLoopLength > 0) {
     for (int s = 0; s < nFrames; ++s) {
       if (mPosition >= mLoopLength) {
-        for (int note = 0; note < 128; ++note) {
-          if (mSounding[note]) TurnNoteOff(note);
-        }
+        ReleaseSoundingNotes();
         mPosition = 0;
         CommitPendingBars();
       }
@@ -120,17 +125,29 @@ void IPlugTessary2::ProcessDoubleReplacing(double** /*inputs*/, double** /*outpu
   }
 
   mPosition = 0;
-  for (int note = 0; note < 128; ++note) {
-    if (mSounding[note]) TurnNoteOff(note);
-  }
-  if (mMidiQueue.Empty()) return;
-  for (int s = 0; s < nFrames && !mMidiQueue.Empty(); ++s) {
-    while (!mMidiQueue.Empty() && mMidiQueue.Peek()->mOffset <= s) {
-      IMidiMsg* pMsg = mMidiQueue.Peek();
-      if (pMsg->StatusMsg() == IMidiMsg::kNoteOff) SendMidiMsg(pMsg);
-      mMidiQueue.Remove();
+  SendReleasesOnly(nFrames);
+}
+
+void IPlugTessary2::ProcessBypassedBlock(int nFrames) {
+  SendReleasesOnly(nFrames < 0 ? 0 : nFrames);
+}
+
+void IPlugTessary2::SendReleasesOnly(int nFrames) {
+  auto send = [this, nFrames] {
+    for (int s = 0; s < nFrames && !mMidiQueue.Empty(); ++s) {
+      while (!mMidiQueue.Empty() && mMidiQueue.Peek()->mOffset <= s) {
+        IMidiMsg* pMsg = mMidiQueue.Peek();
+        if (pMsg->StatusMsg() == IMidiMsg::kNoteOff) SendMidiMsg(pMsg);
+        mMidiQueue.Remove();
+      }
     }
-  }
+  };
+  ReleaseSoundingNotes();
+  if (mMidiQueue.Empty()) return;
+  send();
+  // What a full queue refused goes now that it has room.
+  ReleaseSoundingNotes();
+  send();
   mMidiQueue.Flush(nFrames);
 }
 

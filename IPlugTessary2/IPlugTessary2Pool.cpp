@@ -34,7 +34,7 @@ void IPlugTessary2::SetNotesOctaves(int octave, bool on) {
     mOctaveOn[copy] = true;
     AppendOctaveCopies(mChosenKeys, octave, mNotePool);
     if (octave == 0) {
-      for (int k : mChosenKeys) mExplicitNotes[k] = true;
+      for (int k : mChosenKeys) mExplicitNotes.insert(k);
     }
   }
   RebuildNoteMarks();
@@ -66,8 +66,8 @@ void IPlugTessary2::UpdateNotes(int note) {
   mChosenKeys.clear();
   for (int n = 0; n < 128; ++n) {
     if (mKeyStates[n].first != 1) continue;
-    mChosenKeys.push_back(n);
-    mExplicitNotes[n] = true;
+    mChosenKeys.push_back(n); // reserved for every note
+    mExplicitNotes.insert(n);
   }
   mExplicitBusy = false;
   PublishNoteMarks();
@@ -87,7 +87,7 @@ void IPlugTessary2::RebuildNotePool() {
     copyOn[i] = GetParam(kOctaveNegative4 + i)->Value() == 1.0;
     mOctaveOn[i] = copyOn[i];
   }
-  mNotePool = BuildNotePool(mChosenKeys, copyOn);
+  BuildNotePool(mChosenKeys, copyOn, mNotePool);
   if (!copyOn[kOctaveZeroCopy]) mExplicitNotes.clear();
 }
 
@@ -96,7 +96,7 @@ void IPlugTessary2::RebuildNoteMarks() {
   mImplicitBusy = true;
   mImplicitNotes.clear();
   for (int n : mNotePool) {
-    if (!mExplicitNotes.count(n)) mImplicitNotes[n] = true;
+    if (!mExplicitNotes.count(n)) mImplicitNotes.insert(n);
   }
   mImplicitBusy = false;
   PublishNoteMarks();
@@ -104,13 +104,12 @@ void IPlugTessary2::RebuildNoteMarks() {
 }
 
 void IPlugTessary2::SetImplicits() {
-  std::unordered_map<int, bool> implicit;
+  NoteSet implicit;
   for (int n : mNotePool) {
-    if (!mExplicitNotes.count(n)) implicit[n] = true;
+    if (!mExplicitNotes.count(n)) implicit.insert(n);
   }
   mImplicitBusy = true;
-  mImplicitNotes.clear();
-  mImplicitNotes.swap(implicit);
+  mImplicitNotes = implicit;
   mImplicitBusy = false;
   PublishNoteMarks();
 }

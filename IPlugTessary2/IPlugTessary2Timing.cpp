@@ -2,6 +2,7 @@
 
 #include "IPlugTessary2/IPlugTessary2.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -73,9 +74,16 @@ void IPlugTessary2::DeriveTiming() {
 void IPlugTessary2::Reset() {
   IMutexLock lock(this);
   mSampleRate = GetSampleRate();
-  // A host that has not set a block size yet must not leave the queue without room.
-  if (GetBlockSize() > 0) mMidiQueue.Resize(GetBlockSize());
+  // At least the block size and never below the reserve; a host that has not set a block size
+  // yet leaves it as it is.
+  if (GetBlockSize() > 0) mMidiQueue.Resize(std::max(GetBlockSize(), kMidiQueueReserve));
   DeriveTiming();
+  ReleaseSoundingNotes();
+}
+
+void IPlugTessary2::OnActivate(bool /*active*/) {
+  IMutexLock lock(this);
+  ReleaseSoundingNotes();
 }
 
 void IPlugTessary2::FollowHostTempo() {
@@ -95,7 +103,7 @@ void IPlugTessary2::FollowHostTempo() {
 void IPlugTessary2::UpdateMelodyWithNewTempo(int oldSamplesPerBeat, int newSamplesPerBeat) {
   if (oldSamplesPerBeat <= 0 || newSamplesPerBeat <= 0) return;
   if (oldSamplesPerBeat == newSamplesPerBeat) return;
-  Melody rescaled;
+  Melody rescaled(mMelody.get_allocator());
   for (const auto& entry : mMelody) {
     int64_t key = (int64_t)entry.first * newSamplesPerBeat / oldSamplesPerBeat;
     if (key > INT_MAX) key = INT_MAX;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <set>
 
 namespace {
 
@@ -15,6 +14,13 @@ bool Contains(const std::vector<int>& v, int n) {
 std::vector<int> BuildNotePool(const std::vector<int>& chosenKeys,
                                const bool copyOn[kNumOctaveCopies]) {
   std::vector<int> pool;
+  BuildNotePool(chosenKeys, copyOn, pool);
+  return pool;
+}
+
+void BuildNotePool(const std::vector<int>& chosenKeys, const bool copyOn[kNumOctaveCopies],
+                   std::vector<int>& pool) {
+  pool.clear();
   for (int i = 0; i < kNumOctaveCopies; ++i) {
     if (!copyOn[i]) continue;
     for (int k : chosenKeys) {
@@ -22,11 +28,11 @@ std::vector<int> BuildNotePool(const std::vector<int>& chosenKeys,
       if (n >= 0 && n <= 127 && !Contains(pool, n)) pool.push_back(n);
     }
   }
-  return pool;
 }
 
 void AppendOctaveCopies(const std::vector<int>& chosenKeys, int octave, std::vector<int>& pool) {
   for (int k : chosenKeys) {
+    if (pool.size() == pool.capacity() && pool.size() >= (size_t)kMaxPoolSize) return;
     if (octave == 0) {
       pool.push_back(k);
       continue;
@@ -36,17 +42,39 @@ void AppendOctaveCopies(const std::vector<int>& chosenKeys, int octave, std::vec
   }
 }
 
-int DrawChordPoolIndex(const std::map<int, int>& used, int poolSize) {
-  int i = rand() % poolSize;
-  std::set<int> taken;
-  for (const auto& u : used) taken.insert(u.second);
-  if (!taken.count(i) || static_cast<int>(used.size()) >= poolSize) return i;
-  std::vector<int> free;
-  for (int c = 0; c < poolSize; ++c) {
-    if (!taken.count(c)) free.push_back(c);
+void UsedNotes::Set(int note, int index) {
+  for (int i = 0; i < count; ++i) {
+    if (entries[(size_t)i].first == note) {
+      entries[(size_t)i].second = index;
+      return;
+    }
   }
+  if (count < (int)entries.size()) entries[(size_t)count++] = {note, index};
+}
+
+int DrawChordPoolIndex(const std::map<int, int>& used, int poolSize) {
+  UsedNotes u;
+  for (const auto& e : used) u.Set(e.first, e.second);
+  return DrawChordPoolIndex(u, poolSize);
+}
+
+int DrawChordPoolIndex(const UsedNotes& used, int poolSize) {
+  auto taken = [&used](int index) {
+    for (int i = 0; i < used.count; ++i) {
+      if (used.entries[(size_t)i].second == index) return true;
+    }
+    return false;
+  };
+  int i = rand() % poolSize;
+  if (!taken(i) || used.count >= poolSize) return i;
+  int nFree = 0;
+  for (int c = 0; c < poolSize; ++c) nFree += !taken(c);
   // Fewer used notes than indices and distinct notes have distinct first places, so at
   // least one index is free; guard anyway rather than divide by zero.
-  if (free.empty()) return i;
-  return free[static_cast<size_t>(rand()) % free.size()];
+  if (nFree == 0) return i;
+  int k = (int)((size_t)rand() % (size_t)nFree);
+  for (int c = 0; c < poolSize; ++c) {
+    if (!taken(c) && k-- == 0) return c;
+  }
+  return i;
 }

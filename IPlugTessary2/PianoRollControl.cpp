@@ -93,9 +93,9 @@ void DrawGlyph(IGraphics* g, const IColor* c, const Glyph& gl, int x0, int y) {
 PianoRollControl::PianoRollControl(IPlugBase* pPlug, EditorEngine* pEngine, IRECT grid)
     : IControl(pPlug, IRECT(grid.L - kKeysWidth, grid.T, grid.R, grid.B), -1,
                IChannelBlend(IChannelBlend::kBlendNone, 1.0f)),
-      mEngine(pEngine), mSelectedCount(0), mNextNoteId(1), mAdding(false), mClearing(false),
-      mLastDragY(kNoDragRow), mMouseIsDown(false), mScrollRows(-16), mScrollMin(-71),
-      mScrollMax(31), mPlayheadX(0.0), mPlayheadShown(false), mGridRECT(grid),
+      mEngine(pEngine), mSelectedCount(0), mNextNoteId(1), mLastDragY(kNoDragRow),
+      mMouseIsDown(false), mScrollRows(-16), mScrollMin(-71), mScrollMax(31), mPlayheadX(0.0),
+      mPlayheadShown(false), mGridRECT(grid),
       mKeysRECT(grid.L - kKeysWidth, grid.T, grid.L, grid.B), mGridWidth(grid.W()),
       mGridHeight(grid.H()), mRowCount(grid.H() / kRowHeight), mStepsPerBar(16), mZoom(1),
       mStepsShown(16), mPixelsPerStep(grid.W() / 16.0), mGridColor(255, 120, 120, 120),
@@ -173,13 +173,10 @@ void PianoRollControl::ZoomOutX() {
 
 void PianoRollControl::AdjustXZoom(int bars) {
   if (bars < 1) bars = 1; // a zero zoom would divide by zero
-  {
-    std::lock_guard<std::mutex> lock(mNotesMutex);
-    mZoom = bars;
-    mStepsShown = 16 * bars;
-    mPixelsPerStep = mGridWidth / (double)mStepsShown;
-    AdjustNotesXZoom();
-  }
+  mZoom = bars;
+  mStepsShown = 16 * bars;
+  mPixelsPerStep = mGridWidth / (double)mStepsShown;
+  mRelayout = true;
   SetDirty(false);
 }
 
@@ -189,46 +186,82 @@ void PianoRollControl::AdjustNotesXZoom() {
 
 // ---- Engine side ----
 
+void PianoRollControl::Queue(EngineChange::Kind kind, int value, int location, int length,
+                             bool locked) {
+  EngineChange c;
+  c.kind = kind;
+  c.value = value;
+  c.location = location;
+  c.length = length;
+  c.locked = locked;
+  // A full queue (an editor that has not drawn for a long while) refuses the change; the
+  // roll then asks for the whole melody anew instead.
+  if (!mChanges.TryPush(c)) mChangesLost = true;
+  SetDirty(false);
+}
+
 void PianoRollControl::FreshGrid() {
-  std::lock_guard<std::mutex> lock(mNotesMutex);
-  mClearing = true;
-  mNotes.clear();
-  mSelectedCount = 0;
-  mClearing = false;
+  Queue(EngineChange::kFresh, 0, 0, 0, false);
 }
 
 void PianoRollControl::AddNote(int value, int location, int length, bool locked) {
-  {
-    std::lock_guard<std::mutex> lock(mNotesMutex);
-    mAdding = true;
-    Note n;
-    n.value = n.oldValue = value;
-    n.location = n.oldLocation = location;
-    n.length = n.oldLength = length;
-    n.id = mNextNoteId++;
-    n.locked = locked;
-    n.x = ConvertNoteLocationToPixels(location);
-    n.y = ConvertNoteValueToPixels(value);
-    mNotes.push_back(n);
-    mAdding = false;
-  }
-  SetDirty(false);
+  Queue(EngineChange::kAdd, value, location, length, locked);
 }
 
 void PianoRollControl::LockAll() {
-  {
-    std::lock_guard<std::mutex> lock(mNotesMutex);
-    for (Note& n : mNotes) n.locked = true;
-  }
-  SetDirty(false);
+  Queue(EngineChange::kLock, 0, 0, 0, true);
 }
 
 void PianoRollControl::UnlockAll() {
-  {
-    std::lock_guard<std::mutex> lock(mNotesMutex);
-    for (Note& n : mNotes) n.locked = false;
+  Queue(EngineChange::kUnlock, 0, 0, 0, false);
+}
+
+bool PianoRollControl::ApplyQueued() {
+  if (mChangesLost.exchange(false)) {
+    EngineChange dropped;
+    while (mChanges.TryPop(dropped)) {
+    }
+    return false;
   }
-  SetDirty(false);
+  if (mRelayout.exchange(false)) AdjustNotesXZoom();
+  EngineChange c;
+  while (mChanges.TryPop(c)) {
+    switch (c.kind) {
+    case EngineChange::kFresh:
+      mNotes.clear();
+      mSelectedCount = 0;
+      break;
+    case EngineChange::kAdd: {
+      Note n;
+      n.value = n.oldValue = c.value;
+      n.location = n.oldLocation = c.location;
+      n.length = n.oldLength = c.length;
+      n.id = mNextNoteId++;
+      n.locked = c.locked;
+      n.x = ConvertNoteLocationToPixels(c.location);
+      n.y = ConvertNoteValueToPixels(c.value);
+      mNotes.push_back(n);
+      break;
+    }
+    case EngineChange::kLock:
+    case EngineChange::kUnlock:
+      for (Note& n : mNotes) n.locked = c.kind == EngineChange::kLock;
+      break;
+    }
+  }
+  return true;
+}
+
+void PianoRollControl::TakeEngineChanges() {
+  bool complete;
+  {
+    std::lock_guard<EditorMutex> lock(mNotesMutex);
+    complete = ApplyQueued();
+  }
+  if (complete || !mEngine) return;
+  mEngine->RefreshPianoRoll();
+  std::lock_guard<EditorMutex> lock(mNotesMutex);
+  ApplyQueued();
 }
 
 int PianoRollControl::DrawKeyboard(IGraphics* /*pGraphics*/) {
@@ -237,34 +270,35 @@ int PianoRollControl::DrawKeyboard(IGraphics* /*pGraphics*/) {
 }
 
 std::vector<Note> PianoRollControl::GetNotes() {
-  std::lock_guard<std::mutex> lock(mNotesMutex);
+  TakeEngineChanges();
+  std::lock_guard<EditorMutex> lock(mNotesMutex);
   return mNotes;
 }
 
 int PianoRollControl::GetSelectedCount() {
-  std::lock_guard<std::mutex> lock(mNotesMutex);
+  TakeEngineChanges();
+  std::lock_guard<EditorMutex> lock(mNotesMutex);
   return mSelectedCount;
 }
 
 // ---- Drawing ----
 
 bool PianoRollControl::Draw(IGraphics* pGraphics) {
+  TakeEngineChanges();
   {
-    std::lock_guard<std::mutex> lock(mNotesMutex);
+    std::lock_guard<EditorMutex> lock(mNotesMutex);
     mDrawNotes = mNotes;
   }
   DrawGrid(pGraphics);
   DrawKeyStrip(pGraphics);
-  if (!mAdding && !mClearing) {
-    for (const Note& n : mDrawNotes) DrawNote(pGraphics, n);
-    // One shown bar holds S / N samples of the engine's loop.
-    const int64_t p = mEngine ? mEngine->GetPlayPosition() : 0;
-    const int64_t s = mEngine ? mEngine->GetDisplayLoopLength() : 0;
-    const int64_t bars = mEngine ? mEngine->GetActiveBars() : 0;
-    const int64_t d = bars > 0 ? s * mZoom / bars : 0;
-    mPlayheadShown = d > 0;
-    mPlayheadX = mPlayheadShown ? mGridWidth * ((double)p / (double)d) : 0.0;
-  }
+  for (const Note& n : mDrawNotes) DrawNote(pGraphics, n);
+  // One shown bar holds S / N samples of the engine's loop.
+  const int64_t p = mEngine ? mEngine->GetPlayPosition() : 0;
+  const int64_t s = mEngine ? mEngine->GetDisplayLoopLength() : 0;
+  const int64_t bars = mEngine ? mEngine->GetActiveBars() : 0;
+  const int64_t d = bars > 0 ? s * mZoom / bars : 0;
+  mPlayheadShown = d > 0;
+  mPlayheadX = mPlayheadShown ? mGridWidth * ((double)p / (double)d) : 0.0;
   return true;
 }
 
@@ -409,9 +443,10 @@ void PianoRollControl::UpdatePlug(Note n, int code) {
 void PianoRollControl::OnMouseDown(int px, int py, IMouseMod* pMod) {
   // Each press starts its own drag: a nudge must not move a note by a row.
   mLastDragY = kNoDragRow;
+  TakeEngineChanges();
   Note h;
   {
-    std::lock_guard<std::mutex> lock(mNotesMutex);
+    std::lock_guard<EditorMutex> lock(mNotesMutex);
     h = getPoint(px, py);
   }
   if (h.id == 0 && h.value >= 0) {
@@ -419,7 +454,7 @@ void PianoRollControl::OnMouseDown(int px, int py, IMouseMod* pMod) {
     return;
   }
   {
-    std::lock_guard<std::mutex> lock(mNotesMutex);
+    std::lock_guard<EditorMutex> lock(mNotesMutex);
     if (mSelectedCount > 0 && !pMod->C) {
       for (Note& n : mNotes) {
         if (n.selected && !(n == h)) {
@@ -444,7 +479,8 @@ void PianoRollControl::OnMouseDown(int px, int py, IMouseMod* pMod) {
 
 void PianoRollControl::OnMouseDrag(int /*px*/, int py, int dX, int /*dY*/, IMouseMod* /*pMod*/) {
   if (!mMouseIsDown) return;
-  std::unique_lock<std::mutex> lock(mNotesMutex);
+  TakeEngineChanges();
+  std::unique_lock<EditorMutex> lock(mNotesMutex);
   if (mSelectedCount > 0) {
     const int ry = py - mScrollRows * kRowHeight;
     const int r = ry % kRowHeight;
@@ -482,9 +518,10 @@ void PianoRollControl::OnMouseDrag(int /*px*/, int py, int dX, int /*dY*/, IMous
 
 void PianoRollControl::OnMouseUp(int /*px*/, int /*py*/, IMouseMod* /*pMod*/) {
   mMouseIsDown = false;
+  TakeEngineChanges();
   std::vector<Note> moved;
   {
-    std::lock_guard<std::mutex> lock(mNotesMutex);
+    std::lock_guard<EditorMutex> lock(mNotesMutex);
     if (mSelectedCount <= 0) return;
     for (const Note& n : mNotes) {
       if (n.selected) moved.push_back(n);
@@ -500,7 +537,7 @@ void PianoRollControl::OnMouseUp(int /*px*/, int /*py*/, IMouseMod* /*pMod*/) {
     n.oldLocation = n.location;
     n.oldLength = n.length;
   }
-  std::lock_guard<std::mutex> lock(mNotesMutex);
+  std::lock_guard<EditorMutex> lock(mNotesMutex);
   for (const Note& m : moved) {
     auto it = std::find(mNotes.begin(), mNotes.end(), m);
     if (it == mNotes.end()) continue; // the engine rebuilt the roll meanwhile
@@ -511,9 +548,10 @@ void PianoRollControl::OnMouseUp(int /*px*/, int /*py*/, IMouseMod* /*pMod*/) {
 }
 
 void PianoRollControl::OnMouseDblClick(int px, int py, IMouseMod* /*pMod*/) {
+  TakeEngineChanges();
   Note h;
   {
-    std::lock_guard<std::mutex> lock(mNotesMutex);
+    std::lock_guard<EditorMutex> lock(mNotesMutex);
     h = getPoint(px, py);
   }
   if (h.id == 0 && h.value >= 0) return; // key strip
@@ -535,7 +573,7 @@ void PianoRollControl::OnMouseDblClick(int px, int py, IMouseMod* /*pMod*/) {
 
   UpdatePlug(h, 2);
   {
-    std::lock_guard<std::mutex> lock(mNotesMutex);
+    std::lock_guard<EditorMutex> lock(mNotesMutex);
     auto it = std::find(mNotes.begin(), mNotes.end(), h);
     if (it != mNotes.end()) {
       if (it->selected && mSelectedCount > 0) --mSelectedCount;
@@ -550,7 +588,8 @@ void PianoRollControl::OnMouseWheel(int /*px*/, int /*py*/, IMouseMod* /*pMod*/,
       (int)std::max<int64_t>(mScrollMin, std::min<int64_t>(mScrollMax, (int64_t)mScrollRows + d));
   if (mMouseIsDown) {
     // Notes being dragged keep their place on screen while the rows move under them.
-    std::lock_guard<std::mutex> lock(mNotesMutex);
+    TakeEngineChanges();
+    std::lock_guard<EditorMutex> lock(mNotesMutex);
     if (mSelectedCount > 0) {
       const int64_t shift = (int64_t)kRowHeight * d;
       for (Note& n : mNotes) {

@@ -6,14 +6,17 @@
 //
 // Threads: drawing and the mouse run on the main thread. The engine calls FreshGrid, AddNote,
 // LockAll, UnlockAll, the zoom and DrawKeyboard from whichever thread changed the melody (the
-// render thread for tapped notes). The note list and the horizontal scale are guarded by
-// mNotesMutex; the roll never calls the engine while it holds it, so the engine may call back.
+// render thread for tapped notes); those calls never wait and never allocate: they queue the
+// change, and the main thread applies what is queued before it draws, handles the mouse or
+// answers GetNotes. The note list is the main thread's, guarded by mNotesMutex against other
+// editor-side readers; the roll never calls the engine while it holds it.
 
 #include <atomic>
-#include <mutex>
+#include <cstdint>
 #include <vector>
 
 #include "IPlugTessary2/EditorEngine.h"
+#include "IPlugTessary2/EditorHandOff.h"
 #include "WDL/IPlug/IControl.h"
 
 // One note of the roll's own list.
@@ -43,7 +46,7 @@ public:
   void OnMouseDblClick(int x, int y, IMouseMod* pMod) override;
   void OnMouseWheel(int x, int y, IMouseMod* pMod, int d) override;
 
-  // ---- Engine, any thread ----
+  // ---- Engine, any thread; queued for the main thread ----
   void FreshGrid();
   // Checks nothing: the engine also passes its rest value -2, which is never shown.
   void AddNote(int value, int location, int length, bool locked);
@@ -51,7 +54,8 @@ public:
   void UnlockAll();
   void ZoomInX();
   void ZoomOutX();
-  // bars: 1..16 shown across the grid.
+  // bars: 1..16 shown across the grid. The scale changes at once; the notes follow on the
+  // main thread.
   void AdjustXZoom(int bars);
   // The pool's marks changed: the strip is drawn with the next frame, on the main thread.
   int DrawKeyboard(IGraphics* pGraphics);
@@ -96,15 +100,33 @@ protected:
   // Rightmost pixel column a dragged note may start at.
   int MaxNoteX() const;
   void AdjustNotesXZoom(); // caller holds mNotesMutex
+  // Main thread: applies the engine's queued changes to the note list. When changes were
+  // refused for want of room, drops the rest and asks the engine for its whole melody anew.
+  void TakeEngineChanges();
+  bool ApplyQueued(); // caller holds mNotesMutex; false when changes were lost
+
+  // One queued engine call.
+  struct EngineChange {
+    enum Kind : uint8_t { kFresh, kAdd, kLock, kUnlock } kind = kFresh;
+    bool locked = false;
+    int value = 0, location = 0, length = 0;
+  };
+  // Any thread: queues one engine call and marks the roll for redraw.
+  void Queue(EngineChange::Kind kind, int value, int location, int length, bool locked);
+  // Room for the largest melody the engine holds at once (FreshGrid, then every note).
+  static constexpr size_t kQueuedChanges = 8192;
+  static_assert(kQueuedChanges > kMaxMelodyNotes + 1, "a whole melody fits");
 
   EditorEngine* mEngine; // not owned; outlives the editor
 
-  std::mutex mNotesMutex;
+  EditorMutex mNotesMutex;
   std::vector<Note> mNotes; // in the order added; guarded by mNotesMutex
   int mSelectedCount;       // guarded by mNotesMutex
   int mNextNoteId;          // never reset; guarded by mNotesMutex
-  std::atomic<bool> mAdding, mClearing;
-  std::vector<Note> mDrawNotes; // Draw's copy
+  HandOffQueue<EngineChange, kQueuedChanges> mChanges;
+  std::atomic<bool> mChangesLost{false}; // a change found the queue full
+  std::atomic<bool> mRelayout{false};    // the zoom changed: note columns to recompute
+  std::vector<Note> mDrawNotes;          // Draw's copy
 
   // Main thread.
   int mLastDragY; // snapped pointer row at the last drag event, kNoDragRow before one

@@ -26,28 +26,9 @@ public:
   // Copies the message in behind every queued message whose offset is <= its own. When the
   // array is full it compacts (if anything was removed) or grows; if growth fails the message
   // is dropped.
-  void Add(const IMidiMsg* pMsg) {
-    // Copied first: pMsg may point at one of our own entries, which growth or compaction moves.
-    const IMidiMsg msg = *pMsg;
-    if (mBack >= mSize) {
-      if (mFront > 0) {
-        Compact();
-      } else if (!Expand()) {
-        return;
-      }
-    }
-    const int offset = msg.mOffset;
-    if (mBack > mFront && offset < mBuf[mBack - 1].mOffset) {
-      int i = mBack - 2;
-      while (i >= mFront && offset < mBuf[i].mOffset) --i;
-      ++i;
-      memmove(&mBuf[i + 1], &mBuf[i], (size_t)(mBack - i) * sizeof(IMidiMsg));
-      mBuf[i] = msg;
-    } else {
-      mBuf[mBack] = msg;
-    }
-    ++mBack;
-  }
+  void Add(const IMidiMsg* pMsg) { Insert(pMsg, true); }
+  // The same within the capacity reserved: never allocates; false (nothing queued) when full.
+  bool TryAdd(const IMidiMsg* pMsg) { return Insert(pMsg, false); }
 
   bool Empty() const { return mFront == mBack; }
 
@@ -102,6 +83,30 @@ private:
     if (size <= 0) return 0;
     if (size >= kMaxEntries) return kMaxEntries;
     return (size + (kPage - 1)) & ~(kPage - 1);
+  }
+
+  bool Insert(const IMidiMsg* pMsg, bool mayGrow) {
+    // Copied first: pMsg may point at one of our own entries, which growth or compaction moves.
+    const IMidiMsg msg = *pMsg;
+    if (mBack >= mSize) {
+      if (mFront > 0) {
+        Compact();
+      } else if (!mayGrow || !Expand()) {
+        return false;
+      }
+    }
+    const int offset = msg.mOffset;
+    if (mBack > mFront && offset < mBuf[mBack - 1].mOffset) {
+      int i = mBack - 2;
+      while (i >= mFront && offset < mBuf[i].mOffset) --i;
+      ++i;
+      memmove(&mBuf[i + 1], &mBuf[i], (size_t)(mBack - i) * sizeof(IMidiMsg));
+      mBuf[i] = msg;
+    } else {
+      mBuf[mBack] = msg;
+    }
+    ++mBack;
+    return true;
   }
 
   bool Expand() {

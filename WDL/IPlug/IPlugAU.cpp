@@ -166,6 +166,8 @@ ComponentResult IPlugAU::DoInitialize(IPlugAU* _this) {
 ComponentResult IPlugAU::DoUninitialize(IPlugAU* _this) {
   IMutexLock lock(_this);
   _this->mActive = false;
+  // No render comes until the next Initialize: whatever the plug-in releases here waits for
+  // that render; nothing is sent from here.
   _this->OnActivate(false);
   return noErr;
 }
@@ -393,10 +395,12 @@ ComponentResult IPlugAU::RenderProc(void* pPlug, AudioUnitRenderActionFlags* /*p
       const int nConnected = _this->NOutChannels() - startChIdx;
       _this->SetOutputChannelConnections(startChIdx, nConnected, false);
     }
-    if (!_this->mIsBypassed)
+    if (!_this->mIsBypassed) {
       _this->ProcessBuffers(0.0f, (int)nFrames);
-    else
+    } else {
       _this->PassThroughBuffers(0.0f, (int)nFrames);
+      _this->ProcessBypassedBlock((int)nFrames);
+    }
   }
 
   for (int i = 0; i < nRenderNotify; ++i) {

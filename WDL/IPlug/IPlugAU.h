@@ -93,6 +93,10 @@ public:
   // Main thread, not while rendering. Frames; a size whose buffers cannot be had is refused
   // and the old size kept (see TrySetBlockSize).
   void SetBlockSize(int blockSize) override;
+  // Render thread, mutex held: a block the host bypasses, after its buffers were passed
+  // through. The processing never runs then; a MIDI plug-in still sends what must leave (the
+  // note-offs of what it has sounding). Nothing by default.
+  virtual void ProcessBypassedBlock(int /*nFrames*/) {}
 
   // The AudioComponent or Component Manager instance; null until open.
   ComponentInstance GetComponentInstance() const { return mCI; }

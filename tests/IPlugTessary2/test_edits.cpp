@@ -27,6 +27,20 @@ bool Sounding(const TestEngine& e, int note) {
   return on;
 }
 
+// A sounding note the store has no end entry for is released by a clear and a new melody too.
+TEST(Edits, ClearAndNewMelodyReleaseNotesWithoutEnds) {
+  for (int param : {kClearBeats, kNewMelody}) {
+    TestEngine e;
+    Engine(e).AddOneFromPianoRoll(60, 0, -1);
+    e.PlayNoteLive(70);
+    Drain(e);
+    e.SetParam(param, 1);
+    const auto queued = Drain(e);
+    EXPECT_EQ(std::count(queued.begin(), queued.end(), std::make_pair(0x80, 70)), 1) << param;
+    EXPECT_FALSE(e.mSounding[70]);
+  }
+}
+
 TEST(Edits, AddTakesOnlyPlayableNotesInsideTheLoop) {
   TestEngine e;
   Engine(e).AddOneFromPianoRoll(60, 240, -1);

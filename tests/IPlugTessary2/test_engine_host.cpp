@@ -14,6 +14,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
+#include <map>
 #include <iterator>
 #include <set>
 #include <string>
@@ -245,6 +247,111 @@ TEST_F(HostedEngine, OneBarOfSixteenthsOverTwoPassesFromTheEditor) {
   EXPECT_EQ(mHost.MidiLog()[0].bytes[0], 0x90);
   g->CloseWindow();
   window->release();
+}
+
+} // namespace
+
+namespace {
+
+// Notes sounding after the log: note-ons minus note-offs, by pitch.
+std::map<int, int> Sounding(const std::vector<auhost::MidiOut>& log) {
+  std::map<int, int> open;
+  for (const auto& m : log) {
+    if (m.bytes.size() != 3) continue;
+    if (m.bytes[0] == 0x90 && m.bytes[2] > 0) ++open[m.bytes[1]];
+    if (m.bytes[0] == 0x80 && open.count(m.bytes[1])) open.erase(m.bytes[1]);
+  }
+  return open;
+}
+
+struct StopWay {
+  const char* name;
+  std::function<void(auhost::Host&)> apply;
+  bool bypassed; // the next block is bypassed
+  bool endOffs;  // the way also sends a note-off per end entry of the melody
+};
+
+OSStatus SetBypass(auhost::Host& h, UInt32 on) {
+  return AudioUnitSetProperty(h.Unit(), kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global, 0,
+                              &on, sizeof on);
+}
+
+// Every way the engine stops playing while notes sound: nothing leaves until the next block,
+// which carries one note-off per sounding note at offset 0 and leaves nothing sounding.
+TEST_F(HostedEngine, EveryWayOfStoppingReleasesWhatSoundsInTheNextBlock) {
+  const StopWay ways[] = {
+      {"bypass", [](auhost::Host& h) { ASSERT_EQ(SetBypass(h, 1), noErr); }, true, false},
+      {"reset", [](auhost::Host& h) { ASSERT_EQ(h.Reset(), noErr); }, false, false},
+      {"reinitialise",
+       [](auhost::Host& h) {
+         ASSERT_EQ(h.Uninitialize(), noErr);
+         ASSERT_EQ(h.Initialize(), noErr);
+       },
+       false, false},
+      {"sample rate", [](auhost::Host& h) { ASSERT_EQ(h.SetSampleRate(48000), noErr); }, false,
+       false},
+      {"block size", [](auhost::Host& h) { ASSERT_EQ(h.SetMaxFrames(1024), noErr); }, false, false},
+      {"transport", [](auhost::Host& h) { h.GetTransport().playing = false; }, false, false},
+      {"state",
+       [](auhost::Host& h) {
+         CFPropertyListRef state = nullptr;
+         ASSERT_EQ(h.GetState(&state), noErr);
+         ASSERT_EQ(h.SetState(state), noErr);
+         CFRelease(state);
+       },
+       false, false},
+      {"preset", [](auhost::Host& h) { ASSERT_EQ(h.ChoosePreset(2), noErr); }, false, false},
+      {"new melody",
+       [](auhost::Host& h) {
+         ASSERT_EQ(h.SetParameter(kNewMelody, 1), noErr);
+         ASSERT_EQ(h.SetParameter(kNewMelody, 0), noErr);
+       },
+       false, true},
+      {"clear",
+       [](auhost::Host& h) {
+         ASSERT_EQ(h.SetParameter(kClearBeats, 1), noErr);
+         ASSERT_EQ(h.SetParameter(kClearBeats, 0), noErr);
+       },
+       false, true},
+  };
+  for (const StopWay& way : ways) {
+    SCOPED_TRACE(way.name);
+    TearDown();
+    SetUp();
+    // Three notes tapped in from MIDI at the loop's start, sounding after two blocks.
+    ASSERT_EQ(mHost.SetParameter(kInputRhythmWithMidi, 1), noErr);
+    mHost.GetTransport().playing = true;
+    ASSERT_EQ(mHost.Render(2, 512), noErr);
+    for (int i = 0; i < 3; ++i) mHost.QueueMidi(0, 0x90, 60, 100);
+    ASSERT_EQ(mHost.Render(1, 512), noErr);
+    const std::map<int, int> sounding = Sounding(mHost.MidiLog());
+    ASSERT_FALSE(sounding.empty());
+
+    mHost.ClearMidiLog();
+    way.apply(mHost);
+    EXPECT_TRUE(mHost.MidiLog().empty());
+    ASSERT_EQ(mHost.Render(1, 512), noErr);
+    std::vector<std::vector<int>> want, got;
+    for (const auto& s : sounding) want.push_back({3, 0, 0x80, s.first, 0});
+    for (const auto& m : mHost.MidiLog())
+      got.push_back({m.block, (int)m.offset, m.bytes[0], m.bytes[1], m.bytes[2]});
+    if (way.endOffs) {
+      for (const auto& w : want) EXPECT_NE(std::find(got.begin(), got.end(), w), got.end());
+    } else {
+      EXPECT_EQ(got, want);
+    }
+    EXPECT_TRUE(Sounding(mHost.MidiLog()).empty());
+    if (!way.bypassed) continue;
+
+    // Switching bypass on sent nothing; off, the loop plays on and strikes the notes again.
+    mHost.ClearMidiLog();
+    ASSERT_EQ(SetBypass(mHost, 0), noErr);
+    EXPECT_TRUE(mHost.MidiLog().empty());
+    ASSERT_EQ(mHost.Render(180, 512), noErr);
+    std::map<int, int> again = Sounding(mHost.MidiLog());
+    EXPECT_EQ(again.size(), sounding.size());
+    for (const auto& s : sounding) EXPECT_EQ(again.count(s.first), 1u) << s.first;
+  }
 }
 
 } // namespace

@@ -248,16 +248,20 @@ TEST(EngineTiming, TempoFollowRescalesKeysAndPositionOnce) {
 TEST(EngineTiming, ResetTakesTheNewRateAndQueueSize) {
   Timed e(44100, 120);
   e.SetSampleRate(48000);
-  e.SetBlockSize(2048);
+  e.SetBlockSize(8192);
   e.Reset();
   EXPECT_EQ(e.mSampleRate, 48000);
   EXPECT_EQ(e.mSamplesPerBeat, 24000);
   EXPECT_EQ(e.mLoopLength, 96000);
-  EXPECT_EQ(e.mMidiQueue.GetSize(), 2048);
+  EXPECT_EQ(e.mMidiQueue.GetSize(), 8192);
   // A host that reports no block size leaves the queue with room.
   e.SetBlockSize(0);
   e.Reset();
-  EXPECT_EQ(e.mMidiQueue.GetSize(), 2048);
+  EXPECT_EQ(e.mMidiQueue.GetSize(), 8192);
+  // A small block keeps the reserve: room for a new melody's note-offs.
+  e.SetBlockSize(64);
+  e.Reset();
+  EXPECT_EQ(e.mMidiQueue.GetSize(), 4608);
 }
 
 TEST(EngineTiming, ChangeNumBarsSnapsToTheKnob) {

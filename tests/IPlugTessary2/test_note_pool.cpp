@@ -55,6 +55,12 @@ TEST(NotePoolRules, ChordIndexAvoidsUsedWhileAnyIsFree) {
   std::set<int> seen; // exhausted: the first draw stands even when used
   for (int round = 0; round < 50; ++round) seen.insert(DrawChordPoolIndex({{60, 0}, {62, 1}}, 2));
   EXPECT_EQ(seen, (std::set<int>{0, 1}));
+  // A note placed again keeps one entry with its latest index: one of two indices stays free.
+  UsedNotes used;
+  used.Set(60, 0);
+  used.Set(60, 1);
+  EXPECT_EQ(used.count, 1);
+  for (int round = 0; round < 50; ++round) EXPECT_EQ(DrawChordPoolIndex(used, 2), 0);
 }
 
 // The key strip's marks: chosen keys explicit while "OctaveZero" is on, the rest implicit.

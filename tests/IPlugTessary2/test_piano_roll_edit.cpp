@@ -28,6 +28,13 @@ struct EditTest : RollTest {
   }
 };
 
+// Notes already shown move to their columns at the new zoom.
+TEST_F(EditTest, ZoomMovesTheNotesShown) {
+  EXPECT_EQ(ById(2).x, 248);
+  roll->AdjustXZoom(2);
+  EXPECT_EQ(ById(2).x, 216);
+}
+
 TEST_F(EditTest, ClicksSelectAndTheKeyStripAsksThePool) {
   struct Step {
     int x, dy; // dy from note A's row top

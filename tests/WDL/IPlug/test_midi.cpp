@@ -121,6 +121,22 @@ TEST(IMidiQueue, OrdersByOffsetStableForEqualOffsetsAndGrows) {
   }
 }
 
+// TryAdd keeps to what is reserved: compacts when something was removed, else refuses.
+TEST(IMidiQueue, TryAddNeverGrows) {
+  IMidiQueue q(512);
+  for (int i = 0; i < 512; ++i) {
+    IMidiMsg m(i, 0x90, 60, 100);
+    ASSERT_TRUE(q.TryAdd(&m));
+  }
+  IMidiMsg late(600, 0x80, 60, 0);
+  EXPECT_FALSE(q.TryAdd(&late));
+  EXPECT_EQ(q.GetSize(), 512);
+  q.Remove();
+  EXPECT_TRUE(q.TryAdd(&late));
+  EXPECT_EQ(q.GetSize(), 512);
+  EXPECT_EQ(q.Peek()->mOffset, 1);
+}
+
 TEST(IMidiQueue, FlushAndResize) {
   IMidiQueue q(1024);
   Add(q, 100);
