@@ -52,7 +52,7 @@ inline long EnvLong(const char* name, long fallback) {
 struct Report {
   std::map<std::string, long> calls; // by kind
   long blocks = 0, notesOn = 0, notesClosed = 0, statesRestored = 0, statesRefused = 0;
-  long transportStops = 0, bypassesOn = 0, notesLeftByBypass = 0;
+  long transportStops = 0, bypassesOn = 0, releasedByBypass = 0;
   std::string Text() const {
     std::string s;
     long total = 0;
@@ -63,8 +63,8 @@ struct Report {
          std::to_string(notesOn) + ", keys released " + std::to_string(notesClosed) +
          ", transport stops " + std::to_string(transportStops) + ", states restored " +
          std::to_string(statesRestored) + " (refused " + std::to_string(statesRefused) +
-         "), bypass switched on " + std::to_string(bypassesOn) + " times (notes left sounding " +
-         std::to_string(notesLeftByBypass) + ")\n";
+         "), bypass switched on " + std::to_string(bypassesOn) + " times (notes released " +
+         std::to_string(releasedByBypass) + ")\n";
     return s;
   }
 };
@@ -134,6 +134,7 @@ private:
     mSampleRate = 44100.0;
     mMaxFrames = 512;
     mBypassed = false; // a new instance
+    mReleaseDue = false;
     if (!r) r = mHost.SetSampleRate(mSampleRate);
     if (!r) r = mHost.SetMaxFrames(mMaxFrames);
     if (!r) r = mHost.InstallHostCallbacks();
@@ -228,17 +229,14 @@ private:
     const int pick = Uniform(rng, 0, 99);
     if (pick < 6) {
       Count("transport");
-      if (t.playing) {
+      if (t.playing)
         StopTransportAndCheck(rng);
-      } else {
+      else
         t.playing = true;
-        mQuietBlocks = 0; // a tap pressed while stopped is struck at the first played sample
-      }
       return;
     }
     if (pick < 10) {
       Count("tempo/meter");
-      mQuietBlocks = 0; // the melody is laid anew at another tempo
       const double tempos[] = {1, 60, 120, 133.3, 300, 999, 0, -20};
       t.tempo = tempos[Uniform(rng, 0, 7)];
       const float nums[] = {1, 3, 4, 5, 7, 12, 0, -3, 1000};
@@ -257,7 +255,6 @@ private:
 
   void MidiIn(std::mt19937& rng) {
     Count("midi in");
-    mQuietBlocks = 0; // a note may tap a new one into the melody
     const AudioUnit u = mHost.Unit();
     const uint32_t offset = Uniform(rng, 0, 9) ? Uniform(rng, 0, (int)mMaxFrames) : rng();
     const int kind = Uniform(rng, 0, 9);
@@ -265,6 +262,8 @@ private:
     // What it sends back lands in the next block, at most the maximum long.
     tFrames = mMaxFrames;
     tInRender = true;
+    std::pair<uint32_t, uint32_t> held{16, 0}; // channel, note of a note-on sent
+    const long before = gRenderNews.load();
     tCounting = true;
     if (kind == 0) {
       uint8_t sysex[64];
@@ -280,17 +279,17 @@ private:
       uint32_t vel = Uniform(rng, 0, 3) ? Uniform(rng, 1, 127) : 0;
       if (Uniform(rng, 0, 7) == 0) vel = Uniform(rng, 128, 255);
       st = MusicDeviceMIDIEvent(u, status, note, vel, offset);
-      // A host releases what it pressed before it stops.
-      if ((status & 0xF0) == 0x90 && vel) mHeldIn.push_back({status & 0x0F, note});
+      if ((status & 0xF0) == 0x90 && vel) held = {status & 0x0F, note};
     }
     tCounting = false;
+    if (held.first < 16) mHeldIn.push_back(held); // a host releases what it pressed
     tInRender = false;
     (void)st; // bad MIDI may be refused; it must not crash or corrupt
+    if (gRenderNews.load() - before > 0) Fail("MIDI in allocated");
   }
 
   void ScheduleEvents(std::mt19937& rng) {
     Count("scheduled params");
-    mQuietBlocks = 0; // as a parameter set: a tap, a new melody
     AudioUnitParameterEvent ev[4];
     const int n = Uniform(rng, 1, 4);
     for (int i = 0; i < n; ++i) {
@@ -335,6 +334,8 @@ private:
     tFrames = frames;
     tInRender = true;
     tBypassedBlock = mBypassed;
+    const bool releaseDue = mBypassed && mReleaseDue;
+    tReleaseBlock = releaseDue;
     const long before = gRenderNews.load();
     tCounting = true;
     const OSStatus st = AudioUnitRender(mHost.Unit(), &flags, &ts, 0, frames,
@@ -343,6 +344,7 @@ private:
     const long news = gRenderNews.load() - before;
     tInRender = false;
     tBypassedBlock = false;
+    tReleaseBlock = false;
     if (tooMany) {
       if (st == noErr) Fail("a block above the maximum was rendered");
       return;
@@ -351,13 +353,12 @@ private:
       Fail("render of " + std::to_string(frames) + " frames: status " + std::to_string(st));
       return;
     }
-    // Steady state: a few blocks after anything that may (re)build the engine's buffers.
-    // (Single thread only: with two, the main thread's edits land at any time.)
-    if (news && mQuietBlocks >= kWarmBlocks && !mThreaded) {
+    if (releaseDue) CheckReleasedByBypass();
+    // Past the warm-up session, nothing a host or a musician does makes render allocate.
+    if (news) {
       mRenderAllocs += news;
-      Fail("render allocated " + std::to_string(news) + " times in the steady state");
+      Fail("render allocated " + std::to_string(news) + " times");
     }
-    ++mQuietBlocks;
     for (auto& ch : mOut)
       for (uint32_t i = 0; i < frames; ++i)
         if (ch[i] != 0.0f) {
@@ -425,7 +426,6 @@ private:
                             Uniform(mRng, 0, 7) ? 0 : mRng(), v, Uniform(mRng, 0, 1000));
     float got = 0;
     mHost.GetParameter(id, &got);
-    mQuietBlocks = 0;
   }
 
   std::vector<float> ParamValues() {
@@ -453,7 +453,6 @@ private:
     // Scheduled events on the render thread change parameters too: hold it off meanwhile.
     std::unique_lock<std::mutex> gate(mGate, std::defer_lock);
     if (mThreaded) gate.lock();
-    mQuietBlocks = 0;
     const int kind = Uniform(mRng, 0, 9);
     if (kind < 4 || mSaved.empty()) {
       CFPropertyListRef s = nullptr;
@@ -557,7 +556,6 @@ private:
 
   void PresetStep() {
     Count("preset");
-    mQuietBlocks = 0;
     if (Uniform(mRng, 0, 3) == 0) {
       mHost.FactoryPresets();
       return;
@@ -647,7 +645,16 @@ private:
         // A host follows its own bypass switch; hold render off so the switch falls between
         // two blocks.
         std::lock_guard<std::mutex> gate(mGate);
-        AudioUnitSetProperty(u, id, scope, element, buf, size);
+        // Mostly a switch as a host sends it: global, 4 bytes, off as often as on.
+        const bool hostLike = Uniform(mRng, 0, 3) != 0;
+        if (hostLike) {
+          const UInt32 on = Uniform(mRng, 0, 1);
+          memcpy(buf, &on, sizeof(on));
+        }
+        const long sent = PacketsOut();
+        AudioUnitSetProperty(u, id, hostLike ? kAudioUnitScope_Global : scope,
+                             hostLike ? 0 : element, buf, hostLike ? 4 : size);
+        if (PacketsOut() != sent) Fail("setting bypass sent MIDI");
         FollowBypass();
         CFRelease(text);
         return;
@@ -660,9 +667,8 @@ private:
     CFRelease(text);
   }
 
-  // Reads the bypass switch back after a set. The notes sounding when it goes on are the
-  // plug-in's to release; until it does, they are set aside so that the transport checks
-  // count only what sounded since.
+  // Reads the bypass switch back after a set. When it goes on, the first bypassed block must
+  // release what the plug-in has sounding.
   void FollowBypass() {
     UInt32 on = 0, sz = sizeof(on);
     if (AudioUnitGetProperty(mHost.Unit(), kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global,
@@ -671,14 +677,36 @@ private:
     const bool was = mBypassed;
     mBypassed = on != 0;
     if (was || !mBypassed) return;
+    mReleaseDue = true;
+    Bump(mReport.bypassesOn);
+  }
+
+  // After the first bypassed block: nothing sounds but the keys the host itself holds down
+  // (the plug-in passes MIDI in through, and the host releases those).
+  void CheckReleasedByBypass() {
+    mReleaseDue = false;
     std::lock_guard<std::mutex> lock(mMidiMutex);
-    ++mReport.bypassesOn;
-    for (auto& channel : mOpen)
-      for (int& open : channel)
-        if (open) {
-          open = 0;
-          ++mReport.notesLeftByBypass;
-        }
+    int open = 0;
+    std::string which;
+    for (int c = 0; c < 16; ++c)
+      for (int n = 0; n < 128; ++n) {
+        if (!mOpen[c][n]) continue;
+        bool held = false;
+        for (const auto& h : mHeldIn)
+          held = held || (h.first == (uint32_t)c && h.second == (uint32_t)n);
+        if (held) continue;
+        ++open;
+        which += " " + std::to_string(c + 1) + ":" + std::to_string(n);
+      }
+    if (open)
+      FailLocked(std::to_string(open) +
+                 " notes still sounding after the first bypassed block (channel:note" + which +
+                 ")");
+  }
+
+  long PacketsOut() {
+    std::lock_guard<std::mutex> lock(mMidiMutex);
+    return mPacketsOut;
   }
 
   // After a raw set: the block size and rate the unit took.
@@ -693,7 +721,6 @@ private:
                               0, &sr, &sz) &&
         sr > 0 && std::isfinite(sr))
       mSampleRate = sr;
-    mQuietBlocks = 0;
   }
 
   static void ReleaseGot(UInt32 id, const unsigned char* buf, UInt32 size) {
@@ -803,7 +830,6 @@ private:
       break;
     }
     PlatformTest_AdvanceRunLoop(Uniform(mRng, 0, 120));
-    mQuietBlocks = 0;
   }
 
   // What a host does to change the rate or the block size: hold render, uninitialise, set,
@@ -841,8 +867,12 @@ private:
                       " " + std::to_string(d2));
         continue;
       }
+      ++s->mPacketsOut;
       if (tBypassedBlock && (st & 0xF0) == 0x90 && d2)
         s->FailLocked("a note-on left a bypassed block");
+      if (tReleaseBlock && p->timeStamp != 0)
+        s->FailLocked("a note-off at offset " + std::to_string(p->timeStamp) +
+                      " in the first bypassed block");
       const uint64_t limit = tInRender ? tFrames : 1;
       if (p->timeStamp >= limit)
         s->FailLocked("a MIDI offset " + std::to_string(p->timeStamp) + " outside a block of " +
@@ -857,6 +887,7 @@ private:
         ++s->mReport.notesOn;
       } else if ((st & 0xF0) == 0x80 || (st & 0xF0) == 0x90) {
         if (open) ++s->mReport.notesClosed;
+        if (open && tReleaseBlock) ++s->mReport.releasedByBypass;
         open = 0;
       }
     }
@@ -916,10 +947,10 @@ private:
     return mFailures.size();
   }
 
-  static constexpr long kWarmBlocks = 3;
   static thread_local uint32_t tFrames;
   static thread_local bool tInRender;
   static thread_local bool tBypassedBlock;
+  static thread_local bool tReleaseBlock; // the first block after bypass went on
 
   std::string mBundle;
   uint32_t mSeed;
@@ -934,8 +965,9 @@ private:
   long mBaseline = 0;
   double mSampleRate = 44100.0, mSampleTime = 0.0;
   std::atomic<uint32_t> mMaxFrames{512};
-  std::atomic<long> mQuietBlocks{0};
   std::atomic<bool> mBypassed{false};
+  std::atomic<bool> mReleaseDue{false}; // bypass went on; no block has rendered since
+  long mPacketsOut = 0;                 // under mMidiMutex
   long mRenderAllocs = 0;
   std::vector<Param> mParams;
   std::vector<std::pair<uint32_t, uint32_t>> mHeldIn; // channel, note (render thread)
@@ -949,5 +981,6 @@ private:
 inline thread_local uint32_t Session::tFrames = 0;
 inline thread_local bool Session::tInRender = false;
 inline thread_local bool Session::tBypassedBlock = false;
+inline thread_local bool Session::tReleaseBlock = false;
 
 } // namespace stress
