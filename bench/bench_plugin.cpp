@@ -7,6 +7,7 @@
 // There is no peer library here: the budgets are the measure.
 
 #include "host/auhost.h"
+#include "testsupport/counting_new.h"
 
 #include <CoreMIDI/CoreMIDI.h>
 #include <PlatformTestHooks.h>
@@ -18,13 +19,10 @@
 #include <new>
 #include <string>
 
-// The counting operator new below is paired with its own delete; the check cannot see that.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-
 namespace {
 
-std::atomic<long> gAllocations{0};
-std::atomic<bool> gCounting{false};
+using qv_test::gNews;
+using qv_test::tCounting;
 
 const double kSampleRate = 44100.0;
 const uint32_t kBlock = 512;
@@ -117,21 +115,21 @@ void BM_RenderBlock(benchmark::State& state) {
   h.GetTransport().playing = true;
   h.Render(64, kBlock); // past the first notes: render runs steadily
   long blocks = 0;
-  const long before = gAllocations;
+  const long before = gNews;
   const long notesBefore = gNotesOut;
-  gCounting = true;
+  tCounting = true;
   for (auto _ : state) {
     h.Render(1, kBlock);
     ++blocks;
   }
-  gCounting = false;
+  tCounting = false;
   state.counters["midi_out_per_block"] = (double)(gNotesOut - notesBefore) / (double)blocks;
   h.InstallMidiOutput();
   const double blockSeconds = kBlock / kSampleRate;
   state.counters["share_of_block_%"] =
       benchmark::Counter((double)blocks * blockSeconds / 100.0,
                          benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-  state.counters["allocs_per_block"] = (double)(gAllocations - before) / (double)blocks;
+  state.counters["allocs_per_block"] = (double)(gNews - before) / (double)blocks;
 }
 BENCHMARK(BM_RenderBlock)->Unit(benchmark::kMicrosecond);
 
@@ -173,18 +171,5 @@ void BM_StateRestore(benchmark::State& state) {
 BENCHMARK(BM_StateRestore)->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-// Counts the program's heap allocations (the bundle's included) while gCounting is set.
-void* operator new(size_t n) {
-  if (gCounting) ++gAllocations;
-  if (void* p = malloc(n ? n : 1)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-  free(p);
-}
-void operator delete(void* p, size_t) noexcept {
-  free(p);
-}
 
 BENCHMARK_MAIN();

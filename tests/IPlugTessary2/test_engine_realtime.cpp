@@ -3,6 +3,7 @@
 // The roll, told nothing for a while, still ends up showing the melody.
 
 #include "live_editor.h"
+#include "testsupport/counting_new.h"
 
 #include <gtest/gtest.h>
 
@@ -14,48 +15,8 @@
 #include <tuple>
 #include <vector>
 
-namespace {
-thread_local bool tCounting = false;
-std::atomic<long> gNews{0};
-void* CountedAlloc(size_t n) {
-  if (tCounting) ++gNews;
-  return malloc(n ? n : 1);
-}
-} // namespace
-
-// Not under the sanitizers: their runtimes allocate through operator new themselves.
-#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
-#define QV_COUNTS_ALLOCATIONS 1
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-#endif
-void* operator new(size_t n) {
-  if (void* p = CountedAlloc(n)) return p;
-  throw std::bad_alloc();
-}
-void* operator new[](size_t n) {
-  if (void* p = CountedAlloc(n)) return p;
-  throw std::bad_alloc();
-}
-void* operator new(size_t n, const std::nothrow_t&) noexcept {
-  return CountedAlloc(n);
-}
-void* operator new[](size_t n, const std::nothrow_t&) noexcept {
-  return CountedAlloc(n);
-}
-void operator delete(void* p) noexcept {
-  free(p);
-}
-void operator delete(void* p, size_t) noexcept {
-  free(p);
-}
-void operator delete[](void* p) noexcept {
-  free(p);
-}
-void operator delete[](void* p, size_t) noexcept {
-  free(p);
-}
-#endif
+using qv_test::gNews;
+using qv_test::tCounting;
 
 namespace {
 

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "host/auhost.h"
+#include "testsupport/alloc_count.h"
 
 #include <AudioUnit/AudioUnit.h>
 #include <AudioUnit/MusicDevice.h>
@@ -35,9 +36,8 @@
 
 namespace stress {
 
-// Operator new calls made on a thread while its flag is up (the stress program counts them).
-extern std::atomic<long> gRenderNews;
-extern thread_local bool tCounting;
+using qv_test::gNews;
+using qv_test::tCounting;
 
 const AudioComponentDescription kDesc{0x61756D66 /*aumf*/, 0x51726C4D /*QrlM*/, 0x5A76656B /*Zvek*/,
                                       0, 0};
@@ -263,7 +263,7 @@ private:
     tFrames = mMaxFrames;
     tInRender = true;
     std::pair<uint32_t, uint32_t> held{16, 0}; // channel, note of a note-on sent
-    const long before = gRenderNews.load();
+    const long before = gNews.load();
     tCounting = true;
     if (kind == 0) {
       uint8_t sysex[64];
@@ -285,7 +285,7 @@ private:
     if (held.first < 16) mHeldIn.push_back(held); // a host releases what it pressed
     tInRender = false;
     (void)st; // bad MIDI may be refused; it must not crash or corrupt
-    if (gRenderNews.load() - before > 0) Fail("MIDI in allocated");
+    if (gNews.load() - before > 0) Fail("MIDI in allocated");
   }
 
   void ScheduleEvents(std::mt19937& rng) {
@@ -336,12 +336,12 @@ private:
     tBypassedBlock = mBypassed;
     const bool releaseDue = mBypassed && mReleaseDue;
     tReleaseBlock = releaseDue;
-    const long before = gRenderNews.load();
+    const long before = gNews.load();
     tCounting = true;
     const OSStatus st = AudioUnitRender(mHost.Unit(), &flags, &ts, 0, frames,
                                         reinterpret_cast<AudioBufferList*>(&list));
     tCounting = false;
-    const long news = gRenderNews.load() - before;
+    const long news = gNews.load() - before;
     tInRender = false;
     tBypassedBlock = false;
     tReleaseBlock = false;
