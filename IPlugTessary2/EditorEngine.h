@@ -1,5 +1,8 @@
 #pragma once
 
+// The MIDI note of the on-screen keyboard's first key.
+constexpr int kKeyboardLowestNote = 36;
+
 // What the editor controls ask of the melody engine. The engine implements it; the
 // controls' tests implement it with a fake. Every call comes from the main (editor)
 // thread; the engine takes its own mutex where it needs one.

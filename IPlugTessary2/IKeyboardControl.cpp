@@ -14,7 +14,7 @@ IKeyboardControl::IKeyboardControl(IPlugBase* pPlug, EditorEngine* pEngine, int 
                                    int lowestNote, int nOctaves, IBitmap* pWhiteKeys,
                                    IBitmap* pBlackKey, const int* keyOffsets)
     : IControl(pPlug, IRECT(x, y, pWhiteKeys), -1, IChannelBlend(IChannelBlend::kBlendNone, 1.0f)),
-      mEngine(pEngine), mNoteOffset(36), mWhiteKeys(*pWhiteKeys), mBlackKey(*pBlackKey),
+      mEngine(pEngine), mWhiteKeys(*pWhiteKeys), mBlackKey(*pBlackKey),
       mOctaveWidth(7 * pWhiteKeys->W), mNumOctaves(nOctaves), mKey(-1), mLowestNote(lowestNote),
       mKeyCount(12 * nOctaves), mKeysReady(false) {
   for (int i = 0; i < 12; ++i) mKeyOffsets[i] = keyOffsets[i];
@@ -75,7 +75,7 @@ void IKeyboardControl::SetKeysSelected(std::vector<int>& notes) {
 bool IKeyboardControl::Draw(IGraphics* pGraphics) {
   std::lock_guard<std::mutex> lock(mKeysMutex);
   if (mHighlighted.empty() || !mKeysReady) return true;
-  auto lit = [this](int key) { return mHighlighted.count(key + mNoteOffset) > 0; };
+  auto lit = [this](int key) { return mHighlighted.count(key + mLowestNote) > 0; };
 
   const int ww = mWhiteKeys.W;
   IRECT r(mRECT.L, mRECT.T, mRECT.L + ww, mRECT.B);

@@ -18,6 +18,7 @@
 
 #include "../host/au_release_got.h"
 #include "../host/testplug/TestPlug.cpp"
+#include "WDL/IPlug/IPlugAU_Private.h"
 
 namespace {
 
@@ -57,9 +58,41 @@ AudioComponent TestComponent() {
 }
 
 void PropertyCalls(AudioUnit unit, Reader& r) {
-  static const UInt32 kIds[] = {(UInt32)-101, 0,  1,  2,  3,  4,  5,  8,  11, 12, 13,  14,
-                                16,           18, 19, 20, 21, 22, 23, 24, 27, 28, 30,  31,
-                                32,           33, 34, 35, 36, 37, 38, 46, 47, 48, 1000};
+  static const UInt32 kIds[] = {kIPlugObjectPropertyID,
+                                0,
+                                1,
+                                2,
+                                3,
+                                4,
+                                5,
+                                8,
+                                11,
+                                12,
+                                13,
+                                14,
+                                16,
+                                18,
+                                19,
+                                20,
+                                21,
+                                22,
+                                23,
+                                24,
+                                27,
+                                28,
+                                30,
+                                31,
+                                32,
+                                33,
+                                34,
+                                35,
+                                36,
+                                37,
+                                38,
+                                46,
+                                47,
+                                48,
+                                1000};
   float value = 0;
   CFStringRef text = CFStringCreateWithCString(nullptr, "Soft", kCFStringEncodingUTF8);
   for (int calls = 0; calls < 64 && r.Has(8); ++calls) {
