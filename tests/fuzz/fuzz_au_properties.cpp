@@ -116,8 +116,9 @@ void PropertyCalls(AudioUnit unit, Reader& r) {
     float* valuePtr = &value;
     memcpy(&value, buf, sizeof(value));
     if (id == kAudioUnitProperty_ParameterStringFromValue) memcpy(buf + 8, &valuePtr, 8);
-    if (id == kAudioUnitProperty_ParameterValueFromString && (buf[4] & 1))
-      memcpy(buf + 8, &text, 8);
+    // A host's string is a real one or none: the platform crashes on anything else.
+    const CFStringRef textOrNone = (buf[4] & 1) ? text : nullptr;
+    if (id == kAudioUnitProperty_ParameterValueFromString) memcpy(buf + 8, &textOrNone, 8);
     if (kind == 1) {
       // Out fields start empty: a record the binding leaves alone hands nothing over.
       if (id == kAudioUnitProperty_ParameterStringFromValue) memset(buf + 16, 0, 8);
@@ -139,6 +140,8 @@ void PropertyCalls(AudioUnit unit, Reader& r) {
       memcpy(buf, &cb, sizeof(cb));
     } else if (id == kAudioUnitProperty_SetRenderCallback) {
       memset(buf, 0, 16);
+    } else if (id == kAudioUnitProperty_AUHostIdentifier || id == kAudioUnitProperty_ClassInfo) {
+      memcpy(buf, &textOrNone, 8);
     }
     AudioUnitSetProperty(unit, id, scope, element, buf, size);
   }

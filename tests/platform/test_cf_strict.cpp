@@ -232,3 +232,25 @@ TEST(CFStrict, WhatThePlatformAllowsToBeNullStaysLegal) {
 }
 
 } // namespace
+
+namespace {
+
+// The platform takes only well-formed UTF-8; a menu or a field gets text the plug-in made
+// well-formed first. Each bound of the one rule, seen through the platform's strings.
+TEST(CFStrict, StringsTakeWellFormedUtf8Only) {
+  struct Row {
+    const char* bytes;
+    bool taken;
+  };
+  const Row rows[] = {
+      {"\xED\x9F\xBF", true},     {"\xED\xA0\x80", false},     {"\xED\xBF\xBF", false},
+      {"\xEE\x80\x80", true},     {"\xE0\x9F\xBF", false},     {"\xE0\xA0\x80", true},
+      {"\xF4\x8F\xBF\xBF", true}, {"\xF4\x90\x80\x80", false}, {"\xE9", false}};
+  for (const Row& r : rows) {
+    CFStringRef s = CFStringCreateWithCString(nullptr, r.bytes, kCFStringEncodingUTF8);
+    EXPECT_EQ(s != nullptr, r.taken) << r.bytes;
+    if (s) CFRelease(s);
+  }
+}
+
+} // namespace
