@@ -3,6 +3,8 @@
 // that would crash on null.
 #include "au_fixture.h"
 
+#include "WDL/IPlug/dfx/dfx-au-utilities.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -138,6 +140,17 @@ TEST_F(StateTable, StringPropertiesRefuseANullOrNonStringPointer) {
     }
     CFRelease(v);
   }
+}
+
+TEST(CFAUPresetNames, UnnamedPresetsCompareWithoutAString) {
+  TestCFString name("Loud");
+  CFAUPresetRef a = CFAUPresetCreate(nullptr, 2, nullptr);
+  CFAUPresetRef b = CFAUPresetCreate(nullptr, 2, nullptr);
+  CFAUPresetRef c = CFAUPresetCreate(nullptr, 2, name.s);
+  EXPECT_TRUE(CFAUPresetEqual(a, b));
+  EXPECT_FALSE(CFAUPresetEqual(a, c));
+  EXPECT_FALSE(CFAUPresetEqual(c, a));
+  for (CFAUPresetRef p : {a, b, c}) CFAUPresetRelease(p);
 }
 
 } // namespace
