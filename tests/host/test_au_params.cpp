@@ -62,7 +62,7 @@ TEST_F(AUFixture, ParameterInfoForEveryParameter) {
   };
   const Clump clumps[] = {{1, noErr, "Main"},
                           {2, noErr, "Notes"},
-                          {3, noErr, "Timing"},
+                          {3, noErr, "D\xC3\xA9lai"},
                           {0, -10850, nullptr},
                           {4, -10850, nullptr}};
   for (const Clump& c : clumps) {
