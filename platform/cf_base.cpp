@@ -12,8 +12,9 @@
 static std::atomic<long> s_liveObjects{0};
 
 namespace {
-// Every live object by address, and the addresses of freed ones until they are reused, so that
-// a call on a stray or freed pointer is caught before anything reads through it.
+// Every live object by address, and every address an object was freed at (a live object
+// there wins), so that a call on a stray or freed pointer is caught before anything reads
+// through it.
 struct LiveSet {
   std::mutex lock;
   std::unordered_set<const void*> objects;
@@ -30,7 +31,6 @@ PlatformObject::PlatformObject() {
   LiveSet& l = Live();
   std::lock_guard<std::mutex> g(l.lock);
   l.objects.insert(this);
-  l.freed.erase(this);
 }
 PlatformObject::~PlatformObject() {
   --s_liveObjects;

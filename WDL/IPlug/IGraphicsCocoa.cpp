@@ -403,7 +403,7 @@ void IGraphicsCocoa_vIPlugTessary2_au::createTextEntry(IControl* pControl, IPara
   mTextFieldView->setAllowsEditingTextAttributes(NO);
   mTextFieldView->setTextColor(ToNSColor(&pText->mTextEntryFGColor));
   mTextFieldView->setBackgroundColor(ToNSColor(&pText->mTextEntryBGColor));
-  mTextFieldView->setStringValue(ToNSString(pString));
+  mTextFieldView->setStringValue(ToNSString(pString ? pString : "")); // the platform takes no nil
   mTextFieldView->setBordered(NO);
   mTextFieldView->setFocusRingType(NSFocusRingTypeNone);
   mTextFieldView->setDelegate(this);

@@ -3,6 +3,7 @@
 #include <CoreFoundation/CoreFoundation.h>
 #include <CoreGraphics/CoreGraphics.h>
 #include <CoreText/CoreText.h>
+#include <Cocoa/Cocoa.h>
 #include <ColorSync/ColorSync.h>
 #include <PlatformTestHooks.h>
 #include <gtest/gtest.h>
@@ -251,6 +252,17 @@ TEST(CFStrict, StringsTakeWellFormedUtf8Only) {
     EXPECT_EQ(s != nullptr, r.taken) << r.bytes;
     if (s) CFRelease(s);
   }
+}
+
+} // namespace
+
+namespace {
+
+TEST(CFStrictDeathTest, ATextFieldTakesNoNilString) {
+  NSTextField* field = (new NSTextField)->initWithFrame(NSMakeRect(0, 0, 10, 10));
+  EXPECT_DEATH(field->setStringValue(nullptr),
+               "^NSTextField::setStringValue\\(\\) called with nil");
+  field->release();
 }
 
 } // namespace

@@ -60,6 +60,11 @@ TEST_F(MacEditorTest, BytesReadTheSameOnTheBitmapInAMenuAndInATextField) {
     EXPECT_STREQ(field->stringValue()->UTF8String(), b.text);
     EXPECT_TRUE(PlatformTest_CommitText(window));
   }
+  // No text at all: an empty field.
+  g->CreateTextEntry(g->GetControl(3), g->GetControl(3)->GetText(), &r, nullptr, nullptr);
+  ASSERT_NE(PlatformTest_EditedTextField(window), nullptr);
+  EXPECT_STREQ(PlatformTest_EditedTextField(window)->stringValue()->UTF8String(), "");
+  EXPECT_TRUE(PlatformTest_CommitText(window));
 }
 
 } // namespace
