@@ -2,6 +2,8 @@
 
 // Most notes the engine's melody holds at once; the piano roll has room to be told of all.
 inline constexpr int kMaxMelodyNotes = 4096;
+// The MIDI note of the on-screen keyboard's first key.
+inline constexpr int kKeyboardLowestNote = 36;
 
 // What the editor controls ask of the melody engine. The engine implements it; the
 // controls' tests implement it with a fake. Every call comes from the main (editor)

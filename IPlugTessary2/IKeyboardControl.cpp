@@ -14,7 +14,7 @@ IKeyboardControl::IKeyboardControl(IPlugBase* pPlug, EditorEngine* pEngine, int 
                                    int lowestNote, int nOctaves, IBitmap* pWhiteKeys,
                                    IBitmap* pBlackKey, const int* keyOffsets)
     : IControl(pPlug, IRECT(x, y, pWhiteKeys), -1, IChannelBlend(IChannelBlend::kBlendNone, 1.0f)),
-      mEngine(pEngine), mNoteOffset(36), mWhiteKeys(*pWhiteKeys), mBlackKey(*pBlackKey),
+      mEngine(pEngine), mWhiteKeys(*pWhiteKeys), mBlackKey(*pBlackKey),
       mOctaveWidth(7 * pWhiteKeys->W), mNumOctaves(nOctaves), mKey(-1), mLowestNote(lowestNote),
       mKeyCount(12 * nOctaves) {
   for (int i = 0; i < 12; ++i) mKeyOffsets[i] = keyOffsets[i];
@@ -77,7 +77,7 @@ bool IKeyboardControl::Draw(IGraphics* pGraphics) {
   if (mKeysHandOff.Take(mShownKeys)) mKeysReady = true;
   if (!mKeysReady || (mShownKeys[0] | mShownKeys[1]) == 0) return true;
   auto lit = [this](int key) {
-    const int n = key + mNoteOffset;
+    const int n = key + mLowestNote;
     return n >= 0 && n < 128 && (mShownKeys[(size_t)n / 64] >> (n % 64) & 1) != 0;
   };
 

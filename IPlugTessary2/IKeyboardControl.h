@@ -45,8 +45,7 @@ public:
   static const int mBitmapN[12]; // white-key frame per place; 0 marks a black key
 
 protected:
-  EditorEngine* mEngine; // not owned
-  int mNoteOffset;
+  EditorEngine* mEngine;         // not owned
   IBitmap mWhiteKeys, mBlackKey; // owned by the image cache
   int mKeyOffsets[12];
   int mOctaveWidth, mNumOctaves;

@@ -299,7 +299,7 @@ protected:
   int mScaleIndex = -1;
   int mChordIndex = -1;
   int mRhythmIndex = -2;
-  int mKeyboardBaseNote = 36;
+  int mKeyboardBaseNote = kKeyboardLowestNote;
   bool mMidiRhythm = false;                // incoming note-ons tap the rhythm
   bool mSounding[128] = {};                // note-on queued, no note-off since
   IGraphics* mEditorGraphics = nullptr;    // owned by the base once attached

@@ -5,13 +5,20 @@
 #include <CoreMIDI/CoreMIDI.h>
 #include <PlatformTestHooks.h>
 
+#include "WDL/IPlug/IPlugAU_Private.h"
+
 #include <cstring>
 #include <dlfcn.h>
 
 namespace auhost {
 
 namespace {
-constexpr AudioUnitPropertyID kPlugObjectProperty = (AudioUnitPropertyID)-101;
+
+// The text of a string a plug-in handed over; "" when it gave none (a null string).
+std::string StringText(CFStringRef s) {
+  const char* text = s ? CFStringGetCStringPtr(s, kCFStringEncodingUTF8) : nullptr;
+  return text ? text : "";
+}
 
 // Room for the host's two output buffers.
 struct TwoBufferList {
@@ -59,7 +66,7 @@ bool Host::Load(const std::string& bundleDir, const std::string& prefix,
   CFStringRef cfName = CFStringCreateWithCString(nullptr, name.c_str(), kCFStringEncodingUTF8);
   mComponent = AudioComponentRegister(&desc, cfName, 0,
                                       reinterpret_cast<AudioComponentFactoryFunction>(mFactory));
-  CFRelease(cfName);
+  if (cfName) CFRelease(cfName);
   if (!mComponent) {
     mError = "cannot register the component";
     Unload();
@@ -114,7 +121,7 @@ OSStatus Host::Close() {
 void* Host::PlugObject() {
   void* plug = nullptr;
   UInt32 size = sizeof(plug);
-  if (AudioUnitGetProperty(mUnit, kPlugObjectProperty, kAudioUnitScope_Global, 0, &plug, &size))
+  if (AudioUnitGetProperty(mUnit, kIPlugObjectPropertyID, kAudioUnitScope_Global, 0, &plug, &size))
     return nullptr;
   return plug;
 }
@@ -162,7 +169,7 @@ OSStatus Host::IdentifyHost(const char* name, uint8_t major, uint8_t minor, uint
   id.hostVersion = NumVersion{0, 0, (UInt8)((minor << 4) | (bugfix & 0x0F)), major};
   const OSStatus r = AudioUnitSetProperty(mUnit, kAudioUnitProperty_AUHostIdentifier,
                                           kAudioUnitScope_Global, 0, &id, sizeof(id));
-  CFRelease(id.hostName);
+  if (id.hostName) CFRelease(id.hostName);
   return r;
 }
 
@@ -246,11 +253,11 @@ std::vector<Preset> Host::FactoryPresets(OSStatus* err) {
   const OSStatus r = AudioUnitGetProperty(mUnit, kAudioUnitProperty_FactoryPresets,
                                           kAudioUnitScope_Global, 0, &presets, &size);
   if (err) *err = r;
-  if (r) return out;
+  if (r || !presets) return out;
   for (CFIndex i = 0; i < CFArrayGetCount(presets); ++i) {
     auto* p = static_cast<const AUPreset*>(CFArrayGetValueAtIndex(presets, i));
-    const char* name = CFStringGetCStringPtr(p->presetName, kCFStringEncodingUTF8);
-    out.push_back(Preset{p->presetNumber, name ? name : ""});
+    if (!p) continue;
+    out.push_back(Preset{p->presetNumber, StringText(p->presetName)});
   }
   CFRelease(presets);
   return out;
@@ -268,9 +275,8 @@ OSStatus Host::CurrentPreset(Preset* out) {
   const OSStatus r = AudioUnitGetProperty(mUnit, kAudioUnitProperty_PresentPreset,
                                           kAudioUnitScope_Global, 0, &p, &size);
   if (r) return r;
-  const char* name = CFStringGetCStringPtr(p.presetName, kCFStringEncodingUTF8);
-  if (out) *out = Preset{p.presetNumber, name ? name : ""};
-  CFRelease(p.presetName);
+  if (out) *out = Preset{p.presetNumber, StringText(p.presetName)};
+  if (p.presetName) CFRelease(p.presetName);
   return noErr;
 }
 
@@ -310,10 +316,10 @@ OSStatus Host::OpenEditor(double preferredW, double preferredH) {
                                     &info, &size);
   if (r) return r;
   NSAutoreleasePool* pool = (new NSAutoreleasePool)->init();
-  NSString* className = NSString::stringWithUTF8String(
-      CFStringGetCStringPtr(info.mCocoaAUViewClass[0], kCFStringEncodingUTF8));
-  CFRelease(info.mCocoaAUViewBundleLocation);
-  CFRelease(info.mCocoaAUViewClass[0]);
+  NSString* className =
+      NSString::stringWithUTF8String(StringText(info.mCocoaAUViewClass[0]).c_str());
+  if (info.mCocoaAUViewBundleLocation) CFRelease(info.mCocoaAUViewBundleLocation);
+  if (info.mCocoaAUViewClass[0]) CFRelease(info.mCocoaAUViewClass[0]);
   Class cls = NSClassFromString(className);
   id obj = cls ? cls->allocInit() : nullptr;
   mViewFactory = dynamic_cast<AUCocoaUIBase*>(obj);

@@ -17,6 +17,21 @@ struct PlatformObject {
   std::atomic<long> refs{1};
 };
 
+// Writes "function() what" to standard error and aborts, as the platform crashes there.
+[[noreturn]] void PlatformFatal(const char* function, const char* what);
+// cf itself when it is a live object; aborts, naming the function, when it is null, freed or
+// no object at all. Any thread.
+const PlatformObject* PlatformCheckObject(CFTypeRef cf, const char* function);
+// cf as a live T; aborts as above, and when it is another kind of object.
+template <class T> T* PlatformCheck(const void* cf, const char* function) {
+  auto* t = dynamic_cast<const T*>(PlatformCheckObject(cf, function));
+  if (!t) PlatformFatal(function, "called on an object of another type");
+  return const_cast<T*>(t);
+}
+// For the stand-in's own optional references: nothing happens for null.
+void PlatformReleaseIfAny(CFTypeRef cf);
+CFTypeRef PlatformRetainIfAny(CFTypeRef cf);
+
 // Counts objects that are not PlatformObjects (the Cocoa stand-in's) in the same live count.
 void PlatformCountLiveObject(long delta);
 

@@ -55,7 +55,8 @@ AudioComponent AudioComponentRegister(const AudioComponentDescription* inDesc, C
   c->desc = *inDesc;
   c->factory = inFactory;
   c->version = inVersion;
-  if (const char* n = CFStringGetCStringPtr(inName, kCFStringEncodingUTF8)) c->name = n;
+  const char* n = inName ? CFStringGetCStringPtr(inName, kCFStringEncodingUTF8) : nullptr;
+  if (n) c->name = n; // a component may go without a name
   Registry& r = Reg();
   std::lock_guard<std::mutex> g(r.lock);
   r.components.push_back(std::move(c));

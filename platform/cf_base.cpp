@@ -2,6 +2,7 @@
 #include "PlatformTestHooks.h"
 
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -11,11 +12,13 @@
 static std::atomic<long> s_liveObjects{0};
 
 namespace {
-// Every live object by address, so that a type query on a stray pointer answers "no type"
-// instead of reading through it.
+// Every live object by address, and every address an object was freed at (a live object
+// there wins), so that a call on a stray or freed pointer is caught before anything reads
+// through it.
 struct LiveSet {
   std::mutex lock;
   std::unordered_set<const void*> objects;
+  std::unordered_set<const void*> freed;
 };
 LiveSet& Live() {
   static LiveSet* s = new LiveSet; // lives until the process ends
@@ -34,6 +37,7 @@ PlatformObject::~PlatformObject() {
   LiveSet& l = Live();
   std::lock_guard<std::mutex> g(l.lock);
   l.objects.erase(this);
+  l.freed.insert(this);
 }
 
 void PlatformUncountImmortal() {
@@ -45,6 +49,34 @@ bool PlatformIsLiveObject(const void* p) {
   LiveSet& l = Live();
   std::lock_guard<std::mutex> g(l.lock);
   return l.objects.count(p) != 0;
+}
+
+void PlatformFatal(const char* function, const char* what) {
+  fprintf(stderr, "%s() %s\n", function, what);
+  fflush(stderr);
+  abort();
+}
+
+const PlatformObject* PlatformCheckObject(CFTypeRef cf, const char* function) {
+  if (!cf) PlatformFatal(function, "called with NULL");
+  LiveSet& l = Live();
+  bool live, freed;
+  {
+    std::lock_guard<std::mutex> g(l.lock);
+    live = l.objects.count(cf) != 0;
+    freed = !live && l.freed.count(cf) != 0;
+  }
+  if (freed) PlatformFatal(function, "called on an object already freed");
+  if (!live) PlatformFatal(function, "called on something that is not an object");
+  return (const PlatformObject*)cf;
+}
+
+void PlatformReleaseIfAny(CFTypeRef cf) {
+  if (cf) CFRelease(cf);
+}
+
+CFTypeRef PlatformRetainIfAny(CFTypeRef cf) {
+  return cf ? CFRetain(cf) : nullptr;
 }
 
 static std::atomic<int> s_failAllocations{0};
@@ -69,18 +101,17 @@ void CFAllocatorDeallocate(CFAllocatorRef, void* ptr) {
 }
 
 CFTypeRef CFRetain(CFTypeRef cf) {
-  if (cf) ++((PlatformObject*)cf)->refs;
+  ++const_cast<PlatformObject*>(PlatformCheckObject(cf, "CFRetain"))->refs;
   return cf;
 }
 
 void CFRelease(CFTypeRef cf) {
-  if (!cf) return;
-  auto* o = (PlatformObject*)cf;
+  auto* o = const_cast<PlatformObject*>(PlatformCheckObject(cf, "CFRelease"));
   if (--o->refs == 0) delete o;
 }
 
 CFIndex CFGetRetainCount(CFTypeRef cf) {
-  return cf ? ((const PlatformObject*)cf)->refs.load() : 0;
+  return PlatformCheckObject(cf, "CFGetRetainCount")->refs.load();
 }
 
 void PlatformCountLiveObject(long delta) {
@@ -101,7 +132,8 @@ CFURLRef CFURLCreateFromFileSystemRepresentation(CFAllocatorRef, const UInt8* pa
 }
 
 Boolean CFURLGetFileSystemRepresentation(CFURLRef url, Boolean, UInt8* buffer, CFIndex maxBufLen) {
-  if (!url || !buffer || maxBufLen < 1) return false;
+  PlatformCheck<__CFURL>(url, "CFURLGetFileSystemRepresentation");
+  if (!buffer || maxBufLen < 1) return false;
   if ((CFIndex)url->path.size() + 1 > maxBufLen) return false;
   memcpy(buffer, url->path.c_str(), url->path.size() + 1);
   return true;
@@ -153,24 +185,24 @@ CFBundleRef CFBundleGetMainBundle(void) {
 void PlatformTest_SetMainBundleIdentifier(const char* identifier) {
   MainBundle& m = Main();
   std::lock_guard<std::mutex> g(m.lock);
-  CFRelease(m.bundle.identifier);
+  PlatformReleaseIfAny(m.bundle.identifier);
   m.bundle.identifier = identifier && *identifier
                             ? CFStringCreateWithCString(nullptr, identifier, kCFStringEncodingUTF8)
                             : nullptr;
 }
 
 __CFBundle::~__CFBundle() {
-  CFRelease(identifier);
+  PlatformReleaseIfAny(identifier);
 }
 
 CFStringRef CFBundleGetIdentifier(CFBundleRef bundle) {
-  if (!bundle) return nullptr;
+  PlatformCheck<__CFBundle>(bundle, "CFBundleGetIdentifier");
   std::lock_guard<std::mutex> g(Main().lock);
   return bundle->identifier;
 }
 
 CFURLRef CFBundleCopyBundleURL(CFBundleRef bundle) {
-  if (!bundle) return nullptr;
+  PlatformCheck<__CFBundle>(bundle, "CFBundleCopyBundleURL");
   std::string p;
   {
     std::lock_guard<std::mutex> g(Main().lock);

@@ -28,7 +28,8 @@ const void* TypeRetain(CFAllocatorRef, const void* v) {
 void TypeRelease(CFAllocatorRef, const void* v) {
   CFRelease(v);
 }
-Boolean TypeEqual(const void* a, const void* b) {
+// Same object, or strings of the same text; a and b are live objects.
+bool SameValue(const void* a, const void* b) {
   if (a == b) return true;
   auto* sa = dynamic_cast<const __CFString*>((const PlatformObject*)a);
   auto* sb = dynamic_cast<const __CFString*>((const PlatformObject*)b);
@@ -36,12 +37,23 @@ Boolean TypeEqual(const void* a, const void* b) {
 }
 } // namespace
 
+Boolean CFEqual(CFTypeRef cf1, CFTypeRef cf2) {
+  PlatformCheckObject(cf1, "CFEqual");
+  PlatformCheckObject(cf2, "CFEqual");
+  return SameValue(cf1, cf2);
+}
+
+CFHashCode CFHash(CFTypeRef cf) {
+  auto* o = PlatformCheckObject(cf, "CFHash");
+  if (auto* s = dynamic_cast<const __CFString*>(o)) return std::hash<std::string>()(s->utf8);
+  return (CFHashCode)(uintptr_t)cf;
+}
+
 const CFArrayCallBacks kCFTypeArrayCallBacks = {0, TypeRetain, TypeRelease, CFCopyDescription,
-                                                TypeEqual};
+                                                CFEqual};
 
 CFTypeID CFGetTypeID(CFTypeRef cf) {
-  if (!PlatformIsLiveObject(cf)) return _kCFRuntimeNotATypeID;
-  auto* o = (const PlatformObject*)cf;
+  auto* o = PlatformCheckObject(cf, "CFGetTypeID");
   if (dynamic_cast<const __CFString*>(o)) return kStringTypeID;
   if (dynamic_cast<const __CFDictionary*>(o)) return kDictionaryTypeID;
   if (dynamic_cast<const __CFArray*>(o)) return kArrayTypeID;
@@ -140,17 +152,18 @@ CFNumberRef CFNumberCreate(CFAllocatorRef, CFNumberType theType, const void* val
 }
 
 CFNumberType CFNumberGetType(CFNumberRef number) {
-  return number ? number->type : 0;
+  return PlatformCheck<__CFNumber>(number, "CFNumberGetType")->type;
 }
 
 Boolean CFNumberIsFloatType(CFNumberRef number) {
-  return number && number->isFloat;
+  return PlatformCheck<__CFNumber>(number, "CFNumberIsFloatType")->isFloat;
 }
 
 Boolean CFNumberGetValue(CFNumberRef number, CFNumberType theType, void* valuePtr) {
+  PlatformCheck<__CFNumber>(number, "CFNumberGetValue");
   bool toFloat;
   const int size = NumberSize(theType, &toFloat);
-  if (!number || !valuePtr || !size) return false;
+  if (!valuePtr || !size) return false;
   if (toFloat) {
     const double d = number->isFloat ? number->d : (double)number->i;
     if (size == 4) {
@@ -204,11 +217,12 @@ CFDataRef CFDataCreate(CFAllocatorRef, const UInt8* bytes, CFIndex length) {
 }
 
 CFIndex CFDataGetLength(CFDataRef theData) {
-  return theData ? (CFIndex)theData->bytes.size() : 0;
+  return (CFIndex)PlatformCheck<__CFData>(theData, "CFDataGetLength")->bytes.size();
 }
 
 const UInt8* CFDataGetBytePtr(CFDataRef theData) {
-  return theData && !theData->bytes.empty() ? theData->bytes.data() : nullptr;
+  auto* d = PlatformCheck<__CFData>(theData, "CFDataGetBytePtr");
+  return d->bytes.empty() ? nullptr : d->bytes.data();
 }
 
 // ---- Arrays ----
@@ -234,14 +248,15 @@ CFMutableArrayRef CFArrayCreateMutable(CFAllocatorRef, CFIndex capacity,
 }
 
 void CFArrayAppendValue(CFMutableArrayRef theArray, const void* value) {
-  if (!theArray || !theArray->isMutable) return;
+  if (!PlatformCheck<__CFArray>(theArray, "CFArrayAppendValue")->isMutable) return;
   if (theArray->capacity && (CFIndex)theArray->values.size() >= theArray->capacity) return;
   const CFArrayRetainCallBack retain = theArray->callBacks.retain;
   theArray->values.push_back(retain ? retain(nullptr, value) : value);
 }
 
 Boolean CFArrayContainsValue(CFArrayRef theArray, CFRange range, const void* value) {
-  if (!theArray || range.location < 0 || range.length < 0) return false;
+  PlatformCheck<__CFArray>(theArray, "CFArrayContainsValue");
+  if (range.location < 0 || range.length < 0) return false;
   const CFIndex n = (CFIndex)theArray->values.size();
   const CFIndex end = range.location + range.length > n ? n : range.location + range.length;
   for (CFIndex i = range.location; i < end; ++i) {
@@ -268,13 +283,16 @@ namespace {
 // Index of the pair whose key equals key (by identity, or by text for strings); -1.
 long FindKey(CFDictionaryRef d, const void* key) {
   for (size_t i = 0; i < d->pairs.size(); ++i)
-    if (TypeEqual(d->pairs[i].first, key)) return (long)i;
+    if (SameValue(d->pairs[i].first, key)) return (long)i;
   return -1;
 }
 } // namespace
 
 void CFDictionarySetValue(CFMutableDictionaryRef theDict, const void* key, const void* value) {
-  if (!theDict || !theDict->isMutable || !key || !value) return;
+  if (!PlatformCheck<__CFDictionary>(theDict, "CFDictionarySetValue")->isMutable) return;
+  // Keys and values are retained, so both must be objects.
+  PlatformCheckObject(key, "CFDictionarySetValue");
+  PlatformCheckObject(value, "CFDictionarySetValue");
   const long i = FindKey(theDict, key);
   if (i >= 0) {
     CFRetain(value);
@@ -287,7 +305,8 @@ void CFDictionarySetValue(CFMutableDictionaryRef theDict, const void* key, const
 }
 
 void CFDictionaryRemoveValue(CFMutableDictionaryRef theDict, const void* key) {
-  if (!theDict || !theDict->isMutable || !key) return;
+  if (!PlatformCheck<__CFDictionary>(theDict, "CFDictionaryRemoveValue")->isMutable) return;
+  PlatformCheckObject(key, "CFDictionaryRemoveValue");
   const long i = FindKey(theDict, key);
   if (i < 0) return;
   auto kv = theDict->pairs[(size_t)i];
@@ -299,6 +318,7 @@ void CFDictionaryRemoveValue(CFMutableDictionaryRef theDict, const void* key) {
 // ---- Strings ----
 
 CFStringRef CFStringCreateCopy(CFAllocatorRef, CFStringRef theString) {
+  PlatformCheck<__CFString>(theString, "CFStringCreateCopy");
   return (CFStringRef)CFRetain(theString);
 }
 
@@ -316,9 +336,8 @@ CFIndex CFStringGetMaximumSizeForEncoding(CFIndex length, CFStringEncoding encod
 }
 
 CFComparisonResult CFStringCompare(CFStringRef a, CFStringRef b, CFStringCompareFlags) {
-  if (a == b) return kCFCompareEqualTo;
-  if (!a) return kCFCompareLessThan;
-  if (!b) return kCFCompareGreaterThan;
+  PlatformCheck<__CFString>(a, "CFStringCompare");
+  PlatformCheck<__CFString>(b, "CFStringCompare");
   // Byte order of UTF-8 is code point order.
   const int c = a->utf8.compare(b->utf8);
   return c < 0 ? kCFCompareLessThan : c > 0 ? kCFCompareGreaterThan : kCFCompareEqualTo;
@@ -328,8 +347,7 @@ namespace {
 // Text of an object for %@.
 std::string Describe(CFTypeRef cf) {
   if (!cf) return "(null)";
-  if (!PlatformIsLiveObject(cf)) return "<unknown>";
-  auto* o = (const PlatformObject*)cf;
+  auto* o = PlatformCheckObject(cf, "CFStringCreateWithFormat");
   if (auto* s = dynamic_cast<const __CFString*>(o)) return s->utf8;
   if (auto* n = dynamic_cast<const __CFNumber*>(o)) {
     char buf[64];
@@ -346,12 +364,12 @@ std::string Describe(CFTypeRef cf) {
 } // namespace
 
 CFStringRef CFCopyDescription(CFTypeRef cf) {
-  if (!cf) return nullptr;
+  PlatformCheckObject(cf, "CFCopyDescription");
   return new __CFString(Describe(cf));
 }
 
 CFStringRef CFStringCreateWithFormat(CFAllocatorRef, CFDictionaryRef, CFStringRef format, ...) {
-  if (!format) return nullptr;
+  PlatformCheck<__CFString>(format, "CFStringCreateWithFormat");
   std::string out;
   va_list args;
   va_start(args, format);

@@ -14,17 +14,18 @@ size_t CGColorSpaceGetNumberOfComponents(CGColorSpaceRef space) {
   return space ? space->components : 0;
 }
 
+// The CoreGraphics retain and release functions accept null, as on the platform.
 CGColorSpaceRef CGColorSpaceRetain(CGColorSpaceRef space) {
-  CFRetain(space);
+  PlatformRetainIfAny(space);
   return space;
 }
 
 void CGColorSpaceRelease(CGColorSpaceRef space) {
-  CFRelease(space);
+  PlatformReleaseIfAny(space);
 }
 
 CGColor::~CGColor() {
-  CFRelease(space);
+  PlatformReleaseIfAny(space);
 }
 
 CGColorRef CGColorCreate(CGColorSpaceRef space, const CGFloat* components) {
@@ -36,12 +37,12 @@ CGColorRef CGColorCreate(CGColorSpaceRef space, const CGFloat* components) {
 }
 
 CGColorRef CGColorRetain(CGColorRef color) {
-  CFRetain(color);
+  PlatformRetainIfAny(color);
   return color;
 }
 
 void CGColorRelease(CGColorRef color) {
-  CFRelease(color);
+  PlatformReleaseIfAny(color);
 }
 
 size_t CGColorGetNumberOfComponents(CGColorRef color) {
@@ -61,7 +62,7 @@ CGColorSpaceRef CGColorGetColorSpace(CGColorRef color) {
 }
 
 CGContext::~CGContext() {
-  CFRelease(space);
+  PlatformReleaseIfAny(space);
 }
 
 CGContextRef CGBitmapContextCreate(void* data, size_t width, size_t height, size_t bitsPerComponent,
@@ -104,12 +105,12 @@ CGBitmapInfo CGBitmapContextGetBitmapInfo(CGContextRef c) {
 }
 
 CGContextRef CGContextRetain(CGContextRef c) {
-  CFRetain(c);
+  PlatformRetainIfAny(c);
   return c;
 }
 
 void CGContextRelease(CGContextRef c) {
-  CFRelease(c);
+  PlatformReleaseIfAny(c);
 }
 
 void CGContextSaveGState(CGContextRef c) {

@@ -27,8 +27,8 @@ struct CGImage : PlatformObject {
   CGColorSpaceRef space = nullptr;      // retained
   CGDataProviderRef provider = nullptr; // retained
   ~CGImage() override {
-    CFRelease(space);
-    CFRelease(provider);
+    PlatformReleaseIfAny(space);
+    PlatformReleaseIfAny(provider);
   }
 };
 
@@ -46,12 +46,12 @@ CGDataProviderRef CGDataProviderCreateWithData(void* info, const void* data, siz
 }
 
 CGDataProviderRef CGDataProviderRetain(CGDataProviderRef provider) {
-  CFRetain(provider);
+  PlatformRetainIfAny(provider);
   return provider;
 }
 
 void CGDataProviderRelease(CGDataProviderRef provider) {
-  CFRelease(provider);
+  PlatformReleaseIfAny(provider);
 }
 
 namespace {
@@ -152,12 +152,12 @@ CGImageRef CGImageCreate(size_t width, size_t height, size_t bitsPerComponent, s
 }
 
 CGImageRef CGImageRetain(CGImageRef image) {
-  CFRetain(image);
+  PlatformRetainIfAny(image);
   return image;
 }
 
 void CGImageRelease(CGImageRef image) {
-  CFRelease(image);
+  PlatformReleaseIfAny(image);
 }
 
 size_t CGImageGetWidth(CGImageRef image) {
@@ -376,6 +376,7 @@ CMError CMGetSystemProfile(CMProfileRef* prof) {
 }
 
 CMError CMCloseProfile(CMProfileRef prof) {
+  PlatformCheck<OpaqueCMProfileRef>(prof, "CMCloseProfile");
   CFRelease(prof);
   return 0;
 }

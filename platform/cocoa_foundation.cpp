@@ -3,6 +3,7 @@
 
 #include "cocoa_internal.h"
 #include "PlatformInternal.h"
+#include "WDL/utf8.h"
 
 #include <CoreFoundation/CFBundle.h>
 
@@ -168,28 +169,10 @@ std::string OSVersion() {
 bool DecodeUTF8(const std::string& s, std::u16string* out) {
   out->clear();
   for (size_t i = 0; i < s.size();) {
-    const unsigned char c = (unsigned char)s[i];
     uint32_t cp;
-    size_t n;
-    if (c < 0x80) {
-      cp = c, n = 1;
-    } else if ((c & 0xE0) == 0xC0) {
-      cp = c & 0x1F, n = 2;
-    } else if ((c & 0xF0) == 0xE0) {
-      cp = c & 0x0F, n = 3;
-    } else if ((c & 0xF8) == 0xF0) {
-      cp = c & 0x07, n = 4;
-    } else {
-      return false;
-    }
-    if (i + n > s.size()) return false;
-    for (size_t k = 1; k < n; ++k) {
-      const unsigned char cc = (unsigned char)s[i + k];
-      if ((cc & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (cc & 0x3F);
-    }
-    static const uint32_t minimum[5] = {0, 0, 0x80, 0x800, 0x10000};
-    if (cp < minimum[n] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+    bool ok;
+    i += (size_t)WDL_Utf8Decode((const unsigned char*)s.data() + i, s.size() - i, &cp, &ok);
+    if (!ok) return false;
     if (cp >= 0x10000) {
       cp -= 0x10000;
       out->push_back((char16_t)(0xD800 + (cp >> 10)));
@@ -197,7 +180,6 @@ bool DecodeUTF8(const std::string& s, std::u16string* out) {
     } else {
       out->push_back((char16_t)cp);
     }
-    i += n;
   }
   return true;
 }
@@ -211,21 +193,7 @@ std::string EncodeUTF8(const std::u16string& s) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + (s[i + 1] - 0xDC00);
       ++i;
     }
-    if (cp < 0x80) {
-      out += (char)cp;
-    } else if (cp < 0x800) {
-      out += (char)(0xC0 | (cp >> 6));
-      out += (char)(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-      out += (char)(0xE0 | (cp >> 12));
-      out += (char)(0x80 | ((cp >> 6) & 0x3F));
-      out += (char)(0x80 | (cp & 0x3F));
-    } else {
-      out += (char)(0xF0 | (cp >> 18));
-      out += (char)(0x80 | ((cp >> 12) & 0x3F));
-      out += (char)(0x80 | ((cp >> 6) & 0x3F));
-      out += (char)(0x80 | (cp & 0x3F));
-    }
+    WDL_Utf8Append(&out, cp);
   }
   return out;
 }

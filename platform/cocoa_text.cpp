@@ -2,6 +2,7 @@
 // person types, and ending the edit tells the delegate.
 
 #include "cocoa_internal.h"
+#include "PlatformInternal.h"
 
 NSTextField* NSTextField::initWithFrame(NSRect frame) {
   NSView::initWithFrame(frame);
@@ -24,9 +25,11 @@ template <class T> void Assign(T*& field, T* value) {
 }
 } // namespace
 
+// The platform refuses nil here (it raises), so the stand-in stops as well.
 void NSTextField::setStringValue(NSString* s) {
+  if (!s) PlatformFatal("NSTextField::setStringValue", "called with nil");
   if (mString) mString->release();
-  mString = new NSString(s ? s->str() : "");
+  mString = new NSString(s->str());
 }
 
 void NSTextField::setFont(NSFont* font) {

@@ -28,8 +28,9 @@ CTFontRef DefaultFont() {
 __CTLine* MakeLine(CFAttributedStringRef as, const std::vector<uint32_t>& cps, bool multiline,
                    std::vector<qv_ct::LaidLine>* more) {
   CFDictionaryRef attrs = as->attributes;
-  auto font = (CTFontRef)CFDictionaryGetValue(attrs, kCTFontAttributeName);
-  auto color = (CGColorRef)CFDictionaryGetValue(attrs, kCTForegroundColorAttributeName);
+  auto font = attrs ? (CTFontRef)CFDictionaryGetValue(attrs, kCTFontAttributeName) : nullptr;
+  auto color =
+      attrs ? (CGColorRef)CFDictionaryGetValue(attrs, kCTForegroundColorAttributeName) : nullptr;
   if (font)
     CFRetain(font);
   else
@@ -66,14 +67,14 @@ __CTFont::~__CTFont() {
   delete font;
 }
 __CTLine::~__CTLine() {
-  CFRelease(font);
-  CFRelease(color);
+  PlatformReleaseIfAny(font);
+  PlatformReleaseIfAny(color);
 }
 __CTFramesetter::~__CTFramesetter() {
-  CFRelease(string);
+  PlatformReleaseIfAny(string);
 }
 __CTFrame::~__CTFrame() {
-  CFRelease(lines);
+  PlatformReleaseIfAny(lines);
 }
 
 CTFontRef CTFontCreateWithName(CFStringRef name, CGFloat size, const CGAffineTransform* matrix) {
@@ -92,29 +93,32 @@ CTFontRef CTFontCreateUIFontForLanguage(CTFontUIFontType type, CGFloat size, CFS
 }
 
 CFStringRef CTFontCopyPostScriptName(CTFontRef font) {
-  return font ? new __CFString(font->font->Info().postscript) : nullptr;
+  return new __CFString(
+      PlatformCheck<__CTFont>(font, "CTFontCopyPostScriptName")->font->Info().postscript);
 }
 
 CFStringRef CTFontCopyDisplayName(CTFontRef font) {
-  return font ? new __CFString(font->font->Info().display) : nullptr;
+  return new __CFString(
+      PlatformCheck<__CTFont>(font, "CTFontCopyDisplayName")->font->Info().display);
 }
 
 CGFloat CTFontGetSize(CTFontRef font) {
-  return font ? font->font->Size() : 0;
+  return PlatformCheck<__CTFont>(font, "CTFontGetSize")->font->Size();
 }
 CGFloat CTFontGetAscent(CTFontRef font) {
-  return font ? font->font->Ascent() : 0;
+  return PlatformCheck<__CTFont>(font, "CTFontGetAscent")->font->Ascent();
 }
 CGFloat CTFontGetDescent(CTFontRef font) {
-  return font ? font->font->Descent() : 0;
+  return PlatformCheck<__CTFont>(font, "CTFontGetDescent")->font->Descent();
 }
 CGFloat CTFontGetLeading(CTFontRef font) {
-  return font ? font->font->Leading() : 0;
+  return PlatformCheck<__CTFont>(font, "CTFontGetLeading")->font->Leading();
 }
 
 bool CTFontGetGlyphsForCharacters(CTFontRef font, const UniChar* characters, CGGlyph* glyphs,
                                   CFIndex count) {
-  if (!font || !characters || !glyphs || count < 0) return false;
+  PlatformCheck<__CTFont>(font, "CTFontGetGlyphsForCharacters");
+  if (!characters || !glyphs || count < 0) return false;
   bool all = true;
   for (CFIndex i = 0; i < count; i++) {
     uint32_t g = font->font->GlyphFor(characters[i]);
@@ -125,20 +129,22 @@ bool CTFontGetGlyphsForCharacters(CTFontRef font, const UniChar* characters, CGG
 }
 
 CTLineRef CTLineCreateWithAttributedString(CFAttributedStringRef string) {
-  if (!string) return nullptr;
+  PlatformCheck<__CFAttributedString>(string, "CTLineCreateWithAttributedString");
   return MakeLine(string, Codepoints(string), false, nullptr);
 }
 
 double CTLineGetTypographicBounds(CTLineRef line, CGFloat* ascent, CGFloat* descent,
                                   CGFloat* leading) {
-  if (ascent) *ascent = line ? line->font->font->Ascent() : 0;
-  if (descent) *descent = line ? line->font->font->Descent() : 0;
-  if (leading) *leading = line ? line->font->font->Leading() : 0;
-  return line ? line->laid.width : 0;
+  PlatformCheck<__CTLine>(line, "CTLineGetTypographicBounds");
+  if (ascent) *ascent = line->font->font->Ascent();
+  if (descent) *descent = line->font->font->Descent();
+  if (leading) *leading = line->font->font->Leading();
+  return line->laid.width;
 }
 
 void CTLineDraw(CTLineRef line, CGContextRef c) {
-  if (!line || !c || !c->data) return;
+  PlatformCheck<__CTLine>(line, "CTLineDraw");
+  if (!c || !c->data) return; // a missing context is only logged on the platform
   // Pixels are 32-bit words 0xAARRGGBB in memory order B, G, R, A; other layouts are not
   // drawn into.
   uint32_t alpha = c->info & kCGBitmapAlphaInfoMask;
@@ -169,7 +175,7 @@ void CTLineDraw(CTLineRef line, CGContextRef c) {
 }
 
 CTFramesetterRef CTFramesetterCreateWithAttributedString(CFAttributedStringRef string) {
-  if (!string) return nullptr;
+  PlatformCheck<__CFAttributedString>(string, "CTFramesetterCreateWithAttributedString");
   auto* fs = new __CTFramesetter;
   fs->string = (CFAttributedStringRef)CFRetain(string);
   return fs;
@@ -177,7 +183,8 @@ CTFramesetterRef CTFramesetterCreateWithAttributedString(CFAttributedStringRef s
 
 CTFrameRef CTFramesetterCreateFrame(CTFramesetterRef framesetter, CFRange, CGPathRef path,
                                     CFDictionaryRef) {
-  if (!framesetter || !path) return nullptr;
+  PlatformCheck<__CTFramesetter>(framesetter, "CTFramesetterCreateFrame");
+  PlatformCheck<CGPath>(path, "CTFramesetterCreateFrame");
   auto* frame = new __CTFrame;
   frame->lines = new __CFArray;
   std::vector<uint32_t> cps = Codepoints(framesetter->string);
@@ -200,5 +207,5 @@ CTFrameRef CTFramesetterCreateFrame(CTFramesetterRef framesetter, CFRange, CGPat
 }
 
 CFArrayRef CTFrameGetLines(CTFrameRef frame) {
-  return frame ? frame->lines : nullptr;
+  return PlatformCheck<__CTFrame>(frame, "CTFrameGetLines")->lines;
 }

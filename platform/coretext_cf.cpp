@@ -5,6 +5,8 @@
 
 #include <CoreGraphics/CoreGraphics.h>
 
+#include "WDL/utf8.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -30,17 +32,7 @@ std::string MacRomanToUtf8(const char* s, size_t len) {
   std::string out;
   for (size_t i = 0; i < len; ++i) {
     const unsigned char c = (unsigned char)s[i];
-    const uint32_t cp = c < 0x80 ? c : kMacRomanHigh[c - 0x80];
-    if (cp < 0x80) {
-      out += (char)cp;
-    } else if (cp < 0x800) {
-      out += (char)(0xC0 | (cp >> 6));
-      out += (char)(0x80 | (cp & 0x3F));
-    } else {
-      out += (char)(0xE0 | (cp >> 12));
-      out += (char)(0x80 | ((cp >> 6) & 0x3F));
-      out += (char)(0x80 | (cp & 0x3F));
-    }
+    WDL_Utf8Append(&out, c < 0x80 ? c : kMacRomanHigh[c - 0x80]);
   }
   return out;
 }
@@ -53,7 +45,7 @@ CFStringRef CFStringCreateWithCString(CFAllocatorRef, const char* cStr, CFString
     for (size_t i = 0; i < len; i++)
       if ((unsigned char)cStr[i] >= 0x80) return nullptr;
   } else if (encoding == kCFStringEncodingUTF8) {
-    if (!qv_ct::IsValidUtf8(cStr, len)) return nullptr;
+    if (!WDL_Utf8IsValid(cStr, len)) return nullptr;
   } else if (encoding == kCFStringEncodingMacRoman) {
     return new __CFString(MacRomanToUtf8(cStr, len));
   } else {
@@ -63,7 +55,7 @@ CFStringRef CFStringCreateWithCString(CFAllocatorRef, const char* cStr, CFString
 }
 
 CFIndex CFStringGetLength(CFStringRef s) {
-  if (!s) return 0;
+  PlatformCheck<__CFString>(s, "CFStringGetLength");
   CFIndex n = 0;
   for (uint32_t cp : qv_ct::DecodeUtf8(s->utf8.data(), s->utf8.size())) n += cp > 0xFFFF ? 2 : 1;
   return n;
@@ -71,7 +63,8 @@ CFIndex CFStringGetLength(CFStringRef s) {
 
 Boolean CFStringGetCString(CFStringRef s, char* buffer, CFIndex bufferSize,
                            CFStringEncoding encoding) {
-  if (!s || !buffer || bufferSize < 1) return false;
+  PlatformCheck<__CFString>(s, "CFStringGetCString");
+  if (!buffer || bufferSize < 1) return false;
   if (encoding == kCFStringEncodingASCII) {
     for (unsigned char c : s->utf8)
       if (c >= 0x80) return false;
@@ -84,7 +77,8 @@ Boolean CFStringGetCString(CFStringRef s, char* buffer, CFIndex bufferSize,
 }
 
 const char* CFStringGetCStringPtr(CFStringRef s, CFStringEncoding encoding) {
-  return s && encoding == kCFStringEncodingUTF8 ? s->utf8.c_str() : nullptr;
+  PlatformCheck<__CFString>(s, "CFStringGetCStringPtr");
+  return encoding == kCFStringEncodingUTF8 ? s->utf8.c_str() : nullptr;
 }
 
 __CFArray::~__CFArray() {
@@ -93,11 +87,12 @@ __CFArray::~__CFArray() {
 }
 
 CFIndex CFArrayGetCount(CFArrayRef a) {
-  return a ? (CFIndex)a->values.size() : 0;
+  return (CFIndex)PlatformCheck<__CFArray>(a, "CFArrayGetCount")->values.size();
 }
 
 const void* CFArrayGetValueAtIndex(CFArrayRef a, CFIndex idx) {
-  if (!a || idx < 0 || idx >= (CFIndex)a->values.size()) return nullptr;
+  PlatformCheck<__CFArray>(a, "CFArrayGetValueAtIndex");
+  if (idx < 0 || idx >= (CFIndex)a->values.size()) return nullptr;
   return a->values[(size_t)idx];
 }
 
@@ -106,8 +101,8 @@ const CFDictionaryValueCallBacks kCFTypeDictionaryValueCallBacks = {0};
 
 __CFDictionary::~__CFDictionary() {
   for (auto& kv : pairs) {
-    CFRelease(kv.first);
-    CFRelease(kv.second);
+    PlatformReleaseIfAny(kv.first);
+    PlatformReleaseIfAny(kv.second);
   }
 }
 
@@ -124,11 +119,13 @@ CFDictionaryRef CFDictionaryCreate(CFAllocatorRef, const void** keys, const void
 }
 
 CFIndex CFDictionaryGetCount(CFDictionaryRef d) {
-  return d ? (CFIndex)d->pairs.size() : 0;
+  return (CFIndex)PlatformCheck<__CFDictionary>(d, "CFDictionaryGetCount")->pairs.size();
 }
 
+// Null for a missing key, as on the platform.
 const void* CFDictionaryGetValue(CFDictionaryRef d, const void* key) {
-  if (!d || !key) return nullptr;
+  PlatformCheck<__CFDictionary>(d, "CFDictionaryGetValue");
+  PlatformCheckObject(key, "CFDictionaryGetValue");
   for (auto& kv : d->pairs)
     if (kv.first == key) return kv.second;
   // Keys of the stand-in are strings when they are not the same object.
@@ -142,31 +139,33 @@ const void* CFDictionaryGetValue(CFDictionaryRef d, const void* key) {
 }
 
 __CFAttributedString::~__CFAttributedString() {
-  CFRelease(string);
-  CFRelease(attributes);
+  PlatformReleaseIfAny(string);
+  PlatformReleaseIfAny(attributes);
 }
 
 CFAttributedStringRef CFAttributedStringCreate(CFAllocatorRef, CFStringRef str,
                                                CFDictionaryRef attributes) {
-  if (!str) return nullptr;
+  PlatformCheck<__CFString>(str, "CFAttributedStringCreate");
   auto* a = new __CFAttributedString;
   a->string = (CFStringRef)CFRetain(str);
-  a->attributes = (CFDictionaryRef)CFRetain(attributes);
+  a->attributes = (CFDictionaryRef)PlatformRetainIfAny(attributes);
   return a;
 }
 
 CFStringRef CFAttributedStringGetString(CFAttributedStringRef as) {
-  return as ? as->string : nullptr;
+  return PlatformCheck<__CFAttributedString>(as, "CFAttributedStringGetString")->string;
 }
 
 CFIndex CFAttributedStringGetLength(CFAttributedStringRef as) {
-  return as ? CFStringGetLength(as->string) : 0;
+  return CFStringGetLength(
+      PlatformCheck<__CFAttributedString>(as, "CFAttributedStringGetLength")->string);
 }
 
 CFDictionaryRef CFAttributedStringGetAttributes(CFAttributedStringRef as, CFIndex,
                                                 CFRange* effectiveRange) {
+  PlatformCheck<__CFAttributedString>(as, "CFAttributedStringGetAttributes");
   if (effectiveRange) *effectiveRange = CFRangeMake(0, CFAttributedStringGetLength(as));
-  return as ? as->attributes : nullptr;
+  return as->attributes;
 }
 
 CGMutablePathRef CGPathCreateMutable(void) {
@@ -189,13 +188,14 @@ CGRect CGPathGetBoundingBox(CGPathRef path) {
   return r;
 }
 
+// Null is allowed for both, as on the platform.
 CGPathRef CGPathRetain(CGPathRef path) {
-  CFRetain(path);
+  PlatformRetainIfAny(path);
   return path;
 }
 
 void CGPathRelease(CGPathRef path) {
-  CFRelease(path);
+  PlatformReleaseIfAny(path);
 }
 
 void CGContextSetTextMatrix(CGContextRef c, CGAffineTransform t) {

@@ -1,4 +1,5 @@
 #include "coretext_internal.h"
+#include "WDL/utf8.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -240,52 +241,16 @@ const GlyphImage* Font::Image(uint32_t glyph, bool antialias) {
   return p;
 }
 
-namespace {
-
-// One well-formed UTF-8 sequence at s (len bytes left): its length, or 0 when malformed
-// (overlong forms, surrogates and values beyond U+10FFFF included).
-size_t DecodeOne(const unsigned char* s, size_t len, uint32_t* cp) {
-  const unsigned c = s[0];
-  const int extra = c < 0x80                 ? 0
-                    : c >= 0xC2 && c <= 0xDF ? 1
-                    : c >= 0xE0 && c <= 0xEF ? 2
-                    : c >= 0xF0 && c <= 0xF4 ? 3
-                                             : -1;
-  if (extra < 0 || (size_t)extra >= len) return 0;
-  static const unsigned kLeadMask[4] = {0x7F, 0x1F, 0x0F, 0x07};
-  uint32_t v = c & kLeadMask[extra];
-  for (int k = 1; k <= extra; k++) {
-    if ((s[k] & 0xC0) != 0x80) return 0;
-    v = v << 6 | (s[k] & 0x3F);
-  }
-  if ((extra == 2 && (v < 0x800 || (v >= 0xD800 && v <= 0xDFFF))) ||
-      (extra == 3 && (v < 0x10000 || v > 0x10FFFF)))
-    return 0;
-  *cp = v;
-  return (size_t)extra + 1;
-}
-
-} // namespace
-
 std::vector<uint32_t> DecodeUtf8(const char* text, size_t len) {
   std::vector<uint32_t> out;
   out.reserve(len);
   const unsigned char* s = (const unsigned char*)text;
   for (size_t i = 0; i < len;) {
-    uint32_t cp = 0xFFFD;
-    const size_t n = DecodeOne(s + i, len - i, &cp);
+    uint32_t cp;
+    i += (size_t)WDL_Utf8Decode(s + i, len - i, &cp);
     out.push_back(cp);
-    i += n ? n : 1;
   }
   return out;
-}
-
-bool IsValidUtf8(const char* text, size_t len) {
-  const unsigned char* s = (const unsigned char*)text;
-  uint32_t cp;
-  for (size_t i = 0, n; i < len; i += n)
-    if (!(n = DecodeOne(s + i, len - i, &cp))) return false;
-  return true;
 }
 
 std::vector<LaidLine> Layout(Font* font, const std::vector<uint32_t>& cps, bool multiline) {

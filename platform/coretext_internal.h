@@ -82,9 +82,8 @@ struct LaidLine {
   double width = 0;
 };
 
-// Decodes UTF-8 (each byte of a malformed sequence becomes U+FFFD) into code points.
+// Decodes text into code points by the project's one UTF-8 rule (WDL/utf8.h).
 std::vector<uint32_t> DecodeUtf8(const char* text, size_t len);
-bool IsValidUtf8(const char* text, size_t len);
 // Lays out code points; `multiline` splits at line breaks (see above), otherwise one line.
 std::vector<LaidLine> Layout(Font* font, const std::vector<uint32_t>& cps, bool multiline);
 

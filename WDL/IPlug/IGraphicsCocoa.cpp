@@ -3,11 +3,13 @@
 
 #include "WDL/IPlug/IGraphicsCocoa.h"
 
+#include <cstring>
 #include <string>
 
 #include "WDL/IPlug/IControl.h"
 #include "WDL/IPlug/IParam.h"
 #include "WDL/IPlug/IPopupMenu.h"
+#include "WDL/utf8.h"
 
 NSRect ToNSRect(IGraphics* pGraphics, IRECT* pRect) {
   const int h = pGraphics->Height();
@@ -21,8 +23,12 @@ IRECT ToIRECT(IGraphics* pGraphics, NSRect* pRect) {
   return IRECT(x, h - (y + rh), x + w, h - y);
 }
 
+// Bytes that are not UTF-8 read as the raster text path reads them, so a menu or a text field
+// shows what the editor's bitmap shows instead of the platform's refusal (a null string).
 NSString* ToNSString(const char* cStr) {
-  return NSString::stringWithCString(cStr, NSUTF8StringEncoding);
+  if (!cStr) return nullptr;
+  return NSString::stringWithCString(WDL_Utf8Sanitize(cStr, strlen(cStr)).c_str(),
+                                     NSUTF8StringEncoding);
 }
 
 NSColor* ToNSColor(IColor* pColor) {
@@ -397,7 +403,7 @@ void IGraphicsCocoa_vIPlugTessary2_au::createTextEntry(IControl* pControl, IPara
   mTextFieldView->setAllowsEditingTextAttributes(NO);
   mTextFieldView->setTextColor(ToNSColor(&pText->mTextEntryFGColor));
   mTextFieldView->setBackgroundColor(ToNSColor(&pText->mTextEntryBGColor));
-  mTextFieldView->setStringValue(ToNSString(pString));
+  mTextFieldView->setStringValue(ToNSString(pString ? pString : "")); // the platform takes no nil
   mTextFieldView->setBordered(NO);
   mTextFieldView->setFocusRingType(NSFocusRingTypeNone);
   mTextFieldView->setDelegate(this);

@@ -113,8 +113,8 @@ int IGraphicsMac::ShowMessageBox(const char* pText, const char* pCaption, int ty
   const SInt32 err = CFUserNotificationDisplayAlert(0, kCFUserNotificationNoteAlertLevel, nullptr,
                                                     nullptr, nullptr, caption, text, defaultTitle,
                                                     alternateTitle, otherTitle, &response);
-  CFRelease(text);
-  CFRelease(caption);
+  if (text) CFRelease(text);
+  if (caption) CFRelease(caption);
   if (err != 0) return 0;
   switch (response & 3) {
   case kCFUserNotificationDefaultResponse:

@@ -23,8 +23,13 @@
 
 // ---- Strings across the host boundary (UTF-8) ----
 
-// A new string of the text, owned by the caller; null for null or text that is not UTF-8.
+// A new string of the text, owned by the caller; null for null. Bytes that are not UTF-8
+// are read by the project's rule (WDL/utf8.h).
 CFStringRef MakeCFString(const char* cStr);
+
+// Whether cf is an object of the type; false for null (which the platform's CFGetTypeID
+// does not take), so a pointer from a host or a dictionary lookup can be tested at once.
+bool CFIsType(CFTypeRef cf, CFTypeID type);
 
 // A string of the text, released when the scope ends.
 struct CFStrLocal {

@@ -1,6 +1,7 @@
 // The property table (info, get, set), the parameter infos and value strings, stream
 // formats, connections and element names.
 #include "WDL/IPlug/IPlugAU.h"
+#include "WDL/IPlug/IPlugAU_Private.h"
 #include "WDL/IPlug/dfx/dfx-au-utilities.h"
 
 #include <cmath>
@@ -8,8 +9,6 @@
 #include <cstring>
 
 namespace {
-// The private property through which the view factory finds the plug-in object.
-constexpr AudioUnitPropertyID kIPlugObjectPropertyID = (AudioUnitPropertyID)-101;
 constexpr size_t kParamNameFieldLen = sizeof(AudioUnitParameterInfo::name);
 constexpr int kParamIDNameMax = 31; // characters of a cut ParameterIDName
 
@@ -131,7 +130,7 @@ ComponentResult IPlugAU::GetProperty(AudioUnitPropertyID propID, AudioUnitScope 
   // Reports the size; false when the host's buffer cannot take it.
   auto sized = [&](UInt32 size) {
     *pDataSize = size;
-    return !pData || room >= size;
+    return !pData || PropertyFits(pData, room, size);
   };
   const bool global = scope == kAudioUnitScope_Global;
   const int nParams = NParams();
@@ -392,7 +391,7 @@ ComponentResult IPlugAU::GetProperty(AudioUnitPropertyID propID, AudioUnitScope 
   case kAudioUnitProperty_ElementName: {
     *pDataSize = sizeof(CFStringRef);
     if (!pData) return kAudioUnitErr_InvalidProperty;
-    if (room < sizeof(CFStringRef)) return kAudioUnitErr_InvalidPropertyValue;
+    if (!PropertyFits(pData, room, sizeof(CFStringRef))) return kAudioUnitErr_InvalidPropertyValue;
     WDL_String* pLabel = nullptr;
     if (scope == kAudioUnitScope_Input)
       pLabel = element <= 1 ? GetInputBusLabel((int)element) : nullptr;
@@ -485,7 +484,7 @@ ComponentResult IPlugAU::GetProperty(AudioUnitPropertyID propID, AudioUnitScope 
     if (!pData || !global) return noErr;
     auto rec = Take<AudioUnitParameterValueFromString>(pData);
     if (rec.inParamID >= (AudioUnitParameterID)nParams) return kAudioUnitErr_InvalidElement;
-    if (CFGetTypeID(rec.inString) != CFStringGetTypeID()) return kAudioUnitErr_InvalidPropertyValue;
+    if (!CFIsType(rec.inString, CFStringGetTypeID())) return kAudioUnitErr_InvalidPropertyValue;
     IParam* pParam = GetParam((int)rec.inParamID);
     CStrLocal cStr(rec.inString);
     if (!cStr.mCStr) return kAudioUnitErr_InvalidPropertyValue;
@@ -536,7 +535,7 @@ ComponentResult IPlugAU::SetProperty(AudioUnitPropertyID propID, AudioUnitScope 
                                      const void* pData) {
   const bool global = scope == kAudioUnitScope_Global;
   // Whether the host gave at least size bytes.
-  auto has = [&](size_t size) { return pData && *pDataSize >= size; };
+  auto has = [&](size_t size) { return PropertyFits(pData, *pDataSize, size); };
 
   switch (propID) {
   case kAudioUnitProperty_ClassInfo:
@@ -675,8 +674,7 @@ ComponentResult IPlugAU::SetProperty(AudioUnitPropertyID propID, AudioUnitScope 
   case kAudioUnitProperty_AUHostIdentifier: {
     if (!has(sizeof(AUHostVersionIdentifier))) return kAudioUnitErr_InvalidPropertyValue;
     auto hostID = Take<AUHostVersionIdentifier>(pData);
-    if (CFGetTypeID(hostID.hostName) != CFStringGetTypeID())
-      return kAudioUnitErr_InvalidPropertyValue;
+    if (!CFIsType(hostID.hostName, CFStringGetTypeID())) return kAudioUnitErr_InvalidPropertyValue;
     CStrLocal hostStr(hostID.hostName);
     if (!hostStr.mCStr) return kAudioUnitErr_InvalidPropertyValue;
     const NumVersion v = hostID.hostVersion;

@@ -1,5 +1,6 @@
 // The saved-state dictionary, its helpers, and the UTF-8 string helpers of the binding.
 #include "WDL/IPlug/IPlugAU.h"
+#include "WDL/utf8.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -7,12 +8,20 @@
 
 // ---- Strings ----
 
+// Bytes that are not UTF-8 read as everywhere else in the plug-in (WDL/utf8.h), so a host
+// gets a string wherever the editor shows text.
 CFStringRef MakeCFString(const char* cStr) {
-  return CFStringCreateWithCString(kCFAllocatorDefault, cStr, kCFStringEncodingUTF8);
+  if (!cStr) return nullptr;
+  return CFStringCreateWithCString(
+      kCFAllocatorDefault, WDL_Utf8Sanitize(cStr, strlen(cStr)).c_str(), kCFStringEncodingUTF8);
+}
+
+bool CFIsType(CFTypeRef cf, CFTypeID type) {
+  return cf && CFGetTypeID(cf) == type;
 }
 
 CFStrLocal::~CFStrLocal() {
-  CFRelease(mCFStr);
+  if (mCFStr) CFRelease(mCFStr);
 }
 
 CStrLocal::CStrLocal(CFStringRef cfStr) : mCStr(nullptr) {
@@ -34,31 +43,44 @@ CStrLocal::~CStrLocal() {
 // ---- Dictionary helpers ----
 
 namespace {
-void PutNumberInDict(CFMutableDictionaryRef pDict, const char* key, const void* pNumber,
+// False, releasing what was made, when a key or value could not be made.
+bool PutFailed(CFTypeRef made) {
+  if (made) CFRelease(made);
+  return false;
+}
+
+bool PutNumberInDict(CFMutableDictionaryRef pDict, const char* key, const void* pNumber,
                      CFNumberType type) {
   CFStrLocal cfKey(key);
   CFNumberRef pValue = CFNumberCreate(kCFAllocatorDefault, type, pNumber);
+  if (!cfKey.mCFStr || !pValue) return PutFailed(pValue);
   CFDictionarySetValue(pDict, cfKey.mCFStr, pValue);
   CFRelease(pValue);
+  return true;
 }
 
-void PutStrInDict(CFMutableDictionaryRef pDict, const char* key, const char* value) {
+bool PutStrInDict(CFMutableDictionaryRef pDict, const char* key, const char* value) {
   CFStrLocal cfKey(key), cfValue(value);
+  if (!cfKey.mCFStr || !cfValue.mCFStr) return false;
   CFDictionarySetValue(pDict, cfKey.mCFStr, cfValue.mCFStr);
+  return true;
 }
 
-void PutDataInDict(CFMutableDictionaryRef pDict, const char* key, ByteChunk* pChunk) {
+bool PutDataInDict(CFMutableDictionaryRef pDict, const char* key, ByteChunk* pChunk) {
   CFStrLocal cfKey(key);
   CFDataRef pData = CFDataCreate(kCFAllocatorDefault, pChunk->GetBytes(), pChunk->Size());
+  if (!cfKey.mCFStr || !pData) return PutFailed(pData);
   CFDictionarySetValue(pDict, cfKey.mCFStr, pData);
   CFRelease(pData);
+  return true;
 }
 
 // The value under key when it has the type asked for; null otherwise.
 const void* GetTyped(CFDictionaryRef pDict, const char* key, CFTypeID type) {
   CFStrLocal cfKey(key);
-  const void* v = CFDictionaryGetValue(pDict, cfKey.mCFStr);
-  return CFGetTypeID(v) == type ? v : nullptr;
+  if (!cfKey.mCFStr) return nullptr;
+  const void* v = CFDictionaryGetValue(pDict, cfKey.mCFStr); // null for a missing key
+  return CFIsType(v, type) ? v : nullptr;
 }
 
 // False when the key is missing, is no number, or does not fit an SInt32 exactly.
@@ -103,14 +125,17 @@ ComponentResult IPlugAU::GetState(CFPropertyListRef* ppPropList) {
   const SInt32 version = GetEffectVersion(false);
   const SInt32 type = (SInt32)cd.componentType, subtype = (SInt32)cd.componentSubType,
                mfr = (SInt32)cd.componentManufacturer;
-  PutNumberInDict(pDict, "version", &version, kCFNumberSInt32Type);
-  PutNumberInDict(pDict, "type", &type, kCFNumberSInt32Type);
-  PutNumberInDict(pDict, "subtype", &subtype, kCFNumberSInt32Type);
-  PutNumberInDict(pDict, "manufacturer", &mfr, kCFNumberSInt32Type);
-  PutStrInDict(pDict, "name", GetPresetName(GetCurrentPresetIdx()));
-
   ByteChunk chunk;
-  if (SerializeState(&chunk)) PutDataInDict(pDict, "data", &chunk);
+  const bool ok = PutNumberInDict(pDict, "version", &version, kCFNumberSInt32Type) &&
+                  PutNumberInDict(pDict, "type", &type, kCFNumberSInt32Type) &&
+                  PutNumberInDict(pDict, "subtype", &subtype, kCFNumberSInt32Type) &&
+                  PutNumberInDict(pDict, "manufacturer", &mfr, kCFNumberSInt32Type) &&
+                  PutStrInDict(pDict, "name", GetPresetName(GetCurrentPresetIdx())) &&
+                  (!SerializeState(&chunk) || PutDataInDict(pDict, "data", &chunk));
+  if (!ok) {
+    CFRelease(pDict);
+    return coreFoundationUnknownErr;
+  }
 
   *ppPropList = pDict;
   return noErr;
@@ -121,7 +146,7 @@ ComponentResult IPlugAU::SetState(CFPropertyListRef pPropList) {
   AudioComponentDescription cd;
   const OSStatus r = AudioComponentGetDescription(AudioComponentInstanceGetComponent(mCI), &cd);
   if (r != noErr) return r;
-  if (CFGetTypeID(pPropList) != CFDictionaryGetTypeID()) return kAudioUnitErr_InvalidPropertyValue;
+  if (!CFIsType(pPropList, CFDictionaryGetTypeID())) return kAudioUnitErr_InvalidPropertyValue;
   auto pDict = static_cast<CFDictionaryRef>(pPropList);
 
   SInt32 version, type, subtype, mfr;

@@ -9,10 +9,9 @@
 
 #include "WDL/IPlug/IGraphicsMac.h"
 #include "WDL/IPlug/IPlugAU.h"
+#include "WDL/IPlug/IPlugAU_Private.h"
 
 namespace {
-// The private property through which the view factory finds the plug-in object.
-constexpr AudioUnitPropertyID kIPlugObjectPropertyID = (AudioUnitPropertyID)-101;
 constexpr int kMinCocoaOSVersion = 0x1050;
 } // namespace
 
@@ -39,7 +38,8 @@ ComponentResult IPlugAU::GetCocoaUI(UInt32* pDataSize, UInt32 room, void* pData)
     return kAudioUnitErr_InvalidProperty;
   *pDataSize = sizeof(AudioUnitCocoaViewInfo);
   if (!pData) return noErr;
-  if (room < sizeof(AudioUnitCocoaViewInfo)) return kAudioUnitErr_InvalidPropertyValue;
+  if (!PropertyFits(pData, room, sizeof(AudioUnitCocoaViewInfo)))
+    return kAudioUnitErr_InvalidPropertyValue;
   CFStrLocal bundleID(mOSXBundleID.Get());
   CFBundleRef bundle = CFBundleGetBundleWithIdentifier(bundleID.mCFStr);
   CFURLRef url = bundle ? CFBundleCopyBundleURL(bundle) : nullptr;

@@ -3,6 +3,7 @@
 #include "WDL/lice/lice_glyph.h"
 #include "WDL/lice/lice_simd.h"
 #include "WDL/swell/swell-functions.h"
+#include "WDL/utf8.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -30,23 +31,9 @@ static void ResetScratchColors(LICE_SysBitmap* bm) {
 }
 
 int utf8char(const char* ptr, unsigned short* c, int count) {
-  const unsigned char* s = (const unsigned char*)ptr;
-  const unsigned b = s[0];
-  // A continuation byte is only read while it lies inside the count.
-  auto cont = [&](int i) { return (count < 0 || i < count) && (s[i] & 0xC0) == 0x80; };
-  int len = 1;
-  unsigned code = b;
-  if (b >= 0xC2 && b <= 0xDF && cont(1)) {
-    len = 2;
-    code = ((b & 0x1F) << 6) | (s[1] & 0x3F);
-  } else if (b >= 0xE0 && b <= 0xEF && cont(1) && cont(2)) {
-    len = 3;
-    code = ((b & 0x0F) << 12) | ((s[1] & 0x3F) << 6) | (s[2] & 0x3F);
-  } else if (b >= 0xF0 && b <= 0xF4 && cont(1) && cont(2) && cont(3)) {
-    len = 4;
-    code = ' '; // beyond 16 bits
-  }
-  if (c) *c = (unsigned short)code;
+  uint32_t code;
+  const int len = WDL_Utf8Decode((const unsigned char*)ptr, count < 0 ? 4 : (size_t)count, &code);
+  if (c) *c = code > 0xFFFF ? ' ' : (unsigned short)code; // codes are 16 bits here
   return len;
 }
 

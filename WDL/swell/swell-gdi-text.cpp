@@ -10,6 +10,7 @@
 #include "WDL/assocarray.h"
 #include "WDL/heapbuf.h"
 #include "WDL/mutex.h"
+#include "WDL/utf8.h"
 
 #include <CoreGraphics/CoreGraphics.h>
 #include <CoreText/CoreText.h>
@@ -34,10 +35,13 @@ static void releaseString(CFStringRef s) {
 static WDL_Mutex s_fontnamecache_mutex;
 static WDL_StringKeyedArray<CFStringRef> s_fontnamecache(true, releaseString);
 
+// Bytes that are not UTF-8 read by the project's one rule, as the glyph path reads them.
 CFStringRef CStringToNSString(const char* text) {
   if (!text) text = "";
   CFStringRef s = CFStringCreateWithCString(nullptr, text, kCFStringEncodingUTF8);
-  if (!s) s = CFStringCreateWithCString(nullptr, text, kCFStringEncodingASCII);
+  if (!s)
+    s = CFStringCreateWithCString(nullptr, WDL_Utf8Sanitize(text, strlen(text)).c_str(),
+                                  kCFStringEncodingUTF8);
   return s;
 }
 

@@ -6,8 +6,8 @@
 
 // Copies at most n - 1 characters and always terminates; nothing when n is below 1.
 void lstrcpyn_safe(char* dst, const char* src, int n);
-// A new string from UTF-8, or from ASCII when the text is not UTF-8; null when neither
-// works. A null text counts as empty. The caller releases it.
+// A new string of the text; bytes that are not UTF-8 read by the project's rule (WDL/utf8.h).
+// A null text counts as empty. The caller releases it; null only when memory runs out.
 CFStringRef CStringToNSString(const char* text);
 // The PostScript name for a face-name text, cached per distinct text for the process (do
 // not release it); the text itself when no face of that name exists; "" for null or "".

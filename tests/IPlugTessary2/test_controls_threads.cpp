@@ -46,7 +46,8 @@ TEST_F(RollTest, RenderThreadAddsWhileTheEditorDrawsAndEdits) {
 TEST_F(RollTest, KeyboardAndChoosersChangedWhileDrawing) {
   IBitmap keys(nullptr, 12, 48 * 6, 6), black(nullptr, 8, 30, 1); // sizes only: draw nothing
   const int offsets[12] = {0, 8, 12, 20, 24, 36, 44, 48, 56, 60, 68, 72};
-  auto* kb = new IKeyboardControl(&plug, &engine, 20, 262, 36, 6, &keys, &black, offsets);
+  auto* kb =
+      new IKeyboardControl(&plug, &engine, 20, 262, kKeyboardLowestNote, 6, &keys, &black, offsets);
   auto* scales = new IPopupMenuScales(&plug, -1, IRECT(81, 20, 134, 36));
   auto* rhythms = new IPopupMenuRhythms(&plug, -1, IRECT(27, 315, 55, 335));
   g.AttachControl(kb);

@@ -45,7 +45,8 @@ struct KeyboardTest : ::testing::Test {
     IBitmap wk = g.LoadIBitmap(104, "resources/img/wk.png", 6);
     IBitmap bk = g.LoadIBitmap(105, "resources/img/bk.png", 1);
     IBitmap save = g.LoadIBitmap(116, "resources/img/SAVE.png", 2);
-    g.AttachControl(kb = new IKeyboardControl(&plug, &engine, 220, 210, 36, 6, &wk, &bk, kOffsets));
+    g.AttachControl(kb = new IKeyboardControl(&plug, &engine, 220, 210, kKeyboardLowestNote, 6, &wk,
+                                              &bk, kOffsets));
     g.AttachControl(new IContactSaveControl(&plug, &engine, 611, 290, 0, &save));
     plug.AttachGraphics(&g);
     g.SetStrictDrawing(true);

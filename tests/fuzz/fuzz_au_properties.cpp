@@ -18,6 +18,7 @@
 
 #include "../host/au_release_got.h"
 #include "../host/testplug/TestPlug.cpp"
+#include "WDL/IPlug/IPlugAU_Private.h"
 
 namespace {
 
@@ -57,9 +58,41 @@ AudioComponent TestComponent() {
 }
 
 void PropertyCalls(AudioUnit unit, Reader& r) {
-  static const UInt32 kIds[] = {(UInt32)-101, 0,  1,  2,  3,  4,  5,  8,  11, 12, 13,  14,
-                                16,           18, 19, 20, 21, 22, 23, 24, 27, 28, 30,  31,
-                                32,           33, 34, 35, 36, 37, 38, 46, 47, 48, 1000};
+  static const UInt32 kIds[] = {kIPlugObjectPropertyID,
+                                0,
+                                1,
+                                2,
+                                3,
+                                4,
+                                5,
+                                8,
+                                11,
+                                12,
+                                13,
+                                14,
+                                16,
+                                18,
+                                19,
+                                20,
+                                21,
+                                22,
+                                23,
+                                24,
+                                27,
+                                28,
+                                30,
+                                31,
+                                32,
+                                33,
+                                34,
+                                35,
+                                36,
+                                37,
+                                38,
+                                46,
+                                47,
+                                48,
+                                1000};
   float value = 0;
   CFStringRef text = CFStringCreateWithCString(nullptr, "Soft", kCFStringEncodingUTF8);
   for (int calls = 0; calls < 64 && r.Has(8); ++calls) {
@@ -83,8 +116,9 @@ void PropertyCalls(AudioUnit unit, Reader& r) {
     float* valuePtr = &value;
     memcpy(&value, buf, sizeof(value));
     if (id == kAudioUnitProperty_ParameterStringFromValue) memcpy(buf + 8, &valuePtr, 8);
-    if (id == kAudioUnitProperty_ParameterValueFromString && (buf[4] & 1))
-      memcpy(buf + 8, &text, 8);
+    // A host's string is a real one or none: the platform crashes on anything else.
+    const CFStringRef textOrNone = (buf[4] & 1) ? text : nullptr;
+    if (id == kAudioUnitProperty_ParameterValueFromString) memcpy(buf + 8, &textOrNone, 8);
     if (kind == 1) {
       // Out fields start empty: a record the binding leaves alone hands nothing over.
       if (id == kAudioUnitProperty_ParameterStringFromValue) memset(buf + 16, 0, 8);
@@ -106,6 +140,8 @@ void PropertyCalls(AudioUnit unit, Reader& r) {
       memcpy(buf, &cb, sizeof(cb));
     } else if (id == kAudioUnitProperty_SetRenderCallback) {
       memset(buf, 0, 16);
+    } else if (id == kAudioUnitProperty_AUHostIdentifier || id == kAudioUnitProperty_ClassInfo) {
+      memcpy(buf, &textOrNone, 8);
     }
     AudioUnitSetProperty(unit, id, scope, element, buf, size);
   }

@@ -14,6 +14,10 @@ inline void ReleaseGot(UInt32 id, const unsigned char* buf) {
     memcpy(&p, buf + at, sizeof(p));
     return p;
   };
+  // A field left null hands nothing over (a parameter without a unit name, say).
+  auto CFRelease = [](CFTypeRef p) {
+    if (p) ::CFRelease(p);
+  };
   switch (id) {
   case kAudioUnitProperty_ClassInfo:
   case kAudioUnitProperty_ParameterValueStrings:

@@ -53,7 +53,7 @@ TEST_F(AUFixture, ParameterInfoForEveryParameter) {
     EXPECT_EQ(info.clumpID, r.clump) << i;
     EXPECT_EQ(info.flags, r.flags) << i;
     CFRelease(info.cfNameString);
-    CFRelease(info.unitName);
+    if (info.unitName) CFRelease(info.unitName);
   }
   struct Clump {
     UInt32 id;
@@ -62,7 +62,7 @@ TEST_F(AUFixture, ParameterInfoForEveryParameter) {
   };
   const Clump clumps[] = {{1, noErr, "Main"},
                           {2, noErr, "Notes"},
-                          {3, noErr, "Timing"},
+                          {3, noErr, "D\xC3\xA9lai"},
                           {0, -10850, nullptr},
                           {4, -10850, nullptr}};
   for (const Clump& c : clumps) {
@@ -147,12 +147,14 @@ TEST_F(AUFixture, ValueStringsBothWays) {
       EXPECT_EQ(rec.outValue, f.value) << f.text;
     }
   }
-  int notAString = 0;
-  AudioUnitParameterValueFromString stray{kGain, (CFStringRef)&notAString, 0};
+  const SInt32 one = 1;
+  CFNumberRef notAString = CFNumberCreate(nullptr, kCFNumberSInt32Type, &one);
+  AudioUnitParameterValueFromString stray{kGain, (CFStringRef)notAString, 0};
   size = sizeof(stray);
   EXPECT_EQ(AudioUnitGetProperty(Unit(), kAudioUnitProperty_ParameterValueFromString, G, 0, &stray,
                                  &size),
             -10851);
+  CFRelease(notAString);
 }
 
 TEST_F(AUFixture, ParameterIDNameCutsToTheDesiredLength) {

@@ -2,13 +2,13 @@
 // then bad ids, elements, scopes, sizes and pointers.
 #include "au_fixture.h"
 #include "au_release_got.h"
+#include "WDL/IPlug/IPlugAU_Private.h"
 
 #include <cstring>
 
 namespace {
 
 constexpr OSStatus kBadProp = kAudioUnitErr_InvalidProperty;
-constexpr UInt32 kPrivatePlug = (UInt32)-101;
 enum Scope { G = kAudioUnitScope_Global, I = kAudioUnitScope_Input, O = kAudioUnitScope_Output };
 
 struct InfoRow {
@@ -21,7 +21,7 @@ struct InfoRow {
 
 // What the info call answers for the test plug-in (no inputs, one output bus, an editor).
 const InfoRow kInfo[] = {
-    {kPrivatePlug, 0, {0, 0, 0}, {8, 8, 8}, {0, 0, 0}},
+    {kIPlugObjectPropertyID, 0, {0, 0, 0}, {8, 8, 8}, {0, 0, 0}},
     {kAudioUnitProperty_ClassInfo, 0, {0, 0, 0}, {8, 8, 8}, {0, 0, 0}},
     {kAudioUnitProperty_MakeConnection, 0, {0, 0, kBadProp}, {16, 16, 0}, {1, 1, 0}},
     {kAudioUnitProperty_SampleRate, 0, {0, 0, 0}, {8, 8, 8}, {1, 1, 1}},
@@ -122,7 +122,7 @@ TEST_F(AUFixture, BadInputNeverCrashes) {
   const UInt32 elements[] = {0, 1, 2, kNumTestParams, 0x7FFFFFFF, 0xFFFFFFFF};
   unsigned char zeros[64] = {};
   for (UInt32 id = 0; id <= 60; ++id) {
-    const UInt32 ids[] = {id, kPrivatePlug, 1000, 0xFFFFFFFF};
+    const UInt32 ids[] = {id, kIPlugObjectPropertyID, 1000, 0xFFFFFFFF};
     for (UInt32 pid : ids)
       for (UInt32 scope = 0; scope < 6; ++scope)
         for (UInt32 el : elements) {
@@ -296,7 +296,7 @@ TEST_F(AUFixture, ElementNamesAndCounts) {
 TEST_F(AUFixture, PrivatePropertyAndMidiOutputNames) {
   void* plug = nullptr;
   UInt32 size = sizeof(plug);
-  ASSERT_EQ(AudioUnitGetProperty(Unit(), kPrivatePlug, I, 3, &plug, &size), noErr);
+  ASSERT_EQ(AudioUnitGetProperty(Unit(), kIPlugObjectPropertyID, I, 3, &plug, &size), noErr);
   EXPECT_EQ(plug, static_cast<IPlugAU*>(mPlug));
   CFArrayRef names = nullptr;
   size = sizeof(names);

@@ -41,7 +41,7 @@ TEST_F(AUFixture, MainThreadWorksWhileTheRenderThreadRenders) {
                                    rounds % kNumTestParams, &info, &size),
               noErr);
     CFRelease(info.cfNameString);
-    CFRelease(info.unitName);
+    if (info.unitName) CFRelease(info.unitName);
     EXPECT_EQ(AudioUnitAddRenderNotify(u, Notified, &notified), noErr);
     EXPECT_EQ(AudioUnitAddPropertyListener(u, kAudioUnitProperty_Latency, Nothing, &rounds), noErr);
     CFPropertyListRef state = nullptr;

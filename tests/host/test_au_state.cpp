@@ -143,10 +143,9 @@ TEST_F(AUFixture, RefusedStatesChangeNothing) {
     EXPECT_EQ(Params(mHost), before) << r.what;
     CFRelease(d);
   }
-  // Not a dictionary at all, or no object of the platform.
+  // No state, or not a dictionary.
   TestCFString text("state");
-  int stray = 0;
-  const CFPropertyListRef notDicts[] = {nullptr, text.s, &stray};
+  const CFPropertyListRef notDicts[] = {nullptr, text.s};
   for (CFPropertyListRef p : notDicts) EXPECT_EQ(mHost.SetState(p), -10851);
   EXPECT_EQ(Params(mHost), before);
   CFRelease(good);

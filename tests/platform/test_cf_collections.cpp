@@ -54,7 +54,6 @@ TEST(CFNumber, ConversionsSayWhenTheyLoseSomething) {
   EXPECT_EQ(d, -7.0);
   EXPECT_EQ(CFNumberGetType(n), kCFNumberSInt32Type);
   EXPECT_FALSE(CFNumberGetValue(n, 99, &d));
-  EXPECT_FALSE(CFNumberGetValue(nullptr, kCFNumberSInt32Type, &i));
   CFRelease(n);
   EXPECT_EQ(CFNumberCreate(nullptr, kCFNumberSInt32Type, nullptr), nullptr);
   EXPECT_EQ(CFNumberCreate(nullptr, 0, &i), nullptr);
@@ -132,7 +131,6 @@ TEST(CFDictionary, MutableSetReplaceRemove) {
   CFDictionarySetValue(d, k2, k2);
   CFDictionarySetValue(d, k3, k3); // past the capacity
   EXPECT_EQ(CFDictionaryGetCount(d), 2);
-  CFDictionarySetValue(d, nullptr, k3);
   CFDictionaryRemoveValue(d, k1b);
   EXPECT_EQ(CFDictionaryGetValue(d, k1), nullptr);
   EXPECT_EQ(CFDictionaryGetCount(d), 1);
@@ -155,12 +153,8 @@ TEST(CFType, IdsOfLiveObjectsOnly) {
   EXPECT_EQ(CFGetTypeID(a), CFArrayGetTypeID());
   EXPECT_EQ(CFGetTypeID(n), CFNumberGetTypeID());
   EXPECT_NE(CFStringGetTypeID(), CFDictionaryGetTypeID());
-  int stray = 0;
-  EXPECT_EQ(CFGetTypeID(&stray), _kCFRuntimeNotATypeID);
-  EXPECT_EQ(CFGetTypeID(nullptr), _kCFRuntimeNotATypeID);
   for (CFTypeRef o : {(CFTypeRef)s, (CFTypeRef)d, (CFTypeRef)m, (CFTypeRef)a, (CFTypeRef)n})
     CFRelease(o);
-  EXPECT_EQ(CFGetTypeID(s), _kCFRuntimeNotATypeID);
 }
 
 TEST(CFString, CompareSizesCopiesAndFormats) {
@@ -168,7 +162,6 @@ TEST(CFString, CompareSizesCopiesAndFormats) {
   CFStringRef b = CFStringCreateWithCString(nullptr, "abd", kCFStringEncodingUTF8);
   EXPECT_EQ(CFStringCompare(a, b, 0), kCFCompareLessThan);
   EXPECT_EQ(CFStringCompare(b, a, 0), kCFCompareGreaterThan);
-  EXPECT_EQ(CFStringCompare(nullptr, a, 0), kCFCompareLessThan);
   CFStringRef c = CFStringCreateCopy(nullptr, a);
   EXPECT_EQ(CFStringCompare(a, c, 0), kCFCompareEqualTo);
   CFRelease(c);
@@ -197,7 +190,6 @@ TEST(CFString, CompareSizesCopiesAndFormats) {
   }
   EXPECT_EQ(CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%n"), &v), nullptr);
   EXPECT_EQ(CFStringCreateWithFormat(nullptr, nullptr, CFSTR("50%"), 1), nullptr);
-  EXPECT_EQ(CFStringCreateWithFormat(nullptr, nullptr, nullptr), nullptr);
   CFRelease(n);
   CFRelease(a);
   CFRelease(b);
@@ -231,7 +223,6 @@ TEST(CFBundle, MainBundleIdentifier) {
   EXPECT_EQ(Text(CFBundleGetIdentifier(main)), "com.example.tests");
   PlatformTest_SetMainBundleIdentifier("");
   EXPECT_EQ(CFBundleGetIdentifier(main), nullptr);
-  EXPECT_EQ(CFBundleGetIdentifier(nullptr), nullptr);
 }
 
 } // namespace

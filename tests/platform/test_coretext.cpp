@@ -171,6 +171,38 @@ TEST(CoreTextDraw, AntialiasingAndClipping) {
   CFRelease(f);
 }
 
+// Without anti-aliasing every glyph row comes from a 1-bit bitmap, leftmost pixel in the
+// high bit: its ink lies where the anti-aliased outline covers, and covers all it fills.
+TEST(CoreTextDraw, MonoInkLiesInsideTheOutline) {
+  CTFontRef f = Font("Arial", 16);
+  CGColorSpaceRef cs = CGColorSpaceCreateDeviceRGB();
+  const CGFloat white[4] = {1, 1, 1, 1};
+  CGColorRef col = CGColorCreate(cs, white);
+  CTLineRef l = Line(f, "Lbq|F7", col);
+  Canvas aa(80, 24), mono(80, 24);
+  for (Canvas* c : {&aa, &mono}) {
+    CGContextSetShouldAntialias(c->ctx, c == &aa);
+    CGContextSetTextPosition(c->ctx, 3, 18);
+    CTLineDraw(l, c->ctx);
+  }
+  int inked = 0;
+  for (int y = 0; y < 24; y++)
+    for (int x = 0; x < 80; x++) {
+      if (mono.Red(x, y)) {
+        ++inked;
+        EXPECT_GT(aa.Red(x, y), 0) << x << "," << y;
+      }
+      if (aa.Red(x, y) == 255) {
+        EXPECT_EQ(mono.Red(x, y), 255) << x << "," << y;
+      }
+    }
+  EXPECT_GT(inked, 60);
+  CFRelease(l);
+  CFRelease(col);
+  CFRelease(cs);
+  CFRelease(f);
+}
+
 TEST(CoreTextFrame, LinesBreakAtLineFeedsOnly) {
   CTFontRef f = Font("Arial", 12);
   const void* k[1] = {kCTFontAttributeName};

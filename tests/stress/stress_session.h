@@ -10,6 +10,7 @@
 #pragma once
 
 #include "host/auhost.h"
+#include "WDL/IPlug/IPlugAU_Private.h"
 #include "testsupport/alloc_count.h"
 
 #include <AudioUnit/AudioUnit.h>
@@ -568,9 +569,41 @@ private:
 
   void PropertyStep() {
     Count("property");
-    static const UInt32 kIds[] = {(UInt32)-101, 0,  1,  2,  3,  4,  5,  8,  11, 12, 13,  14,
-                                  16,           18, 19, 20, 21, 22, 23, 24, 27, 28, 30,  31,
-                                  32,           33, 34, 35, 36, 37, 38, 46, 47, 48, 1000};
+    static const UInt32 kIds[] = {kIPlugObjectPropertyID,
+                                  0,
+                                  1,
+                                  2,
+                                  3,
+                                  4,
+                                  5,
+                                  8,
+                                  11,
+                                  12,
+                                  13,
+                                  14,
+                                  16,
+                                  18,
+                                  19,
+                                  20,
+                                  21,
+                                  22,
+                                  23,
+                                  24,
+                                  27,
+                                  28,
+                                  30,
+                                  31,
+                                  32,
+                                  33,
+                                  34,
+                                  35,
+                                  36,
+                                  37,
+                                  38,
+                                  46,
+                                  47,
+                                  48,
+                                  1000};
     const AudioUnit u = mHost.Unit();
     const UInt32 id = Uniform(mRng, 0, 9) ? kIds[Uniform(mRng, 0, 34)] : mRng();
     const UInt32 scope = Uniform(mRng, 0, 3) ? Uniform(mRng, 0, 4) : mRng();
@@ -617,6 +650,11 @@ private:
       case kAudioUnitProperty_ElementName:
         memset(buf, 0, sizeof(buf));
         break;
+      case kAudioUnitProperty_AUHostIdentifier: {             // a real name or none
+        const CFStringRef name = buf[0] & 1 ? text : nullptr; // keeps the random sequence
+        memcpy(buf, &name, sizeof(name));
+        break;
+      }
       case kAudioUnitProperty_HostCallbacks:
       case kAudioUnitProperty_MIDIOutputCallback:
       case kAudioUnitProperty_SetRenderCallback:

@@ -54,8 +54,10 @@ Boolean CFAUPresetEqual(const void* inPreset1, const void* inPreset2) {
   if (!inPreset1 || !inPreset2) return false;
   auto* a = static_cast<const CFAUPreset*>(inPreset1);
   auto* b = static_cast<const CFAUPreset*>(inPreset2);
-  return a->auPreset.presetNumber == b->auPreset.presetNumber &&
-         CFStringCompare(a->auPreset.presetName, b->auPreset.presetName, 0) == kCFCompareEqualTo;
+  const CFStringRef na = a->auPreset.presetName, nb = b->auPreset.presetName;
+  // A preset may have no name; the platform's compare takes only strings.
+  const bool sameName = na && nb ? CFStringCompare(na, nb, 0) == kCFCompareEqualTo : na == nb;
+  return a->auPreset.presetNumber == b->auPreset.presetNumber && sameName;
 }
 
 const void* CFAUPresetArrayRetainCallBack(CFAllocatorRef, const void* inPreset) {

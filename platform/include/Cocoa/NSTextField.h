@@ -64,7 +64,7 @@ public:
 
   NSString* stringValue() const { return mString; }
   // Copies the text; null gives "".
-  void setStringValue(NSString* s);
+  void setStringValue(NSString* s); // s must not be nil
   NSFont* font() const { return mFont; }
   void setFont(NSFont* font);
   NSTextAlignment alignment() const { return mAlignment; }

@@ -33,19 +33,22 @@ enum CFComparisonResult : CFIndex {
   kCFCompareGreaterThan = 1,
 };
 
-// What an object's type id is not: the answer for null and for pointers that are no live
-// object of the platform.
+// A type id no object has.
 enum : CFTypeID { _kCFRuntimeNotATypeID = 0 };
 
 // Every CoreFoundation-style object of the platform (CF and CG types alike) is counted:
-// a new object starts at 1, CFRelease at 1 destroys it. Null is ignored by CFRelease.
+// a new object starts at 1, CFRelease at 1 destroys it.
+// As on the platform, these and every accessor of a typed object (CFStringGetLength,
+// CFDictionaryGetValue's dictionary...) require a live object of their type: null, a freed
+// object or another type aborts the process with a message naming the function. Any thread.
 extern "C" {
 CFTypeRef CFRetain(CFTypeRef cf);
 void CFRelease(CFTypeRef cf);
 CFIndex CFGetRetainCount(CFTypeRef cf);
-
-// The type of a live object; _kCFRuntimeNotATypeID for null or anything else. Any thread.
 CFTypeID CFGetTypeID(CFTypeRef cf);
+// Same object or equal value (strings by text).
+Boolean CFEqual(CFTypeRef cf1, CFTypeRef cf2);
+CFHashCode CFHash(CFTypeRef cf);
 
 // The default allocator is the only one: plain malloc and free. Allocate answers null for a
 // size of 0 or below and when memory runs out (or a test hook makes it fail).

@@ -68,9 +68,11 @@ TEST(Utf8, DecodingTable) {
       {"A", -1, 'A', 1},
       {"\xc3\xa9", -1, 0xe9, 2},
       {"\xe2\x82\xac", -1, 0x20ac, 3},
-      {"\xed\x9f\xbf", -1, 0xd7ff, 3}, // around the surrogates: decoded like any other
-      {"\xed\xa0\x80", -1, 0xd800, 3},
-      {"\xed\xbf\xbf", -1, 0xdfff, 3},
+      {"\xed\x9f\xbf", -1, 0xd7ff, 3}, // below the surrogates
+      {"\xed\xa0\x80", -1, 0xed, 1},   // a surrogate is no character: its bytes are Latin-1
+      {"\xed\xbf\xbf", -1, 0xed, 1},
+      {"\xee\x80\x80", -1, 0xe000, 3},   // above them
+      {"\xe0\x9f\xbf", -1, 0xe0, 1},     // overlong three-byte form
       {"\xf0\x9f\x8e\xb5", -1, ' ', 4},  // beyond 16 bits: a space
       {"\xe9z", -1, 0xe9, 1},            // lone lead byte: Latin-1
       {"\x80", -1, 0x80, 1},             // stray continuation

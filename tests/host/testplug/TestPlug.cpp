@@ -17,7 +17,8 @@ TestPlug::TestPlug(IPlugInstanceInfo instanceInfo)
   GetParam(kMode)->SetDisplayText(2, "Hard");
   GetParam(kNote)->InitInt("Note", 60, 0, 127, "", "Notes");
   GetParam(kSend)->InitBool("Send", false);
-  GetParam(kOffset)->InitInt("Offset", 0, 0, 4096, "smp", "Timing");
+  // A group name in Latin-1, not UTF-8: the host must still get it as text.
+  GetParam(kOffset)->InitInt("Offset", 0, 0, 4096, "smp", "D\xE9lai");
   GetParam(kWidth)->InitDouble("A rather long parameter name", 0.5, 0.0, 1.0, 0.01);
 
   MakePreset("Init", 1.0, 0, 60, false, 0, 0.5);
