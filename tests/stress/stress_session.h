@@ -280,7 +280,8 @@ private:
       uint32_t vel = Uniform(rng, 0, 3) ? Uniform(rng, 1, 127) : 0;
       if (Uniform(rng, 0, 7) == 0) vel = Uniform(rng, 128, 255);
       st = MusicDeviceMIDIEvent(u, status, note, vel, offset);
-      if ((status & 0xF0) == 0x90 && vel) held = {status & 0x0F, note};
+      // The unit takes the low byte of each word, as the platform's MIDI call does.
+      if ((status & 0xF0) == 0x90 && (vel & 0xFF) != 0) held = {status & 0x0F, note & 0xFF};
     }
     tCounting = false;
     if (held.first < 16) mHeldIn.push_back(held); // a host releases what it pressed
