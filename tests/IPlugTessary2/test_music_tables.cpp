@@ -162,4 +162,53 @@ TEST(MusicTables, OutOfRangeLookupThrows) {
   EXPECT_THROW(rhythms.at(negative), std::out_of_range);
 }
 
+TEST(ChordTable, EveryEntry) {
+  // Semitones above the root of each type, in menu order; the root is 60 + key.
+  // clang-format off
+  const Notes offsets[kNumChordTypes] = {
+      {0, 4, 7},         {0, 5, 7},             {0, 4, 8},             {0, 4, 7, 9},
+      {0, 4, 7, 9, 14},  {0, 4, 7, 11},         {0, 3, 7},             {0, 3, 7, 9},
+      {0, 3, 7, 10},     {0, 3, 6, 10},         {0, 3, 7, 11},         {0, 3, 7, 10, 14},
+      {0, 3, 6},         {0, 4, 7, 10},         {0, 5, 7, 10},         {0, 4, 6, 10},
+      {0, 4, 8, 10},     {0, 4, 7, 10, 13},     {0, 4, 7, 10, 15},     {0, 4, 7, 14},
+      {0, 4, 7, 11, 14}, {0, 4, 7, 10, 14},     {0, 5, 7, 10, 14},     {0, 4, 8, 10, 14},
+      {0, 4, 6, 10, 14}, {0, 4, 7, 10, 14, 17}, {0, 4, 7, 10, 13, 17}, {0, 4, 7, 10, 14, 21},
+      {0, 4, 7, 9, 14, 21}};
+  // clang-format on
+  ASSERT_EQ(chords.size(), 348u);
+  for (int type = 0; type < kNumChordTypes; ++type)
+    for (int key = 0; key < kNumKeys; ++key) {
+      Notes want;
+      for (int32_t o : offsets[type]) want.push_back(60 + key + o);
+      EXPECT_EQ(chords[type * 12 + key].mNotes, want) << "type " << type << " key " << key;
+    }
+}
+
+std::string Joined(const char* const* texts, int n) {
+  std::string s;
+  for (int i = 0; i < n; ++i) s += (i ? "|" : "") + std::string(texts[i]);
+  return s;
+}
+
+TEST(MusicTables, MenuAndDisplayTexts) {
+  EXPECT_EQ(Joined(kKeyMenuTexts, kNumKeys), "C|C#/Db|D|D#/Eb|E|F|F#/Gb|G|G#/Ab|A|A#/Bb|B");
+  EXPECT_EQ(Joined(kKeyDisplayTexts, kNumKeys), "C|C#|D|D#|E|F|F#|G|G#|A|A#|B");
+  EXPECT_EQ(Joined(kScaleTypeMenuTexts, kNumScaleTypes),
+            "Major|Minor|Natural Minor|Major Pentatonic|Minor Pentatonic|Diminished|"
+            "Half Diminished|Minor Blues|Melodic Minor Ascending|Dominant Bebop|Phyrgian Mode|"
+            "Phyrgian Dominant|Lydian Mode|Lydian Augmented|Lydian Dominant|Mixolydian Mode|"
+            "Dorian Mode|Locrian Mode|Altered Scale|Chromatic Scale");
+  EXPECT_EQ(Joined(kScaleTypeDisplayTexts, kNumScaleTypes),
+            "maj|min|natural|maj pen|min pen|dim|1/2dim|blues|mel min|bebop|phr|phr dom|lyd|"
+            "lyd aug|lyd dom|mixo|dorian|locrain|alt|chrm");
+  EXPECT_EQ(Joined(kChordTypeMenuTexts, kNumChordTypes),
+            "Major|Major suspended 4th|Major augmented 5th|Major add 6th|Major add 6th and 9th|"
+            "Major 7th|Minor|Minor add 6th|Minor 7th|Minor 7th w flat 5th|Minor add Maj 7th|"
+            "Minor add 9th|Diminished|7|7sus4|7(b5)|7+|7(b9)|7(sharp9)|add9|Maj9|9|9sus4|9+|"
+            "9(b5)|11|11b9|13|13b9");
+  EXPECT_EQ(Joined(kChordTypeDisplayTexts, kNumChordTypes),
+            "maj|sus4|aug|add6|6add9|maj7|min|m6|m7|m7b5|mmaj7|m9|dim|7|7sus4|7(b5)|7+|7(b9)|"
+            "7(#9)|add9|maj9|9|9sus4|9+|9(b5)|11|11b9|13|13b9");
+}
+
 } // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 MidiEvent event(int tick, int command, int p1, int p2) {
@@ -131,6 +133,15 @@ TEST(MidiEventList, LinkNotePairs) {
     EXPECT_EQ(partners(c.list), c.partners);
     c.list.clearLinks();
     EXPECT_EQ(partners(c.list), std::vector<int>(c.partners.size(), -1));
+  }
+  // Exactly these controllers are switches; 64 is on, 63 off.
+  const std::vector<int> switches = {64, 65, 66, 67, 68, 69, 80, 81, 82,
+                                     83, 84, 85, 86, 87, 88, 89, 90, 122};
+  for (int n = 0; n < 128; n++) {
+    MidiEventList list = listOf({event(0, 0xb0, n, 64), event(1, 0xb0, n, 63)});
+    list.linkNotePairs();
+    const bool isSwitch = std::find(switches.begin(), switches.end(), n) != switches.end();
+    EXPECT_EQ(partners(list), (isSwitch ? std::vector<int>{1, 0} : std::vector<int>{-1, -1})) << n;
   }
 }
 

@@ -27,10 +27,17 @@ TEST(MidiFileModel, NewFileAndAdding) {
   EXPECT_EQ(Bytes(f.getEvent(0, 0)), (Bytes{0xef, 0x00, 0x40}));
   EXPECT_EQ(Bytes(f.getEvent(0, 1)), (Bytes{0xe0, 0, 0}));
   EXPECT_EQ(Bytes(f.getEvent(0, 2)), (Bytes{0xe0, 0x7f, 0x7f}));
+  f.addPitchBend(0, 5, 0, 0.0001); // 8192.82 rounds up
+  EXPECT_EQ(Bytes(f.getEvent(0, 3)), (Bytes{0xe0, 0x01, 0x40}));
+  f.addMetaEvent(0, 5, 0x85, "x"); // the type keeps seven bits
+  EXPECT_EQ(Bytes(f.getEvent(0, 4)), (Bytes{0xff, 0x05, 0x01, 'x'}));
 
   unsigned char vlv[4];
-  const std::pair<int, Bytes> vlvs[] = {
-      {128, {0x81, 0}}, {0x0fffffff, {0xff, 0xff, 0xff, 0x7f}}, {0x10000000, {0}}, {-1, {0}}};
+  const std::pair<int, Bytes> vlvs[] = {{128, {0x81, 0}},
+                                        {0x200000, {0x81, 0x80, 0x80, 0}},
+                                        {0x0fffffff, {0xff, 0xff, 0xff, 0x7f}},
+                                        {0x10000000, {0}},
+                                        {-1, {0}}};
   testing::internal::CaptureStderr();
   for (const auto& c : vlvs) EXPECT_EQ(Bytes(vlv, vlv + f.makeVLV(vlv, c.first)), c.second);
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
@@ -148,6 +155,12 @@ TEST(MidiFileModel, JoinSplitAndSplitByChannel) {
   allZero.joinTracks();
   allZero.splitTracks(); // every event names track 0: stays joined
   EXPECT_TRUE(allZero.hasJoinedTracks());
+  MidiFile two;
+  two.addTrack();
+  two.addNoteOn(1, 3, 0, 60, 1);
+  two.joinTracks();
+  two.splitTracks();
+  EXPECT_EQ(two.getTrackCount(), 2);
 }
 
 TEST(MidiFileModel, CopyMoveAssignAndClear) {

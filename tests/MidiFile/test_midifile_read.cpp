@@ -241,6 +241,25 @@ TEST(MidiFileRead, EventDecoding) {
   r = readBytes(f, smf(1, 0, 96, {}));
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(f.getTrackCount(), 0);
+  EXPECT_EQ(written(f)[9], 1); // no track: still format 1
+
+  // An escape carries its stated bytes.
+  ASSERT_EQ(readBytes(f, smf(0, 1, 120, {{0, 0xf7, 2, 0x43, 0x12, 0, 0xff, 0x2f, 0}})).status, 1);
+  EXPECT_EQ(Bytes(f.getEvent(0, 0)), (Bytes{0xf7, 0x43, 0x12}));
+  // A program change under running status takes one data byte; the stated length is
+  // short, so the events come from the stream one byte at a time.
+  Bytes program = smf(0, 1, 120, {{0, 0xc2, 5, 3, 6, 0, 0xff, 0x2f, 0}});
+  program[21] = 3;
+  ASSERT_EQ(readBytes(f, program).status, 1);
+  ASSERT_EQ(f.getEventCount(0), 3);
+  EXPECT_EQ(Bytes(f.getEvent(0, 1)), (Bytes{0xc2, 6}));
+  EXPECT_EQ(f.getEvent(0, 1).tick, 3);
+  r = readBytes(f, smf(0, 1, 0xe328, {{0, 0xff, 0x2f, 0}}));
+  EXPECT_EQ(r.err, "SMPTE ticks: 58152 ticks/sec\nSMPTE frames per second: 29\n"
+                   "SMPTE frame resolution per frame: 40\n");
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(f.unpackVLV(0x81, 0x80, 0x80, 0x80), 0u); // a fifth byte would follow
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error: VLV value was too long\n");
 }
 
 TEST(MidiFileRead, LargeAndMislabelledTracksReadAlike) {
@@ -320,7 +339,11 @@ TEST(MidiFileRead, MalformedInputFailsWithItsMessage) {
        "Error: running status not permitted with meta and sysex event.\n"},
       {smf(0, 1, 120, {{0, 0xff, 1, 0, 0, 0x3c, 0x40, 0, 0xff, 0x2f, 0}}),
        "Error: running status not permitted with meta and sysex event.\n"},
+      {smf(0, 1, 120, {{0, 0xf0, 1, 0xf7, 0, 0x3c}}),
+       "Error: running status not permitted with meta and sysex event.\n"},
       {smf(0, 1, 120, {lastStep}), "Error: track time exceeds the tick range.\n"},
+      {smf(0, 0, 120, {}), "Error: Type 0 MIDI file can only contain one track\n"
+                           "Instead track count is: 0\n"},
       {smf(1, 2, 120, {{0, 0xff, 0x2f, 0, 5}, eot}),
        "File  is not a MIDI file\nExpecting 'M' at first byte in track but got '5'\n"},
       // Input ending where an event should begin: reported by the delta and the event.

@@ -185,6 +185,12 @@ TEST(MidiFileWrite, FailuresAreReported) {
   testing::internal::CaptureStderr();
   EXPECT_EQ(f.write(good), 0);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error: number too large to convert to VLV\n");
+  MidiFile e; // an empty message, left out, is still checked
+  Bytes none;
+  e.addEvent(0, 0x10000000, none);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(e.write(good), 0);
+  testing::internal::GetCapturedStderr();
 }
 
 TEST(MidiFileWrite, IndependentReaderSeesTheSameFile) {

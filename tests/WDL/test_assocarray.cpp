@@ -60,3 +60,32 @@ TEST(AssocArray, InsertReplaceAndDispose) {
   g_wdl_heapbuf_allocator = saved;
   EXPECT_EQ(failing.Get("a", 0), 0);
 }
+
+int g_keysFreed = 0;
+int CmpKey(const char** a, const char** b) {
+  return strcmp(*a, *b);
+}
+const char* FailDup(const char*) {
+  return nullptr;
+}
+void CountFree(const char* s) {
+  ++g_keysFreed;
+  free(const_cast<char*>(s));
+}
+
+TEST(AssocArray, KeyCopiesFailingOrFreed) {
+  WDL_AssocArray<const char*, int> refused(CmpKey, FailDup);
+  EXPECT_EQ(refused.Insert("a", 1), -1);
+  EXPECT_EQ(refused.GetPtr("a"), nullptr);
+  {
+    WDL_AssocArray<const char*, int> arr(CmpKey, WDL_StringKeyedArray<int>::dupstr, CountFree);
+    const WDL_HeapBufAllocator saved = g_wdl_heapbuf_allocator;
+    g_wdl_heapbuf_allocator.realloc_fn = [](void*, size_t) -> void* { return nullptr; };
+    g_wdl_heapbuf_allocator.malloc_fn = [](size_t) -> void* { return nullptr; };
+    EXPECT_EQ(arr.Insert("a", 1), -1);
+    g_wdl_heapbuf_allocator = saved;
+    EXPECT_EQ(g_keysFreed, 1); // the copy made for it
+    arr.Insert("a", 1), arr.Insert("b", 2);
+  }
+  EXPECT_EQ(g_keysFreed, 3); // and both stored keys
+}

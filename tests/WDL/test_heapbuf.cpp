@@ -48,3 +48,26 @@ TEST(HeapBuf, FailuresLeaveBufferUnchangedAndAddCopiesOwnElements) {
   for (int i = 0; i < 4; ++i) a.Add({i, i, i, i});
   for (int i = 4; i < 2000; ++i) ASSERT_EQ((*a.Add(a.Get()[i - 4]))[2], i % 4);
 }
+
+TEST(HeapBuf, ShrinkThatCannotMoveReportsFailure) {
+  WDL_HeapBuf b(128);
+  b.Resize(1000);
+  const WDL_HeapBufAllocator saved = g_wdl_heapbuf_allocator;
+  g_wdl_heapbuf_allocator.realloc_fn = [](void*, size_t) -> void* { return nullptr; };
+  g_wdl_heapbuf_allocator.malloc_fn = [](size_t) -> void* { return nullptr; };
+  EXPECT_EQ(b.ResizeOK(10, true), nullptr); // the smaller block could not be had
+  g_wdl_heapbuf_allocator = saved;
+  EXPECT_EQ(b.GetSize(), 1000);
+}
+
+TEST(HeapBuf, TypedByteCountUpToTheLimitReachesTheAllocator) {
+  static size_t asked;
+  asked = 0;
+  const WDL_HeapBufAllocator saved = g_wdl_heapbuf_allocator;
+  g_wdl_heapbuf_allocator.realloc_fn = [](void*, size_t n) -> void* { return asked = n, nullptr; };
+  g_wdl_heapbuf_allocator.malloc_fn = [](size_t) -> void* { return nullptr; };
+  WDL_TypedBuf<char> c(16);
+  EXPECT_EQ(c.ResizeOK(1200000000), nullptr);
+  g_wdl_heapbuf_allocator = saved;
+  EXPECT_EQ(asked, 1800000000u); // 32-bit byte count: half again as slack
+}

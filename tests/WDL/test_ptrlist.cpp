@@ -32,8 +32,18 @@ TEST(PtrList, InsertClampingDeletionOrderAndOwnership) {
     EXPECT_EQ(l.Get(-1), nullptr);
     EXPECT_EQ(l.Get(3), nullptr);
     EXPECT_FALSE(l.Set(3, &a));
+    EXPECT_FALSE(l.Set(-1, &a));
     l.Delete(3, true);
     l.Delete(-1, true);
+  }
+  {
+    // Shortening leaves the old pointer in the slot past the end.
+    WDL_PtrList<Item> l;
+    for (Item* i : {&a, &b, &p}) l.Add(i);
+    l.Delete(2);
+    EXPECT_EQ(l.Get(2), nullptr);
+    l.Insert(99, &a);
+    EXPECT_EQ(Names(l), "aba");
   }
 
   WDL_PtrList<Item> l;
@@ -50,6 +60,7 @@ TEST(PtrList, InsertClampingDeletionOrderAndOwnership) {
   static std::vector<void*> freed;
   for (Item* i : {&a, (Item*)nullptr, &b}) l.Add(i);
   l.Delete(1, true, [](void* v) { freed.push_back(v); });
+  l.Add(nullptr); // Empty skips a null
   l.Empty(true, [](void* v) { freed.push_back(v); });
   EXPECT_EQ(freed, (std::vector<void*>{nullptr, &b, &a}));
 }

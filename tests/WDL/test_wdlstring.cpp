@@ -70,3 +70,18 @@ TEST(WDLString, FormattingLimitsAndErrors) {
   s.SetFormatted(-1, "%d", 5);
   EXPECT_STREQ(s.Get(), "");
 }
+
+TEST(WDLString, CutFormattingEmptyAppendAndKeptTail) {
+  WDL_String s;
+  s.SetFormatted(3, "%d", 12345);
+  s.DeleteSub(2, 1); // the cut text's length is the used size
+  EXPECT_STREQ(s.Get(), "12");
+  s.Append("");
+  EXPECT_STREQ(s.Get(), "12");
+  WDL_String t("abcdef");
+  t.__doSet(2, "XY", 2, 4);
+  EXPECT_STREQ(t.Get(), "abXYcdef");
+  WDL_String e;
+  e.Get()[0] = 'x'; // the shared byte is zeroed again on each call
+  EXPECT_STREQ(e.Get(), "");
+}

@@ -17,10 +17,10 @@ TEST(ByteChunk, StringsBoolsAndReadsOutsideTheChunk) {
   double d = 7.0;
   bool b = true;
   WDL_String s("keep");
-  EXPECT_EQ(
-      (std::vector<int>{empty.Get(&d, 0), empty.GetBool(&b, 0), empty.GetStr(&s, 0),
-                        sixteen.Get(&d, 9), sixteen.Get(&d, -1), sixteen.GetBytes(&d, -1, 0)}),
-      std::vector<int>(6, -1));
+  EXPECT_EQ((std::vector<int>{empty.Get(&d, 0), empty.GetBool(&b, 0), empty.GetStr(&s, 0),
+                              sixteen.Get(&d, 9), sixteen.Get(&d, -1), sixteen.GetBytes(&d, -1, 0),
+                              sixteen.GetBytes(&d, -1, 8)}),
+            std::vector<int>(7, -1));
   EXPECT_EQ(d, 7.0);
   EXPECT_TRUE(b);
   EXPECT_STREQ(s.Get(), "keep");
@@ -57,7 +57,12 @@ TEST(ByteChunk, ResizeClearAndAppendChunks) {
   EXPECT_EQ(c.Resize(4), 10);
   EXPECT_EQ(c.Resize(6), 4);
   EXPECT_EQ(Of(c), (Bytes{0, 0, 9, 0, 0, 0})); // regrown bytes are zero again
-  EXPECT_EQ(c.Resize(-3), 6);
+  c.Resize(7);
+  c.GetBytes()[6] = 5;
+  c.Resize(6);
+  c.Resize(7); // one byte regrown
+  EXPECT_EQ(c.GetBytes()[6], 0);
+  EXPECT_EQ(c.Resize(-3), 7);
   EXPECT_EQ(c.Size(), 0);
 
   ByteChunk empty, a;

@@ -35,3 +35,30 @@ TEST(Hosts, LookUpAndDisplayNames) {
     EXPECT_STREQ(buf, c.second) << c.first;
   }
 }
+
+TEST(Hosts, EveryPatternAndName) {
+  const char* const patterns[] = {"",           "reaper",     "protools",   "cubase",
+                                  "nuendo",     "cakewalk",   "",           "fruity",
+                                  "samplitude", "live",       "",           "",
+                                  "melodyne",   "vstmanlib",  "aulab",      "forte",
+                                  "chainer",    "audition",   "orion",      "",
+                                  "sawstudio",  "logic",      "garageband", "digital",
+                                  "standalone", "audiomulch", "presonus",   "vst3plugintesthost",
+                                  "ardour",     "renoise",    "openmpt"};
+  const char* const names[] = {"Unknown",    "Reaper",     "ProTools",   "Cubase",
+                               "Nuendo",     "Sonar",      "Vegas",      "FLStudio",
+                               "Samplitude", "Live",       "Unknown",    "Unknown",
+                               "Unknown",    "VSTScanner", "AULab",      "Forte",
+                               "Chainer",    "Audition",   "Orion",      "Unknown",
+                               "SAWStudio",  "Logic",      "GarageBand", "DigitalPerformer",
+                               "Standalone", "AudioMulch", "StudioOne",  "VST3PluginTestHost",
+                               "Ardour",     "Renoise",    "OpenMPT"};
+  for (int host = 0; host <= kHostOpenMPT; ++host) {
+    if (*patterns[host]) {
+      EXPECT_EQ(LookUpHost(patterns[host]), host);
+    }
+    char buf[32];
+    GetHostNameStr(static_cast<EHost>(host), buf);
+    EXPECT_STREQ(buf, names[host]);
+  }
+}

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -33,6 +34,20 @@ TEST(IParam, NormaliseWithShapeStepAndBadInput) {
   r.Set(0.7);
   EXPECT_TRUE(r.Bool());
   EXPECT_EQ(r.Int(), 0);
+
+  // Enums and bools snap to whole values too; Int saturates past the int range.
+  IParam e, b, w;
+  e.InitEnum("e", 0, 5);
+  e.SetNormalized(0.3);
+  EXPECT_EQ(e.Value(), 1.0);
+  b.InitBool("b", false);
+  b.SetNormalized(0.6);
+  EXPECT_EQ(b.Value(), 1.0);
+  w.InitDouble("w", 0.0, -1e30, 1e30, 1.0);
+  w.Set(3e9);
+  EXPECT_EQ(w.Int(), INT_MAX);
+  w.Set(-3e9);
+  EXPECT_EQ(w.Int(), INT_MIN);
 }
 
 TEST(IParam, RangesTextLimitsAndDisplayTexts) {
@@ -64,6 +79,7 @@ TEST(IParam, RangesTextLimitsAndDisplayTexts) {
   EXPECT_EQ(v, 1);
   EXPECT_STREQ(b.GetDisplayTextAtIdx(2, &v), "yes");
   for (int idx : {3, -1}) EXPECT_STREQ(b.GetDisplayTextAtIdx(idx, &v), "");
+  EXPECT_EQ(v, 1); // untouched past the list
 }
 
 TEST(IParam, HostDisplayStrings) {

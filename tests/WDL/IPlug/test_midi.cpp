@@ -108,7 +108,7 @@ TEST(IMidiQueue, OrdersByOffsetStableForEqualOffsetsAndGrows) {
 
   // Full with consumed entries: compacts instead of growing. The message re-added is
   // one of the queue's own, which growth or compaction moves.
-  for (int removed : {0, 2}) {
+  for (int removed : {0, 1, 2}) {
     IMidiQueue s(512);
     for (int i = 0; i < 512; ++i) Add(s, i);
     for (int i = 0; i < removed; ++i) s.Remove();
@@ -166,4 +166,9 @@ TEST(IMidiQueue, FlushAndResize) {
     Add(*p, 4);
     EXPECT_EQ(p->Peek()->mOffset, 4);
   }
+  z.Remove();
+  z.Remove(); // on an empty queue: nothing
+  EXPECT_TRUE(z.Empty());
+  Add(z, 9);
+  EXPECT_EQ(z.Peek()->mOffset, 9);
 }

@@ -203,6 +203,14 @@ TEST_F(PresetFiles, Base64BlobsAndDumps) {
             "MakePresetFromBlob(\"name\", \"\", 0);\n");
   TestPlug noSlots(1, "0-2", 0); // no slot at the current index: no file
   EXPECT_EQ(Dumped([&](const char* f) { noSlots.DumpPresetBlob(f); }), "(none)");
+  TestPlug cur(1, "0-2", 2); // slot 1 is current and holds 0.0; slot 0 holds 1.0
+  cur.GetParam(0)->Set(1.0);
+  cur.MakeDefaultPreset("a", 1);
+  cur.GetParam(0)->Set(0.0);
+  cur.MakeDefaultPreset("b", 1);
+  ASSERT_TRUE(cur.RestorePreset(1));
+  EXPECT_EQ(Dumped([&](const char* f) { cur.DumpPresetBlob(f); }),
+            "MakePresetFromBlob(\"name\", \"AAAAAAAAAAA=\", 8);\n");
 
   // Decoding stops at "=" and at a line break; the length decides the chunk's size.
   TestPlug dec(1, "0-2", 3);
@@ -314,6 +322,35 @@ TEST_F(PresetFiles, LayoutsRoundTripsTruncationsAndDamage) {
   }
 }
 
+TEST(PlugBasePresets, EmptiedSlotsEmptyNamesAndVersionHeader) {
+  // A presets dump empties slot 1 but leaves its old bytes: they are neither saved
+  // nor appended to when the slot is filled again.
+  TestPlug from(1, "0-2", 2), to(1, "0-2", 2);
+  from.MakeDefaultPreset("x", 1);
+  to.MakeDefaultPreset("y", 2);
+  ByteChunk dump, again, two;
+  ASSERT_TRUE(from.SerializePresets(&dump));
+  EXPECT_EQ(to.UnserializePresets(&dump, 0), 24);
+  ASSERT_FALSE(to.Preset(1)->mInitialized);
+  ASSERT_TRUE(to.SerializePresets(&again));
+  EXPECT_EQ(again.Size(), 24);
+  two.PutBytes("ab", 2);
+  to.MakePresetFromChunk("z", &two);
+  EXPECT_EQ(to.Preset(1)->mChunk.Size(), 2);
+
+  to.ModifyCurrentPreset(""); // an empty name keeps the slot's
+  EXPECT_STREQ(to.GetPresetName(0), "x");
+  to.Preset(0)->SetName("");
+  EXPECT_FALSE(to.RestorePreset("")); // nor finds a slot named so
+
+  ByteChunk noHeader;
+  const int32_t words[2] = {1234, 5};
+  noHeader.PutBytes(words, 8);
+  int pos = 0;
+  EXPECT_EQ(IPlugBase::GetIPlugVerFromChunk(&noHeader, &pos), 0);
+  EXPECT_EQ(pos, 0);
+}
+
 TEST_F(PresetFiles, NamesAndFailures) {
   TestPlug plug(2, "0-2", 0, false);
   ASSERT_TRUE(plug.SaveProgramAsFXP(&mPath));
@@ -322,6 +359,12 @@ TEST_F(PresetFiles, NamesAndFailures) {
   ASSERT_TRUE(plug.SaveBankAsFXB(&mPath));
   EXPECT_EQ(Read().size(), 156u);
   EXPECT_TRUE(plug.LoadBankFromFXB(&mPath)); // no records to apply
+  TestPlug src(2, "0-2", 3, false), dst(2, "0-2", 3, false);
+  src.MakeDefaultPreset("p", 3);
+  ASSERT_TRUE(src.RestorePreset(1));
+  ASSERT_TRUE(src.SaveBankAsFXB(&mPath));
+  ASSERT_TRUE(dst.LoadBankFromFXB(&mPath));
+  EXPECT_EQ(dst.GetCurrentPresetIdx(), 1); // the bank's current program
   TestPlug chunky(2, "0-2", 0, true);
   ASSERT_TRUE(chunky.SaveProgramAsFXP(&mPath));
   EXPECT_FALSE(plug.LoadProgramFromFXP(&mPath)); // a chunk into a plug-in without chunks
