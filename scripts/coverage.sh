@@ -16,8 +16,10 @@ scripts/deps.sh cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev \
   midicsv gcovr
 
 # -O0 keeps one line one count; the shared objects (platform, the bundle) are instrumented too.
+# Threads update one counter at once: atomic updates keep the counts whole.
+flags="--coverage -fprofile-update=atomic"
 cmake -S . -B build-cov -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQV_WERROR=ON \
-  -DCMAKE_C_FLAGS=--coverage -DCMAKE_CXX_FLAGS=--coverage \
+  -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
   -DCMAKE_EXE_LINKER_FLAGS=--coverage -DCMAKE_SHARED_LINKER_FLAGS=--coverage \
   -DCMAKE_MODULE_LINKER_FLAGS=--coverage
 cmake --build build-cov -j "$jobs"
