@@ -31,6 +31,7 @@ ctest --test-dir build-cov -j "$jobs" --output-on-failure || status=$?
 # Only our own sources count: not the tests, the generated files or the system's headers.
 gcovr --root . --object-directory build-cov -j "$jobs" \
   --exclude 'tests/' --exclude 'testsupport/' --exclude 'bench/' --exclude 'build[^/]*/' \
+  --exclude-directories '.*/CMakeFiles/[0-9.]+' \
   --exclude-unreachable-branches --exclude-throw-branches \
   --json build-cov/coverage.json --json-summary build-cov/coverage-summary.json build-cov
 
