@@ -41,6 +41,14 @@ TEST(ChooserAutomation, TheHiddenChooserStillSetsThePool) {
   EXPECT_FALSE(e.chordChooserShown);
 }
 
+TEST(ChooserAutomation, AChooserNeverUsedLeavesThePoolAtInitialisation) {
+  TestEngine e;
+  srand(1);
+  e.ToggleNotesSelected(61);
+  e.OnParamReset(); // both choosers still hold no choice (-1)
+  EXPECT_EQ(e.mChosenKeys, std::vector<int>{61});
+}
+
 TEST(ChooserAutomation, ARestoreAppliesOnlyTheShownChooser) {
   TestEngine a;
   srand(1);
@@ -56,6 +64,9 @@ TEST(ChooserAutomation, ARestoreAppliesOnlyTheShownChooser) {
   // An initialisation replays every parameter the same way.
   b.OnParamReset();
   EXPECT_EQ(b.mChosenKeys, KeysOf(scales, kDMajor));
+  // Once restored, the host's automation of the hidden chooser counts again.
+  b.SetParam(kChordsDropdown, kChord);
+  EXPECT_EQ(b.mChosenKeys, KeysOf(chords, kChord));
 
   a.SetParam(kScaleOrChord, 1);
   TestEngine c;
