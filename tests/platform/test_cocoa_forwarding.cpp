@@ -37,7 +37,7 @@ TEST(CocoaForwarding, APlainViewPassesEveryMouseEventToItsSuperview) {
   NSWindow* window = PlatformTest_CreateWindow(100, 100);
   auto* catcher = new Catcher(NSMakeRect(0, 0, 100, 100));
   PlatformTest_AddView(window, catcher);
-  NSView* plain = (new NSView)->initWithFrame(NSMakeRect(10, 10, 50, 50));
+  NSView* plain = (new NSView)->initWithFrame(NSMakeRect(0, 0, 100, 100)); // over all of it
   catcher->addSubview(plain);
   EXPECT_FALSE(plain->isOpaque());
   EXPECT_FALSE(plain->acceptsFirstMouse(nullptr));
@@ -48,7 +48,7 @@ TEST(CocoaForwarding, APlainViewPassesEveryMouseEventToItsSuperview) {
   PlatformTest_PostScroll(window, 20, 20, 1.0, 0);
   EXPECT_EQ(catcher->log,
             (std::vector<std::string>{"down", "drag", "up", "rdown", "rdrag", "rup", "wheel"}));
-  // Moved, the plain view no longer covers the point: the catcher hears it itself, once.
+  // Shrunk away from the point, the plain view no longer stands between: heard once.
   plain->setFrame(NSMakeRect(60, 60, 10, 10));
   catcher->log.clear();
   PlatformTest_PostMouse(window, kPlatformTestMouseDown, 20, 20, 1, 0);
