@@ -40,6 +40,20 @@ TEST(ProductView, TheFactoryDescribesAndOpensTheProductsEditor) {
   host->CloseEditor();
   EXPECT_EQ(host->Uninitialize(), noErr);
   EXPECT_EQ(host->Close(), noErr);
+
+  // Older hosts open the unit and its Carbon view through the Component Manager entries.
+  ComponentInstance unit = PlatformTest_NewComponentInstance();
+  ComponentInstance view = PlatformTest_NewComponentInstance();
+  ASSERT_EQ(host->CallEntry(kComponentOpenSelect, {(long)unit}, nullptr), noErr);
+  void* plug = GetComponentInstanceStorage(unit);
+  EXPECT_EQ(host->CallEntry(kComponentVersionSelect, {}, plug), 0x00010004);
+  ASSERT_EQ(host->CallEntry(kComponentOpenSelect, {(long)view}, nullptr, true), noErr);
+  void* carbon = GetComponentInstanceStorage(view);
+  EXPECT_NE(carbon, nullptr);
+  EXPECT_EQ(host->CallEntry(kComponentCloseSelect, {(long)view}, carbon, true), noErr);
+  EXPECT_EQ(host->CallEntry(kComponentCloseSelect, {(long)unit}, plug), noErr);
+  PlatformTest_DisposeComponentInstance(view);
+  PlatformTest_DisposeComponentInstance(unit);
 }
 
 } // namespace
