@@ -197,6 +197,10 @@ TEST(FileHelpers, ReadFromAStreamOrANamedFile) {
   MidiFile back;
   ASSERT_EQ(back.read(text), 1);
   EXPECT_EQ(back.getNumEvents(0), 3);
+  ASSERT_EQ(w.writeBinasc(text.c_str()), 1); // without comments, read back the same
+  MidiFile plain;
+  ASSERT_EQ(plain.read(text), 1);
+  EXPECT_EQ(plain.getNumEvents(0), 3);
   std::remove(path.c_str());
   std::remove(hex.c_str());
   std::remove(text.c_str());
