@@ -17,7 +17,7 @@ TEST(ProductView, TheFactoryDescribesAndOpensTheProductsEditor) {
   CFBundleGetMainBundle();
   PlatformTest_SetMainBundleIdentifier("com.example.host");
   // Left loaded: the GDI emulation in the bundle keeps process-wide pools.
-  auto* host = new auhost::Host;
+  static auhost::Host* host = new auhost::Host;
   ASSERT_TRUE(host->Load(std::string(QV_BINARY_DIR) + "/Quorlen-VUDE.component", "IPlugTessary2",
                          AudioComponentDescription{0x61756D66, 0x51726C4D, 0x5A76656B, 0, 0}))
       << host->Error();
