@@ -7,9 +7,9 @@
 #include <png.h>
 
 #include <algorithm>
-#include <map>
 #include <cmath>
 #include <cstring>
+#include <map>
 
 namespace {
 // Process-wide objects are not counted as live: they never go away.
