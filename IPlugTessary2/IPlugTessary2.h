@@ -123,8 +123,9 @@ public:
   void ProcessBypassedBlock(int nFrames) override;
   // Any thread; takes the mutex. Never throws.
   void OnParamChange(int paramIdx) override;
-  // Any thread; takes the mutex. A restore replays every parameter but lays no rhythm.
-  int UnserializeState(ByteChunk* pChunk, int startPos) override;
+  // Any thread; takes the mutex. Replays every parameter as a restore (after a saved state or a
+  // preset is read, and at initialisation): it lays no rhythm and applies only the shown chooser.
+  void OnParamReset() override;
   // Render thread, mutex held by the binding. Writes nothing to the outputs.
   void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override;
   // Render thread (or a host's MIDI entry), mutex held by the binding.
@@ -261,7 +262,9 @@ protected:
                                  int fromKey);
   // Rebuilds the melody from its start entries: change(key, note, length ticks) may move
   // or re-pitch each; ends are derived anew. With moves, starts are held inside the loop.
-  void RewriteMelody(const std::function<void(int&, int&, int)>& change, bool moves);
+  // Backward walks from the last entry, so that starts landing on one key keep that order.
+  void RewriteMelody(const std::function<void(int&, int&, int)>& change, bool moves,
+                     bool backward = false);
   // FreshGrid, then one AddNote per start entry; lock marks as stored, or all unlocked.
   void SendMelodyToRoll(bool withLocks);
 
@@ -358,7 +361,7 @@ protected:
   std::atomic<bool> mImplicitBusy{false}, mExplicitBusy{false};
   int mRestNote = -2;
   int mDerivedNumerator = 4; // time-signature numerator the geometry was derived with
-  bool mRestoring = false;   // parameters are being replayed from a saved state
+  bool mRestoring = false;   // every parameter is being replayed (OnParamReset)
   bool mOctaveOn[9] = {};    // octave copies last switched on, -4..+4
   // The mark sets as the roll's key strip reads them, without the mutex, by note.
   std::atomic<bool> mExplicitMark[128] = {}, mImplicitMark[128] = {};

@@ -190,7 +190,7 @@ void IPlugTessary2::ReverseMelody(bool mirrorPitch) {
   } else {
     RewriteMelody([this](int& key, int&,
                          int length) { key = mLoopLength - key - ConvertTicksToFrames(length); },
-                  true);
+                  true, true);
   }
   StoreForUndoRedo();
 }
@@ -216,7 +216,8 @@ void IPlugTessary2::SendMelodyToRoll(bool withLocks) {
   }
 }
 
-void IPlugTessary2::RewriteMelody(const std::function<void(int&, int&, int)>& change, bool moves) {
+void IPlugTessary2::RewriteMelody(const std::function<void(int&, int&, int)>& change, bool moves,
+                                  bool backward) {
   if (!RebuildFits()) return; // more starts than ends: left as it is
   // What sounds now may lose its end entry; silence it first so nothing hangs.
   for (int n = 0; n < 128; ++n) {
@@ -224,9 +225,9 @@ void IPlugTessary2::RewriteMelody(const std::function<void(int&, int&, int)>& ch
   }
   RollFreshGrid();
   Melody fresh(mMelody.get_allocator());
-  for (const auto& entry : mMelody) {
+  auto rewrite = [&](const Melody::value_type& entry) {
     RNote r = entry.second;
-    if (r.mNote.second == 0) continue; // ends are derived from the starts below
+    if (r.mNote.second == 0) return; // ends are derived from the starts below
     int key = entry.first;
     change(key, r.mNote.first, r.mNote.second);
     int end = MelodyEndKey(key, r.mNote.second);
@@ -238,6 +239,11 @@ void IPlugTessary2::RewriteMelody(const std::function<void(int&, int&, int)>& ch
     fresh.insert(std::make_pair(key, r));
     fresh.insert(std::make_pair(end, RNote(r.mNote.first, 0, r.mLocked)));
     RollAddNote(r.mNote.first, ConvertFramesToTicks(key), r.mNote.second, r.mLocked);
+  };
+  if (backward) {
+    for (auto it = mMelody.rbegin(); it != mMelody.rend(); ++it) rewrite(*it);
+  } else {
+    for (const auto& entry : mMelody) rewrite(entry);
   }
   mMelody.clear();
   mMelody.swap(fresh);

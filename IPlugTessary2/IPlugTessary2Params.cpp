@@ -16,15 +16,14 @@ double NoteLengthFactor(int setting) {
 
 } // namespace
 
-int IPlugTessary2::UnserializeState(ByteChunk* pChunk, int startPos) {
+void IPlugTessary2::OnParamReset() {
   IMutexLock lock(this);
   const bool outer = mRestoring;
   mRestoring = true;
-  const int pos = IPlugAU::UnserializeState(pChunk, startPos);
+  IPlugAU::OnParamReset();
   mRestoring = outer;
   // A restored state or preset starts from silence; the note-offs leave with the next block.
   ReleaseSoundingNotes();
-  return pos;
 }
 
 void IPlugTessary2::OnParamChange(int paramIdx) {
@@ -67,10 +66,10 @@ void IPlugTessary2::DispatchParam(int paramIdx, double v) {
     break;
   case kScalesDropdown:
   case kChordsDropdown: {
-    // Only the chooser the scale/chord switch shows speaks for the pool, so a restore or a new
-    // initialisation brings back a chosen scale instead of ending on the chord chooser's value.
+    // A host may automate the hidden chooser; a restore replays both, and there only the shown
+    // one speaks for the pool, so a saved scale does not end as the chord chooser's value.
     const bool chordsShown = GetParam(kScaleOrChord)->Value() != 0.0;
-    if (v >= 0 && chordsShown == (paramIdx == kChordsDropdown)) {
+    if (v >= 0 && (!mRestoring || chordsShown == (paramIdx == kChordsDropdown))) {
       SetScale((int)v, paramIdx == kScalesDropdown);
     }
     break;

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <map>
 
 namespace {
 // Process-wide objects are not counted as live: they never go away.
@@ -425,9 +426,22 @@ NSWindow* NSWindow::initWithContentRect(NSRect contentRect, NSUInteger styleMask
   return this;
 }
 
-NSWindow* NSWindow::initWithWindowRef(void* /*windowRef*/) {
-  release();
-  return nullptr;
+namespace {
+// The native windows a test made for a host, each with its frame (screen coordinates).
+std::map<void*, NSRect>& WindowRefs() {
+  static std::map<void*, NSRect> refs;
+  return refs;
+}
+} // namespace
+
+NSWindow* NSWindow::initWithWindowRef(void* windowRef) {
+  const auto it = WindowRefs().find(windowRef);
+  // Only a native window can be wrapped; anything else is refused.
+  if (it == WindowRefs().end()) {
+    release();
+    return nullptr;
+  }
+  return initWithContentRect(it->second, NSTitledWindowMask, NSBackingStoreBuffered, NO);
 }
 
 NSWindow::~NSWindow() {
@@ -653,6 +667,16 @@ NSWindow* PlatformTest_CreateWindow(int w, int h) {
   win->setReleasedWhenClosed(NO);
   win->makeKeyAndOrderFront(nullptr);
   return win;
+}
+
+void* PlatformTest_CreateWindowRef(int x, int y, int w, int h) {
+  void* ref = new char;
+  WindowRefs()[ref] = NSMakeRect(x, y, w, h);
+  return ref;
+}
+
+void PlatformTest_DisposeWindowRef(void* ref) {
+  if (WindowRefs().erase(ref)) delete static_cast<char*>(ref);
 }
 
 void PlatformTest_AddView(NSWindow* window, NSView* view) {

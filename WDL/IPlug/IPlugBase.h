@@ -255,8 +255,9 @@ public:
     IEditorDelegate* pEditor = mGraphics;
     return pEditor ? pEditor->GetGraphics() : nullptr;
   }
-  // Runs OnParamChange for every parameter; no lock of its own.
-  void OnParamReset();
+  // Runs OnParamChange for every parameter; no lock of its own. Virtual so that a plug-in can
+  // tell this replay (a restore, an initialisation) from a change of one parameter.
+  virtual void OnParamReset();
   // Informs the host of every parameter's normalised value; takes the mutex.
   void DirtyParameters();
   // Sends every message, also after one failed; true when all were taken.

@@ -44,6 +44,10 @@ void PlatformTest_SetOSVersion(const char* version);
 // A visible titled window with a content view of w x h pixels at the screen's bottom left;
 // the caller releases it (NSObject::release). Main thread, like everything below.
 NSWindow* PlatformTest_CreateWindow(int w, int h);
+// A native window of a host (what NSWindow::initWithWindowRef wraps) with its frame in screen
+// coordinates, and its disposal; an NSWindow wrapping it does not own it.
+void* PlatformTest_CreateWindowRef(int x, int y, int w, int h);
+void PlatformTest_DisposeWindowRef(void* ref);
 // Adds the view to the window's content view (which retains it).
 void PlatformTest_AddView(NSWindow* window, NSView* view);
 // Moves the virtual clock on by ms: due timers fire in order, each followed by the display

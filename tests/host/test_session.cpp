@@ -5,6 +5,7 @@
 #include "host/auhost.h"
 
 #include "MidiFile/MidiFile.h"
+#include "session_programs.h"
 #include "support/png_test_io.h"
 
 #include <PlatformTestHooks.h>
@@ -27,59 +28,6 @@ namespace {
 
 const std::string kBundle = std::string(QV_BINARY_DIR) + "/Quorlen-VUDE.component";
 const std::string kProgram = std::string(QV_BINARY_DIR) + "/host/auhost";
-
-// A fresh folder under the build tree, with a space in its name as users' folders may have.
-std::string TempFolder(const char* name) {
-  const std::string dir = std::string(QV_BINARY_DIR) + "/session tests";
-  mkdir(dir.c_str(), 0755);
-  std::string tmpl = dir + "/" + name + "-XXXXXX";
-  std::vector<char> buf(tmpl.begin(), tmpl.end());
-  buf.push_back('\0');
-  return mkdtemp(buf.data()) ? std::string(buf.data()) : std::string();
-}
-
-bool Exists(const std::string& path) {
-  struct stat st;
-  return stat(path.c_str(), &st) == 0;
-}
-
-std::vector<std::string> Entries(const std::string& dir) {
-  std::vector<std::string> out;
-  if (DIR* d = opendir(dir.c_str())) {
-    while (dirent* e = readdir(d))
-      if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") out.push_back(e->d_name);
-    closedir(d);
-  }
-  std::sort(out.begin(), out.end());
-  return out;
-}
-
-// Runs a program without a shell; its exit status and what it wrote to stderr.
-int RunProgram(const std::vector<std::string>& args, std::string* err) {
-  int pipefd[2];
-  if (pipe(pipefd) != 0) return -1;
-  const pid_t pid = fork();
-  if (pid == 0) {
-    dup2(pipefd[1], 2);
-    const int devnull = open("/dev/null", O_WRONLY);
-    dup2(devnull, 1);
-    close(pipefd[0]);
-    std::vector<char*> argv;
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    execvp(argv[0], argv.data());
-    _exit(127);
-  }
-  close(pipefd[1]);
-  char buf[4096];
-  ssize_t n;
-  err->clear();
-  while ((n = read(pipefd[0], buf, sizeof buf)) > 0) err->append(buf, (size_t)n);
-  close(pipefd[0]);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 TEST(SessionScript, LinesItDoesNotUnderstandAreNamedWithTheirNumber) {
   const struct {
