@@ -235,7 +235,7 @@ void BilinearRowSSE2(LICE_pixel* out, const LICE_pixel* src, int sspan, int n, i
 // each sample adds three neighbouring column sums. A sum s of nine channels (at most 2295)
 // divided by 9 is exactly (s x 7282) >> 16.
 
-const int kBoxChunk = 128; // samples per pass: at most 3 x 127 + 4 columns
+const int kBoxChunk = 128; // samples per pass (even): at most 3 x 127 + 4 columns
 
 // Column sums of columns [0, nc) of the rows from r (rows sspan apart), 4 lanes per column.
 void ColumnSums3(uint16_t* sums, const LICE_pixel* r, int sspan, int nc) {
@@ -289,7 +289,6 @@ void Box3RowSSE2(LICE_pixel* out, const LICE_pixel* top, int sspan, int n, int64
     if (x < m) {
       const __m128i avg = _mm_mulhi_epu16(BoxSum3(sums + 4 * ((curx >> 16) - 1 - c0)), ninth);
       out[x] = (LICE_pixel)_mm_cvtsi128_si32(_mm_packus_epi16(avg, avg));
-      curx += idx;
     }
     out += m;
     n -= m;
