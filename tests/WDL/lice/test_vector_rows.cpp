@@ -92,8 +92,24 @@ TEST(VectorRows, BoxDownFilterMatchesThePlainLoop) {
                {-9, -4, 320, 50, 0, 0, 640, 100},
                {2, 1, 305, 43, 1.3f, 0.7f, 915, 86},
                {0, 0, 310, 44, 3, 3, 550, 79},
-               {0, 0, 280, 30, 7.9f, 2.2f, 560, 90}},
+               {0, 0, 280, 30, 7.9f, 2.2f, 560, 90},
+               {0, 0, 320, 41, 330, 60, 640, 82}}, // the last samples on the last column and row
               930, 101, "box");
+}
+
+TEST(VectorRows, ABitmapScaledOntoItselfMatchesThePlainLoop) {
+  // The plain loops read pixels that they have already written: the vector rows stand aside.
+  TestBitmap start(300, 60);
+  Fill(start, 9);
+  const Scale scales[] = {{0, 0, 300, 60, 10, 5, 150, 30}, {0, 0, 150, 30, 0, 0, 300, 60}};
+  for (const Scale& s : scales)
+    for (int mode : {0x100, 0x103})
+      SameAtEveryLevel(
+          start,
+          [&](TestBitmap& d) {
+            LICE_ScaledBlit(&d, &d, s.dx, s.dy, s.dw, s.dh, s.sx, s.sy, s.sw, s.sh, 1.0f, mode);
+          },
+          "onto itself mode " + std::to_string(mode));
 }
 
 TEST(VectorRows, RowLinesMatchThePlainLoopAndClipToTheRow) {
