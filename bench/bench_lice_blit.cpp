@@ -1,9 +1,10 @@
 // bench-links: lice swell wdl platform pkg:pixman-1
 // Blits, fills and one-pixel lines on a 710 x 365 frame, beside pixman doing the same on
-// the same buffers, and memcpy/memset of the frame as the physical limit. Rates are in
-// pixels per second; the closing lines print the ratios and how far the two pictures of
-// each pair differ. Our pixels carry straight alpha, pixman's premultiplied: pixman gets the
-// premultiplied form of the same source, so both compute the same picture.
+// the same buffers, and memcpy/memset of the frame as the physical limit (for the lines also
+// memset of each row they fill). Rates are in pixels per second; the closing lines print the
+// ratios and how far the two pictures of each pair differ. Our pixels carry straight alpha,
+// pixman's premultiplied: pixman gets the premultiplied form of the same source, so both
+// compute the same picture.
 #include "WDL/lice/lice.h"
 
 #include "bench_util.h"
@@ -128,6 +129,15 @@ void Memset(benchmark::State& st) {
   }
   Rate(st, W * H);
 }
+// The bytes the horizontal lines store, one memset per row.
+void MemsetRows(benchmark::State& st) {
+  for (auto _ : st) {
+    for (int i = 0; i < kLines; i++)
+      memset(F().dest.getBits() + (size_t)i * F().dest.getRowSpan(), 0x5A, (size_t)W * 4);
+    benchmark::ClobberMemory();
+  }
+  Rate(st, (int64_t)kLines * W);
+}
 void LiceLines(benchmark::State& st) {
   const bool vertical = st.range(0);
   for (auto _ : st)
@@ -216,6 +226,7 @@ void ComparePictures() {
 
 BENCHMARK(Memcpy);
 BENCHMARK(Memset);
+BENCHMARK(MemsetRows);
 BENCHMARK(LiceBlitCopy);
 BENCHMARK(PixmanBlitCopy);
 BENCHMARK(LiceBlitSourceAlpha);
@@ -242,6 +253,7 @@ int main(int argc, char** argv) {
           {"vertical lines vs pixman", "LiceLines/1", "PixmanLines/1"},
           {"horizontal lines vs pixman", "LiceLines/0", "PixmanLines/0"},
           {"horizontal lines vs memset", "LiceLines/0", "Memset"},
+          {"horizontal lines vs memset of the same rows", "LiceLines/0", "MemsetRows"},
       },
       ComparePictures);
 }

@@ -197,9 +197,25 @@ bool LICE_ClipLine(int* pX1, int* pY1, int* pX2, int* pY2, int xLo, int yLo, int
   return ok;
 }
 
-void LICE_Line(LICE_IBitmap* dest, int xa, int ya, int xb, int yb, LICE_pixel color, float alpha,
-               int mode, bool aa) {
-  if (!dest || !_LICE_AlphaUsable(alpha)) return;
+namespace {
+
+// n pixels of a row from px.
+void HorizRun(LICE_pixel* px, int n, LICE_pixel color, float alpha, int op, int w) {
+  if (WholeWordRule(op, alpha, w, color, [&](auto opc, LICE_pixel c) {
+        typedef decltype(opc) OP;
+        if (!std::is_same<OP, _LICE_CombinePixelsClobberFAST>::value ||
+            !_LICE_FillWords(px, n, 1, c, n))
+          __LICE_LineClassSimple<OP>::LICE_HorizLineFAST(px, n, c);
+      }))
+    return;
+  LICE_DispatchOperator<LICE_CopyRule::Mix>(op, w, [&](auto opc) {
+    __LICE_LineClassSimple<decltype(opc)>::LICE_HorizLine(px, n, color, w);
+  });
+}
+
+// Kept out of LICE_Line so that a row, the common case, pays for none of this.
+__attribute__((noinline)) void AnyLine(LICE_IBitmap* dest, int xa, int ya, int xb, int yb,
+                                       LICE_pixel color, float alpha, int mode, bool aa) {
   const int W = dest->getWidth(), H = dest->getHeight();
   int64_t x1 = xa, y1 = ya, x2 = xb, y2 = yb;
   if (dest->isFlipped()) {
@@ -216,18 +232,7 @@ void LICE_Line(LICE_IBitmap* dest, int xa, int ya, int xb, int yb, LICE_pixel co
 
   if (y1 == y2) {
     if (x1 > x2) std::swap(x1, x2);
-    LICE_pixel* px = pixel(x1, y1);
-    const int n = (int)(x2 - x1 + 1);
-    if (WholeWordRule(op, alpha, w, color, [&](auto opc, LICE_pixel c) {
-          typedef decltype(opc) OP;
-          if (!std::is_same<OP, _LICE_CombinePixelsClobberFAST>::value ||
-              !_LICE_FillWords(px, n, 1, c, n))
-            __LICE_LineClassSimple<OP>::LICE_HorizLineFAST(px, n, c);
-        }))
-      return;
-    LICE_DispatchOperator<LICE_CopyRule::Mix>(op, w, [&](auto opc) {
-      __LICE_LineClassSimple<decltype(opc)>::LICE_HorizLine(px, n, color, w);
-    });
+    HorizRun(pixel(x1, y1), (int)(x2 - x1 + 1), color, alpha, op, w);
     return;
   }
   if (x1 == x2) {
@@ -300,6 +305,31 @@ void LICE_Line(LICE_IBitmap* dest, int xa, int ya, int xb, int yb, LICE_pixel co
                                                      false);
     });
   }
+}
+
+} // namespace
+
+void LICE_Line(LICE_IBitmap* dest, int xa, int ya, int xb, int yb, LICE_pixel color, float alpha,
+               int mode, bool aa) {
+  if (!dest || !_LICE_AlphaUsable(alpha)) return;
+  if (ya != yb) {
+    AnyLine(dest, xa, ya, xb, yb, color, alpha, mode, aa);
+    return;
+  }
+  // One row: clipping only trims its ends, or drops it whole.
+  const int64_t W = dest->getWidth(), H = dest->getHeight();
+  const int64_t y = dest->isFlipped() ? H - 1 - ya : ya;
+  int64_t x1 = xa < xb ? xa : xb, x2 = xa < xb ? xb : xa;
+  if (y < 0 || y >= H || x2 < 0 || x1 >= W) return;
+  if (x1 < 0) x1 = 0;
+  if (x2 >= W) x2 = W - 1;
+  LICE_pixel* bits = dest->getBits();
+  if (!bits) return;
+  LICE_pixel* px = bits + y * dest->getRowSpan() + x1;
+  const int n = (int)(x2 - x1 + 1), op = mode & LICE_BLIT_MODE_MASK;
+  // The opaque copy straight to the vector store loop.
+  if (op == LICE_BLIT_MODE_COPY && alpha == 1.0f && _LICE_FillWords(px, n, 1, color, n)) return;
+  HorizRun(px, n, color, alpha, op, (int)(256.0f * alpha));
 }
 
 void LICE_DrawRect(LICE_IBitmap* dest, int x, int y, int w, int h, LICE_pixel color, float alpha,

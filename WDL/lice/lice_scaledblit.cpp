@@ -50,18 +50,48 @@ template <class PUT> void NearestWalk(const ScaleJob& j, PUT put) {
   }
 }
 
-// The destination columns [*xa, *xb) whose samples lie inside the window: the samples move
-// one way along a row, so they form one run.
-void InsideColumns(const ScaleJob& j, int* xa, int* xb) {
+// The destination columns [*xa, *xb) whose samples lie in source columns lo..hi: the samples
+// move one way along a row, so they form one run.
+void SampleRun(const ScaleJob& j, fix_t lo, fix_t hi, int* xa, int* xb) {
   *xa = *xb = 0;
   fix_t curx = j.icurx;
   bool seen = false;
-  for (int x = 0; x < j.w; x++, curx += j.idx)
-    if (Inside(curx >> 16, j.clipright)) {
+  for (int x = 0; x < j.w; x++, curx += j.idx) {
+    const fix_t sx = curx >> 16;
+    if (sx >= lo && sx <= hi) {
       if (!seen) *xa = x;
       seen = true;
       *xb = x + 1;
     }
+  }
+}
+
+void InsideColumns(const ScaleJob& j, int* xa, int* xb) {
+  SampleRun(j, 0, j.clipright - 1, xa, xb);
+}
+
+// Vector rows apply: reading the source in runs ahead of the writes needs distinct bitmaps.
+bool VectorRows(const ScaleJob& j) {
+  return j.distinct && LICE_fastpaths_enabled && LICE_GetSimdLevel() != LICE_SIMD_NONE;
+}
+
+// n samples made by fill(out, first, count) put at d: straight in for the plain copy at full
+// weight, else through the operator from a small buffer.
+template <class COMBFUNC, class FILL> void PutSamples(LICE_pixel* d, int n, int w, FILL fill) {
+  if (std::is_same<COMBFUNC, _LICE_CombinePixelsClobberNoClamp>::value) {
+    fill(d, 0, n);
+    return;
+  }
+  LICE_pixel buf[128];
+  for (int k = 0; k < n; k += 128) {
+    const int m = n - k < 128 ? n - k : 128;
+    fill(buf, k, m);
+    for (int i = 0; i < m; i++) {
+      const LICE_pixel p = buf[i];
+      COMBFUNC::doPix((LICE_pixel_chan*)(d + k + i), LICE_GETR(p), LICE_GETG(p), LICE_GETB(p),
+                      LICE_GETA(p), w);
+    }
+  }
 }
 
 // Plain copies of the nearest source pixels: each destination row that samples the same
@@ -126,8 +156,6 @@ inline LICE_pixel Box3Average(const LICE_pixel* p, int span) {
 
 template <class COMBFUNC> struct _LICE_Template_Blit2 {
   static void scaleBlit(const ScaleJob& j, int w, int filtermode) {
-    LICE_pixel* drow = j.dest;
-    fix_t cury = j.icury;
     if (filtermode != LICE_BLIT_FILTER_BILINEAR) {
       NearestWalk(j, [w](LICE_pixel* d, LICE_pixel s) {
         COMBFUNC::doPix((LICE_pixel_chan*)d, LICE_GETR(s), LICE_GETG(s), LICE_GETB(s), LICE_GETA(s),
@@ -135,23 +163,36 @@ template <class COMBFUNC> struct _LICE_Template_Blit2 {
       });
       return;
     }
+    // The columns whose samples have a right neighbour in the window go to the vector rows.
+    int vxa = 0, vxb = 0;
+    if (VectorRows(j)) SampleRun(j, 0, j.clipright - 2, &vxa, &vxb);
+    LICE_pixel* drow = j.dest;
+    fix_t cury = j.icury;
     for (int y = 0; y < j.h; y++, cury += j.idy, drow += j.dspan) {
       const fix_t sy = cury >> 16;
       if (!Inside(sy, j.clipbottom)) continue;
       const unsigned int fy = (unsigned int)(cury & 0xFFFF);
       const LICE_pixel* srow = j.src + sy * j.sspan;
       const bool lastrow = sy == j.clipbottom - 1;
-      fix_t curx = j.icurx;
-      for (int x = 0; x < j.w; x++, curx += j.idx) {
-        const fix_t sx = curx >> 16;
-        if (!Inside(sx, j.clipright)) continue;
-        const unsigned int fx = (unsigned int)(curx & 0xFFFF);
-        const LICE_pixel* p = srow + sx;
-        const bool lastcol = sx == j.clipright - 1;
-        int r, g, b, a;
-        __LICE_SampleBilinear(&r, &g, &b, &a, p, j.sspan, lastrow, lastcol, fx, fy);
-        COMBFUNC::doPix((LICE_pixel_chan*)(drow + x), r, g, b, a, w);
-      }
+      auto plain = [&](int x0, int x1) {
+        fix_t curx = j.icurx + (fix_t)x0 * j.idx;
+        for (int x = x0; x < x1; x++, curx += j.idx) {
+          const fix_t sx = curx >> 16;
+          if (!Inside(sx, j.clipright)) continue;
+          const unsigned int fx = (unsigned int)(curx & 0xFFFF);
+          const LICE_pixel* p = srow + sx;
+          const bool lastcol = sx == j.clipright - 1;
+          int r, g, b, a;
+          __LICE_SampleBilinear(&r, &g, &b, &a, p, j.sspan, lastrow, lastcol, fx, fy);
+          COMBFUNC::doPix((LICE_pixel_chan*)(drow + x), r, g, b, a, w);
+        }
+      };
+      const int xa = lastrow ? 0 : vxa, xb = lastrow ? 0 : vxb;
+      plain(0, xa);
+      PutSamples<COMBFUNC>(drow + xa, xb - xa, w, [&](LICE_pixel* out, int k, int m) {
+        _LICE_BilinearRow(out, srow, j.sspan, m, j.icurx + (fix_t)(xa + k) * j.idx, j.idx, fy);
+      });
+      plain(xb, j.w);
     }
   }
 
@@ -162,36 +203,40 @@ template <class COMBFUNC> struct _LICE_Template_Blit2 {
     fix_t cury = j.icury;
     const int half = n / 2;
     const bool vec = LICE_fastpaths_enabled && LICE_GetSimdLevel() != LICE_SIMD_NONE;
+    // The columns whose 3 x 3 kernel lies inside the window go to the vector rows.
+    int vxa = 0, vxb = 0;
+    if (n == 3 && VectorRows(j)) SampleRun(j, 1, j.clipright - 2, &vxa, &vxb);
     for (int y = 0; y < j.h; y++, cury += j.idy, drow += j.dspan) {
       const fix_t sy = cury >> 16;
       if (!Inside(sy, j.clipbottom)) continue;
-      fix_t curx = j.icurx;
-      for (int x = 0; x < j.w; x++, curx += j.idx) {
-        const fix_t sx = curx >> 16;
-        if (!Inside(sx, j.clipright)) continue;
-        unsigned int sr = 0, sg = 0, sb = 0, sa = 0, total = 0;
-        if (sy >= half && sy + half < j.clipbottom && sx >= half && sx + half < j.clipright) {
-          // The whole kernel lies inside the window: no per-pixel tests.
-          const LICE_pixel* krow = j.src + (sy - half) * j.sspan + (sx - half);
-          if (n == 3 && vec) {
-            const LICE_pixel p = Box3Average(krow, j.sspan);
-            COMBFUNC::doPix((LICE_pixel_chan*)(drow + x), LICE_GETR(p), LICE_GETG(p), LICE_GETB(p),
-                            LICE_GETA(p), w);
+      auto plain = [&](int x0, int x1) {
+        fix_t curx = j.icurx + (fix_t)x0 * j.idx;
+        for (int x = x0; x < x1; x++, curx += j.idx) {
+          const fix_t sx = curx >> 16;
+          if (!Inside(sx, j.clipright)) continue;
+          unsigned int sr = 0, sg = 0, sb = 0, sa = 0, total = 0;
+          if (sy >= half && sy + half < j.clipbottom && sx >= half && sx + half < j.clipright) {
+            // The whole kernel lies inside the window: no per-pixel tests.
+            const LICE_pixel* krow = j.src + (sy - half) * j.sspan + (sx - half);
+            if (n == 3 && vec) {
+              const LICE_pixel p = Box3Average(krow, j.sspan);
+              COMBFUNC::doPix((LICE_pixel_chan*)(drow + x), LICE_GETR(p), LICE_GETG(p),
+                              LICE_GETB(p), LICE_GETA(p), w);
+              continue;
+            }
+            for (int ky = 0; ky < n; ky++, krow += j.sspan)
+              for (int kx = 0; kx < n; kx++) {
+                const LICE_pixel p = krow[kx];
+                sr += LICE_GETR(p);
+                sg += LICE_GETG(p);
+                sb += LICE_GETB(p);
+                sa += LICE_GETA(p);
+              }
+            // A constant divisor, so the compiler divides by multiplying.
+            COMBFUNC::doPix((LICE_pixel_chan*)(drow + x), (int)(sr / (n * n)), (int)(sg / (n * n)),
+                            (int)(sb / (n * n)), (int)(sa / (n * n)), w);
             continue;
           }
-          for (int ky = 0; ky < n; ky++, krow += j.sspan)
-            for (int kx = 0; kx < n; kx++) {
-              const LICE_pixel p = krow[kx];
-              sr += LICE_GETR(p);
-              sg += LICE_GETG(p);
-              sb += LICE_GETB(p);
-              sa += LICE_GETA(p);
-            }
-          // A constant divisor, so the compiler divides by multiplying.
-          COMBFUNC::doPix((LICE_pixel_chan*)(drow + x), (int)(sr / (n * n)), (int)(sg / (n * n)),
-                          (int)(sb / (n * n)), (int)(sa / (n * n)), w);
-          continue;
-        } else {
           for (fix_t ky = sy - half; ky <= sy + half; ky++) {
             if (ky >= j.clipbottom) break;
             if (ky < 0) continue;
@@ -206,11 +251,19 @@ template <class COMBFUNC> struct _LICE_Template_Blit2 {
               total++;
             }
           }
+          if (total)
+            COMBFUNC::doPix((LICE_pixel_chan*)(drow + x), (int)(sr / total), (int)(sg / total),
+                            (int)(sb / total), (int)(sa / total), w);
         }
-        if (total)
-          COMBFUNC::doPix((LICE_pixel_chan*)(drow + x), (int)(sr / total), (int)(sg / total),
-                          (int)(sb / total), (int)(sa / total), w);
-      }
+      };
+      const bool rows = sy >= 1 && sy + 1 < j.clipbottom;
+      const int xa = rows ? vxa : 0, xb = rows ? vxb : 0;
+      plain(0, xa);
+      const LICE_pixel* top = rows ? j.src + (sy - 1) * j.sspan : j.src;
+      PutSamples<COMBFUNC>(drow + xa, xb - xa, w, [&](LICE_pixel* out, int k, int m) {
+        _LICE_Box3Row(out, top, j.sspan, m, j.icurx + (fix_t)(xa + k) * j.idx, j.idx);
+      });
+      plain(xb, j.w);
     }
   }
 };

@@ -167,6 +167,134 @@ void GlyphCopySSE2(const unsigned char* mask, int mask_span, LICE_pixel* dest, i
   }
 }
 
+// ---- Bilinear rows. The sum p00 f00 + p10 f10 + p01 f01 + p11 f11 of each channel is
+// 256 x (the same sum over the weights' high bytes) + (the sum over their low bytes): every
+// byte weight fits a signed 16-bit lane, so _mm_madd_epi16 forms the sums of the pixel pairs
+// (p00, p10) and (p01, p11) exactly.
+
+// Weights of four samples (fx in the low 16 bits of each 32-bit lane, fy likewise) as madd
+// pairs: w[0], w[1] the high and low bytes of (f00, f10), w[2], w[3] those of (f01, f11).
+inline void BilinearWeights(__m128i fx, __m128i fy, __m128i w[4]) {
+  const __m128i f11 = _mm_mulhi_epu16(fx, fy); // (fx x fy) >> 16; the upper halves stay 0
+  const __m128i f10 = _mm_sub_epi32(fx, f11), f01 = _mm_sub_epi32(fy, f11);
+  const __m128i f00 =
+      _mm_sub_epi32(_mm_add_epi32(_mm_set1_epi32(0x10000), f11), _mm_add_epi32(fx, fy));
+  const __m128i low = _mm_set1_epi32(255);
+  w[0] = _mm_or_si128(_mm_srli_epi32(f00, 8), _mm_slli_epi32(_mm_srli_epi32(f10, 8), 16));
+  w[1] = _mm_or_si128(_mm_and_si128(f00, low), _mm_slli_epi32(_mm_and_si128(f10, low), 16));
+  w[2] = _mm_or_si128(_mm_srli_epi32(f01, 8), _mm_slli_epi32(_mm_srli_epi32(f11, 8), 16));
+  w[3] = _mm_or_si128(_mm_and_si128(f01, low), _mm_slli_epi32(_mm_and_si128(f11, low), 16));
+}
+
+// Two neighbouring pixels as the 16-bit lanes B0 B1 G0 G1 R0 R1 A0 A1.
+inline __m128i PairChannels(const LICE_pixel* p) {
+  const __m128i u = _mm_unpacklo_epi8(_mm_loadl_epi64((const __m128i*)p), _mm_setzero_si128());
+  return _mm_unpacklo_epi16(u, _mm_srli_si128(u, 8));
+}
+
+// Sample K of the four whose weights are w: its channels in 32-bit lanes.
+template <int K> inline __m128i BilinearSample(const LICE_pixel* p, int sspan, const __m128i w[4]) {
+  const __m128i t = PairChannels(p), b = PairChannels(p + sspan);
+  const __m128i hi = _mm_add_epi32(_mm_madd_epi16(t, _mm_shuffle_epi32(w[0], K * 0x55)),
+                                   _mm_madd_epi16(b, _mm_shuffle_epi32(w[2], K * 0x55)));
+  const __m128i lo = _mm_add_epi32(_mm_madd_epi16(t, _mm_shuffle_epi32(w[1], K * 0x55)),
+                                   _mm_madd_epi16(b, _mm_shuffle_epi32(w[3], K * 0x55)));
+  return _mm_srli_epi32(_mm_add_epi32(_mm_slli_epi32(hi, 8), lo), 16);
+}
+
+// Only the low 16 bits of each position serve as a weight, so 32-bit lanes that wrap hold
+// them exactly.
+inline __m128i Positions4(int64_t curx, int64_t idx) {
+  const uint32_t c = (uint32_t)curx, s = (uint32_t)idx;
+  return _mm_setr_epi32((int)c, (int)(c + s), (int)(c + 2 * s), (int)(c + 3 * s));
+}
+
+void BilinearRowSSE2(LICE_pixel* out, const LICE_pixel* src, int sspan, int n, int64_t curx,
+                     int64_t idx, unsigned int fy) {
+  const __m128i vfy = _mm_set1_epi32((int)fy), low16 = _mm_set1_epi32(0xFFFF);
+  for (int x = 0; x < n; x += 4, curx += 4 * idx) {
+    __m128i w[4];
+    BilinearWeights(_mm_and_si128(Positions4(curx, idx), low16), vfy, w);
+    const int m = n - x < 4 ? n - x : 4;
+    const __m128i r0 = BilinearSample<0>(src + (curx >> 16), sspan, w);
+    const __m128i r1 = m > 1 ? BilinearSample<1>(src + ((curx + idx) >> 16), sspan, w) : r0;
+    const __m128i r2 = m > 2 ? BilinearSample<2>(src + ((curx + 2 * idx) >> 16), sspan, w) : r0;
+    const __m128i r3 = m > 3 ? BilinearSample<3>(src + ((curx + 3 * idx) >> 16), sspan, w) : r0;
+    const __m128i px = _mm_packus_epi16(_mm_packs_epi32(r0, r1), _mm_packs_epi32(r2, r3));
+    if (m == 4) {
+      _mm_storeu_si128((__m128i*)(out + x), px);
+    } else {
+      LICE_pixel tmp[4];
+      _mm_storeu_si128((__m128i*)tmp, px);
+      memcpy(out + x, tmp, (size_t)m * sizeof(LICE_pixel));
+    }
+  }
+}
+
+// ---- 3 x 3 box rows: the three rows are summed once per column into 16-bit lanes, then
+// each sample adds three neighbouring column sums. A sum s of nine channels (at most 2295)
+// divided by 9 is exactly (s x 7282) >> 16.
+
+const int kBoxChunk = 128; // samples per pass (even): at most 3 x 127 + 4 columns
+
+// Column sums of columns [0, nc) of the rows from r (rows sspan apart), 4 lanes per column.
+void ColumnSums3(uint16_t* sums, const LICE_pixel* r, int sspan, int nc) {
+  const __m128i zero = _mm_setzero_si128();
+  const LICE_pixel *r1 = r + sspan, *r2 = r1 + sspan;
+  int c = 0;
+  for (; c + 4 <= nc; c += 4) {
+    const __m128i a = _mm_loadu_si128((const __m128i*)(r + c)),
+                  b = _mm_loadu_si128((const __m128i*)(r1 + c)),
+                  d = _mm_loadu_si128((const __m128i*)(r2 + c));
+    const __m128i lo =
+        _mm_add_epi16(_mm_add_epi16(_mm_unpacklo_epi8(a, zero), _mm_unpacklo_epi8(b, zero)),
+                      _mm_unpacklo_epi8(d, zero));
+    const __m128i hi =
+        _mm_add_epi16(_mm_add_epi16(_mm_unpackhi_epi8(a, zero), _mm_unpackhi_epi8(b, zero)),
+                      _mm_unpackhi_epi8(d, zero));
+    _mm_storeu_si128((__m128i*)(sums + 4 * c), lo);
+    _mm_storeu_si128((__m128i*)(sums + 4 * c + 8), hi);
+  }
+  for (; c < nc; c++) {
+    auto one = [&](const LICE_pixel* p) {
+      return _mm_unpacklo_epi8(_mm_cvtsi32_si128((int)p[c]), zero);
+    };
+    _mm_storel_epi64((__m128i*)(sums + 4 * c),
+                     _mm_add_epi16(_mm_add_epi16(one(r), one(r1)), one(r2)));
+  }
+}
+
+// The box sum around the column at sums + 4 (the columns before and after it included).
+inline __m128i BoxSum3(const uint16_t* s) {
+  const __m128i ab = _mm_loadu_si128((const __m128i*)s);
+  return _mm_add_epi16(_mm_add_epi16(ab, _mm_srli_si128(ab, 8)),
+                       _mm_loadl_epi64((const __m128i*)(s + 8)));
+}
+
+void Box3RowSSE2(LICE_pixel* out, const LICE_pixel* top, int sspan, int n, int64_t curx,
+                 int64_t idx) {
+  uint16_t sums[4 * (3 * kBoxChunk + 8)];
+  const __m128i ninth = _mm_set1_epi16(7282);
+  while (n > 0) {
+    const int m = n < kBoxChunk ? n : kBoxChunk;
+    const int64_t c0 = (curx >> 16) - 1, c1 = ((curx + (m - 1) * idx) >> 16) + 2;
+    ColumnSums3(sums, top + c0, sspan, (int)(c1 - c0));
+    int x = 0;
+    for (; x + 2 <= m; x += 2, curx += 2 * idx) {
+      const __m128i a = BoxSum3(sums + 4 * ((curx >> 16) - 1 - c0));
+      const __m128i b = BoxSum3(sums + 4 * (((curx + idx) >> 16) - 1 - c0));
+      const __m128i avg = _mm_mulhi_epu16(_mm_unpacklo_epi64(a, b), ninth);
+      _mm_storel_epi64((__m128i*)(out + x), _mm_packus_epi16(avg, avg));
+    }
+    if (x < m) {
+      const __m128i avg = _mm_mulhi_epu16(BoxSum3(sums + 4 * ((curx >> 16) - 1 - c0)), ninth);
+      out[x] = (LICE_pixel)_mm_cvtsi128_si32(_mm_packus_epi16(avg, avg));
+    }
+    out += m;
+    n -= m;
+  }
+}
+
 // ---- AVX2: 8 pixels per step. The unpack, pack and shuffle steps work within each 128-bit
 // half, so every pixel meets the same arithmetic as in the SSE2 forms.
 
@@ -217,26 +345,34 @@ QV_AVX2 void BlitSourceAlphaAVX2(LICE_pixel* dest, const LICE_pixel* src, int w,
   }
 }
 
-// Aligned 32-byte stores, four per step; a rectangle whose rows touch is one long row.
+// Aligned 32-byte stores, four per step, between one unaligned store at each end (the ends
+// overlap the aligned run); a rectangle whose rows touch is one long row, and a row of
+// fewer than 8 pixels is one masked store.
 QV_AVX2 void FillWordsAVX2(LICE_pixel* dest, int w, int h, LICE_pixel color, int span) {
   const __m256i c = _mm256_set1_epi32((int)color);
-  int64_t n0 = w;
+  int64_t n = w;
   if (span == w) {
-    n0 = (int64_t)w * h;
+    n = (int64_t)w * h;
     h = 1;
   }
+  if (n < 8) {
+    const __m256i mask =
+        _mm256_cmpgt_epi32(_mm256_set1_epi32((int)n), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+    for (; h > 0; h--, dest += span) _mm256_maskstore_epi32((int*)dest, mask, c);
+    return;
+  }
   for (; h > 0; h--, dest += span) {
-    LICE_pixel* p = dest;
-    int64_t n = n0;
-    for (; n > 0 && ((uintptr_t)p & 31); n--) *p++ = color;
-    for (; n >= 32; n -= 32, p += 32) {
+    LICE_pixel* const end = dest + n;
+    _mm256_storeu_si256((__m256i*)dest, c);
+    LICE_pixel* p = (LICE_pixel*)(((uintptr_t)dest + 32) & ~(uintptr_t)31);
+    for (; p + 32 <= end; p += 32) {
       _mm256_store_si256((__m256i*)p, c);
       _mm256_store_si256((__m256i*)(p + 8), c);
       _mm256_store_si256((__m256i*)(p + 16), c);
       _mm256_store_si256((__m256i*)(p + 24), c);
     }
-    for (; n >= 8; n -= 8, p += 8) _mm256_store_si256((__m256i*)p, c);
-    for (; n > 0; n--) *p++ = color;
+    for (; p + 8 <= end; p += 8) _mm256_store_si256((__m256i*)p, c);
+    _mm256_storeu_si256((__m256i*)(end - 8), c);
   }
 }
 
@@ -263,6 +399,73 @@ QV_AVX2 void FillCopyAVX2(LICE_pixel* dest, int w, int h, int r, int g, int b, i
     for (; x < w; x++)
       _LICE_CombinePixelsCopyNoClamp::doPix((LICE_pixel_chan*)(dest + x), r, g, b, ia, ia);
   }
+}
+
+// Weights of eight samples as madd pairs, as BilinearWeights.
+QV_AVX2 inline void BilinearWeights8(__m256i fx, __m256i fy, __m256i w[4]) {
+  const __m256i f11 = _mm256_mulhi_epu16(fx, fy);
+  const __m256i f10 = _mm256_sub_epi32(fx, f11), f01 = _mm256_sub_epi32(fy, f11);
+  const __m256i f00 =
+      _mm256_sub_epi32(_mm256_add_epi32(_mm256_set1_epi32(0x10000), f11), _mm256_add_epi32(fx, fy));
+  const __m256i low = _mm256_set1_epi32(255);
+  w[0] =
+      _mm256_or_si256(_mm256_srli_epi32(f00, 8), _mm256_slli_epi32(_mm256_srli_epi32(f10, 8), 16));
+  w[1] = _mm256_or_si256(_mm256_and_si256(f00, low),
+                         _mm256_slli_epi32(_mm256_and_si256(f10, low), 16));
+  w[2] =
+      _mm256_or_si256(_mm256_srli_epi32(f01, 8), _mm256_slli_epi32(_mm256_srli_epi32(f11, 8), 16));
+  w[3] = _mm256_or_si256(_mm256_and_si256(f01, low),
+                         _mm256_slli_epi32(_mm256_and_si256(f11, low), 16));
+}
+
+// The pixel pairs at p (low half) and q (high half), each as PairChannels.
+QV_AVX2 inline __m256i PairChannels2(const LICE_pixel* p, const LICE_pixel* q) {
+  const __m256i v =
+      _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadl_epi64((const __m128i*)p)),
+                              _mm_loadl_epi64((const __m128i*)q), 1);
+  const __m256i order = _mm256_setr_epi8(0, -1, 4, -1, 1, -1, 5, -1, 2, -1, 6, -1, 3, -1, 7, -1, 0,
+                                         -1, 4, -1, 1, -1, 5, -1, 2, -1, 6, -1, 3, -1, 7, -1);
+  return _mm256_shuffle_epi8(v, order);
+}
+
+// Samples K and K + 1 of the eight whose weights are w, at p and q: low half, high half.
+template <int K>
+QV_AVX2 inline __m256i BilinearSample2(const LICE_pixel* p, const LICE_pixel* q, int sspan,
+                                       const __m256i w[4]) {
+  const __m256i pick = _mm256_setr_epi32(K, K, K, K, K + 1, K + 1, K + 1, K + 1);
+  const __m256i t = PairChannels2(p, q), b = PairChannels2(p + sspan, q + sspan);
+  const __m256i hi =
+      _mm256_add_epi32(_mm256_madd_epi16(t, _mm256_permutevar8x32_epi32(w[0], pick)),
+                       _mm256_madd_epi16(b, _mm256_permutevar8x32_epi32(w[2], pick)));
+  const __m256i lo =
+      _mm256_add_epi32(_mm256_madd_epi16(t, _mm256_permutevar8x32_epi32(w[1], pick)),
+                       _mm256_madd_epi16(b, _mm256_permutevar8x32_epi32(w[3], pick)));
+  return _mm256_srli_epi32(_mm256_add_epi32(_mm256_slli_epi32(hi, 8), lo), 16);
+}
+
+QV_AVX2 void BilinearRowAVX2(LICE_pixel* out, const LICE_pixel* src, int sspan, int n, int64_t curx,
+                             int64_t idx, unsigned int fy) {
+  const __m256i vfy = _mm256_set1_epi32((int)fy), low16 = _mm256_set1_epi32(0xFFFF);
+  const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
+  int x = 0;
+  for (; x + 8 <= n; x += 8, curx += 8 * idx) {
+    const __m128i p4 = Positions4(curx, idx);
+    const __m256i pos =
+        _mm256_set_m128i(_mm_add_epi32(p4, _mm_set1_epi32((int)(4 * (uint32_t)idx))), p4);
+    __m256i w[4];
+    BilinearWeights8(_mm256_and_si256(pos, low16), vfy, w);
+    const LICE_pixel* s[8];
+    for (int k = 0; k < 8; k++) s[k] = src + ((curx + k * idx) >> 16);
+    const __m256i r01 = BilinearSample2<0>(s[0], s[1], sspan, w);
+    const __m256i r23 = BilinearSample2<2>(s[2], s[3], sspan, w);
+    const __m256i r45 = BilinearSample2<4>(s[4], s[5], sspan, w);
+    const __m256i r67 = BilinearSample2<6>(s[6], s[7], sspan, w);
+    // Lanes hold samples 0 2 4 6 | 1 3 5 7 after the in-lane packs.
+    const __m256i px =
+        _mm256_packus_epi16(_mm256_packs_epi32(r01, r23), _mm256_packs_epi32(r45, r67));
+    _mm256_storeu_si256((__m256i*)(out + x), _mm256_permutevar8x32_epi32(px, order));
+  }
+  if (x < n) BilinearRowSSE2(out + x, src, sspan, n - x, curx, idx, fy);
 }
 
 QV_AVX2 void GlyphCopyAVX2(const unsigned char* mask, int mask_span, LICE_pixel* dest,
@@ -351,6 +554,25 @@ bool _LICE_GlyphCopy(const unsigned char* mask, int mask_span, LICE_pixel* dest,
   return true;
 }
 
+bool _LICE_BilinearRow(LICE_pixel* out, const LICE_pixel* src, int sspan, int n, int64_t curx,
+                       int64_t idx, unsigned int fy) {
+  if (!LICE_fastpaths_enabled || s_level == LICE_SIMD_NONE) return false;
+  if (s_level == LICE_SIMD_AVX2)
+    BilinearRowAVX2(out, src, sspan, n, curx, idx, fy);
+  else
+    BilinearRowSSE2(out, src, sspan, n, curx, idx, fy);
+  return true;
+}
+
+// One form serves both levels: the column sums are load-bound.
+bool _LICE_Box3Row(LICE_pixel* out, const LICE_pixel* top, int sspan, int n, int64_t curx,
+                   int64_t idx) {
+  if (!LICE_fastpaths_enabled || s_level == LICE_SIMD_NONE || idx <= 0 || idx > 0x30000)
+    return false;
+  Box3RowSSE2(out, top, sspan, n, curx, idx);
+  return true;
+}
+
 #else
 
 int LICE_GetSimdLevel() {
@@ -372,6 +594,13 @@ bool _LICE_FillCopy(LICE_pixel*, int, int, int, int, int, int, int) {
   return false;
 }
 bool _LICE_GlyphCopy(const unsigned char*, int, LICE_pixel*, int, int, int, int, int, int, int) {
+  return false;
+}
+
+bool _LICE_BilinearRow(LICE_pixel*, const LICE_pixel*, int, int, int64_t, int64_t, unsigned int) {
+  return false;
+}
+bool _LICE_Box3Row(LICE_pixel*, const LICE_pixel*, int, int, int64_t, int64_t) {
   return false;
 }
 

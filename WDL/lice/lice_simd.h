@@ -6,6 +6,8 @@
 
 #include "WDL/lice/lice.h"
 
+#include <cstdint>
+
 // Test tooling: false makes every operation take the plain loops.
 extern bool LICE_fastpaths_enabled;
 
@@ -30,3 +32,13 @@ bool _LICE_FillCopy(LICE_pixel* dest, int w, int h, int r, int g, int b, int ia,
 // Spans of dest in pixels, negative for bottom-up rows; 0 < a <= 256.
 bool _LICE_GlyphCopy(const unsigned char* mask, int mask_span, LICE_pixel* dest, int dest_span,
                      int w, int h, int r, int g, int b, int a);
+// n bilinear samples of a source row pair into out: sample k lies at 16.16 position
+// curx + k x idx from src (its fraction the weight of the right neighbour), fy the weight of
+// the row below (sspan pixels on). Every sample and its right and lower neighbours lie in
+// the source.
+bool _LICE_BilinearRow(LICE_pixel* out, const LICE_pixel* src, int sspan, int n, int64_t curx,
+                       int64_t idx, unsigned int fy);
+// n 3 x 3 box averages into out: sample k is centred on column (curx + k x idx) >> 16 of the
+// row sspan pixels below top (0 < idx < 0x30001); every kernel lies in the source.
+bool _LICE_Box3Row(LICE_pixel* out, const LICE_pixel* top, int sspan, int n, int64_t curx,
+                   int64_t idx);
