@@ -58,6 +58,14 @@ public:
     return mHost.Unit();
   }
 
+  // What a host does to change the rate or the block size: uninitialise, set, initialise.
+  void Reinitialise(double rate, UInt32 maxFrames) {
+    mHost.Uninitialize();
+    if (mHost.SetSampleRate(rate) || mHost.SetMaxFrames(maxFrames) || mHost.Initialize())
+      Broken("a new rate or block size was refused");
+    mMaxFrames = maxFrames;
+  }
+
   // Disposes of the instance; everything it made must be gone.
   void Close() {
     mHost.Close();
@@ -74,6 +82,7 @@ public:
   // Renders one block; a rendered block must be silent (the plug-in only sends MIDI).
   OSStatus Render(UInt32 frames) {
     mBlockFrames = frames;
+    mLastOffset = 0;
     const OSStatus r = mHost.Render(1, frames);
     mBlockFrames = 0;
     if (r == noErr)
@@ -83,6 +92,8 @@ public:
     return r;
   }
 
+  // Whether the plug-in has struck this key and not released it.
+  bool Sounding(int channel, int note) const { return mOpen[channel][note] != 0; }
   // Keys the plug-in has struck and not released, over every channel.
   int OpenNotes() const {
     int n = 0;
@@ -123,6 +134,9 @@ private:
       if (st < 0x80 || st >= 0xF0 || d1 >= 0x80 || d2 >= 0x80) Broken("an invalid MIDI message");
       const UInt32 limit = b->mBlockFrames ? b->mBlockFrames : b->mMaxFrames;
       if (p->timeStamp >= limit) Broken("a MIDI offset outside its block");
+      // A block's messages come in time order.
+      if (b->mBlockFrames && p->timeStamp < b->mLastOffset) Broken("a MIDI message out of order");
+      b->mLastOffset = p->timeStamp;
       if ((st & 0xF0) == 0x90 && d2)
         b->mOpen[st & 0x0F][d1] = 1;
       else if ((st & 0xF0) == 0x80 || (st & 0xF0) == 0x90)
@@ -134,7 +148,8 @@ private:
   auhost::Host mHost;
   long mBaseline = 0;
   UInt32 mMaxFrames = 512;
-  UInt32 mBlockFrames = 0; // while rendering
+  UInt32 mBlockFrames = 0;       // while rendering
+  MIDITimeStamp mLastOffset = 0; // of the block's last message
   int mOpen[16][128] = {};
 };
 

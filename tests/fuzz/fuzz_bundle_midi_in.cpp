@@ -11,6 +11,7 @@
 //   5     tempo and meter: [tempo][numerator][denominator]
 //   6     a parameter the engine plays by: [which][value]
 //   7     system exclusive: [length][length bytes]
+//   8     a new rate and block size: [set-up byte], with the re-initialisation a host does
 // At the end the host releases the keys it pressed and stops: no note may still sound.
 
 #include "bundle_fuzz.h"
@@ -99,6 +100,16 @@ void Packet(AudioUnit u, Held& held, const uint8_t* b, size_t n, UInt32 offset) 
   if (inSysex) MusicDeviceSysEx(u, sysex, (UInt32)sysexLen); // cut off, as the packet was
 }
 
+// Rate and block size from a set-up byte.
+double Rate(uint32_t setup) {
+  static const double kRates[] = {44100, 48000, 96000, 22050};
+  return kRates[setup & 3];
+}
+UInt32 Frames(uint32_t setup) {
+  static const UInt32 kFrames[] = {512, 64, 1024, 4096, 1, 333, 128, 2048};
+  return kFrames[(setup >> 2) & 7];
+}
+
 // The parameters that change what the engine plays or how it takes MIDI in.
 const uint32_t kParams[] = {4, 5, 6, 8, 11, 12, 13, 16, 17, 19, 22, 23, 24, 26, 27, 31, 52};
 
@@ -106,18 +117,17 @@ const uint32_t kParams[] = {4, 5, 6, 8, 11, 12, 13, 16, 17, 19, 22, 23, 24, 26, 
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1 || size > 2048) return 0;
-  static const double kRates[] = {44100, 48000, 96000, 22050};
-  static const UInt32 kFrames[] = {512, 64, 1024, 4096, 1, 333, 128, 2048};
   Bundle& bundle = Bundle::Get();
-  const AudioUnit u = bundle.Open(kRates[data[0] & 3], kFrames[(data[0] >> 2) & 7]);
+  const AudioUnit u = bundle.Open(Rate(data[0]), Frames(data[0]));
   auhost::Transport& t = bundle.Transport();
   t.playing = data[0] & 0x20;
-  const UInt32 max = bundle.MaxFrames();
   Held held;
   Reader r{data + 1, size - 1};
   int blocks = 0;
+  bool stopping = false; // the transport stopped; no block rendered since
   while (r.Has(1) && blocks < 64) {
-    switch (r.Get(1) % 8) {
+    const UInt32 max = bundle.MaxFrames();
+    switch (r.Get(1) % 9) {
     case 0:
     case 1: {
       const UInt32 offset = r.Get(2);
@@ -141,10 +151,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       if (frames > max && st == noErr) Broken("a block above the maximum was rendered");
       if (frames <= max && st != noErr) Broken("a block was refused");
       ++blocks;
+      // The first block after a stop releases every note but those of keys still held.
+      if (st == noErr && stopping) {
+        stopping = false;
+        for (int c = 0; c < 16; ++c)
+          for (int n = 0; n < 128; ++n)
+            if (bundle.Sounding(c, n) && !held.key[c][n]) Broken("a note outlived the stop");
+      }
       break;
     }
     case 4:
       t.playing = !t.playing;
+      stopping = !t.playing;
       break;
     case 5: {
       static const double kTempos[] = {120, 60, 1, 133.3, 300, 999, 0, -20};
@@ -159,6 +177,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       const uint32_t id = kParams[r.Get(1) % (sizeof(kParams) / sizeof(kParams[0]))];
       const float v = (float)(int8_t)r.Get(1);
       AudioUnitSetParameter(u, id, kAudioUnitScope_Global, 0, v, 0);
+      break;
+    }
+    case 8: {
+      const uint32_t setup = r.Get(1);
+      bundle.Reinitialise(Rate(setup), Frames(setup));
       break;
     }
     default: {
@@ -176,7 +199,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int n = 0; n < 128; ++n)
       if (held.key[c][n]) Event(u, held, 0x80 | c, n, 0, 0);
   t.playing = false;
-  if (bundle.Render(max) != noErr) Broken("the stopping block was refused");
+  if (bundle.Render(bundle.MaxFrames()) != noErr) Broken("the stopping block was refused");
   if (bundle.OpenNotes()) Broken("a note still sounds after the transport stopped");
   bundle.Close();
   return 0;
