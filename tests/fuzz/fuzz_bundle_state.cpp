@@ -4,9 +4,9 @@
 // parameter data cut short, lengthened, or with values changed to anything a double holds.
 //
 // Input: [parameter sets][flags], then edits of the saved dictionary, each [key][kind][fields].
-// A refused dictionary must leave the state exactly as it was; a taken one must hold every
-// parameter inside its range and save a state that restores to itself. Either way the engine
-// then plays a few blocks.
+// A refused dictionary must leave the state exactly as it was; a taken one must have brought a
+// finite value for every parameter, set each to it (held inside its range), and save a state
+// that restores to itself. Either way the engine then plays a few blocks.
 
 #include "bundle_fuzz.h"
 
@@ -138,8 +138,10 @@ CFTypeRef MakeValue(uint32_t kind, Reader& r, const std::vector<uint8_t>& data) 
     for (; i < len && r.Has(1); ++i) b[i] = (uint8_t)r.Get(1);
     return CFDataCreate(nullptr, b, (CFIndex)i);
   }
-  case 6: { // the saved data cut short
-    const size_t n = r.Get(2) % (data.size() + 1);
+  case 6: { // the saved data cut short, often by less than a value
+    const uint32_t k = r.Get(2);
+    const size_t n =
+        (k & 1) && data.size() > 16 ? data.size() - (k >> 1) % 17 : (k >> 1) % (data.size() + 1);
     return CFDataCreate(nullptr, data.data(), (CFIndex)n);
   }
   case 7: { // the saved data with some values changed
@@ -246,6 +248,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } else {
     const std::vector<float> got = Params(u, ranges.size());
     if (brought.size() < got.size()) Broken("a state without every value was taken");
+    for (size_t i = 0; i < got.size(); ++i)
+      if (!std::isfinite(brought[i])) Broken("a state with a value no number holds was taken");
     // Each parameter holds what the state brought, inside its range.
     for (size_t i = 0; i < got.size(); ++i) {
       const double lo = ranges[i].lo, hi = ranges[i].hi;
