@@ -258,7 +258,11 @@ ComponentResult IPlugAU::DoRender(IPlugAU* _this, AudioUnitRenderActionFlags* pF
                                   const AudioTimeStamp* pTimestamp, UInt32 outputBusIdx,
                                   UInt32 nFrames, AudioBufferList* pBufferList) {
   IMutexLock lock(_this);
-  return RenderProc(_this, pFlags, pTimestamp, outputBusIdx, nFrames, pBufferList);
+  _this->mInRender = true;
+  const ComponentResult r =
+      RenderProc(_this, pFlags, pTimestamp, outputBusIdx, nFrames, pBufferList);
+  _this->mInRender = false;
+  return r;
 }
 
 namespace {
@@ -433,21 +437,30 @@ ComponentResult IPlugAU::DoRemoveRenderNotify(IPlugAU* _this, AURenderCallback p
 
 // ---- Time information ----
 
+// Outside render none: the host answers them on its render thread only, and the main thread
+// (a reset, a parameter) would read the host's transport while that thread moves it on.
+const HostCallbackInfo& IPlugAU::TransportCallbacks() const {
+  static const HostCallbackInfo kNone{};
+  return mInRender ? mHostCallbacks : kNone;
+}
+
 double IPlugAU::GetTempo() {
-  if (mHostCallbacks.beatAndTempoProc) {
+  const HostCallbackInfo& cb = TransportCallbacks();
+  if (cb.beatAndTempoProc) {
     Float64 currentBeat = 0.0, tempo = 0.0;
-    mHostCallbacks.beatAndTempoProc(mHostCallbacks.hostUserData, &currentBeat, &tempo);
+    cb.beatAndTempoProc(cb.hostUserData, &currentBeat, &tempo);
     if (std::isfinite(tempo) && tempo > 0.0) mTempo = tempo;
   }
   return mTempo;
 }
 
 int IPlugAU::GetSamplePos() {
-  if (!mHostCallbacks.transportStateProc) return 0;
+  const HostCallbackInfo& cb = TransportCallbacks();
+  if (!cb.transportStateProc) return 0;
   Boolean playing = 0, changed = 0, looping = 0;
   Float64 samplePos = 0.0, loopStartBeat = 0.0, loopEndBeat = 0.0;
-  mHostCallbacks.transportStateProc(mHostCallbacks.hostUserData, &playing, &changed, &samplePos,
-                                    &looping, &loopStartBeat, &loopEndBeat);
+  cb.transportStateProc(cb.hostUserData, &playing, &changed, &samplePos, &looping, &loopStartBeat,
+                        &loopEndBeat);
   // An int cannot hold what lies outside its range; such positions answer 0.
   const double pos = samplePos + 0.5;
   if (!std::isfinite(pos) || pos < (double)INT32_MIN || pos >= (double)INT32_MAX + 1.0) return 0;
@@ -463,12 +476,13 @@ int GoodNumerator(Float32 num) {
 } // namespace
 
 void IPlugAU::GetTimeSig(int* pNum, int* pDenom) {
-  if (!mHostCallbacks.musicalTimeLocationProc) return;
+  const HostCallbackInfo& cb = TransportCallbacks();
+  if (!cb.musicalTimeLocationProc) return;
   UInt32 deltaSampleOffset = 0, denom = 0;
   Float32 num = 0.0f;
   Float64 currentMeasureDownBeat = 0.0;
-  mHostCallbacks.musicalTimeLocationProc(mHostCallbacks.hostUserData, &deltaSampleOffset, &num,
-                                         &denom, &currentMeasureDownBeat);
+  cb.musicalTimeLocationProc(cb.hostUserData, &deltaSampleOffset, &num, &denom,
+                             &currentMeasureDownBeat);
   if (const int n = GoodNumerator(num)) mTimeSigNum = n;
   if (pNum) *pNum = mTimeSigNum;
   if (pDenom) *pDenom = (int)denom;
@@ -476,29 +490,30 @@ void IPlugAU::GetTimeSig(int* pNum, int* pDenom) {
 
 void IPlugAU::GetTime(ITimeInfo* pTimeInfo) {
   if (!pTimeInfo) return;
-  if (mHostCallbacks.beatAndTempoProc) {
+  const HostCallbackInfo& cb = TransportCallbacks();
+  if (cb.beatAndTempoProc) {
     Float64 beat = 0.0, tempo = 0.0;
-    mHostCallbacks.beatAndTempoProc(mHostCallbacks.hostUserData, &beat, &tempo);
+    cb.beatAndTempoProc(cb.hostUserData, &beat, &tempo);
     if (std::isfinite(tempo) && tempo > 0.0) pTimeInfo->mTempo = tempo;
     if (beat > 0.0) pTimeInfo->mPPQPos = beat;
   }
-  if (mHostCallbacks.transportStateProc) {
+  if (cb.transportStateProc) {
     Boolean playing = 0, changed = 0, looping = 0;
     Float64 samplePos = 0.0, loopStartBeat = 0.0, loopEndBeat = 0.0;
-    mHostCallbacks.transportStateProc(mHostCallbacks.hostUserData, &playing, &changed, &samplePos,
-                                      &looping, &loopStartBeat, &loopEndBeat);
+    cb.transportStateProc(cb.hostUserData, &playing, &changed, &samplePos, &looping, &loopStartBeat,
+                          &loopEndBeat);
     if (samplePos > 0.0) pTimeInfo->mSamplePos = samplePos;
     if (loopStartBeat > 0.0) pTimeInfo->mCycleStart = loopStartBeat;
     if (loopEndBeat > 0.0) pTimeInfo->mCycleEnd = loopEndBeat;
     pTimeInfo->mTransportIsRunning = playing != 0;
     pTimeInfo->mTransportLoopEnabled = looping != 0;
   }
-  if (mHostCallbacks.musicalTimeLocationProc) {
+  if (cb.musicalTimeLocationProc) {
     UInt32 deltaSampleOffset = 0, denom = 0;
     Float32 num = 0.0f;
     Float64 currentMeasureDownBeat = 0.0;
-    mHostCallbacks.musicalTimeLocationProc(mHostCallbacks.hostUserData, &deltaSampleOffset, &num,
-                                           &denom, &currentMeasureDownBeat);
+    cb.musicalTimeLocationProc(cb.hostUserData, &deltaSampleOffset, &num, &denom,
+                               &currentMeasureDownBeat);
     if (const int n = GoodNumerator(num)) mTimeSigNum = n;
     pTimeInfo->mNumerator = mTimeSigNum;
     pTimeInfo->mDenominator = (int)denom;

@@ -78,6 +78,7 @@ public:
   bool IsRenderingOffline() override { return mIsOffline; }
 
   // ---- The host's transport; render thread, inside render (mutex held) ----
+  // Called elsewhere, each answers from what the last block's callbacks reported.
   // Timeline position of the block in samples (rounded); 0 without the host's callback.
   int GetSamplePos() override;
   // Beats per minute: the last finite, positive tempo the host reported (120 until then).
@@ -245,6 +246,9 @@ public:
   WDL_String mCocoaViewFactoryClassName;
 
 private:
+  // The host's callbacks inside render; outside it, none.
+  const HostCallbackInfo& TransportCallbacks() const;
+
   char mParamDisplayStr[32];
   ComponentInstance mCI;
   bool mActive;
@@ -253,6 +257,7 @@ private:
   double mTempo;           // beats per minute
   int mTimeSigNum;         // last good numerator the host reported
   HostCallbackInfo mHostCallbacks;
+  bool mInRender = false; // DoRender is running (written and read under the plug-in mutex)
   AudioTimeStamp mLastRenderTimeStamp;
   WDL_TypedBuf<float> mInScratchBuf;
   WDL_TypedBuf<float> mOutScratchBuf;

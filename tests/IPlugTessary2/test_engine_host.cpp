@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -180,6 +181,50 @@ TEST_F(HostedEngine, RestoredStateKeepsTheChosenScale) {
   for (const auto& on : NoteOns()) heard.insert(on[2]);
   ASSERT_FALSE(heard.empty());
   for (int n : heard) EXPECT_TRUE(scale.count(n)) << n;
+}
+
+// A host answers its transport callbacks on the render thread, inside render; what the main
+// thread changes meanwhile re-derives the loop from the tempo of the last block.
+std::atomic<int> gTransportCalls{0};
+OSStatus SlowTempo(void*, Float64* beat, Float64* tempo) {
+  ++gTransportCalls;
+  if (beat) *beat = 0.0;
+  if (tempo) *tempo = 60.0;
+  return noErr;
+}
+OSStatus Stopped(void*, Boolean* playing, Boolean* changed, Float64* sample, Boolean* cycling,
+                 Float64* start, Float64* end) {
+  ++gTransportCalls;
+  for (Boolean* b : {playing, changed, cycling})
+    if (b) *b = false;
+  for (Float64* d : {sample, start, end})
+    if (d) *d = 0.0;
+  return noErr;
+}
+
+TEST_F(HostedEngine, TransportCallbacksAreCalledOnlyInsideRender) {
+  auto* plug = static_cast<IPlugTessary2*>(static_cast<IPlugAU*>(mHost.PlugObject()));
+  ASSERT_NE(plug, nullptr);
+  HostCallbackInfo info{nullptr, SlowTempo, nullptr, Stopped, nullptr};
+  ASSERT_EQ(AudioUnitSetProperty(mHost.Unit(), kAudioUnitProperty_HostCallbacks,
+                                 kAudioUnitScope_Global, 0, &info, sizeof(info)),
+            noErr);
+  ASSERT_EQ(mHost.Render(1, 512), noErr);
+  EXPECT_GT(gTransportCalls.load(), 0);
+  EXPECT_EQ(plug->GetDisplayLoopLength(), 44100 * 4);
+
+  gTransportCalls = 0;
+  const UInt32 on = 1, off = 0;
+  ASSERT_EQ(AudioUnitSetProperty(mHost.Unit(), kAudioUnitProperty_BypassEffect,
+                                 kAudioUnitScope_Global, 0, &on, sizeof(on)),
+            noErr);
+  ASSERT_EQ(AudioUnitSetProperty(mHost.Unit(), kAudioUnitProperty_BypassEffect,
+                                 kAudioUnitScope_Global, 0, &off, sizeof(off)),
+            noErr);
+  ASSERT_EQ(mHost.SetSampleRate(48000.0), noErr);
+  ASSERT_EQ(mHost.SetParameter(kNumberOfBars, 2), noErr);
+  EXPECT_EQ(gTransportCalls.load(), 0);
+  EXPECT_EQ(plug->GetDisplayLoopLength(), 48000 * 4 * 2);
 }
 
 } // namespace

@@ -17,21 +17,11 @@
 #include <vector>
 
 #include "../host/au_release_got.h"
+#include "fuzz_reader.h"
 #include "../host/testplug/TestPlug.cpp"
 #include "WDL/IPlug/IPlugAU_Private.h"
 
 namespace {
-
-struct Reader {
-  const uint8_t* p;
-  size_t n;
-  bool Has(size_t k) const { return n >= k; }
-  uint32_t Get(size_t k) {
-    uint32_t v = 0;
-    for (size_t i = 0; i < k && n; ++i, ++p, --n) v |= (uint32_t)*p << (8 * i);
-    return v;
-  }
-};
 
 OSStatus Tempo(void*, Float64* beat, Float64* tempo) {
   if (beat) *beat = 1.5;
