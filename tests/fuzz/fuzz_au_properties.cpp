@@ -16,6 +16,7 @@
 #include <cstring>
 #include <vector>
 
+#include "../host/au_property_ids.h"
 #include "../host/au_release_got.h"
 #include "fuzz_reader.h"
 #include "../host/testplug/TestPlug.cpp"
@@ -48,47 +49,13 @@ AudioComponent TestComponent() {
 }
 
 void PropertyCalls(AudioUnit unit, Reader& r) {
-  static const UInt32 kIds[] = {kIPlugObjectPropertyID,
-                                0,
-                                1,
-                                2,
-                                3,
-                                4,
-                                5,
-                                8,
-                                11,
-                                12,
-                                13,
-                                14,
-                                16,
-                                18,
-                                19,
-                                20,
-                                21,
-                                22,
-                                23,
-                                24,
-                                27,
-                                28,
-                                30,
-                                31,
-                                32,
-                                33,
-                                34,
-                                35,
-                                36,
-                                37,
-                                38,
-                                46,
-                                47,
-                                48,
-                                1000};
+
   float value = 0;
   CFStringRef text = CFStringCreateWithCString(nullptr, "Soft", kCFStringEncodingUTF8);
   for (int calls = 0; calls < 64 && r.Has(8); ++calls) {
     const uint32_t kind = r.Get(1) % 3;
     const uint32_t sel = r.Get(1);
-    const UInt32 id = sel < 2 * (sizeof(kIds) / sizeof(kIds[0])) ? kIds[sel / 2] : sel;
+    const UInt32 id = sel < 2 * kNumAskedPropertyIds ? kAskedPropertyIds[sel / 2] : sel;
     const UInt32 scope = r.Get(1) % 7;
     UInt32 element = r.Get(4);
     if (element & 0x80000000u) element &= 7;

@@ -9,6 +9,7 @@
 
 #include "bundle_fuzz.h"
 
+#include "../host/au_property_ids.h"
 #include "../host/au_release_got.h"
 
 #include <cstring>
@@ -18,11 +19,6 @@ namespace {
 
 using bundlefuzz::Broken;
 using bundlefuzz::Bundle;
-
-const UInt32 kIds[] = {(UInt32)-101, 0,  1,  2,  3,  4,  5,  8,  11, 12,   13,  14, 16,
-                       18,           19, 20, 21, 22, 23, 24, 25, 27, 28,   30,  31, 32,
-                       33,           34, 35, 36, 37, 38, 46, 47, 48, 1000, 1001};
-constexpr uint32_t kNumIds = sizeof(kIds) / sizeof(kIds[0]);
 
 template <class T> void PutAt(std::vector<uint8_t>& b, size_t at, const T& v) {
   if (at + sizeof(v) <= b.size()) memcpy(b.data() + at, &v, sizeof(v));
@@ -66,7 +62,8 @@ void RealPointers(UInt32 id, bool some, std::vector<uint8_t>& b, AudioUnit u, Bu
 
 void Call(uint32_t kind, Reader& r, AudioUnit u, Bundle& bundle, CFPropertyListRef state) {
   const uint32_t sel = r.Get(1);
-  const UInt32 id = sel < 2 * kNumIds ? kIds[sel / 2] : sel | (sel & 1 ? 0u : 0x10000u);
+  const UInt32 id =
+      sel < 2 * kNumAskedPropertyIds ? kAskedPropertyIds[sel / 2] : sel | (sel & 1 ? 0u : 0x10000u);
   const UInt32 scope = r.Get(1) % 9;
   UInt32 element = r.Get(4);
   if (element & 0x80000000u) element &= 63;

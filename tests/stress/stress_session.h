@@ -10,6 +10,7 @@
 #pragma once
 
 #include "host/auhost.h"
+#include "tests/host/au_property_ids.h"
 #include "WDL/IPlug/IPlugAU_Private.h"
 #include "testsupport/alloc_count.h"
 
@@ -570,43 +571,11 @@ private:
 
   void PropertyStep() {
     Count("property");
-    static const UInt32 kIds[] = {kIPlugObjectPropertyID,
-                                  0,
-                                  1,
-                                  2,
-                                  3,
-                                  4,
-                                  5,
-                                  8,
-                                  11,
-                                  12,
-                                  13,
-                                  14,
-                                  16,
-                                  18,
-                                  19,
-                                  20,
-                                  21,
-                                  22,
-                                  23,
-                                  24,
-                                  27,
-                                  28,
-                                  30,
-                                  31,
-                                  32,
-                                  33,
-                                  34,
-                                  35,
-                                  36,
-                                  37,
-                                  38,
-                                  46,
-                                  47,
-                                  48,
-                                  1000};
+
     const AudioUnit u = mHost.Unit();
-    const UInt32 id = Uniform(mRng, 0, 9) ? kIds[Uniform(mRng, 0, 34)] : mRng();
+    const UInt32 id = Uniform(mRng, 0, 9)
+                          ? kAskedPropertyIds[Uniform(mRng, 0, kNumAskedPropertyIds - 1)]
+                          : mRng();
     const UInt32 scope = Uniform(mRng, 0, 3) ? Uniform(mRng, 0, 4) : mRng();
     const UInt32 element = Uniform(mRng, 0, 3) ? Uniform(mRng, 0, 60) : mRng();
     UInt32 size = Uniform(mRng, 0, 3) ? Uniform(mRng, 0, 64) : Uniform(mRng, 65, 300);
