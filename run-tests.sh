@@ -13,14 +13,8 @@ case "${1:-}" in
   --sanitize) mode=sanitize ;;
   *) echo "usage: $0 [--sanitize]" >&2; exit 2 ;;
 esac
-jobs=${JOBS:-$(nproc)}
-case "$jobs" in
-  "" | *[!0-9]* | 0) echo "JOBS must be a positive number, not '$jobs'" >&2; exit 2 ;;
-esac
-
-scripts/deps.sh cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev \
-  libpng-dev zlib1g-dev libfreetype-dev fonts-dejavu-core python3 python3-mido libcairo2-dev \
-  midicsv
+. scripts/common.sh
+scripts/deps.sh "${test_packages[@]}"
 
 if [ $mode = normal ]; then
   cmake -S . -B build -G Ninja -DQV_WERROR=ON

@@ -8,10 +8,7 @@
 # JOBS=n sets the build's parallelism; QV_SKIP_DEPS=1 skips the package check.
 set -euo pipefail
 cd "$(dirname "$0")"
-jobs=${JOBS:-$(nproc)}
-case "$jobs" in
-  "" | *[!0-9]* | 0) echo "JOBS must be a positive number, not '$jobs'" >&2; exit 2 ;;
-esac
+. scripts/common.sh
 
 scripts/deps.sh cmake ninja-build g++ pkg-config libpng-dev zlib1g-dev libfreetype-dev \
   fonts-dejavu-core

@@ -6,14 +6,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-jobs=${JOBS:-$(nproc)}
-case "$jobs" in
-  "" | *[!0-9]* | 0) echo "JOBS must be a positive number, not '$jobs'" >&2; exit 2 ;;
-esac
-
-scripts/deps.sh cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev \
-  libpng-dev zlib1g-dev libfreetype-dev fonts-dejavu-core python3 python3-mido libcairo2-dev \
-  midicsv gcovr
+. scripts/common.sh
+scripts/deps.sh "${test_packages[@]}" gcovr
 
 # -O0 keeps one line one count; the shared objects (platform, the bundle) are instrumented too.
 # Threads update one counter at once: atomic updates keep the counts whole.

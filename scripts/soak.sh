@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 normal=${1:-200}
 asan=${2:-50}
 threads=${3:-50}
-jobs=${JOBS:-$(nproc)}
+. scripts/common.sh
 export QV_STRESS_CALLS=${SOAK_CALLS:-10000}
 
 cmake -S . -B build -G Ninja -DQV_WERROR=ON >/dev/null || exit 1
