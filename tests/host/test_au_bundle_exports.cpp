@@ -38,12 +38,12 @@ struct ElfFile {
 std::vector<std::string> ExportedSymbols(const std::string& path) {
   const ElfFile elf(path);
   const std::vector<char>& file = elf.file;
-  auto section = [&](size_t i, Elf64_Shdr* out) { return elf.section(i, out); };
   std::vector<std::string> names;
   for (size_t i = 0; i < elf.count; ++i) {
     Elf64_Shdr sym, str;
-    if (!section(i, &sym) || sym.sh_type != SHT_DYNSYM || !section(sym.sh_link, &str)) continue;
-    for (size_t k = 0; k + 1 <= sym.sh_size / sizeof(Elf64_Sym); ++k) {
+    if (!elf.section(i, &sym) || sym.sh_type != SHT_DYNSYM || !elf.section(sym.sh_link, &str))
+      continue;
+    for (size_t k = 0; k < sym.sh_size / sizeof(Elf64_Sym); ++k) {
       Elf64_Sym s;
       memcpy(&s, file.data() + sym.sh_offset + k * sizeof(s), sizeof(s));
       const int bind = ELF64_ST_BIND(s.st_info);
