@@ -6,6 +6,7 @@
 // 40 ms frame) and counts the heap allocations made inside render once it runs steadily.
 // There is no peer library here: the budgets are the measure.
 
+#include "host/Session.h"
 #include "host/auhost.h"
 #include "testsupport/counting_new.h"
 
@@ -35,13 +36,12 @@ struct Loaded {
   int notesPerPass = 0;
 
   Loaded() {
-    const AudioComponentDescription desc{0x61756D66 /* 'aumf' */, 0x51726C4D /* 'QrlM' */,
-                                         0x5A76656B /* 'Zvek' */, 0, 0};
-    if (!host.Load(std::string(QV_BINARY_DIR) + "/Quorlen-VUDE.component", "IPlugTessary2", desc)) {
+    if (!host.Load(std::string(QV_BINARY_DIR) + "/Quorlen-VUDE.component",
+                   auhost::kProductEntryPrefix, auhost::kProductDesc)) {
       error = host.Error();
       return;
     }
-    host.RegisterBundle("com.Ostrevane.audiounit.Quorlen-VUDE");
+    host.RegisterBundle(auhost::kProductBundleID);
     OSStatus r = host.Open();
     srand(1);
     if (!r) r = host.SetSampleRate(kSampleRate);

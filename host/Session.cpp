@@ -16,10 +16,6 @@ namespace auhost {
 
 namespace {
 
-const AudioComponentDescription kDesc{0x61756D66 /* 'aumf' */, 0x51726C4D /* 'QrlM' */,
-                                      0x5A76656B /* 'Zvek' */, 0, 0};
-const char* const kEntryPrefix = "IPlugTessary2";
-const char* const kBundleID = "com.Ostrevane.audiounit.Quorlen-VUDE";
 const double kEditorW = 710, kEditorH = 365;
 const int kTicksPerQuarter = 120;
 
@@ -219,10 +215,10 @@ std::string Runner::OpenEditor() {
 std::string Runner::Start() {
   mScriptName = mCfg.script.empty() ? "options" : mCfg.script;
   mTempo = mCfg.tempo;
-  if (!mHost.Load(mCfg.bundle, kEntryPrefix, kDesc, "com.Ostrevane.auhost"))
+  if (!mHost.Load(mCfg.bundle, kProductEntryPrefix, kProductDesc, "com.Ostrevane.auhost"))
     return "not a Quorlen-VUDE bundle: " + mCfg.bundle + " (" + mHost.Error() + ")";
   // A host learns the identifier from the bundle; the plug-in finds its images through it.
-  mHost.RegisterBundle(kBundleID);
+  mHost.RegisterBundle(kProductBundleID);
   OSStatus r = mHost.Open();
   srand(mCfg.seed); // after the constructor seeded from the clock
   if (!r) r = mHost.SetSampleRate(mCfg.sampleRate);

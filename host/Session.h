@@ -14,6 +14,13 @@
 
 namespace auhost {
 
+// The product a session loads: its component description, the prefix of its three entry
+// points and its bundle identifier.
+inline constexpr AudioComponentDescription kProductDesc{
+    0x61756D66 /* 'aumf' */, 0x51726C4D /* 'QrlM' */, 0x5A76656B /* 'Zvek' */, 0, 0};
+inline constexpr char kProductEntryPrefix[] = "IPlugTessary2";
+inline constexpr char kProductBundleID[] = "com.Ostrevane.audiounit.Quorlen-VUDE";
+
 // One step of a session: a verb and its words, with the script line it came from (0 when it
 // came from the command line's defaults).
 struct SessionStep {

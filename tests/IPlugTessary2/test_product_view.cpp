@@ -3,6 +3,7 @@
 
 #include "IPlugTessary2/IPlugTessary2.h"
 #include "WDL/IPlug/IPlugAU_ViewFactory.h"
+#include "host/Session.h"
 #include "host/auhost.h"
 
 #include <Cocoa/Cocoa.h>
@@ -18,10 +19,10 @@ TEST(ProductView, TheFactoryDescribesAndOpensTheProductsEditor) {
   PlatformTest_SetMainBundleIdentifier("com.example.host");
   // Left loaded: the GDI emulation in the bundle keeps process-wide pools.
   static auhost::Host* host = new auhost::Host;
-  ASSERT_TRUE(host->Load(std::string(QV_BINARY_DIR) + "/Quorlen-VUDE.component", "IPlugTessary2",
-                         AudioComponentDescription{0x61756D66, 0x51726C4D, 0x5A76656B, 0, 0}))
+  ASSERT_TRUE(host->Load(std::string(QV_BINARY_DIR) + "/Quorlen-VUDE.component",
+                         auhost::kProductEntryPrefix, auhost::kProductDesc))
       << host->Error();
-  host->RegisterBundle("com.Ostrevane.audiounit.Quorlen-VUDE");
+  host->RegisterBundle(auhost::kProductBundleID);
   ASSERT_EQ(host->Open(), noErr);
   ASSERT_EQ(host->Initialize(), noErr);
 

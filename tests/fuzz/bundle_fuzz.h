@@ -5,6 +5,7 @@
 // plug-in sends is checked as it comes; a broken rule aborts, for libFuzzer to keep the input.
 
 #include "fuzz_reader.h"
+#include "host/Session.h"
 #include "host/auhost.h"
 
 #include <AudioToolbox/AudioToolbox.h>
@@ -106,10 +107,9 @@ private:
   Bundle() {
     CFBundleGetMainBundle();
     const std::string bundle = std::string(QV_BINARY_DIR) + "/Quorlen-VUDE.component";
-    const AudioComponentDescription desc{0x61756D66 /*aumf*/, 0x51726C4D /*QrlM*/,
-                                         0x5A76656B /*Zvek*/, 0, 0};
-    if (!mHost.Load(bundle, "IPlugTessary2", desc)) Broken(mHost.Error().c_str());
-    mHost.RegisterBundle("com.Ostrevane.audiounit.Quorlen-VUDE");
+    if (!mHost.Load(bundle, auhost::kProductEntryPrefix, auhost::kProductDesc))
+      Broken(mHost.Error().c_str());
+    mHost.RegisterBundle(auhost::kProductBundleID);
     // The GDI emulation keeps released records a while before it reuses them, so the first
     // instances leave memory behind that later ones do not. Instances are made until one
     // leaves nothing: from then on an input that keeps memory is a leak, and libFuzzer

@@ -9,6 +9,7 @@
 // seed and the length.
 #pragma once
 
+#include "host/Session.h"
 #include "host/auhost.h"
 #include "tests/host/au_property_ids.h"
 #include "WDL/IPlug/IPlugAU_Private.h"
@@ -41,9 +42,6 @@ namespace stress {
 using qv_test::gNews;
 using qv_test::tCounting;
 
-const AudioComponentDescription kDesc{0x61756D66 /*aumf*/, 0x51726C4D /*QrlM*/, 0x5A76656B /*Zvek*/,
-                                      0, 0};
-constexpr const char* kBundleID = "com.Ostrevane.audiounit.Quorlen-VUDE";
 constexpr uint32_t kMaxFramesEver = 4096;
 
 inline long EnvLong(const char* name, long fallback) {
@@ -122,11 +120,11 @@ private:
   // ---- Set-up ----
 
   bool Start() {
-    if (!mHost.Load(mBundle, "IPlugTessary2", kDesc)) {
+    if (!mHost.Load(mBundle, auhost::kProductEntryPrefix, auhost::kProductDesc)) {
       Fail("load: " + mHost.Error());
       return false;
     }
-    mHost.RegisterBundle(kBundleID);
+    mHost.RegisterBundle(auhost::kProductBundleID);
     const std::string home = mBundle + "/../stress home";
     mkdir(home.c_str(), 0755);
     mkdir((home + "/Desktop").c_str(), 0755);
