@@ -4,10 +4,10 @@
 #include "IPlugTessary2/Scale.h"
 #include "WDL/IPlug/IGraphics.h"
 #include "host/auhost.h"
+#include "support/elf_file.h"
 
 #include <Cocoa/Cocoa.h>
 #include <PlatformTestHooks.h>
-#include <elf.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -31,33 +31,7 @@ AudioComponentDescription Desc() {
                                    0x5A76656B /* 'Zvek' */, 0, 0};
 }
 
-// Names of the defined global symbols in the shared object's dynamic symbol table.
-std::vector<std::string> ExportedSymbols(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  const std::vector<char> f((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::vector<std::string> out;
-  if (f.size() < sizeof(Elf64_Ehdr)) return out;
-  Elf64_Ehdr eh;
-  memcpy(&eh, f.data(), sizeof eh);
-  for (int i = 0; i < eh.e_shnum; ++i) {
-    const size_t at = eh.e_shoff + (size_t)i * eh.e_shentsize;
-    if (at + sizeof(Elf64_Shdr) > f.size()) return out;
-    Elf64_Shdr sh;
-    memcpy(&sh, f.data() + at, sizeof sh);
-    if (sh.sh_type != SHT_DYNSYM) continue;
-    Elf64_Shdr strs;
-    memcpy(&strs, f.data() + eh.e_shoff + (size_t)sh.sh_link * eh.e_shentsize, sizeof strs);
-    for (size_t k = 1; k < sh.sh_size / sizeof(Elf64_Sym); ++k) {
-      Elf64_Sym sym;
-      memcpy(&sym, f.data() + sh.sh_offset + k * sizeof sym, sizeof sym);
-      const int bind = ELF64_ST_BIND(sym.st_info);
-      if (sym.st_shndx == SHN_UNDEF || (bind != STB_GLOBAL && bind != STB_WEAK)) continue;
-      out.push_back(f.data() + strs.sh_offset + sym.st_name);
-    }
-  }
-  std::sort(out.begin(), out.end());
-  return out;
-}
+using elf_test::ExportedSymbols;
 
 class HostedEngine : public ::testing::Test {
 protected:
@@ -107,6 +81,7 @@ TEST(EngineBundle, ExportsExactlyItsThreeEntryPoints) {
   EXPECT_EQ(ExportedSymbols(kBundle + "/Contents/MacOS/Quorlen-VUDE"),
             (std::vector<std::string>{"IPlugTessary2_Entry", "IPlugTessary2_Factory",
                                       "IPlugTessary2_ViewEntry"}));
+  EXPECT_EQ(elf_test::DynamicTlsRelocations(kBundle + "/Contents/MacOS/Quorlen-VUDE"), 0);
 }
 
 TEST_F(HostedEngine, PresetsAndParameters) {
