@@ -23,8 +23,6 @@ if [ $mode = normal ]; then
   exit 0
 fi
 
-export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=1
-export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
 # Every stage runs even when an earlier one failed, so one failure hides nothing; the summary
 # at the end names each stage's result.

@@ -20,8 +20,6 @@ if [ "$asan" -gt 0 ]; then
   cmake -S . -B build-asan -G Ninja -DQV_SANITIZE=ON >/dev/null || exit 1
   cmake --build build-asan -j "$jobs" --target stress_test_stress >/dev/null || exit 1
 fi
-export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=1
-export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
 log=$(mktemp -d)
 trap 'rm -rf "$log"' EXIT
