@@ -23,7 +23,6 @@ if [ $mode = normal ]; then
   exit 0
 fi
 
-
 # Every stage runs even when an earlier one failed, so one failure hides nothing; the summary
 # at the end names each stage's result.
 summary=()
