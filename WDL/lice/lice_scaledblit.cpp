@@ -66,10 +66,6 @@ void SampleRun(const ScaleJob& j, fix_t lo, fix_t hi, int* xa, int* xb) {
   }
 }
 
-void InsideColumns(const ScaleJob& j, int* xa, int* xb) {
-  SampleRun(j, 0, j.clipright - 1, xa, xb);
-}
-
 // Vector rows apply: reading the source in runs ahead of the writes needs distinct bitmaps.
 bool VectorRows(const ScaleJob& j) {
   return j.distinct && LICE_fastpaths_enabled && LICE_GetSimdLevel() != LICE_SIMD_NONE;
@@ -98,7 +94,7 @@ template <class COMBFUNC, class FILL> void PutSamples(LICE_pixel* d, int n, int 
 // source row as the one before it is that row again.
 void NearestCopy(const ScaleJob& j) {
   int xa, xb;
-  InsideColumns(j, &xa, &xb);
+  SampleRun(j, 0, j.clipright - 1, &xa, &xb);
   if (xb <= xa) return;
   LICE_pixel* drow = j.dest;
   const LICE_pixel* last = nullptr;
