@@ -4,6 +4,7 @@
 #include "WDL/lice/lice_combine.h"
 #include "WDL/lice/lice_simd.h"
 
+#include <cassert>
 #include <cmath>
 #include <cstdint>
 #include <emmintrin.h>
@@ -186,7 +187,11 @@ template <class COMBFUNC> struct _LICE_Template_Blit2 {
       const int xa = lastrow ? 0 : vxa, xb = lastrow ? 0 : vxb;
       plain(0, xa);
       PutSamples<COMBFUNC>(drow + xa, xb - xa, w, [&](LICE_pixel* out, int k, int m) {
-        _LICE_BilinearRow(out, srow, j.sspan, m, j.icurx + (fix_t)(xa + k) * j.idx, j.idx, fy);
+        // Columns go here only when VectorRows chose the vector rows (none otherwise).
+        const bool done =
+            _LICE_BilinearRow(out, srow, j.sspan, m, j.icurx + (fix_t)(xa + k) * j.idx, j.idx, fy);
+        assert(done || m == 0);
+        (void)done;
       });
       plain(xb, j.w);
     }
@@ -257,7 +262,10 @@ template <class COMBFUNC> struct _LICE_Template_Blit2 {
       plain(0, xa);
       const LICE_pixel* top = rows ? j.src + (sy - 1) * j.sspan : j.src;
       PutSamples<COMBFUNC>(drow + xa, xb - xa, w, [&](LICE_pixel* out, int k, int m) {
-        _LICE_Box3Row(out, top, j.sspan, m, j.icurx + (fix_t)(xa + k) * j.idx, j.idx);
+        const bool done =
+            _LICE_Box3Row(out, top, j.sspan, m, j.icurx + (fix_t)(xa + k) * j.idx, j.idx);
+        assert(done || m == 0);
+        (void)done;
       });
       plain(xb, j.w);
     }
