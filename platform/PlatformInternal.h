@@ -60,9 +60,6 @@ struct __CFData : PlatformObject {
 // Takes an object that lives until the process ends out of the live-object count.
 void PlatformUncountImmortal();
 
-// Whether p is a live object of the platform. Any thread.
-bool PlatformIsLiveObject(const void* p);
-
 struct CGColorSpace : PlatformObject {
   size_t components = 3;
 };

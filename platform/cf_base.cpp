@@ -44,13 +44,6 @@ void PlatformUncountImmortal() {
   --s_liveObjects;
 }
 
-bool PlatformIsLiveObject(const void* p) {
-  if (!p) return false;
-  LiveSet& l = Live();
-  std::lock_guard<std::mutex> g(l.lock);
-  return l.objects.count(p) != 0;
-}
-
 void PlatformFatal(const char* function, const char* what) {
   fprintf(stderr, "%s() %s\n", function, what);
   fflush(stderr);

@@ -184,6 +184,17 @@ bool DecodeUTF8(const std::string& s, std::u16string* out) {
   return true;
 }
 
+std::vector<std::string> Utf8Characters(const std::string& text) {
+  std::vector<std::string> out;
+  for (size_t i = 0; i < text.size();) {
+    uint32_t cp;
+    i += (size_t)WDL_Utf8Decode((const unsigned char*)text.data() + i, text.size() - i, &cp);
+    out.emplace_back();
+    WDL_Utf8Append(&out.back(), cp);
+  }
+  return out;
+}
+
 std::string EncodeUTF8(const std::u16string& s) {
   std::string out;
   for (size_t i = 0; i < s.size(); ++i) {

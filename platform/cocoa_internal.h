@@ -36,5 +36,7 @@ void SetMouseLocation(NSPoint p);
 // UTF-8 <-> UTF-16 units, as the platform's strings count; false for malformed UTF-8.
 bool DecodeUTF8(const std::string& s, std::u16string* out);
 std::string EncodeUTF8(const std::u16string& s);
+// The text's characters one by one, each as UTF-8, read by the project's one UTF-8 rule.
+std::vector<std::string> Utf8Characters(const std::string& text);
 
 } // namespace cocoa

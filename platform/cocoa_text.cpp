@@ -83,11 +83,5 @@ void NSTextField::keyDown(NSEvent* e) {
     return;
   }
   NSString* chars = e->characters();
-  const std::string t = chars ? chars->str() : "";
-  for (size_t i = 0; i < t.size();) {
-    size_t n = 1;
-    while (i + n < t.size() && ((unsigned char)t[i + n] & 0xC0) == 0x80) ++n;
-    typeCharacter(t.substr(i, n));
-    i += n;
-  }
+  for (const std::string& c : cocoa::Utf8Characters(chars ? chars->str() : "")) typeCharacter(c);
 }

@@ -733,13 +733,8 @@ int PlatformTest_TypeText(NSWindow* window, const char* text) {
   if (!field || !text) return -1;
   Pool pool;
   int taken = 0;
-  const std::string t = text;
-  for (size_t i = 0; i < t.size();) {
-    size_t n = 1;
-    while (i + n < t.size() && ((unsigned char)t[i + n] & 0xC0) == 0x80) ++n;
-    if (field->typeCharacter(t.substr(i, n))) ++taken;
-    i += n;
-  }
+  for (const std::string& c : cocoa::Utf8Characters(text))
+    if (field->typeCharacter(c)) ++taken;
   return taken;
 }
 

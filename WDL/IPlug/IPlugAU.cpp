@@ -526,11 +526,11 @@ void IPlugAU::GetTime(ITimeInfo* pTimeInfo) {
 ComponentResult IPlugAU::DoMIDIEvent(IPlugAU* _this, UInt32 status, UInt32 data1, UInt32 data2,
                                      UInt32 offsetFrames) {
   if (!_this->DoesMIDI()) return badComponentSelector;
+  IMutexLock lock(_this); // the block size changes under it
   // The offset lies in the next block, which is never longer than the maximum; a wild one
   // would reach the plug-in (and its MIDI out) as a negative or far-off sample.
   if (offsetFrames >= (UInt32)std::max(_this->GetBlockSize(), 1))
     return kAudioUnitErr_InvalidParameter;
-  IMutexLock lock(_this);
   IMidiMsg msg((int)offsetFrames, (uint8_t)status, (uint8_t)data1, (uint8_t)data2);
   _this->ProcessMidiMsg(&msg);
   return noErr;

@@ -78,7 +78,8 @@ public:
   bool IsRenderingOffline() override { return mIsOffline; }
 
   // ---- The host's transport; render thread, inside render (mutex held) ----
-  // Called elsewhere, each answers from what the last block's callbacks reported.
+  // Called elsewhere, none asks the host: the tempo and numerator stay the last reported,
+  // the position is 0 and GetTime writes nothing.
   // Timeline position of the block in samples (rounded); 0 without the host's callback.
   int GetSamplePos() override;
   // Beats per minute: the last finite, positive tempo the host reported (120 until then).

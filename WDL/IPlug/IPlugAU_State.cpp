@@ -131,7 +131,7 @@ ComponentResult IPlugAU::GetState(CFPropertyListRef* ppPropList) {
                   PutNumberInDict(pDict, "subtype", &subtype, kCFNumberSInt32Type) &&
                   PutNumberInDict(pDict, "manufacturer", &mfr, kCFNumberSInt32Type) &&
                   PutStrInDict(pDict, "name", GetPresetName(GetCurrentPresetIdx())) &&
-                  (!SerializeState(&chunk) || PutDataInDict(pDict, "data", &chunk));
+                  SerializeState(&chunk) && PutDataInDict(pDict, "data", &chunk);
   if (!ok) {
     CFRelease(pDict);
     return coreFoundationUnknownErr;

@@ -153,9 +153,10 @@ int GetTextMetrics(HDC ctx, TEXTMETRIC* tm) {
 static int SWELL_PrepareText(const char* text, int len, int flags, char* buf) {
   const int kMax = 4095;
   int n = 0;
+  int i = 0; // at the end of a full buffer: the first byte left out
   bool full = false;
   if (text) {
-    for (int i = 0; (len < 0 || i < len) && text[i]; i++) {
+    for (; (len < 0 || i < len) && text[i]; i++) {
       char c = text[i];
       if (c == '&' && !(flags & DT_NOPREFIX)) {
         // The next character is handled as usual: "&&" gives one ampersand.
@@ -173,14 +174,17 @@ static int SWELL_PrepareText(const char* text, int len, int flags, char* buf) {
     }
   }
   if (full) {
-    // Never end inside a UTF-8 sequence: drop a lead byte whose continuation was cut.
-    int k = n;
-    while (k > 0 && n - k < 4 && ((unsigned char)buf[k - 1] & 0xC0) == 0x80) k--;
-    if (k > 0) {
-      unsigned char lead = (unsigned char)buf[k - 1];
-      int need = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-      if (need > n - (k - 1)) n = k - 1;
-    }
+    // Never end inside a UTF-8 sequence: the last character is read with the bytes left out
+    // after it, and dropped when it needed them. A byte that is no such sequence stays.
+    int start = n;
+    while (start > 0 && n - start < 2 && ((unsigned char)buf[start - 1] & 0xC0) == 0x80) start--;
+    if (start > 0) start--;
+    unsigned char seq[4];
+    size_t have = 0;
+    for (int k = start; k < n && have < 4; k++) seq[have++] = (unsigned char)buf[k];
+    for (int k = i; have < 4 && (len < 0 || k < len) && text[k]; k++) seq[have++] = text[k];
+    uint32_t cp;
+    if (WDL_Utf8Decode(seq, have, &cp) > n - start) n = start;
   }
   buf[n] = 0;
   return n;

@@ -82,6 +82,12 @@ TEST_F(AUFixture, StateDictionaryRoundTrip) {
   // Once for the preset the state names ("Init"), once for its data.
   EXPECT_EQ(mPlug->mProbe.paramChanges[kWidth], changes + 2);
   CFRelease(state);
+
+  // A state without its data could never be restored: none is given.
+  mPlug->mProbe.failSerialize = true;
+  CFPropertyListRef partial = nullptr;
+  EXPECT_EQ(mHost.GetState(&partial), coreFoundationUnknownErr);
+  EXPECT_EQ(partial, nullptr);
 }
 
 TEST_F(AUFixture, RefusedStatesChangeNothing) {

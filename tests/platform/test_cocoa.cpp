@@ -280,6 +280,19 @@ TEST_F(CocoaTest, TextFieldsTypeThroughTheFormatterAndTellTheDelegate) {
   w->release();
 }
 
+TEST_F(CocoaTest, TypedBytesAreCharactersByTheUtf8Rule) {
+  NSWindow* w = PlatformTest_CreateWindow(50, 50);
+  auto* field = (new NSTextField)->initWithFrame(NSMakeRect(0, 0, 40, 20));
+  w->contentView()->addSubview(field);
+  w->makeFirstResponder(field);
+  // A well-formed e-acute, then a stray byte that reads as the same character.
+  EXPECT_EQ(PlatformTest_TypeText(w, "\xc3\xa9\xe9"), 2);
+  EXPECT_EQ(field->stringValue()->str(), "\xc3\xa9\xc3\xa9");
+  field->removeFromSuperview();
+  field->release();
+  w->release();
+}
+
 TEST_F(CocoaTest, PanelsCancelUnlessScripted) {
   NSSavePanel* save = NSSavePanel::savePanel();
   EXPECT_EQ(save->runModalForDirectory(S("/d"), S("n")), NSCancelButton);

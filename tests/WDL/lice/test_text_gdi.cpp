@@ -137,6 +137,12 @@ TEST(GdiText, PreparationOfTheText) {
   std::string split(4094, 'i');
   split += "\xc3\xa9xyz"; // the e-acute straddles the limit
   EXPECT_EQ(width(split.c_str()), width(std::string(4094, 'i').c_str()));
+  std::string wide(4092, 'i');
+  wide += "\xf0\x9f\x8e\xb5xyz"; // three of its four bytes fit
+  EXPECT_EQ(width(wide.c_str()), width(std::string(4092, 'i').c_str()));
+  std::string latin(4094, 'i');
+  latin += "\xe9xyz"; // a lone Latin-1 byte at the limit is a whole character
+  EXPECT_EQ(width(latin.c_str()), width(latin.substr(0, 4095).c_str()));
   // Not UTF-8: each stray byte reads as its Latin-1 character; an empty text lays out nothing.
   EXPECT_EQ(width("caf\xe9"), width("caf\xc3\xa9"));
   EXPECT_EQ(SWELL_DrawText(s.dc(), "\r", -1, &r, DT_CALCRECT), 0);

@@ -83,6 +83,10 @@ void TestPlug::ProcessMidiMsg(IMidiMsg* pMsg) {
   IPlugAU::ProcessMidiMsg(pMsg); // echoes it to the host
 }
 
+bool TestPlug::SerializeState(ByteChunk* pChunk) {
+  return !mProbe.failSerialize && IPlugAU::SerializeState(pChunk);
+}
+
 void TestPlug::ProcessSysEx(ISysEx* pSysEx) {
   ++mProbe.nSysEx;
   mProbe.lastSysExSize = pSysEx->mSize;

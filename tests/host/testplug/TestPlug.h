@@ -28,6 +28,7 @@ struct TestPlugProbe {
   IMidiMsg midiIn[kMaxMidi];
   int nMidiIn = 0;
   int nSysEx = 0, lastSysExSize = -1;
+  bool failSerialize = false; // SerializeState answers false
   // What the time queries answered during the last block.
   double tempo = 0;
   int samplePos = -1;
@@ -48,6 +49,7 @@ public:
   void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override;
   void ProcessMidiMsg(IMidiMsg* pMsg) override;
   void ProcessSysEx(ISysEx* pSysEx) override;
+  bool SerializeState(ByteChunk* pChunk) override;
 
   TestPlugProbe mProbe;
 };
