@@ -99,7 +99,7 @@ void IPlugTessary2::ProcessDoubleReplacing(double** /*inputs*/, double** /*outpu
         CommitPendingBars();
       }
       const int pos = mPosition;
-      if (mMelody.count(pos)) PlayMelodyLive(pos, false);
+      PlayMelodyLive(pos, false); // one lookup; nothing at most positions
 
       const double tap = TapButtonValue();
       if (tap != 0.0 && !mTapLatch) {
