@@ -31,10 +31,15 @@ void IPlugTessary2::TurnNoteOff(int note) {
   if (mMidiQueue.TryAdd(&msg) && IsMidiNote(note)) mSounding[note] = false;
 }
 
-void IPlugTessary2::ReleaseSoundingNotes() {
+bool IPlugTessary2::ReleaseSoundingNotes() {
+  bool all = true;
   for (int note = 0; note < 128; ++note) {
-    if (mSounding[note]) TurnNoteOff(note);
+    if (mSounding[note]) {
+      TurnNoteOff(note);
+      all = all && !mSounding[note];
+    }
   }
+  return all;
 }
 
 void IPlugTessary2::TurnOffPlayingNotes() {
@@ -142,12 +147,14 @@ void IPlugTessary2::SendReleasesOnly(int nFrames) {
       }
     }
   };
-  ReleaseSoundingNotes();
+  const bool allQueued = ReleaseSoundingNotes();
   if (mMidiQueue.Empty()) return;
   send();
   // What a full queue refused goes now that it has room.
-  ReleaseSoundingNotes();
-  send();
+  if (!allQueued) {
+    ReleaseSoundingNotes();
+    send();
+  }
   mMidiQueue.Flush(nFrames);
 }
 
