@@ -66,20 +66,15 @@ void IKeyboardControl::OnMouseUp(int /*x*/, int /*y*/, IMouseMod* /*pMod*/) {
 }
 
 void IKeyboardControl::SetKeysSelected(std::vector<int>& notes) {
-  KeyBits bits{};
-  for (int n : notes) {
-    if (n >= 0 && n < 128) bits[(size_t)n / 64] |= uint64_t(1) << (n % 64);
-  }
-  mKeysHandOff.Publish(bits);
+  NoteSet keys;
+  for (int n : notes) keys.insert(n);
+  mKeysHandOff.Publish(keys);
 }
 
 bool IKeyboardControl::Draw(IGraphics* pGraphics) {
-  if (mKeysHandOff.Take(mShownKeys)) mKeysReady = true;
-  if (!mKeysReady || (mShownKeys[0] | mShownKeys[1]) == 0) return true;
-  auto lit = [this](int key) {
-    const int n = key + mLowestNote;
-    return n >= 0 && n < 128 && (mShownKeys[(size_t)n / 64] >> (n % 64) & 1) != 0;
-  };
+  mKeysHandOff.Take(mShownKeys);
+  if (mShownKeys.empty()) return true;
+  auto lit = [this](int key) { return mShownKeys.count(key + mLowestNote) > 0; };
 
   const int ww = mWhiteKeys.W;
   IRECT r(mRECT.L, mRECT.T, mRECT.L + ww, mRECT.B);

@@ -7,13 +7,12 @@
 // from its parameter handling (any thread) and reads the held key once per rendered block.
 // Neither waits for the other: the notes are handed over and Draw takes the newest.
 
-#include <array>
 #include <atomic>
-#include <cstdint>
 #include <vector>
 
 #include "IPlugTessary2/EditorEngine.h"
 #include "IPlugTessary2/EditorHandOff.h"
+#include "IPlugTessary2/NoteSet.h"
 #include "WDL/IPlug/IControl.h"
 
 class IKeyboardControl : public IControl {
@@ -52,10 +51,8 @@ protected:
   std::atomic<int> mKey;
   int mLowestNote, mKeyCount;
 
-  // One bit per MIDI note. SetKeysSelected publishes a whole set; Draw takes the newest into
-  // mShownKeys, so it never meets a half-built set.
-  using KeyBits = std::array<uint64_t, 2>;
-  LatestValue<KeyBits> mKeysHandOff;
-  KeyBits mShownKeys{};    // main thread
-  bool mKeysReady = false; // main thread: a set has been taken
+  // SetKeysSelected publishes a whole set; Draw takes the newest into mShownKeys, so it never
+  // meets a half-built set.
+  LatestValue<NoteSet> mKeysHandOff;
+  NoteSet mShownKeys; // main thread
 };

@@ -238,8 +238,9 @@ protected:
 
   // ---- Playback helpers; mutex held ----
 
-  void TapAt(int position);    // adds and sounds a tapped note; releases it if already over
-  void ReleaseSoundingNotes(); // a note-off for every sounding note, ascending
+  void TapAt(int position); // adds and sounds a tapped note; releases it if already over
+  // A note-off for every sounding note, ascending; false when a full queue refused one.
+  bool ReleaseSoundingNotes();
   // Releases what sounds, then sends the queued note-offs at their offsets and drops the
   // queued note-ons: the block of a stopped transport or of a bypassed plug-in.
   void SendReleasesOnly(int nFrames);

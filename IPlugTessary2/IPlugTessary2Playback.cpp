@@ -31,10 +31,15 @@ void IPlugTessary2::TurnNoteOff(int note) {
   if (mMidiQueue.TryAdd(&msg) && IsMidiNote(note)) mSounding[note] = false;
 }
 
-void IPlugTessary2::ReleaseSoundingNotes() {
+bool IPlugTessary2::ReleaseSoundingNotes() {
+  bool all = true;
   for (int note = 0; note < 128; ++note) {
-    if (mSounding[note]) TurnNoteOff(note);
+    if (mSounding[note]) {
+      TurnNoteOff(note);
+      all = all && !mSounding[note];
+    }
   }
+  return all;
 }
 
 void IPlugTessary2::TurnOffPlayingNotes() {
@@ -99,7 +104,7 @@ void IPlugTessary2::ProcessDoubleReplacing(double** /*inputs*/, double** /*outpu
         CommitPendingBars();
       }
       const int pos = mPosition;
-      if (mMelody.count(pos)) PlayMelodyLive(pos, false);
+      PlayMelodyLive(pos, false); // one lookup; nothing at most positions
 
       const double tap = TapButtonValue();
       if (tap != 0.0 && !mTapLatch) {
@@ -142,12 +147,14 @@ void IPlugTessary2::SendReleasesOnly(int nFrames) {
       }
     }
   };
-  ReleaseSoundingNotes();
+  const bool allQueued = ReleaseSoundingNotes();
   if (mMidiQueue.Empty()) return;
   send();
   // What a full queue refused goes now that it has room.
-  ReleaseSoundingNotes();
-  send();
+  if (!allQueued) {
+    ReleaseSoundingNotes();
+    send();
+  }
   mMidiQueue.Flush(nFrames);
 }
 

@@ -209,11 +209,11 @@ void PianoRollControl::AddNote(int value, int location, int length, bool locked)
 }
 
 void PianoRollControl::LockAll() {
-  Queue(EngineChange::kLock, 0, 0, 0, true);
+  Queue(EngineChange::kLockEvery, 0, 0, 0, true);
 }
 
 void PianoRollControl::UnlockAll() {
-  Queue(EngineChange::kUnlock, 0, 0, 0, false);
+  Queue(EngineChange::kLockEvery, 0, 0, 0, false);
 }
 
 bool PianoRollControl::ApplyQueued() {
@@ -243,9 +243,8 @@ bool PianoRollControl::ApplyQueued() {
       mNotes.push_back(n);
       break;
     }
-    case EngineChange::kLock:
-    case EngineChange::kUnlock:
-      for (Note& n : mNotes) n.locked = c.kind == EngineChange::kLock;
+    case EngineChange::kLockEvery:
+      for (Note& n : mNotes) n.locked = c.locked;
       break;
     }
   }

@@ -107,7 +107,7 @@ protected:
 
   // One queued engine call.
   struct EngineChange {
-    enum Kind : uint8_t { kFresh, kAdd, kLock, kUnlock } kind = kFresh;
+    enum Kind : uint8_t { kFresh, kAdd, kLockEvery } kind = kFresh; // kLockEvery: to `locked`
     bool locked = false;
     int value = 0, location = 0, length = 0;
   };
