@@ -62,15 +62,23 @@ fuzz_build() {
     CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DQV_FUZZ=ON -DQV_TESTS=OFF &&
     cmake --build build-fuzz -j "$jobs"
 }
+# A failing run's finding (its error, and the input as base64 to replay with the fuzzer) is
+# repeated after the summary, where a log cut to its end still shows it.
+findings=()
 fuzz_run() {
-  local name=$1 corpus status
+  local name=$1 corpus log status
   corpus=$(mktemp -d)
+  log=$(mktemp)
   [ -d "tests/fuzz/corpus/$name" ] && cp -r "tests/fuzz/corpus/$name/." "$corpus/"
   build-fuzz/tests/fuzz/"$name" -max_total_time="${FUZZ_SECONDS:-20}" -rss_limit_mb=2048 \
-    -timeout=10 -print_final_stats=1 "$corpus"
-  status=$?
-  rm -rf "$corpus"
-  return $status
+    -timeout=10 -print_final_stats=1 -artifact_prefix="$corpus/" "$corpus" 2>&1 | tee "$log"
+  status=${PIPESTATUS[0]}
+  if [ "$status" != 0 ]; then
+    findings+=("$name:")
+    mapfile -t -O "${#findings[@]}" findings < <(grep -E 'ERROR|SUMMARY|^Base64' "$log" | head -5)
+  fi
+  rm -rf "$corpus" "$log"
+  return "$status"
 }
 if compgen -G "tests/fuzz/fuzz_*.cpp" >/dev/null; then
   stage "fuzzers: build" fuzz_build
@@ -84,4 +92,5 @@ fi
 
 echo "==== summary"
 printf '%s\n' "${summary[@]}"
+[ ${#findings[@]} = 0 ] || printf '%s\n' "==== what the fuzzers found" "${findings[@]}"
 exit $failed

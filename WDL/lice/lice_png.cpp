@@ -53,9 +53,23 @@ void staticPngReadFunc(png_structp png, png_bytep data, png_size_t length) {
   r->left -= (int)length;
 }
 
+// libpng allocates (and clears) a block of the size a chunk claims before reading it, so a
+// few bytes can cost gigabytes. No block a real image needs is larger than a row buffer (at
+// most 1,000,000 pixels of 8 bytes), so larger requests fail as out of memory.
+constexpr png_alloc_size_t kMaxDecodeBlock = 16u << 20;
+
+png_voidp BoundedMalloc(png_structp, png_alloc_size_t size) {
+  return size <= kMaxDecodeBlock ? malloc(size) : nullptr;
+}
+
+void Free(png_structp, png_voidp p) {
+  free(p);
+}
+
 // Decodes from fp (closed here in every case) or from mem.
 LICE_IBitmap* Decode(FILE* fp, MemReader* mem, LICE_IBitmap* bmp) {
-  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_structp png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr,
+                                             nullptr, BoundedMalloc, Free);
   if (!png) {
     if (fp) fclose(fp);
     return nullptr;

@@ -9,6 +9,7 @@
 #include <random>
 #include <png.h>
 #include <string>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <vector>
 #include <zlib.h>
@@ -115,27 +116,41 @@ void WriteFile(const std::string& path, const std::vector<unsigned char>& data) 
   fclose(f);
 }
 
+void Be32(std::vector<unsigned char>& to, uint32_t x) {
+  for (int s = 24; s >= 0; s -= 8) to.push_back((unsigned char)(x >> s));
+}
+
+void Chunk(std::vector<unsigned char>& to, const char* type, std::vector<unsigned char> data) {
+  Be32(to, (uint32_t)data.size());
+  data.insert(data.begin(), type, type + 4);
+  to.insert(to.end(), data.begin(), data.end());
+  Be32(to, (uint32_t)crc32(0, data.data(), (uInt)data.size()));
+}
+
+// The signature and the header of an RGBA image at the given depth.
+std::vector<unsigned char> Start(uint32_t w, uint32_t h, unsigned char depth = 8) {
+  std::vector<unsigned char> v = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+  std::vector<unsigned char> ihdr;
+  Be32(ihdr, w);
+  Be32(ihdr, h);
+  ihdr.insert(ihdr.end(), {depth, 6, 0, 0, 0});
+  Chunk(v, "IHDR", ihdr);
+  return v;
+}
+
 // A PNG of the given size whose chunks are valid but whose image data is empty: the
 // header reads cleanly, so the size alone decides.
 std::vector<unsigned char> HeaderOnly(uint32_t w, uint32_t h) {
-  std::vector<unsigned char> v = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-  auto be32 = [](std::vector<unsigned char>& to, uint32_t x) {
-    for (int s = 24; s >= 0; s -= 8) to.push_back((unsigned char)(x >> s));
-  };
-  auto chunk = [&](const char* type, std::vector<unsigned char> data) {
-    be32(v, (uint32_t)data.size());
-    data.insert(data.begin(), type, type + 4);
-    v.insert(v.end(), data.begin(), data.end());
-    be32(v, (uint32_t)crc32(0, data.data(), (uInt)data.size()));
-  };
-  std::vector<unsigned char> ihdr;
-  be32(ihdr, w);
-  be32(ihdr, h);
-  ihdr.insert(ihdr.end(), {8, 6, 0, 0, 0});
-  chunk("IHDR", ihdr);
-  chunk("IDAT", {});
-  chunk("IEND", {});
+  std::vector<unsigned char> v = Start(w, h);
+  Chunk(v, "IDAT", {});
+  Chunk(v, "IEND", {});
   return v;
+}
+
+long PeakRssKb() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return u.ru_maxrss;
 }
 } // namespace
 
@@ -209,6 +224,35 @@ TEST(Png, AbsurdSizesFailLikeAllocationFailures) {
     EXPECT_EQ(LICE_LoadPNGFromMemory(v.data(), (int)v.size(), &mine), nullptr);
     EXPECT_EQ(mine.getBits(), nullptr);
   }
+}
+
+TEST(Png, ChunksClaimingHugeSizesCostNoMemoryAndWideRowsStillDecode) {
+  // A chunk that claims almost 2 GB and brings none of it.
+  std::vector<unsigned char> v = Start(3, 3);
+  Be32(v, 0x73737373);
+  v.insert(v.end(), {'s', 'P', 'L', 'T'});
+  const long before = PeakRssKb();
+  EXPECT_EQ(LICE_LoadPNGFromMemory(v.data(), (int)v.size()), nullptr);
+  EXPECT_LT(PeakRssKb() - before, 256 * 1024);
+
+  // The widest row libpng accepts, at 16 bits a channel, needs the largest block a real
+  // image asks for.
+  const uint32_t w = 1000000;
+  std::vector<unsigned char> raw(1 + (size_t)w * 8, 0);
+  for (size_t i = 1; i < raw.size(); i += 8) raw[i] = raw[i + 6] = 0xFF; // red, opaque
+  uLongf n = compressBound((uLong)raw.size());
+  std::vector<unsigned char> z(n);
+  ASSERT_EQ(compress(z.data(), &n, raw.data(), (uLong)raw.size()), Z_OK);
+  z.resize(n);
+  std::vector<unsigned char> wide = Start(w, 1, 16);
+  Chunk(wide, "IDAT", z);
+  Chunk(wide, "IEND", {});
+  LICE_IBitmap* bm = LICE_LoadPNGFromMemory(wide.data(), (int)wide.size());
+  ASSERT_NE(bm, nullptr);
+  EXPECT_EQ(bm->getWidth(), (int)w);
+  EXPECT_EQ(LICE_GetPixel(bm, 0, 0), LICE_RGBA(255, 0, 0, 255));
+  EXPECT_EQ(LICE_GetPixel(bm, (int)w - 1, 0), LICE_RGBA(255, 0, 0, 255));
+  delete bm;
 }
 
 TEST(Png, LoaderRecordAndNamedResources) {
