@@ -329,6 +329,7 @@ void NSView::removeFromSuperview() {
 void NSView::setWindowRecursive(NSWindow* window) {
   if (mWindow != window) {
     mWindow = window;
+    if (window) setNeedsDisplay(YES); // a view new to a window is drawn whole, as on the platform
     viewDidMoveToWindow();
   }
   for (NSView* v : mSubviews) v->setWindowRecursive(window);

@@ -156,6 +156,9 @@ TEST_F(CocoaTest, WindowDisplaysDirtyAreasClippedToTheView) {
   NSWindow* w = PlatformTest_CreateWindow(100, 80);
   auto* v = new LogView(&log, "v", NSMakeRect(10, 20, 40, 30));
   PlatformTest_AddView(w, v);
+  PlatformTest_AdvanceRunLoop(0);
+  EXPECT_EQ(log, (std::vector<std::string>{"v draw 0,0 40x30 at 10,20"})); // new: drawn whole
+  log.clear();
   v->setNeedsDisplayInRect(NSMakeRect(30, 25, 20, 10)); // clipped to the bounds
   v->setNeedsDisplayInRect(NSMakeRect(1, 2, 3, 4));
   PlatformTest_AdvanceRunLoop(0);
@@ -173,6 +176,8 @@ TEST_F(CocoaTest, EventsGoWhereTheWindowServerSendsThem) {
   b->takesFocus = true;
   PlatformTest_AddView(w, a);
   PlatformTest_AddView(w, b);
+  PlatformTest_AdvanceRunLoop(0);
+  log.clear();
   PlatformTest_PostMouse(w, kPlatformTestMouseDown, 10, 70, 1, 0); // y from the top
   PlatformTest_PostMouse(w, kPlatformTestMouseDragged, 70, 70, 1, 0);
   PlatformTest_PostMouse(w, kPlatformTestMouseUp, 70, 70, 1, 0);
