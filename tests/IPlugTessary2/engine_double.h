@@ -184,3 +184,10 @@ public:
 private:
   double lastTempo = 120.0;
 };
+
+// The engine as a host runs it, its editor real and unrecorded; rand() seeded to 1.
+class HostedPlug : public IPlugTessary2 {
+public:
+  HostedPlug() : IPlugTessary2(TestEngine::MakeInfo()) { srand(1); }
+  IGraphics* Editor() { return mEditorGraphics; }
+};

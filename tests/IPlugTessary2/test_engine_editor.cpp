@@ -18,11 +18,8 @@
 
 namespace {
 
-// The engine as a host runs it, its editor unrecorded.
-class Hosted : public IPlugTessary2 {
+class Hosted : public HostedPlug {
 public:
-  Hosted() : IPlugTessary2(TestEngine::MakeInfo()) { srand(1); }
-  IGraphics* Editor() { return mEditorGraphics; }
   PianoRollControl* Roll() { return mPianoRoll; }
   IPopupMenuScales* Scales() { return mScalesMenu; }
   IPopupMenuChords* Chords() { return mChordsMenu; }

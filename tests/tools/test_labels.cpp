@@ -115,14 +115,8 @@ TEST(Labels, TextLiesInsideEachBoxOnly) {
   }
 }
 
-class Hosted : public IPlugTessary2 {
-public:
-  Hosted() : IPlugTessary2(TestEngine::MakeInfo()) { srand(1); }
-  IGraphics* Editor() { return mEditorGraphics; }
-};
-
 TEST(Labels, TheEditorKeepsItsControlsAndShowsEveryCaption) {
-  Hosted e;
+  HostedPlug e;
   IGraphics* g = e.Editor();
   ASSERT_NE(g, nullptr);
   NSWindow* window = PlatformTest_CreateWindow(kEditorWidth, kEditorHeight);
