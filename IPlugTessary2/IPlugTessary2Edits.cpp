@@ -220,9 +220,7 @@ void IPlugTessary2::RewriteMelody(const std::function<void(int&, int&, int)>& ch
                                   bool backward) {
   if (!RebuildFits()) return; // more starts than ends: left as it is
   // What sounds now may lose its end entry; silence it first so nothing hangs.
-  for (int n = 0; n < 128; ++n) {
-    if (mSounding[n]) TurnNoteOff(n);
-  }
+  ReleaseSoundingNotes();
   RollFreshGrid();
   Melody fresh(mMelody.get_allocator());
   auto rewrite = [&](const Melody::value_type& entry) {
