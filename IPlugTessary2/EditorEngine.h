@@ -19,7 +19,8 @@ public:
 
   // Piano-roll edits. Ticks count from the loop start; lengths are in ticks.
   virtual void AddOneFromPianoRoll(int note, int ticks, int length) = 0;
-  virtual void DeleteOneFromPianoRoll(int note, int ticks, int length) = 0;
+  // The note named by all four: twins of one pitch and tick differ in length or lock.
+  virtual void DeleteOneFromPianoRoll(int note, int ticks, int length, bool locked) = 0;
   virtual void UpdateOneFromPianoRoll(int value, int location, int length, int oldValue,
                                       int oldLocation, int oldLength, bool locked) = 0;
   virtual void LockOneFromPianoRoll(int note, int ticks, bool lock) = 0;

@@ -109,6 +109,7 @@ IPlugTessary2::IPlugTessary2(IPlugInstanceInfo instanceInfo)
   GetTime(&mTimeInfo);
   mNumBars = 1;
   mSamplesPerBeat = (int)GetSamplesPerBeat();
+  mKeysSamplesPerBeat = mSamplesPerBeat > 0 ? mSamplesPerBeat : 0;
   mLoopLength = mSamplesPerBeat * mTimeInfo.mNumerator * mNumBars;
   mSamplesPerBar = mLoopLength;
   mActiveBars = mNumBars;

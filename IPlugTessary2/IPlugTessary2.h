@@ -136,7 +136,7 @@ public:
   void SaveMidiFile() override;
   bool GetKeyStatus(int note) override;
   void AddOneFromPianoRoll(int note, int location, int length) override;
-  void DeleteOneFromPianoRoll(int note, int location, int length) override;
+  void DeleteOneFromPianoRoll(int note, int location, int length, bool locked) override;
   void UpdateOneFromPianoRoll(int note, int location, int length, int oldNote, int oldLocation,
                               int oldLength, bool locked) override;
   void LockOneFromPianoRoll(int note, int location, bool lock) override;
@@ -169,7 +169,7 @@ public:
 
   int ConvertTicksToFrames(int ticks);  // rounds down; 0 while samples per beat is 0
   int ConvertFramesToTicks(int frames); // rounds to nearest; 0 while samples per beat is 0
-  // Moves every key by newSamplesPerBeat / oldSamplesPerBeat (toward zero); 0 on either side
+  // Moves every key to the frame of its tick at the new samples per beat; 0 on either side
   // leaves the melody as it is.
   void UpdateMelodyWithNewTempo(int oldSamplesPerBeat, int newSamplesPerBeat);
   // Whether an added note may start at this tick: at 0 or later and before the loop end.
@@ -202,7 +202,8 @@ public:
   int GetRandomNote(int previous, bool noRest);
   int GetRandomNoteForChord(std::map<int, int> used);
   int RandomChordNote(const UsedNotes& used); // the same over fixed storage
-  void GenerateNewNote(int position, bool play, bool noRest);
+  // False when the melody is full: then nothing is added, drawn or sounded.
+  bool GenerateNewNote(int position, bool play, bool noRest);
   void GenerateMelody();
   void SetRhythm(int index);
   int GetNoteAwayFromOthers(std::map<int, int> used, int distance, int index);
@@ -228,7 +229,14 @@ public:
 protected:
   // ---- Timing helpers; mutex held ----
 
-  void DeriveTiming();                   // samples per beat, per bar, loop length
+  // Samples per beat, per bar, loop length (in the bars it counts now); the melody's keys and
+  // the position move onto their ticks at a new rate.
+  void DeriveTiming();
+  int TicksToFramesAt(int ticks, int samplesPerBeat) const;  // rounds down
+  int FramesToTicksAt(int frames, int samplesPerBeat) const; // rounds to nearest
+  // A play position at a new rate: on a tick's frame it stays on it; past one, it stays past
+  // it and before the next tick.
+  int RetimePosition(int position, int oldSamplesPerBeat, int newSamplesPerBeat);
   void FollowHostTempo();                // once per block, after GetTime
   void ChangeBarCount(double knobValue); // "NumberOfBars" changed
   void CommitPendingBars();              // at the loop wrap
@@ -257,9 +265,10 @@ protected:
   bool RebuildFits() const;
   // Key of the end entry of a note starting at `start` (samples), on the tick grid.
   int MelodyEndKey(int start, int lengthTicks);
-  // First entry at or after fromKey of `note` whose key rounds to `ticks`: a start entry
-  // (start) or an end entry, with the given lock flag unless locked is null.
-  Melody::iterator FindNoteEntry(int note, long long ticks, bool start, const bool* locked,
+  // First entry at or after fromKey of `note` whose key rounds to `ticks`: an end entry
+  // (length 0), a start entry of that length, or any start entry (length -1); with the given
+  // lock flag unless locked is null.
+  Melody::iterator FindNoteEntry(int note, long long ticks, int length, const bool* locked,
                                  int fromKey);
   // Rebuilds the melody from its start entries: change(key, note, length ticks) may move
   // or re-pitch each; ends are derived anew. With moves, starts are held inside the loop.
@@ -325,6 +334,7 @@ protected:
   std::pair<bool, int> mPendingBars{false, 1}; // waiting for the wrap; knob value 1..10
   int mSamplesPerBar = 0;
   int mSamplesPerBeat = 0;
+  int mKeysSamplesPerBeat = 0; // the rate the melody's keys and the position lie at
   // Slots of 64 bytes, room for a tree node of one entry; enough for a melody and the copy
   // a rebuild makes of it.
   NodePool mMelodyNodes{64, 2 * kMaxMelodyEntries};

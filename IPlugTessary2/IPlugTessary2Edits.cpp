@@ -24,13 +24,13 @@ int ClampPitch(int note) {
 
 } // namespace
 
-Melody::iterator IPlugTessary2::FindNoteEntry(int note, long long ticks, bool start,
+Melody::iterator IPlugTessary2::FindNoteEntry(int note, long long ticks, int length,
                                               const bool* locked, int fromKey) {
-  // Matched by tick rather than by exact sample: after a tempo change the keys are
-  // rescaled and no longer equal the tick's sample position exactly.
+  // Matched by tick rather than by exact sample, as the roll names it.
   for (auto it = mMelody.lower_bound(fromKey); it != mMelody.end(); ++it) {
     const RNote& r = it->second;
-    if ((r.mNote.second != 0) != start || r.mNote.first != note) continue;
+    if (r.mNote.first != note || (r.mNote.second != 0) != (length != 0)) continue;
+    if (length > 0 && r.mNote.second != length) continue;
     if (locked && r.mLocked != *locked) continue;
     if (ConvertFramesToTicks(it->first) == ticks) return it;
   }
@@ -52,12 +52,13 @@ void IPlugTessary2::AddOneFromPianoRoll(int note, int location, int /*length*/) 
   StoreForUndoRedo();
 }
 
-void IPlugTessary2::DeleteOneFromPianoRoll(int note, int location, int length) {
+void IPlugTessary2::DeleteOneFromPianoRoll(int note, int location, int length, bool locked) {
   IMutexLock lock(this);
-  if (!IsPitch(note)) return;
-  auto s = FindNoteEntry(note, location, true, nullptr, INT_MIN);
+  if (!IsPitch(note) || length < 1) return;
+  // The note the roll names, not a twin of another length or lock at its tick.
+  auto s = FindNoteEntry(note, location, length, &locked, INT_MIN);
   if (s != mMelody.end()) {
-    auto e = FindNoteEntry(note, 1LL * location + length, false, nullptr, s->first);
+    auto e = FindNoteEntry(note, 1LL * location + length, 0, &locked, s->first);
     if (e != mMelody.end()) mMelody.erase(e);
     mMelody.erase(s);
     // The roll may delete the note while it sounds; its end entry is gone now.
@@ -74,10 +75,11 @@ void IPlugTessary2::UpdateOneFromPianoRoll(int note, int location, int length, i
     return;
   }
   TurnNoteOff(oldNote);
-  auto s = FindNoteEntry(oldNote, oldLocation, true, &locked, INT_MIN);
+  auto s = oldLength < 1 ? mMelody.end()
+                         : FindNoteEntry(oldNote, oldLocation, oldLength, &locked, INT_MIN);
   if (s != mMelody.end()) {
     // Start and end move together, so the note never loses its note-off.
-    auto e = FindNoteEntry(oldNote, 1LL * oldLocation + oldLength, false, &locked, s->first);
+    auto e = FindNoteEntry(oldNote, 1LL * oldLocation + oldLength, 0, &locked, s->first);
     // Without its end entry the moved note needs one entry more; a full melody keeps it.
     if (e == mMelody.end() && !MelodyHasRoom(1)) return;
     if (e != mMelody.end()) mMelody.erase(e);
@@ -91,10 +93,13 @@ void IPlugTessary2::UpdateOneFromPianoRoll(int note, int location, int length, i
 void IPlugTessary2::LockOneFromPianoRoll(int note, int location, bool lock) {
   IMutexLock hold(this);
   if (!IsPitch(note)) return;
-  auto s = FindNoteEntry(note, location, true, nullptr, INT_MIN);
+  auto s = FindNoteEntry(note, location, -1, nullptr, INT_MIN);
   if (s == mMelody.end()) return;
   const int key = s->first;
   RNote r = s->second;
+  // Its end entry takes the flag too, so later edits find the note whole.
+  auto e = FindNoteEntry(note, 1LL * location + r.mNote.second, 0, &r.mLocked, key);
+  if (e != mMelody.end()) e->second.mLocked = lock;
   r.mLocked = lock;
   mMelody.erase(s);
   mMelody.insert(std::make_pair(key, r));
@@ -230,8 +235,11 @@ void IPlugTessary2::RewriteMelody(const std::function<void(int&, int&, int)>& ch
     change(key, r.mNote.first, r.mNote.second);
     int end = MelodyEndKey(key, r.mNote.second);
     if (moves) {
-      key = std::max(0, std::min(key, mLoopLength - 1));
-      end = std::min(end, mLoopLength);
+      // Onto a tick inside the loop: every key lies on a tick, so a new rate keeps it there.
+      key = ConvertTicksToFrames(ConvertFramesToTicks(key));
+      if (key >= mLoopLength) key = ConvertTicksToFrames(ConvertFramesToTicks(mLoopLength) - 1);
+      key = std::max(0, key);
+      end = std::min(MelodyEndKey(key, r.mNote.second), mLoopLength);
     }
     end = std::max(end, key);
     fresh.insert(std::make_pair(key, r));

@@ -58,15 +58,16 @@ int IPlugTessary2::MelodyEndKey(int start, int lengthTicks) {
   return ConvertTicksToFrames(ConvertFramesToTicks(static_cast<int>(held)));
 }
 
-void IPlugTessary2::GenerateNewNote(int position, bool play, bool noRest) {
+bool IPlugTessary2::GenerateNewNote(int position, bool play, bool noRest) {
   // A full melody refuses the note: what it holds stays, nothing is drawn or sounded.
-  if (!MelodyHasRoom(2)) return;
+  if (!MelodyHasRoom(2)) return false;
   const int s = ConvertTicksToFrames(ConvertFramesToTicks(position));
   const int n = GetRandomNote(0, noRest);
   mMelody.insert(std::make_pair(s, RNote(n, mNoteLength, false)));
   mMelody.insert(std::make_pair(MelodyEndKey(s, mNoteLength), RNote(n, 0, false)));
   if (play) PlayNoteLive(n);
   RollAddNote(n, ConvertFramesToTicks(s), mNoteLength, false);
+  return true;
 }
 
 void IPlugTessary2::GenerateMelody() {

@@ -16,6 +16,12 @@ bool IsMidiNote(int note) {
 
 void IPlugTessary2::PlayNoteLive(int note) {
   if (note == mRestNote) return;
+  // A pitch struck again while it sounds is released first, at the same sample: a receiver
+  // that stacks voices of one key would otherwise keep one sounding.
+  if (IsMidiNote(note) && mSounding[note]) {
+    TurnNoteOff(note);
+    if (mSounding[note]) return; // a full queue refused the release
+  }
   IMidiMsg msg;
   msg.MakeNoteOnMsg(note, 100, 0, 0);
   // A full queue refuses the note-on; the note then does not count as sounding.
@@ -64,7 +70,7 @@ void IPlugTessary2::PlayMelodyLive(int position, bool atLoopEnd) {
 
 void IPlugTessary2::TapAt(int position) {
   const int start = ConvertTicksToFrames(ConvertFramesToTicks(position));
-  GenerateNewNote(position, true, true);
+  if (!GenerateNewNote(position, true, true)) return; // a full melody: nothing changes
   // The note just added is the last start entry at its key.
   const auto range = mMelody.equal_range(start);
   for (auto it = range.second; it != range.first;) {

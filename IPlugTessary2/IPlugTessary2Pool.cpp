@@ -19,8 +19,8 @@ void IPlugTessary2::SetScale(int index, bool isScale) {
   const std::vector<Scale>& table = isScale ? scales : chords;
   // The chooser's range reaches one past the table: that value leaves the pool empty.
   if (index < 0 || index >= static_cast<int>(table.size())) return;
-  const std::vector<int32_t> notes = table[static_cast<size_t>(index)].mNotes;
-  for (int n : notes) ToggleNotesSelected(n);
+  // Read in place: a host's automation reaches here on the render thread.
+  for (int n : table[static_cast<size_t>(index)].mNotes) ToggleNotesSelected(n);
 }
 
 void IPlugTessary2::SetNotesOctaves(int octave, bool on) {

@@ -47,17 +47,29 @@ int IPlugTessary2::BarsForKnob(int knob) {
   return knob < kMaxBars ? knob : kMaxBars; // 12 and 16 stay as they are
 }
 
+int IPlugTessary2::TicksToFramesAt(int ticks, int samplesPerBeat) const {
+  if (samplesPerBeat <= 0 || mTicksPerQuarter <= 0) return 0;
+  return FloorToInt((double)ticks * samplesPerBeat / mTicksPerQuarter);
+}
+
+int IPlugTessary2::FramesToTicksAt(int frames, int samplesPerBeat) const {
+  if (samplesPerBeat <= 0) return 0;
+  return RoundToInt((double)mTicksPerQuarter * frames / samplesPerBeat);
+}
+
 int IPlugTessary2::ConvertTicksToFrames(int ticks) {
-  if (mSamplesPerBeat <= 0 || mTicksPerQuarter <= 0) return 0;
-  return FloorToInt((double)ticks * mSamplesPerBeat / mTicksPerQuarter);
+  return TicksToFramesAt(ticks, mSamplesPerBeat);
 }
 
 int IPlugTessary2::ConvertFramesToTicks(int frames) {
-  if (mSamplesPerBeat <= 0) return 0;
-  return RoundToInt((double)mTicksPerQuarter * frames / mSamplesPerBeat);
+  return FramesToTicksAt(frames, mSamplesPerBeat);
 }
 
 void IPlugTessary2::DeriveTiming() {
+  // The loop keeps its length in bars (a pending change included), the display its own.
+  const int displayBars = mSamplesPerBar > 0 && mDisplayLoopLength % mSamplesPerBar == 0
+                              ? mDisplayLoopLength / mSamplesPerBar
+                              : mActiveBars.load();
   const double spb = GetSamplesPerBeat();
   // Below one sample per beat there is no usable grid; above the limit a loop would not fit.
   mSamplesPerBeat = spb >= 1.0 ? (int)std::fmin(spb, (double)(kMaxLoopLength / kMaxBars)) : 0;
@@ -67,8 +79,17 @@ void IPlugTessary2::DeriveTiming() {
   if (bar > kMaxLoopLength / kMaxBars) bar = kMaxLoopLength / kMaxBars;
   mSamplesPerBar = (int)bar;
   mBarTicks = mTicksPerQuarter * num;
-  mLoopLength = mSamplesPerBar * mNumBars;
-  mDisplayLoopLength = mLoopLength;
+  mLoopLength = mSamplesPerBar * mActiveBars;
+  mDisplayLoopLength = mSamplesPerBar * std::min(std::max(displayBars, 0), kMaxBars);
+  // The melody and the play position stay on their ticks at the new rate. While there is no
+  // rate they keep the last one they were laid at.
+  if (mSamplesPerBeat > 0) {
+    if (mKeysSamplesPerBeat > 0 && mKeysSamplesPerBeat != mSamplesPerBeat) {
+      UpdateMelodyWithNewTempo(mKeysSamplesPerBeat, mSamplesPerBeat);
+      mPosition = RetimePosition(mPosition, mKeysSamplesPerBeat, mSamplesPerBeat);
+    }
+    mKeysSamplesPerBeat = mSamplesPerBeat;
+  }
 }
 
 void IPlugTessary2::Reset() {
@@ -90,27 +111,34 @@ void IPlugTessary2::FollowHostTempo() {
   const double spb = GetSamplesPerBeat();
   const int newSpb = spb >= 1.0 ? (int)std::fmin(spb, (double)(kMaxLoopLength / kMaxBars)) : 0;
   if (newSpb == mSamplesPerBeat && mTimeInfo.mNumerator == mDerivedNumerator) return;
-
-  const int oldSpb = mSamplesPerBeat;
   mCurrentTempo = WholeTempo(mTimeInfo.mTempo);
   DeriveTiming();
-  UpdateMelodyWithNewTempo(oldSpb, mSamplesPerBeat);
-  if (oldSpb > 0 && mSamplesPerBeat > 0 && oldSpb != mSamplesPerBeat) {
-    mPosition = (int)((int64_t)mPosition * mSamplesPerBeat / oldSpb);
-  }
 }
 
 void IPlugTessary2::UpdateMelodyWithNewTempo(int oldSamplesPerBeat, int newSamplesPerBeat) {
   if (oldSamplesPerBeat <= 0 || newSamplesPerBeat <= 0) return;
   if (oldSamplesPerBeat == newSamplesPerBeat) return;
+  // Each key goes to the frame of its own tick, so no number of changes moves a note.
   Melody rescaled(mMelody.get_allocator());
   for (const auto& entry : mMelody) {
-    int64_t key = (int64_t)entry.first * newSamplesPerBeat / oldSamplesPerBeat;
-    if (key > INT_MAX) key = INT_MAX;
-    if (key < INT_MIN) key = INT_MIN;
-    rescaled.emplace_hint(rescaled.end(), (int)key, entry.second);
+    const int tick = FramesToTicksAt(entry.first, oldSamplesPerBeat);
+    rescaled.emplace_hint(rescaled.end(), TicksToFramesAt(tick, newSamplesPerBeat), entry.second);
   }
   mMelody.swap(rescaled);
+}
+
+int IPlugTessary2::RetimePosition(int position, int oldSamplesPerBeat, int newSamplesPerBeat) {
+  if (position <= 0 || oldSamplesPerBeat <= 0 || newSamplesPerBeat <= 0) return position;
+  // The last tick whose frame the position has reached, and how far past it the position is.
+  const int64_t tpq = mTicksPerQuarter;
+  const int tick = (int)((((int64_t)position + 1) * tpq - 1) / oldSamplesPerBeat);
+  const int past = position - TicksToFramesAt(tick, oldSamplesPerBeat);
+  const int base = TicksToFramesAt(tick, newSamplesPerBeat);
+  if (past <= 0) return base;
+  // Past a tick's frame stays past it (its entries have played) and before the next one.
+  const int next = TicksToFramesAt(tick + 1, newSamplesPerBeat);
+  const int scaled = (int)((int64_t)past * newSamplesPerBeat / oldSamplesPerBeat);
+  return std::max(base, std::min(base + std::max(scaled, 1), next - 1));
 }
 
 void IPlugTessary2::ChangeBarCount(double v) {
@@ -189,8 +217,9 @@ int IPlugTessary2::TapQuantizedPosition() {
   const int g = GridStep();
   if (g <= 0) return 0;
   const int q = (int)((double)RoundToInt((double)pos / g) * g);
-  // Bound by the loop that plays, whatever the meter: a tap never lands past its end.
-  return q >= mLoopLength ? 0 : q;
+  // Bound by the loop that plays, whatever the meter: a tap never lands past its end. The
+  // note starts on the tick nearest q, which may be the loop's end itself.
+  return ConvertTicksToFrames(ConvertFramesToTicks(q)) >= mLoopLength ? 0 : q;
 }
 
 int IPlugTessary2::CalculateQuantizedLocation(int ticks) {

@@ -257,10 +257,14 @@ void PianoRollControl::TakeEngineChanges() {
     std::lock_guard<EditorMutex> lock(mNotesMutex);
     complete = ApplyQueued();
   }
-  if (complete || !mEngine) return;
-  mEngine->RefreshPianoRoll();
-  std::lock_guard<EditorMutex> lock(mNotesMutex);
-  ApplyQueued();
+  // The refresh itself may lose changes when the render thread floods the queue meanwhile;
+  // ask again, and past a few tries leave the mark so the next hand-off asks once more.
+  for (int tries = 0; !complete && mEngine && tries < 3; ++tries) {
+    mEngine->RefreshPianoRoll();
+    std::lock_guard<EditorMutex> lock(mNotesMutex);
+    complete = ApplyQueued();
+  }
+  if (!complete && mEngine) mChangesLost = true;
 }
 
 int PianoRollControl::DrawKeyboard(IGraphics* /*pGraphics*/) {
@@ -425,7 +429,7 @@ void PianoRollControl::UpdatePlug(Note n, int code) {
                                     n.oldLength, n.locked);
     break;
   case 2:
-    mEngine->DeleteOneFromPianoRoll(n.value, n.location, n.length);
+    mEngine->DeleteOneFromPianoRoll(n.value, n.location, n.length, n.locked);
     break;
   case 3:
   case 4:

@@ -18,7 +18,7 @@ struct FakeEngine : EditorEngine {
     Log("add", {note, ticks, length});
     if (roll) roll->AddNote(note, ticks, 30, false);
   }
-  void DeleteOneFromPianoRoll(int note, int ticks, int length) override {
+  void DeleteOneFromPianoRoll(int note, int ticks, int length, bool) override {
     Log("delete", {note, ticks, length});
   }
   void UpdateOneFromPianoRoll(int value, int location, int length, int oldValue, int oldLocation,

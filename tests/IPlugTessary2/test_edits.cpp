@@ -65,8 +65,10 @@ TEST(Edits, DeleteAndUpdateTakeOneNoteWithItsEnd) {
   TestEngine e;
   for (int n : {60, 64, 67, 64}) Engine(e).AddOneFromPianoRoll(n, 0, -1);
   e.LockOneFromPianoRoll(67, 0, true);
-  for (int n : {64, 67, 128}) e.DeleteOneFromPianoRoll(n, 0, 120); // locked notes go too
-  e.DeleteOneFromPianoRoll(60, 1, 120);                            // nothing there
+  for (int n : {64, 67, 128}) e.DeleteOneFromPianoRoll(n, 0, 120, n == 67); // 67 is locked
+  e.DeleteOneFromPianoRoll(60, 0, 120, true);  // a lock that differs finds nothing
+  e.DeleteOneFromPianoRoll(60, 0, 60, false);  // and so does a length
+  e.DeleteOneFromPianoRoll(60, 1, 120, false); // nothing there
   EXPECT_EQ(
       Entries(e),
       (Entries_{
@@ -96,14 +98,14 @@ TEST(Edits, AfterATempoChangeBothEntriesAreFound) {
   e.AddOneFromPianoRoll(60, 30, -1);
   e.AddOneFromPianoRoll(62, 30, -1);
   e.AddOneFromPianoRoll(64, 90, -1);
-  e.hostTempo = 64; // 41343 samples per beat; keys move by the ratio, a sample off the tick's
+  e.hostTempo = 64; // 41343 samples per beat; keys move to their ticks' frames
   e.Render(512);
   ASSERT_EQ(e.mSamplesPerBeat, 41343);
-  e.DeleteOneFromPianoRoll(60, 30, 60);
+  e.DeleteOneFromPianoRoll(60, 30, 60, false);
   e.UpdateOneFromPianoRoll(63, 120, 60, 62, 30, 60, false);
-  EXPECT_EQ(Entries(e), (Entries_{{31006, 64, 60, false},
+  EXPECT_EQ(Entries(e), (Entries_{{31007, 64, 60, false},
                                   {41343, 63, 60, false},
-                                  {51677, 64, 0, false},
+                                  {51678, 64, 0, false},
                                   {62014, 63, 0, false}}));
 }
 
@@ -119,7 +121,7 @@ TEST(Edits, EditsWhilePlayingLeaveNoHangingNote) {
       e.Render(512);
     }
     for (int n : {60, 62, 64, 65}) ASSERT_TRUE(Sounding(e, n)) << n;
-    e.DeleteOneFromPianoRoll(60, 0, 480);
+    e.DeleteOneFromPianoRoll(60, 0, 480, false);
     e.UpdateOneFromPianoRoll(63, 240, 480, 62, 0, 480, false);
     e.Render(512);
     for (int n : {60, 62}) EXPECT_FALSE(Sounding(e, n)) << n;
@@ -152,7 +154,8 @@ TEST(Edits, LockUnlockAllAndErase) {
   e.mMelody.insert({5512, RNote(-2, 0, false)});
   Drain(e);
   e.SetParam(kClearBeats, 1);
-  EXPECT_EQ(Drain(e), (std::vector<std::pair<int, int>>{{0x80, 60}, {0x80, 61}}));
+  // 61's end, locked with its start, stayed in place when every entry was locked.
+  EXPECT_EQ(Drain(e), (std::vector<std::pair<int, int>>{{0x80, 61}, {0x80, 60}}));
   const int grids = e.freshGrids;
   e.SetParam(kClearBeats, 1);
   EXPECT_EQ(e.freshGrids, grids);

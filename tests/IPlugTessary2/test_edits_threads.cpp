@@ -36,7 +36,7 @@ TEST(EngineThreads, EditsPoolAndExportWhileRendering) {
     e.AddOneFromPianoRoll(note, ticks, -1);
     if (i % 3 == 0)
       e.UpdateOneFromPianoRoll(note + 1, (ticks + 60) % 480, 60, note, ticks, 60, false);
-    if (i % 3 == 1) e.DeleteOneFromPianoRoll(note, ticks, 60);
+    if (i % 3 == 1) e.DeleteOneFromPianoRoll(note, ticks, 60, false);
     if (i % 40 == 0) {
       e.SetParam(kNewMelody, 1);
       e.SetParam(kNewMelody, 0);

@@ -77,7 +77,7 @@ void PlayAndEdit(LiveEditorEngine& e) {
   e.AddOneFromPianoRoll(60, 240, -1); // the roll's edits
   e.UpdateOneFromPianoRoll(62, 480, 30, 60, 240, 30, false);
   e.LockOneFromPianoRoll(62, 480, true);
-  e.DeleteOneFromPianoRoll(62, 480, 30);
+  e.DeleteOneFromPianoRoll(62, 480, 30, true);
   e.ShiftMelodyFromPianoRoll(120);
   Press(e, kLockAll);
   Press(e, kLockAll);

@@ -52,10 +52,11 @@ TEST(EngineTaps, OneNotePerPressAtTheNearestGridPoint) {
   EXPECT_EQ(e.roll.back(), (RollNote{second, 30, 30, false}));
   e.tapValue = 0;
   e.PlayTo(6000);
-  // Forward taps sound at once and again when the loop reaches them; never as rests.
+  // Forward taps sound at once and are struck anew when the loop reaches them; never as rests.
   const std::vector<SentMidi> want = {{0, 0, kOn, (uint8_t)first, 100},
                                       {8, 0, kOn, (uint8_t)second, 100},
                                       {11, 12, kOff, (uint8_t)first, 0},
+                                      {11, 12, kOff, (uint8_t)second, 0},
                                       {11, 12, kOn, (uint8_t)second, 100}};
   EXPECT_EQ(e.sent, want);
   for (const auto& s : e.Starts()) EXPECT_GE(s.second, 0);
@@ -109,8 +110,11 @@ TEST(EngineTaps, MidiRhythmInput) {
   const uint8_t n = (uint8_t)e.Starts()[0].second;
   e.Render(500);
   e.Render(500);
-  const std::vector<SentMidi> want = {
-      {10, 0, 0x90, 65, 0}, {10, 0, 0x80, 64, 0}, {10, 0, kOn, n, 100}, {11, 12, kOn, n, 100}};
+  const std::vector<SentMidi> want = {{10, 0, 0x90, 65, 0},
+                                      {10, 0, 0x80, 64, 0},
+                                      {10, 0, kOn, n, 100},
+                                      {11, 12, kOff, n, 0},
+                                      {11, 12, kOn, n, 100}};
   EXPECT_EQ(e.sent, want);
   // With the transport stopped a tap lands at 0 and nothing sounds.
   e.playing = false;

@@ -200,11 +200,13 @@ TEST(EngineTiming, PendingBarsCommitAtTheWrapWhilePlaying) {
   e.Render(512);
   EXPECT_EQ(e.mNumBars, 2);
   EXPECT_TRUE(e.mPendingBars.first);
-  // A tempo change meanwhile derives the loop from the committed count.
+  // A tempo change meanwhile keeps the loop's bars; the display keeps its own.
   e.hostTempo = 60;
   e.Render(512);
-  EXPECT_EQ(e.mLoopLength, 2 * 176400);
+  EXPECT_EQ(e.mLoopLength, 176400);
+  EXPECT_EQ(e.mDisplayLoopLength, 2 * 176400);
   EXPECT_EQ(e.GetActiveBars(), 1);
+  EXPECT_EQ(e.mNumBars, 2);
 }
 
 TEST(EngineTiming, TempoFollowRescalesKeysAndPositionOnce) {
@@ -221,7 +223,7 @@ TEST(EngineTiming, TempoFollowRescalesKeysAndPositionOnce) {
   EXPECT_EQ(e.GetPlayPosition(), 82686 + 512);
   ASSERT_EQ(e.mMelody.size(), 2u);
   EXPECT_EQ(e.mMelody.begin()->first, 41343);
-  EXPECT_EQ(std::next(e.mMelody.begin())->first, 51677);
+  EXPECT_EQ(std::next(e.mMelody.begin())->first, 51678); // tick 150's frame
   EXPECT_EQ(e.mMelody.begin()->second.mNote, std::make_pair(60, 30));
   EXPECT_TRUE(e.mMelody.begin()->second.mLocked);
 
