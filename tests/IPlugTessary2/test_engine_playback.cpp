@@ -127,6 +127,40 @@ TEST(EnginePlayback, NoteOutputKeepsTheSoundingTable) {
   EXPECT_EQ(e.sent, want);
 }
 
+// A pitch struck while it sounds is released at the same sample first; the second note's own
+// end still sends its note-off.
+TEST(EnginePlayback, ARepeatedPitchIsRetriggered) {
+  Playing e;
+  PutNote(e, 0, 120, 60);
+  PutNote(e, 60, 120, 60);
+  e.RenderSamples(70 * 512);
+  const std::vector<SentMidi> want = {At(0, kOn, 60, 100), At(11025, kOff, 60, 0),
+                                      At(11025, kOn, 60, 100), At(22050, kOff, 60, 0),
+                                      At(33075, kOff, 60, 0)};
+  EXPECT_EQ(e.sent, want);
+}
+
+// Overlapping notes of three pitches over several passes, then a stop: no note-on reaches a
+// sounding pitch, and nothing sounds afterwards.
+TEST(EnginePlayback, NoPitchIsStruckWhileItSounds) {
+  Playing e;
+  for (int i = 0; i < 40; ++i) PutNote(e, rand() % 480, 7 + rand() % 600, 60 + 2 * (rand() % 3));
+  e.RenderSamples(3 * 88200 + 700, 300);
+  e.playing = false;
+  e.Render(300);
+  bool on[128] = {};
+  int ons = 0;
+  for (const SentMidi& m : e.sent) {
+    if (m.status == kOn) {
+      ASSERT_FALSE(on[m.data1]) << "block " << m.block << " offset " << m.offset;
+      ++ons;
+    }
+    on[m.data1] = m.status == kOn;
+  }
+  EXPECT_GT(ons, 100);
+  for (int n = 0; n < 128; ++n) EXPECT_FALSE(on[n]) << n;
+}
+
 TEST(EngineMidiIn, NotesPassOnceAndKeepKeyStatus) {
   Playing e;
   e.MidiIn(0x90, 60, 90, 7);

@@ -97,6 +97,61 @@ TEST(EngineTaps, TheTapIsBoundByTheLoopInThreeFour) {
   EXPECT_EQ(e.Starts()[0].first, 0);
 }
 
+// At 160 bpm the grid step is rounded down, so a tap in the bar's last 32nd snaps to a point
+// whose tick is the loop's end: it is stored at the loop's start and plays once a pass.
+TEST(EngineTaps, ATapOntoTheLoopEndIsStoredAtItsStart) {
+  Tapping e;
+  e.hostTempo = 160;
+  e.Render(1);
+  ASSERT_EQ(e.GridStep(), 4134);
+  ASSERT_EQ(e.mLoopLength, 66148);
+  e.PlayTo(65000); // snaps to 66144, tick 480
+  e.tapValue = 1;
+  e.Render(1);
+  e.tapValue = 0;
+  ASSERT_EQ(e.Starts().size(), 1u);
+  EXPECT_EQ(e.Starts()[0].first, 0);
+  const uint8_t n = (uint8_t)e.Starts()[0].second;
+  e.sent.clear();
+  for (int i = 0; i < 2 * 66148 / 500; ++i) e.Render(500); // two passes
+  int ons = 0;
+  for (const SentMidi& m : e.sent) ons += m.status == kOn && m.data1 == n;
+  EXPECT_EQ(ons, 2);
+}
+
+// A full melody refuses a tap, from the button or from MIDI: nothing is added, sent or
+// released, though notes at the tap's key have ended and one of that pitch sounds.
+TEST(EngineTaps, ARefusedTapChangesNothing) {
+  for (bool midi : {false, true}) {
+    SCOPED_TRACE(midi);
+    Tapping e;
+    e.SetParam(kInputRhythmWithMidi, midi);
+    for (int i = 0; i < kMaxMelodyNotes; ++i) {
+      e.mMelody.emplace(0, RNote(60, 7, false));
+      e.mMelody.emplace(1286, RNote(60, 0, false));
+    }
+    e.PlayTo(2000); // a tap here snaps back to 0
+    {
+      TestEngine::IMutexLock lock(&e);
+      e.PlayNoteLive(60);
+    }
+    e.Render(1);
+    e.sent.clear();
+    if (midi) {
+      e.MidiIn(0x90, 64, 100);
+    } else {
+      e.tapValue = 1;
+    }
+    ASSERT_TRUE(e.mMidiQueue.Empty());
+    e.Render(1);
+    EXPECT_EQ(e.mMelody.size(), (size_t)kMaxMelodyEntries);
+    EXPECT_EQ(e.mMelody.count(0), (size_t)kMaxMelodyNotes);
+    EXPECT_TRUE(e.mSounding[60]);
+    EXPECT_TRUE(e.sent.empty());
+    EXPECT_TRUE(e.roll.empty());
+  }
+}
+
 TEST(EngineTaps, MidiRhythmInput) {
   Tapping e;
   e.SetParam(kInputRhythmWithMidi, 1);

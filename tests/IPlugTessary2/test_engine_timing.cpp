@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <vector>
 
 namespace {
 
@@ -245,6 +246,94 @@ TEST(EngineTiming, TempoFollowRescalesKeysAndPositionOnce) {
   EXPECT_EQ(e.mLoopLength, 3 * 21958);
   EXPECT_EQ(e.mMelody.begin()->first, 1000);
   EXPECT_EQ(std::next(e.mMelody.begin())->first, 21958);
+}
+
+// A new sample rate moves every key to its own tick's frame and the play position with it.
+TEST(EngineTiming, ANewRateKeepsNotesAndPositionOnTheirTicks) {
+  const struct {
+    double rate;
+    int spb;
+    int atKey, pastKey; // the position on tick 120's frame, and one sample past it
+  } rows[] = {
+      {48000, 24000, 24000, 24001}, {96000, 48000, 48000, 48002}, {22050, 11025, 11025, 11026}};
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.rate);
+    for (int past = 0; past < 2; ++past) {
+      Timed e(44100, 120);
+      e.SetParam(kNumberOfBars, 2);
+      e.SetParam(kNoteLength, 4); // 60 ticks
+      for (int t : {0, 120, 150, 455, 900}) e.AddOneFromPianoRoll(64, t, -1);
+      e.mPosition = 22050 + past;
+      e.SetSampleRate(r.rate);
+      e.Reset();
+      ASSERT_EQ(e.mSamplesPerBeat, r.spb);
+      EXPECT_EQ(e.mLoopLength, 8 * r.spb);
+      EXPECT_EQ(e.GetPlayPosition(), past ? r.pastKey : r.atKey);
+      std::vector<int> ticks;
+      for (const auto& m : e.mMelody) {
+        ticks.push_back(e.ConvertFramesToTicks(m.first));
+        EXPECT_EQ(m.first, (int)((int64_t)ticks.back() * r.spb / 120));
+      }
+      EXPECT_EQ(ticks, (std::vector<int>{0, 60, 120, 150, 180, 210, 455, 515, 900, 960}));
+    }
+  }
+  // Playing on: the note on tick 150 is the next to sound, at its own frame.
+  Timed e(44100, 120);
+  e.AddOneFromPianoRoll(64, 120, -1);
+  e.AddOneFromPianoRoll(65, 150, -1);
+  e.mPosition = 22051;
+  e.SetSampleRate(48000);
+  e.Reset();
+  e.playing = true;
+  e.Render(8192);
+  ASSERT_EQ(e.sent.size(), 2u);
+  EXPECT_EQ(e.sent[0], (SentMidi{0, 5999, 0x80, 64, 0})); // its end, tick 150
+  EXPECT_EQ(e.sent[1], (SentMidi{0, 5999, 0x90, 65, 100}));
+}
+
+// A host ramping the tempo down and back, a step a block: every key ends where it began, and
+// the roll's note is the engine's, so deleting it there silences it.
+TEST(EngineTiming, ATempoRampLeavesEveryKeyWhereItWas) {
+  Timed e(44100, 120);
+  e.SetParam(kNoteLength, 3);
+  e.AddOneFromPianoRoll(71, 150, -1);
+  e.playing = true;
+  for (int i = 0; i <= 600; ++i) {
+    e.hostTempo = i <= 300 ? 120 - i * 0.1 : 90 + (i - 300) * 0.1;
+    e.Render(256);
+  }
+  ASSERT_EQ(e.mSamplesPerBeat, 22050);
+  ASSERT_EQ(e.mMelody.size(), 2u);
+  EXPECT_EQ(e.mMelody.begin()->first, 27562);
+  EXPECT_EQ(std::next(e.mMelody.begin())->first, 33075);
+  EXPECT_EQ(e.roll, (std::vector<RollNote>{{71, 150, 30, false}}));
+  e.DeleteOneFromPianoRoll(71, 150, 30, false);
+  EXPECT_TRUE(e.mMelody.empty());
+  e.sent.clear();
+  for (int i = 0; i < 200; ++i) e.Render(512);
+  for (const SentMidi& m : e.sent) EXPECT_NE(m.status, 0x90);
+}
+
+// The bars knob turned up, then the host's tempo changes before the wrap: the loop keeps its
+// two bars at the new tempo, and a rhythm lays every note inside it.
+TEST(EngineTiming, ATempoChangeKeepsAPendingIncrease) {
+  Timed e(44100, 120);
+  e.playing = true;
+  e.Render(512);
+  e.SetParam(kNumberOfBars, 2);
+  e.hostTempo = 110;
+  e.Render(512);
+  ASSERT_EQ(e.mSamplesPerBeat, 24054);
+  EXPECT_EQ(e.mLoopLength, 8 * 24054);
+  EXPECT_EQ(e.GetDisplayLoopLength(), 8 * 24054);
+  EXPECT_EQ(e.GetActiveBars(), 2);
+  EXPECT_EQ(e.mNumBars, 1);
+  e.SetRhythm(9); // quarters
+  std::vector<int> starts;
+  for (const auto& m : e.mMelody)
+    if (m.second.mNote.second) starts.push_back(e.ConvertFramesToTicks(m.first));
+  EXPECT_EQ(starts, (std::vector<int>{0, 120, 240, 360, 480, 600, 720, 840}));
+  EXPECT_LT(e.mMelody.rbegin()->first, e.mLoopLength);
 }
 
 TEST(EngineTiming, ResetTakesTheNewRateAndQueueSize) {
