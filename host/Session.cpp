@@ -163,7 +163,8 @@ private:
   void Idle() { PlatformTest_AdvanceRunLoop(80); }
   // Renders one block, noting where the transport stood at its start.
   OSStatus RenderBlock(uint32_t frames) {
-    mBlockStarts.push_back((long long)mHost.GetTransport().samplePos);
+    const Transport& t = mHost.GetTransport();
+    mBlockStarts.push_back({(long long)t.samplePos, t.beat, t.tempo});
     return mHost.Render(1, frames);
   }
   void CollectMidi() {
@@ -194,9 +195,9 @@ private:
   NSWindow* mWindow = nullptr;
   double mTempo = 120.0;
   int mBlocksPlayed = 0;
-  std::vector<std::string> mWritten;   // file names in the staging folder
-  std::vector<std::string> mLog;       // what the musician did, for the summary
-  std::vector<long long> mBlockStarts; // transport sample at each rendered block's start
+  std::vector<std::string> mWritten;    // file names in the staging folder
+  std::vector<std::string> mLog;        // what the musician did, for the summary
+  std::vector<BlockStart> mBlockStarts; // the transport at each rendered block's start
   // The MIDI sent, numbered by the session's blocks: the host counts blocks per instance.
   std::vector<MidiOut> mMidi;
   size_t mMidiSeen = 0; // entries of the host's log taken into mMidi
@@ -413,8 +414,7 @@ std::string Runner::Step(const SessionStep& s) {
 
 std::string Runner::Finish(SessionResult* result) {
   CollectMidi();
-  const std::string listing =
-      MidiListing(mMidi, mBlockStarts, mCfg.sampleRate, mTempo, mCfg.numerator);
+  const std::string listing = MidiListing(mMidi, mBlockStarts, mCfg.sampleRate, mCfg.numerator);
   {
     std::ofstream f(mStage + "/midi-out.txt", std::ios::binary);
     f << listing;
@@ -585,21 +585,21 @@ std::string NoteName(int note) {
   return std::string(kNames[note % 12]) + std::to_string(note / 12 - 1);
 }
 
-std::string MidiListing(const std::vector<MidiOut>& log, const std::vector<long long>& blockStarts,
-                        double sampleRate, double tempo, int numerator) {
+std::string MidiListing(const std::vector<MidiOut>& log, const std::vector<BlockStart>& blockStarts,
+                        double sampleRate, int numerator) {
   std::ostringstream out;
   out << "# bar:beat:tick (" << kTicksPerQuarter
       << " ticks per quarter, from the transport's start)  note  on/off  velocity  block  "
          "offset\n";
-  const double samplesPerBeat = sampleRate * 60.0 / tempo;
   for (const MidiOut& m : log) {
     if (m.bytes.size() != 3) continue;
     const int kind = m.bytes[0] & 0xF0;
     if (kind != 0x80 && kind != 0x90) continue;
     char pos[48] = "-";
     if (m.block >= 0 && (size_t)m.block < blockStarts.size()) {
-      const long long sample = blockStarts[(size_t)m.block] + m.offset;
-      const long long ticks = llround((double)sample / samplesPerBeat * kTicksPerQuarter);
+      const BlockStart& b = blockStarts[(size_t)m.block];
+      const double beat = b.beat + (double)m.offset / sampleRate * b.tempo / 60.0;
+      const long long ticks = llround(beat * kTicksPerQuarter);
       const long long perBar = (long long)kTicksPerQuarter * numerator;
       snprintf(pos, sizeof pos, "%lld:%lld:%03lld", ticks / perBar + 1,
                ticks % perBar / kTicksPerQuarter + 1, ticks % kTicksPerQuarter);

@@ -58,19 +58,28 @@ std::vector<SessionStep> DefaultSessionSteps(const SessionConfig& cfg);
 
 // "C4" for 60; octave numbers start at -1 for note 0.
 std::string NoteName(int note);
+
+// Where the transport stood at the start of a rendered block. A stopped transport does not
+// move, so a play after a stop goes on from where the last one ended.
+struct BlockStart {
+  long long sample; // samples from the transport's start
+  double beat;      // quarter notes from the transport's start
+  double tempo;     // beats per minute for the whole block
+};
+
 // The MIDI the plug-in sent as readable lines: bar:beat:tick (120 ticks per quarter note, from
-// the transport's start), note name, on/off, velocity, block and sample offset.
-// blockStarts: the transport's sample position at the start of each rendered block.
-std::string MidiListing(const std::vector<MidiOut>& log, const std::vector<long long>& blockStarts,
-                        double sampleRate, double tempo, int numerator);
+// the transport's start), note name, on/off, velocity, block and sample offset. A message's
+// position is its block's beat plus its offset at that block's tempo.
+std::string MidiListing(const std::vector<MidiOut>& log, const std::vector<BlockStart>& blockStarts,
+                        double sampleRate, int numerator);
 
 // What a finished session reports.
 struct SessionResult {
   int notesOn = 0, notesOff = 0;
   int blocks = 0;
-  std::vector<MidiOut> midi;          // everything the plug-in sent
-  std::vector<long long> blockStarts; // transport sample at each rendered block's start
-  std::vector<std::string> files;     // written into the output folder
+  std::vector<MidiOut> midi;           // everything the plug-in sent
+  std::vector<BlockStart> blockStarts; // the transport at each rendered block's start
+  std::vector<std::string> files;      // written into the output folder
   std::string summary;
 };
 

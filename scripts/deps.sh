@@ -20,7 +20,54 @@ if [ "$(id -u)" -ne 0 ]; then
   fi
   sudo=(sudo)
 fi
+
+# apt gives up at once when another apt or dpkg holds its locks (a second of our scripts, the
+# boot's upgrades); we wait for them instead, five minutes at most in all. Its locks are fcntl
+# locks: /proc/locks lists the held ones by device and inode (flock(1) cannot wait for them).
+lists_lock=/var/lib/apt/lists/lock
+dpkg_locks=(/var/lib/dpkg/lock-frontend /var/lib/dpkg/lock)
+wait_limit=300
+deadline=$((SECONDS + wait_limit))
+said_waiting=
+# Prints the first of the given lock files that a process holds; false when none is held.
+held_lock() {
+  local f major minor inode
+  for f in "$@"; do
+    read -r major minor inode < <(stat -c '%Hd %Ld %i' "$f" 2>/dev/null) || continue
+    if grep -qF " $(printf '%02x:%02x' "$major" "$minor"):$inode " /proc/locks 2>/dev/null; then
+      echo "$f"
+      return 0
+    fi
+  done
+  return 1
+}
+wait_for_locks() {
+  local f
+  while f=$(held_lock "$@"); do
+    if [ $SECONDS -ge $deadline ]; then
+      echo "The package manager stayed busy for $((wait_limit / 60)) minutes: another process" \
+        "still holds $f. Run this again when it has finished." >&2
+      exit 1
+    fi
+    [ -n "$said_waiting" ] ||
+      echo "Waiting for the package manager: another process holds $f (at most" \
+        "$((wait_limit / 60)) minutes)"
+    said_waiting=1
+    sleep 1
+  done
+}
+
 echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
-"${sudo[@]}" apt-get update -q
-"${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+# apt-get update has no lock timeout of its own: a run that lost the lists lock to another
+# process waits and runs again.
+wait_for_locks "$lists_lock"
+until "${sudo[@]}" apt-get update -q; do
+  held_lock "$lists_lock" >/dev/null || exit 1
+  wait_for_locks "$lists_lock"
+done
+wait_for_locks "${dpkg_locks[@]}"
+# apt's own timeout covers a process that takes the lock between our look and apt's.
+left=$((deadline - SECONDS))
+"${sudo[@]}" apt-get install -o DPkg::Lock::Timeout=$((left > 1 ? left : 1)) -y -q \
+  --no-install-recommends "${missing[@]}"

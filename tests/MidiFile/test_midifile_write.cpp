@@ -83,6 +83,27 @@ TEST(MidiFileWrite, EveryTrackEndsWithOneEndOfTrack) {
   EXPECT_EQ(written(g), smf(0, 1, 120, {{10, 0x90, 60, 1, 20, 0x80, 60, 0, 0, 0xff, 0x2f, 0}}));
 }
 
+TEST(MidiFileWrite, LeftOutEventsGiveTheirTicksToTheNextWrittenOnce) {
+  // An empty message and a stored end of track between two notes: the next note's delta
+  // takes their ticks (290, two bytes), the events after it only their own.
+  MidiFile f;
+  Bytes eot = {0xff, 0x2f, 0}, nothing;
+  f.addNoteOn(0, 10, 0, 60, 1);
+  f.addEvent(0, 100, nothing);
+  f.addEvent(0, 200, eot);
+  f.addNoteOff(0, 300, 0, 60, 0);
+  f.addNoteOn(0, 310, 0, 62, 1);
+  f.addNoteOff(0, 315, 0, 62, 0);
+  const Bytes track = {10,   0x90, 60,   1,     // tick 10
+                       0x82, 0x22, 0x80, 60, 0, // tick 300
+                       10,   0x90, 62,   1,     // tick 310
+                       5,    0x80, 62,   0,     // tick 315
+                       0,    0xff, 0x2f, 0};
+  EXPECT_EQ(written(f), smf(0, 1, 120, {track}));
+  f.deltaTicks();
+  EXPECT_EQ(written(f), smf(0, 1, 120, {track}));
+}
+
 TEST(MidiFileWrite, StoredEndOfTrackKeepsItsTime) {
   // (tick, bytes) in list order; the track data expected.
   using Ev = std::pair<int, Bytes>;

@@ -92,15 +92,30 @@ TEST(MidiListing, PositionsNamesAndOffsets) {
       {174, 136, {0x90, 127, 0}}, // sample 88200: bar 2, a note-on at velocity 0 is off
       {3, 5, {0xB0, 7, 1}},       // not a note: left out
   };
-  std::vector<long long> starts(175, 0);
-  for (int b = 2; b < 175; ++b) starts[b] = (b - 2) * 512LL;
-  EXPECT_EQ(auhost::MidiListing(log, starts, 44100.0, 120.0, 4),
+  std::vector<auhost::BlockStart> starts(175, {0, 0.0, 120.0});
+  for (int b = 2; b < 175; ++b) starts[b] = {(b - 2) * 512LL, (b - 2) * 512 / 22050.0, 120.0};
+  EXPECT_EQ(auhost::MidiListing(log, starts, 44100.0, 4),
             "# bar:beat:tick (120 ticks per quarter, from the transport's start)  note  on/off  "
             "velocity  block  offset\n"
             "1:1:000      C4   on  100  block 2  offset 0\n"
             "1:1:030      C4   off   0  block 12  offset 394\n"
             "1:2:000      C#4  on  100  block 45  offset 34\n"
             "2:1:000      G9   off   0  block 174  offset 136\n");
+  // Four bars at 120 bpm, a stopped block, then 90 bpm (29400 samples a beat): each block
+  // counts at its own tempo from where the transport stood.
+  const std::vector<auhost::MidiOut> twoTempos = {
+      {0, 11025, {0x90, 60, 100}}, // half a beat at 120: 1:1:060
+      {1, 0, {0x80, 60, 0}},       // sent while stopped at beat 16: 5:1:000
+      {2, 14700, {0x90, 62, 100}}, // half a beat at 90 after beat 16: 5:1:060
+  };
+  const std::vector<auhost::BlockStart> tempoStarts = {
+      {0, 0.0, 120.0}, {352800, 16.0, 120.0}, {352800, 16.0, 90.0}};
+  EXPECT_EQ(auhost::MidiListing(twoTempos, tempoStarts, 44100.0, 4),
+            "# bar:beat:tick (120 ticks per quarter, from the transport's start)  note  on/off  "
+            "velocity  block  offset\n"
+            "1:1:060      C4   on  100  block 0  offset 11025\n"
+            "5:1:000      C4   off   0  block 1  offset 0\n"
+            "5:1:060      D4   on  100  block 2  offset 14700\n");
   EXPECT_EQ(auhost::NoteName(0), "C-1");
   EXPECT_EQ(auhost::NoteName(69), "A4");
   EXPECT_EQ(auhost::NoteName(128), "?");
@@ -113,6 +128,26 @@ TEST(SessionProgram, DefaultSessionLeavesItsFiles) {
   EXPECT_EQ(Entries(out + "/session out"),
             (std::vector<std::string>{"editor-after.png", "editor-before.png", "melody.mid",
                                       "midi-out.txt"}));
+}
+
+TEST(SessionProgram, TempoChangeBetweenPlaysKeepsEveryNoteOnItsBeat) {
+  // A note on every beat: four bars at 120 bpm, stopped, four more at 90.
+  const std::string dir = TempFolder("tempo");
+  const std::string script = dir + "/tempo change.txt";
+  std::ofstream(script) << "key C\nscale Major\nbars 1\nrhythm 1/4\ngenerate\nplay 4\n"
+                           "tempo 90\nplay 4\n";
+  std::string err;
+  ASSERT_EQ(RunProgram({kProgram, "--script", script, "--out", dir + "/out"}, &err), 0) << err;
+  std::ifstream listing(dir + "/out/midi-out.txt");
+  std::vector<std::string> ons;
+  for (std::string line; std::getline(listing, line);) {
+    std::istringstream in(line);
+    std::string at, name, onOff;
+    if (in >> at >> name >> onOff && onOff == "on") ons.push_back(at);
+  }
+  ASSERT_EQ(ons.size(), 32u);
+  for (int i = 0; i < 32; ++i)
+    EXPECT_EQ(ons[i], std::to_string(i / 4 + 1) + ":" + std::to_string(i % 4 + 1) + ":000");
 }
 
 TEST(SessionProgram, BadUseExitsNonZeroAndWritesNothing) {
@@ -181,7 +216,7 @@ protected:
             return e.second[1] == m.bytes[1] && e.second[0] == 0x90;
           }))
         continue;
-      out.push_back({(long)(sResult->blockStarts[(size_t)m.block] + m.offset), m.bytes});
+      out.push_back({(long)(sResult->blockStarts[(size_t)m.block].sample + m.offset), m.bytes});
     }
     return out;
   }

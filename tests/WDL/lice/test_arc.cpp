@@ -79,6 +79,56 @@ TEST(Circle, OutlinesAndDiscsAreSymmetric) {
     }
 }
 
+TEST(Circle, MidpointStepsGiveExactPixels) {
+  // Between them, radii 8 and 17 take both branches of the error term at every slip that
+  // matters. An outline is its first octant mirrored eight ways; a disc row at distance d
+  // from the centre spans the centre +- halfWidth[d].
+  struct Case {
+    float r;
+    std::vector<std::pair<int, int>> octant; // (x, y) from the top point, x growing
+    std::vector<int> halfWidth;
+  };
+  const Case cases[] = {
+      {8, {{0, 8}, {1, 8}, {2, 8}, {3, 7}, {4, 7}, {5, 6}}, {8, 8, 8, 7, 7, 6, 5, 4, 2}},
+      {17,
+       {{0, 17},
+        {1, 17},
+        {2, 17},
+        {3, 17},
+        {4, 17},
+        {5, 16},
+        {6, 16},
+        {7, 16},
+        {8, 15},
+        {9, 14},
+        {10, 14},
+        {11, 13},
+        {12, 12}},
+       {17, 17, 17, 17, 17, 16, 16, 16, 15, 14, 14, 13, 12, 11, 10, 8, 7, 4}}};
+  const int c = 20;
+  for (const Case& k : cases) {
+    TestBitmap outline(41, 41), disc(41, 41);
+    LICE_Circle(&outline, c, c, k.r, kWhite, 1.0f, 0, false);
+    LICE_FillCircle(&disc, c, c, k.r, kWhite, 1.0f, 0, false);
+    std::set<std::pair<int, int>> want;
+    for (auto p : k.octant)
+      for (int sx : {-1, 1})
+        for (int sy : {-1, 1}) {
+          want.insert({c + sx * p.first, c + sy * p.second});
+          want.insert({c + sx * p.second, c + sy * p.first});
+        }
+    EXPECT_EQ(outline.Drawn(), want) << k.r;
+    for (int y = 0; y < 41; y++) {
+      const int d = std::abs(y - c);
+      const int hw = d < (int)k.halfWidth.size() ? k.halfWidth[d] : -1;
+      const Span s = disc.Run(y);
+      EXPECT_EQ(s.first, hw < 0 ? -1 : c - hw) << k.r << " row " << y;
+      EXPECT_EQ(s.last, hw < 0 ? -1 : c + hw) << k.r << " row " << y;
+      EXPECT_TRUE(s.solid) << k.r << " row " << y;
+    }
+  }
+}
+
 TEST(Circle, AddModeDiscCoversEachPixelOnce) {
   TestRng rng(7);
   for (int i = 0; i < 200; i++) {

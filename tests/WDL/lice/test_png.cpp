@@ -214,6 +214,28 @@ TEST(Png, TruncatedCorruptAndForeignDataFail) {
   EXPECT_EQ(LICE_LoadPNGFromResource(nullptr, "x", nullptr), nullptr);
 }
 
+TEST(Png, TheLastReadMayTakeExactlyTheBytesLeft) {
+  // Two RGBA pixels; the decoder's last read is the image data's checksum, so the
+  // closing chunk may be missing but not one byte before it.
+  const std::vector<unsigned char> raw = {0, 1, 2, 3, 4, 5, 6, 7, 8};
+  uLongf n = compressBound((uLong)raw.size());
+  std::vector<unsigned char> z(n);
+  ASSERT_EQ(compress(z.data(), &n, raw.data(), (uLong)raw.size()), Z_OK);
+  z.resize(n);
+  std::vector<unsigned char> v = Start(2, 1);
+  Chunk(v, "IDAT", z);
+  ASSERT_EQ(v.size(), 33 + 12 + z.size());
+  LICE_IBitmap* bm = LICE_LoadPNGFromMemory(v.data(), (int)v.size());
+  ASSERT_NE(bm, nullptr);
+  EXPECT_EQ(LICE_GetPixel(bm, 0, 0), LICE_RGBA(1, 2, 3, 4));
+  EXPECT_EQ(LICE_GetPixel(bm, 1, 0), LICE_RGBA(5, 6, 7, 8));
+  delete bm;
+  // The last byte is there in memory, so only the length given refuses it.
+  LICE_MemBitmap mine(2, 2);
+  EXPECT_EQ(LICE_LoadPNGFromMemory(v.data(), (int)v.size() - 1, &mine), nullptr);
+  EXPECT_EQ(LICE_LoadPNGFromMemory(v.data(), (int)v.size() - 1), nullptr);
+}
+
 TEST(Png, AbsurdSizesFailLikeAllocationFailures) {
   for (auto sz : {std::make_pair(40000u, 40000u), std::make_pair(1000000u, 1000u)}) {
     const std::vector<unsigned char> v = HeaderOnly(sz.first, sz.second);

@@ -105,6 +105,22 @@ TEST(GdiDraw, RectangleEllipseAndRoundRect) {
   DeleteObject(blue);
 }
 
+TEST(GdiDraw, EllipseWiderThanTallFillsExactRows) {
+  // Radii 6 and 3 about (9, 5): each row holds the pixels whose centres are inside.
+  Canvas e(18, 10);
+  HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
+  SelectObject(e.dc, GetStockObject(NULL_PEN));
+  SelectObject(e.dc, blue);
+  Ellipse(e.dc, 3, 2, 15, 8);
+  const char* want[] = {"..................", "..................", "......######......",
+                        "....##########....", "...############...", "...############...",
+                        "....##########....", "......######......", "..................",
+                        ".................."};
+  const std::vector<std::string> rows = e.Rows(kBlue);
+  for (int y = 0; y < 10; y++) EXPECT_EQ(rows[y], want[y]) << "row " << y;
+  DeleteObject(blue);
+}
+
 TEST(GdiDraw, ClippedConcaveAndRoundedFills) {
   HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
   // A clip starting below the top row: its rows only.

@@ -132,6 +132,30 @@ TEST_F(Editor, ForcePixelIgnoresPointsOutside) {
   EXPECT_EQ(g.GetPoint(3, 4), COLOR_ORANGE);
 }
 
+TEST_F(Editor, HorizontalLineAtAFractionCountsFromTheBottom) {
+  // 28 x 20: the line runs L to R (both drawn) at row B - int(fraction x H).
+  IRECT r(2, 4, 30, 24);
+  LICE_IBitmap* bm = g.GetDrawBitmap();
+  for (auto [fraction, row] : {std::pair{0.0f, 24}, {0.25f, 19}, {0.33f, 18}, {1.0f, 4}}) {
+    LICE_Clear(bm, 0);
+    EXPECT_TRUE(g.DrawHorizontalLine(&COLOR_WHITE, &r, fraction));
+    int top = -1, bottom = -1, left = -1, right = -1;
+    for (int y = 0; y < 100; y++)
+      for (int x = 0; x < 100; x++)
+        if (Px(x, y)) {
+          top = top < 0 ? y : top;
+          bottom = y;
+          left = left < 0 || x < left ? x : left;
+          right = x > right ? x : right;
+        }
+    EXPECT_EQ(top, row) << fraction;
+    EXPECT_EQ(bottom, row) << fraction;
+    EXPECT_EQ(left, 2) << fraction;
+    EXPECT_EQ(right, 30) << fraction;
+    EXPECT_EQ(Px(16, row), 0xFFFFFFFFu) << fraction;
+  }
+}
+
 TEST_F(Editor, ResizeDropsTheControls) {
   Add("", IRECT(0, 0, 10, 10));
   g.HandleMouseOver(true);

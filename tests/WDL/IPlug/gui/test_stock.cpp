@@ -94,4 +94,24 @@ TEST_F(Stock, FaderWithAndWithoutTravel) {
   EXPECT_FALSE(fd->IsHit(5, 30)); // only the handle is hit
 }
 
+TEST_F(Stock, VerticalFaderHandleRectangle) {
+  // Handle 8 x 12 at (5, 7) with 62 pixels of length: 50 of travel, value 1 at the top;
+  // the offset is truncated (0.25 gives 37.5 down).
+  IBitmap handle(&img, 8, 12, 1, false);
+  IFaderControl* fd = Attach(new IFaderControl(&plug, 5, 7, 62, -1, &handle));
+  const struct {
+    double value;
+    int t;
+  } cases[] = {{0.0, 57}, {0.25, 44}, {0.5, 32}, {1.0, 7}};
+  for (const auto& c : cases) {
+    const IRECT r = fd->GetHandleRECT(c.value);
+    EXPECT_EQ(r.L, 5) << c.value;
+    EXPECT_EQ(r.T, c.t) << c.value;
+    EXPECT_EQ(r.R, 13) << c.value;
+    EXPECT_EQ(r.B, c.t + 12) << c.value;
+  }
+  fd->SetValueFromUserInput(0.25); // no value: the current one
+  EXPECT_EQ(fd->GetHandleRECT().T, 44);
+}
+
 } // namespace
