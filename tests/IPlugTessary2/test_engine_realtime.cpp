@@ -148,6 +148,38 @@ TEST(EngineRealtime, ARollThatMissedChangesIsToldTheWholeMelody) {
   EXPECT_EQ(RollNotes(e), notes);
 }
 
+// The render thread floods the roll's queue again while the roll is being told the whole
+// melody: the roll asks once more and ends up holding the engine's melody.
+struct RacingEngine : LiveEditorEngine {
+  int floods = 1;
+  void RefreshPianoRoll() override {
+    LiveEditorEngine::RefreshPianoRoll();
+    IMutexLock lock(this);
+    if (floods > 0 && floods--)
+      for (int i = 0; i < 40; ++i) GenerateMelody();
+  }
+};
+
+TEST(EngineRealtime, ARefreshThatLosesChangesAsksAgain) {
+  RacingEngine e;
+  srand(4);
+  e.rhythmChosen = true;
+  e.SetParam(kNumberOfBars, 10);
+  e.SetParam(kRhythmsDropdown, 2);
+  for (int i = 0; i < 40; ++i) Press(e, kNewMelody);
+  const auto shown = RollNotes(e);
+  EXPECT_EQ(e.floods, 0);
+  const auto notes = MelodyNotes(e);
+  EXPECT_EQ(notes.size(), 512u);
+  EXPECT_EQ(shown, notes);
+  // Flooded at every try: the roll keeps asking at its next hand-off.
+  e.floods = 3;
+  for (int i = 0; i < 40; ++i) Press(e, kNewMelody);
+  RollNotes(e);
+  EXPECT_EQ(e.floods, 0);
+  EXPECT_EQ(RollNotes(e), MelodyNotes(e));
+}
+
 TEST(EngineRealtime, AFullMelodyRefusesNotesAndKeepsItsOwn) {
   LiveEditorEngine e;
   srand(3);
@@ -176,6 +208,35 @@ TEST(EngineRealtime, AFullMelodyRefusesNotesAndKeepsItsOwn) {
   const auto drawn = MelodyNotes(e);
   EXPECT_EQ(drawn.size(), before.size());
   EXPECT_NE(drawn, before);
+}
+
+// Hosts automate on the render thread: setting any parameter through the binding, over its
+// whole range, allocates nothing. The buttons that open a site, a dialog or a file are aside.
+TEST(EngineRealtime, HostParameterChangesDoNotAllocate) {
+  HostedPlug plug;
+  plug.SetSampleRate(44100);
+  plug.SetBlockSize(512);
+  plug.Reset();
+  for (int t = 0; t < 480; t += 60) plug.AddOneFromPianoRoll(60 + t / 60, t, -1);
+  std::vector<std::pair<int, double>> sets;
+  for (int i = 0; i < kNumParams; ++i) {
+    if (i == kSave || i == kCopy || i == kLoad || i == kWebsite) continue;
+    double lo, hi;
+    plug.GetParam(i)->GetBounds(&lo, &hi);
+    for (double v = lo; v <= hi; v += 1) sets.push_back({i, v});
+    for (double v = hi; v >= lo; v -= 1) sets.push_back({i, v});
+  }
+  sets.reserve(sets.size());
+  tCounting = true;
+  const long before = gNews;
+  for (const auto& s : sets)
+    IPlugAU::DoSetParameter(&plug, s.first, kAudioUnitScope_Global, 0, (float)s.second, 0);
+  const long news = gNews - before;
+  tCounting = false;
+#ifdef QV_COUNTS_ALLOCATIONS
+  EXPECT_EQ(news, 0);
+#endif
+  EXPECT_GT(sets.size(), 900u);
 }
 
 // The melody's node storage: slots of one size and alignment, taken and given back.
