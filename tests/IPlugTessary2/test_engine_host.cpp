@@ -135,6 +135,50 @@ TEST_F(HostedEngine, MidiTapsPlayAndStopReleases) {
   EXPECT_EQ(mHost.MidiLog()[0].bytes, (std::vector<uint8_t>{0x80, (uint8_t)ons[0][2], 0}));
 }
 
+// The note pool of the instance the host opened, read through a pointer to the member.
+struct PoolOf : IPlugTessary2 {
+  static const std::vector<int>& Get(void* plugObject) {
+    auto* plug = static_cast<IPlugTessary2*>(static_cast<IPlugAU*>(plugObject));
+    return plug->*(&PoolOf::mNotePool);
+  }
+};
+
+// The outermost copies set by the host, +4 (parameter 16) beside -4 (parameter 8): on appends
+// the copy behind what is there, off rebuilds the pool from the lowest octave up.
+TEST_F(HostedEngine, TheOuterOctavesSetByTheHost) {
+  ASSERT_EQ(mHost.SetParameter(kScalesDropdown, kMajor * 12 + kC), noErr);
+  const std::vector<int>& pool = PoolOf::Get(mHost.PlugObject());
+  const std::vector<int> keys = {60, 62, 64, 65, 67, 69, 71, 72};
+  const std::vector<int> up4 = {108, 110, 112, 113, 115, 117, 119, 120};
+  const std::vector<int> down4 = {12, 14, 16, 17, 19, 21, 23, 24};
+  ASSERT_EQ(pool, keys);
+  auto joined = [](std::initializer_list<std::vector<int>> parts) {
+    std::vector<int> all;
+    for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
+    return all;
+  };
+  const struct {
+    int param;
+    float value;
+    std::vector<int> pool;
+  } steps[] = {
+      {kOctavePositive4, 1, joined({keys, up4})},
+      {kOctaveNegative4, 1, joined({keys, up4, down4})},
+      {kOctavePositive4, 0, joined({down4, keys})},
+      {kOctavePositive4, 1, joined({down4, keys, up4})},
+      {kOctaveNegative4, 0, joined({keys, up4})},
+      {kOctavePositive4, 0, keys},
+  };
+  for (const auto& s : steps) {
+    SCOPED_TRACE(testing::Message() << "parameter " << s.param << " to " << s.value);
+    ASSERT_EQ(mHost.SetParameter(s.param, s.value), noErr);
+    float v = -1;
+    ASSERT_EQ(mHost.GetParameter(s.param, &v), noErr);
+    EXPECT_EQ(v, s.value);
+    EXPECT_EQ(pool, s.pool);
+  }
+}
+
 TEST_F(HostedEngine, RestoredStateKeepsTheChosenScale) {
   const int kMajorInE = 4; // no C, F or G, which C major has
   ASSERT_EQ(mHost.SetParameter(kScalesDropdown, kMajorInE), noErr);

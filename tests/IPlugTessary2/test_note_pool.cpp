@@ -2,6 +2,7 @@
 #include "IPlugTessary2/NotePoolRules.h"
 #include "IPlugTessary2/Scale.h"
 #include "IPlugTessary2/engine_double.h"
+#include "WDL/IPlug/IGraphics.h"
 
 #include <gtest/gtest.h>
 
@@ -105,6 +106,57 @@ TEST(EnginePool, WorkedExampleWithRepeatedSwitches) {
   e.SetNotesOctaves(0, true);
   e.SetNotesOctaves(0, true);
   EXPECT_EQ(e.mNotePool.size(), Pool(kCMajor, {1, 2}).size() + 8);
+}
+
+// The engine with its real editor: an octave switch is pressed where it is drawn.
+class EditorPool : public HostedPlug {
+public:
+  using IPlugTessary2::mNotePool;
+  // A press and release inside the switch of octave -4..+4 (16 pixels apart from x = 9).
+  void PressOctave(int octave) {
+    IMouseMod left{true};
+    const int x = 9 + 16 * (octave + 4) + 3, y = 143 + 3;
+    Editor()->OnMouseDown(x, y, &left);
+    Editor()->OnMouseUp(x, y, &left);
+  }
+};
+
+// The outermost copies, +4 (parameter 16) and -4 (parameter 8), from their switches: switching
+// on appends the copy behind what is there; switching off rebuilds from the lowest octave up.
+TEST(EnginePool, TheOuterOctavesFromTheirSwitches) {
+  EditorPool e;
+  ASSERT_NE(e.Editor(), nullptr);
+  {
+    IPlugBase::IMutexLock lock(&e);
+    e.GetParam(kScalesDropdown)->Set(kMajor * 12 + kC);
+    e.OnParamChange(kScalesDropdown);
+  }
+  ASSERT_EQ(e.mNotePool, kCMajor);
+  const Notes up4 = {108, 110, 112, 113, 115, 117, 119, 120};
+  const Notes down4 = {12, 14, 16, 17, 19, 21, 23, 24};
+  auto joined = [](std::initializer_list<Notes> parts) {
+    Notes all;
+    for (const Notes& p : parts) all.insert(all.end(), p.begin(), p.end());
+    return all;
+  };
+  const struct {
+    int octave;
+    double value; // of the switch's parameter afterwards
+    Notes pool;
+  } steps[] = {
+      {4, 1, joined({kCMajor, up4})},         // appended behind the keys
+      {-4, 1, joined({kCMajor, up4, down4})}, // appended behind +4
+      {4, 0, joined({down4, kCMajor})},       // rebuilt: -4 first
+      {4, 1, joined({down4, kCMajor, up4})},  // appended to the rebuilt pool
+      {-4, 0, joined({kCMajor, up4})},        // rebuilt without -4
+      {4, 0, kCMajor},                        // the keys alone
+  };
+  for (const auto& s : steps) {
+    SCOPED_TRACE(testing::Message() << "octave " << s.octave << " to " << s.value);
+    e.PressOctave(s.octave);
+    EXPECT_EQ(e.GetParam(kOctaveZero + s.octave)->Value(), s.value);
+    EXPECT_EQ(e.mNotePool, s.pool);
+  }
 }
 
 TEST(EnginePool, ChordsStayInRangeAndPastTheTableEmpties) {

@@ -4,7 +4,9 @@
 #include "au_release_got.h"
 #include "WDL/IPlug/IPlugAU_Private.h"
 
+#include <cstdint>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -247,6 +249,44 @@ TEST_F(AUFixture, StreamFormatAndChannelConfigurations) {
   EXPECT_EQ(0, memcmp(pairs, expected, sizeof(pairs)));
 }
 
+// An effect declaring "2-0 0-0 0-2 1-1": a configuration without outputs, one without any
+// channel and one without inputs are answered as declared, in order.
+TEST(ChannelConfigurations, ZeroInputsOrOutputsAreAnsweredAsDeclared) {
+  CFBundleGetMainBundle();
+  PlatformTest_SetMainBundleIdentifier("com.example.host");
+  static auhost::Host* host = new auhost::Host; // left loaded, as the other hosts of a process
+  const AudioComponentDescription desc{0x61756678 /* 'aufx' */, 0x494F506C /* 'IOPl' */,
+                                       0x5A76656B /* 'Zvek' */, 0, 0};
+  ASSERT_TRUE(host->Load(IOPLUG_BUNDLE, "IOPlug", desc)) << host->Error();
+  ASSERT_EQ(host->Open(), noErr);
+  UInt32 size = 0;
+  Boolean writable = true;
+  ASSERT_EQ(AudioUnitGetPropertyInfo(host->Unit(), kAudioUnitProperty_SupportedNumChannels, G, 0,
+                                     &size, &writable),
+            noErr);
+  EXPECT_EQ(size, 16u);
+  EXPECT_FALSE(writable);
+  SInt16 pairs[10];
+  for (SInt16& p : pairs) p = 99;
+  size = sizeof(pairs);
+  ASSERT_EQ(AudioUnitGetProperty(host->Unit(), kAudioUnitProperty_SupportedNumChannels, G, 0, pairs,
+                                 &size),
+            noErr);
+  EXPECT_EQ(size, 16u);
+  EXPECT_EQ(std::vector<SInt16>(pairs, pairs + 10),
+            (std::vector<SInt16>{2, 0, 0, 0, 0, 2, 1, 1, 99, 99}));
+  // The buses take the largest count of each side, whichever pair declares it.
+  for (Scope scope : {I, O}) {
+    AudioStreamBasicDescription format{};
+    size = sizeof(format);
+    ASSERT_EQ(AudioUnitGetProperty(host->Unit(), kAudioUnitProperty_StreamFormat, scope, 0, &format,
+                                   &size),
+              noErr);
+    EXPECT_EQ(format.mChannelsPerFrame, 2u) << scope;
+  }
+  host->Close();
+}
+
 TEST_F(AUFixture, SampleRateAndBlockSizeRefuseBadValuesAndKeepTheOld) {
   ASSERT_EQ(mHost.SetSampleRate(48000.0), noErr);
   ASSERT_EQ(mHost.SetMaxFrames(512), noErr);
@@ -344,6 +384,45 @@ TEST_F(AUFixture, ListenersAreToldAfterAnAcceptedChangeOnly) {
   ASSERT_EQ(AudioUnitSetProperty(Unit(), kAudioUnitProperty_BypassEffect, G, 0, &on, 4), noErr);
   EXPECT_EQ(a, 1);
   EXPECT_EQ(b, 0);
+}
+
+// What one listener heard: each call's unit, property, scope and element.
+struct ListenerLog {
+  std::vector<std::vector<uintptr_t>> calls;
+};
+void LogListener(void* user, AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope scope,
+                 AudioUnitElement element) {
+  static_cast<ListenerLog*>(user)->calls.push_back(
+      {reinterpret_cast<uintptr_t>(unit), id, scope, element});
+}
+
+TEST_F(AUFixture, OneProcedureWithTwoUserDataIsTwoListeners) {
+  const AudioUnitPropertyID bypass = kAudioUnitProperty_BypassEffect;
+  ListenerLog a, b;
+  const std::vector<uintptr_t> call = {reinterpret_cast<uintptr_t>(Unit()), bypass, G, 0};
+  // Sets the property once; then the number of calls each listener has heard.
+  auto set = [&] {
+    const UInt32 on = 1;
+    EXPECT_EQ(AudioUnitSetProperty(Unit(), bypass, G, 0, &on, 4), noErr);
+    return std::vector<size_t>{a.calls.size(), b.calls.size()};
+  };
+  ASSERT_EQ(AudioUnitAddPropertyListener(Unit(), bypass, LogListener, &a), noErr);
+  ASSERT_EQ(AudioUnitAddPropertyListener(Unit(), bypass, LogListener, &b), noErr);
+  EXPECT_EQ(set(), (std::vector<size_t>{1, 1}));
+  EXPECT_EQ(a.calls, std::vector<std::vector<uintptr_t>>{call}); // each with its own data
+  EXPECT_EQ(b.calls, std::vector<std::vector<uintptr_t>>{call});
+  ASSERT_EQ(AudioUnitAddPropertyListener(Unit(), bypass, LogListener, &a), noErr); // kept once
+  EXPECT_EQ(set(), (std::vector<size_t>{2, 2}));
+  // Either one removed leaves the other listening.
+  ASSERT_EQ(AudioUnitRemovePropertyListenerWithUserData(Unit(), bypass, LogListener, &a), noErr);
+  EXPECT_EQ(set(), (std::vector<size_t>{2, 3}));
+  ASSERT_EQ(AudioUnitAddPropertyListener(Unit(), bypass, LogListener, &a), noErr);
+  ASSERT_EQ(AudioUnitRemovePropertyListenerWithUserData(Unit(), bypass, LogListener, &b), noErr);
+  EXPECT_EQ(set(), (std::vector<size_t>{3, 3}));
+  ASSERT_EQ(AudioUnitRemovePropertyListenerWithUserData(Unit(), bypass, LogListener, &a), noErr);
+  EXPECT_EQ(set(), (std::vector<size_t>{3, 3}));
+  for (const auto& c : a.calls) EXPECT_EQ(c, call);
+  for (const auto& c : b.calls) EXPECT_EQ(c, call);
 }
 
 } // namespace

@@ -169,6 +169,137 @@ TEST(AudioComponent, RegistryInstancesAndDispatch) {
   gOpenStatus = noErr;
 }
 
+// Every component FindNext gives for the description, in registration order.
+std::vector<AudioComponent> FindAll(const AudioComponentDescription& d) {
+  std::vector<AudioComponent> found;
+  for (AudioComponent c = AudioComponentFindNext(nullptr, &d); c; c = AudioComponentFindNext(c, &d))
+    found.push_back(c);
+  return found;
+}
+
+TEST(AudioComponent, ZeroSubTypeOrManufacturerMatchesAnyOther) {
+  const OSType type = 0x71767763; // 'qvwc': no other test registers it
+  const OSType subA = 0x53756241, subB = 0x53756242, mfrX = 0x4D667258, mfrY = 0x4D667259;
+  // Registered once per process: the registry keeps components until the process ends.
+  static const std::vector<AudioComponent> c = [&] {
+    std::vector<AudioComponent> made;
+    for (OSType mfr : {mfrX, mfrY})
+      for (OSType sub : {subA, subB}) {
+        const AudioComponentDescription d{type, sub, mfr, 0, 0};
+        made.push_back(AudioComponentRegister(&d, nullptr, 1, FakeFactory));
+      }
+    return made;
+  }(); // A/X, B/X, A/Y, B/Y
+  for (AudioComponent one : c) ASSERT_NE(one, nullptr);
+  using Found = std::vector<AudioComponent>;
+  const struct {
+    AudioComponentDescription desc;
+    Found found;
+  } cases[] = {
+      {{type, 0, mfrX, 0, 0}, {c[0], c[1]}},
+      {{type, 0, mfrY, 0, 0}, {c[2], c[3]}},
+      {{type, subA, 0, 0, 0}, {c[0], c[2]}},
+      {{type, subB, 0, 0, 0}, {c[1], c[3]}},
+      {{type, 0, 0, 0, 0}, {c[0], c[1], c[2], c[3]}},
+      {{type, subB, mfrX, 0, 0}, {c[1]}},
+      {{0, subA, mfrY, 0, 0}, {c[2]}},
+      // A non-zero field that differs excludes, whatever the zero fields beside it.
+      {{type, 0, 0x4D66725A, 0, 0}, {}},
+      {{type, 0x5375625A, 0, 0, 0}, {}},
+      {{type, subA, 0x4D66725A, 0, 0}, {}},
+      {{type + 1, 0, mfrX, 0, 0}, {}},
+      {{type + 1, subA, 0, 0, 0}, {}},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(testing::Message()
+                 << std::hex << k.desc.componentType << " " << k.desc.componentSubType << " "
+                 << k.desc.componentManufacturer);
+    EXPECT_EQ(FindAll(k.desc), k.found);
+  }
+}
+
+// Property listeners travel to the unit as they were given: the unit keeps them, so one
+// procedure with two user data reaches it as two listeners, and each removal names its own.
+struct ListenerCall {
+  SInt16 selector;
+  AudioUnitPropertyID id;
+  AudioUnitPropertyListenerProc proc;
+  void* user;
+  bool operator==(const ListenerCall& o) const {
+    return selector == o.selector && id == o.id && proc == o.proc && user == o.user;
+  }
+};
+std::vector<ListenerCall> gListenerCalls;
+OSStatus gListenerStatus = noErr; // what the unit answers
+
+OSStatus FakeAddListener(void*, AudioUnitPropertyID id, AudioUnitPropertyListenerProc proc,
+                         void* user) {
+  gListenerCalls.push_back({kAudioUnitAddPropertyListenerSelect, id, proc, user});
+  return gListenerStatus;
+}
+OSStatus FakeRemoveListener(void*, AudioUnitPropertyID id, AudioUnitPropertyListenerProc proc,
+                            void* user) {
+  gListenerCalls.push_back({kAudioUnitRemovePropertyListenerWithUserDataSelect, id, proc, user});
+  return gListenerStatus;
+}
+AudioComponentMethod ListenerLookup(SInt16 selector) {
+  if (selector == kAudioUnitAddPropertyListenerSelect)
+    return reinterpret_cast<AudioComponentMethod>(&FakeAddListener);
+  if (selector == kAudioUnitRemovePropertyListenerWithUserDataSelect)
+    return reinterpret_cast<AudioComponentMethod>(&FakeRemoveListener);
+  return nullptr;
+}
+AudioComponentPlugInInterface* ListenerFactory(const AudioComponentDescription*) {
+  gLast = new Fake;
+  gLast->iface = AudioComponentPlugInInterface{FakeOpen, FakeClose, ListenerLookup, nullptr};
+  return &gLast->iface;
+}
+void NoteProperty(void*, AudioUnit, AudioUnitPropertyID, AudioUnitScope, AudioUnitElement) {}
+void OtherNote(void*, AudioUnit, AudioUnitPropertyID, AudioUnitScope, AudioUnitElement) {}
+
+TEST(AudioComponent, PropertyListenersReachTheUnitWithTheirOwnData) {
+  const AudioComponentDescription desc{0x61756678, 0x46616B33, 0x54657374, 0, 0};
+  AudioComponent c = AudioComponentRegister(&desc, nullptr, 1, ListenerFactory);
+  AudioComponentInstance unit = nullptr;
+  ASSERT_EQ(AudioComponentInstanceNew(c, &unit), noErr);
+  Fake* f = gLast;
+  gListenerCalls.clear();
+  int a = 0, b = 0;
+  const SInt16 add = kAudioUnitAddPropertyListenerSelect;
+  const SInt16 remove = kAudioUnitRemovePropertyListenerWithUserDataSelect;
+  EXPECT_EQ(AudioUnitAddPropertyListener(unit, 21, NoteProperty, &a), noErr);
+  EXPECT_EQ(AudioUnitAddPropertyListener(unit, 21, NoteProperty, &b), noErr);
+  EXPECT_EQ(AudioUnitAddPropertyListener(unit, 36, OtherNote, &a), noErr);
+  EXPECT_EQ(AudioUnitRemovePropertyListenerWithUserData(unit, 21, NoteProperty, &a), noErr);
+  EXPECT_EQ(AudioUnitRemovePropertyListenerWithUserData(unit, 21, NoteProperty, &b), noErr);
+  gListenerStatus = -10879; // the unit's answer comes back unchanged
+  EXPECT_EQ(AudioUnitRemovePropertyListenerWithUserData(unit, 36, OtherNote, nullptr), -10879);
+  gListenerStatus = noErr;
+  EXPECT_EQ(gListenerCalls, (std::vector<ListenerCall>{{add, 21, NoteProperty, &a},
+                                                       {add, 21, NoteProperty, &b},
+                                                       {add, 36, OtherNote, &a},
+                                                       {remove, 21, NoteProperty, &a},
+                                                       {remove, 21, NoteProperty, &b},
+                                                       {remove, 36, OtherNote, nullptr}}));
+  AudioComponentInstanceDispose(unit);
+  delete f;
+  // A disposed unit is unknown; a unit without the methods refuses the selector.
+  gListenerCalls.clear();
+  EXPECT_EQ(AudioUnitAddPropertyListener(unit, 21, NoteProperty, &a), paramErr);
+  EXPECT_EQ(AudioUnitRemovePropertyListenerWithUserData(unit, 21, NoteProperty, &a), paramErr);
+  const AudioComponentDescription plain{0x61756678, 0x46616B34, 0x54657374, 0, 0};
+  ASSERT_EQ(
+      AudioComponentInstanceNew(AudioComponentRegister(&plain, nullptr, 1, FakeFactory), &unit),
+      noErr);
+  f = gLast;
+  EXPECT_EQ(AudioUnitAddPropertyListener(unit, 21, NoteProperty, &a), badComponentSelector);
+  EXPECT_EQ(AudioUnitRemovePropertyListenerWithUserData(unit, 21, NoteProperty, &a),
+            badComponentSelector);
+  EXPECT_TRUE(gListenerCalls.empty());
+  AudioComponentInstanceDispose(unit);
+  delete f;
+}
+
 struct Heard {
   std::vector<AudioUnitEvent> events;
   std::vector<float> values;

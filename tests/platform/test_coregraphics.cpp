@@ -25,6 +25,34 @@ TEST(CoreGraphics, TransformsInvertAndConcatenate) {
   EXPECT_TRUE(CGRectIsNull(CGRectIntersection(CGRectMake(0, 0, 1, 1), CGRectMake(2, 2, 1, 1))));
 }
 
+TEST(CoreGraphics, ConcatAppliesTheFirstThenTheSecond) {
+  auto fields = [](const CGAffineTransform& t) {
+    return std::vector<CGFloat>{t.a, t.b, t.c, t.d, t.tx, t.ty};
+  };
+  // Every field distinct, translations on both sides: each of the six sums is pinned.
+  const CGAffineTransform t1 = {2, 3, 5, 7, 11, 13}, t2 = {17, 19, 23, 29, 31, 37};
+  EXPECT_EQ(fields(CGAffineTransformConcat(t1, t2)),
+            (std::vector<CGFloat>{103, 125, 246, 298, 517, 623}));
+  EXPECT_EQ(fields(CGAffineTransformConcat(t2, t1)),
+            (std::vector<CGFloat>{129, 184, 191, 272, 258, 365}));
+  // A quarter turn with a shift, then a scale with a shift, and the other way round.
+  const CGAffineTransform turn = {0, 1, -1, 0, 5, -2}, scale = {2, 0, 0, 3, 10, 20};
+  const CGAffineTransform turnThenScale = CGAffineTransformConcat(turn, scale);
+  EXPECT_EQ(fields(turnThenScale), (std::vector<CGFloat>{0, 3, -2, 0, 20, 14}));
+  EXPECT_EQ(fields(CGAffineTransformConcat(scale, turn)),
+            (std::vector<CGFloat>{0, 2, -3, 0, -15, 8}));
+  // The same as applying them one after the other: (1, 4) turns to (1, -1), scales to (12, 17).
+  const CGPoint p = CGPointApplyAffineTransform({1, 4}, turnThenScale);
+  EXPECT_EQ(p.x, 12);
+  EXPECT_EQ(p.y, 17);
+  const CGPoint q = CGPointApplyAffineTransform(CGPointApplyAffineTransform({1, 4}, turn), scale);
+  EXPECT_EQ(q.x, p.x);
+  EXPECT_EQ(q.y, p.y);
+  // The identity on either side changes nothing.
+  EXPECT_EQ(fields(CGAffineTransformConcat(CGAffineTransformIdentity, t1)), fields(t1));
+  EXPECT_EQ(fields(CGAffineTransformConcat(t1, CGAffineTransformIdentity)), fields(t1));
+}
+
 TEST(CoreGraphics, GeometryIsExact) {
   const CGAffineTransform t = {2, 3, 5, 7, 11, 13};
   const CGPoint p = CGPointApplyAffineTransform({1, 2}, t);

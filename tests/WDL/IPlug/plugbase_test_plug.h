@@ -2,6 +2,7 @@
 // A plug-in that implements the base's host operations by recording what it is told.
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "WDL/IPlug/IPlugBase.h"
@@ -53,6 +54,13 @@ public:
 
   bool MutexHeld() const { return mMutex.GetDebugCount() > 0; }
   IPreset* Preset(int i) { return mPresets.Get(i); }
+  // The legal (inputs, outputs) pairs, in the order of the channel I/O string.
+  std::vector<std::pair<int, int>> ChannelPairs() const {
+    std::vector<std::pair<int, int>> pairs;
+    for (int i = 0; i < mChannelIO.GetSize(); ++i)
+      pairs.emplace_back(mChannelIO.Get(i)->mIn, mChannelIO.Get(i)->mOut);
+    return pairs;
+  }
 
   std::vector<int> paramChanges, begins, ends;
   std::vector<bool> paramChangeLocked; // the plug-in mutex was held at each OnParamChange

@@ -8,6 +8,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 
 TEST(Log, CharacterHelpersAndBuildStamps) {
@@ -50,4 +51,30 @@ TEST(Log, CurrentTimeOffsetAcrossZonesAndYearEnd) {
   const char* after = std::getenv("TZ"); // the zone the process had is back
   EXPECT_EQ(after ? after : "(unset)", before);
   EXPECT_EQ(strlen(CurrentTime()), 20u);
+}
+
+TEST(Log, CurrentTimeAtUtcAndADayAwayOnEitherSide) {
+  // UTC itself is "+0000"; a zone a day ahead or behind within a year, one whose offset has
+  // minutes, and the year's end after a leap day (day 365 against day 0).
+  const char* cases[][3] = {{"UTC0", "1765801680", "20251215 12:28 +0000"},
+                            {"UTC0", "1767225600", "20260101 00:00 +0000"},
+                            {"<+10>-10", "1781553600", "20260616 06:00 +1000"},
+                            {"<-08>8", "1781578800", "20260615 19:00 -0800"},
+                            {"<-0330>3:30", "1772326800", "20260228 21:30 -0330"},
+                            {"<+14>-14", "1767261600", "20260102 00:00 +1400"},
+                            {"<-01>1", "1735691400", "20241231 23:30 -0100"},
+                            {"<+01>-1", "1735687800", "20250101 00:30 +0100"}};
+  const char* outer = std::getenv("TZ");
+  const std::string before = outer ? outer : "(unset)";
+  {
+    ScopedEnv tz("TZ", nullptr);
+    for (const auto& c : cases) {
+      tz.Set(c[0]);
+      tzset();
+      EXPECT_STREQ(CurrentTime(std::atoll(c[1])), c[2]) << c[0];
+    }
+  }
+  tzset(); // the process's own zone again for every later conversion
+  const char* after = std::getenv("TZ");
+  EXPECT_EQ(after ? after : "(unset)", before);
 }

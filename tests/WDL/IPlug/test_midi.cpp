@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 TEST(IMidiMsg, ReadersByKindAndMakers) {
@@ -135,6 +136,57 @@ TEST(IMidiQueue, TryAddNeverGrows) {
   EXPECT_TRUE(q.TryAdd(&late));
   EXPECT_EQ(q.GetSize(), 512);
   EXPECT_EQ(q.Peek()->mOffset, 1);
+}
+
+// (offset, tag) of every message, front to back; the queue is empty afterwards.
+std::vector<std::pair<int, int>> Drain(IMidiQueue& q) {
+  std::vector<std::pair<int, int>> got;
+  for (; !q.Empty(); q.Remove()) got.emplace_back(q.Peek()->mOffset, q.Peek()->mData1);
+  return got;
+}
+
+bool TryAdd(IMidiQueue& q, int offset, int tag) {
+  IMidiMsg m(offset, 0x90, (uint8_t)tag, 100);
+  return q.TryAdd(&m);
+}
+
+// What was removed stays behind the front until compaction: messages added afterwards, even
+// earlier ones, sort among what is still queued only, and never in front of the front.
+TEST(IMidiQueue, MessagesAddedAfterRemovalsAndAfterRunningEmpty) {
+  using Got = std::vector<std::pair<int, int>>;
+  IMidiQueue q(512);
+  Add(q, 50, 1);
+  Add(q, 70, 2);
+  q.Remove();
+  Add(q, 10, 3); // earlier than the removed 50
+  Add(q, 70, 4);
+  EXPECT_EQ(Drain(q), (Got{{10, 3}, {70, 2}, {70, 4}}));
+  // Empty, the last removed entry (70) still in the array behind the front.
+  Add(q, 40, 5);
+  Add(q, 30, 6);
+  Add(q, 40, 7);
+  EXPECT_EQ(q.Peek()->mOffset, 30);
+  q.Remove();
+  q.Flush(25);
+  Add(q, 0, 8);
+  Add(q, 15, 9);
+  EXPECT_EQ(Drain(q), (Got{{0, 8}, {15, 5}, {15, 7}, {15, 9}}));
+  q.Flush(100); // empty: nothing moves
+  EXPECT_TRUE(q.Empty());
+  EXPECT_TRUE(TryAdd(q, 5, 10));
+  EXPECT_TRUE(TryAdd(q, 3, 11));
+  EXPECT_EQ(Drain(q), (Got{{3, 11}, {5, 10}}));
+  EXPECT_EQ(q.GetSize(), 512);
+
+  // Run empty at full capacity: the next messages reuse the array, never growing it.
+  IMidiQueue full(512);
+  for (int i = 0; i < 512; ++i) ASSERT_TRUE(TryAdd(full, i, i % 128));
+  EXPECT_EQ(Drain(full).size(), 512u);
+  EXPECT_TRUE(TryAdd(full, 7, 1));
+  EXPECT_TRUE(TryAdd(full, 2, 2));
+  Add(full, 2, 3);
+  EXPECT_EQ(full.GetSize(), 512);
+  EXPECT_EQ(Drain(full), (Got{{2, 2}, {2, 3}, {7, 1}}));
 }
 
 TEST(IMidiQueue, FlushAndResize) {

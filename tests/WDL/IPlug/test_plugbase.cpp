@@ -49,15 +49,30 @@ TEST(PlugBase, ConstructionIdentityVersionsLabelsAndTempo) {
 
 TEST(PlugBase, ChannelStrings) {
   using Pairs = std::vector<std::pair<int, int>>; // (inputs, outputs)
-  const std::tuple<const char*, Pairs, Pairs, Pairs> cases[] = {
-      // counts, legal, illegal
-      {"0-1 0-2", {{0, 2}}, {{0, 2}, {-1, 1}, {0, -1}, {0, 1}}, {{1, 2}, {0, 3}}},
-      {"1-1 2-2", {{2, 2}}, {{1, 1}, {2, -1}}, {{1, 2}, {3, 3}}},
-      {"0-1  0-2", {{0, 2}}, {{0, 2}}, {{0, 0}}}, // the doubled blank counts the next pair twice
+  const std::tuple<const char*, Pairs, Pairs, Pairs, Pairs> cases[] = {
+      // pairs, counts, legal, illegal
+      {"0-1 0-2", {{0, 1}, {0, 2}}, {{0, 2}}, {{0, 2}, {-1, 1}, {0, -1}, {0, 1}}, {{1, 2}, {0, 3}}},
+      {"1-1 2-2", {{1, 1}, {2, 2}}, {{2, 2}}, {{1, 1}, {2, -1}}, {{1, 2}, {3, 3}}},
+      // the doubled blank counts the next pair twice
+      {"0-1  0-2", {{0, 1}, {0, 2}, {0, 2}}, {{0, 2}}, {{0, 2}}, {{0, 0}}},
+      // Zero inputs or outputs are pairs like any other; the counts are the largest of each.
+      {"2-0 0-2",
+       {{2, 0}, {0, 2}},
+       {{2, 2}},
+       {{2, 0}, {0, 2}, {-1, 0}, {2, -1}, {-1, 2}},
+       {{0, 0}, {2, 2}, {1, 0}}},
+      {"0-2 2-0", {{0, 2}, {2, 0}}, {{2, 2}}, {{2, 0}, {0, 2}, {0, -1}, {-1, 0}}, {{2, 2}, {0, 0}}},
+      {"2-0 0-0",
+       {{2, 0}, {0, 0}},
+       {{2, 0}},
+       {{2, 0}, {0, 0}, {-1, 0}, {0, -1}},
+       {{0, 2}, {-1, 2}}},
+      {"0-0", {{0, 0}}, {{0, 0}}, {{0, 0}, {-1, -1}, {-1, 0}}, {{0, 1}, {1, 0}, {-1, 1}}},
   };
-  for (const auto& [io, counts, legal, illegal] : cases) {
+  for (const auto& [io, pairs, counts, legal, illegal] : cases) {
     SCOPED_TRACE(io);
     TestPlug plug(1, io, 0);
+    EXPECT_EQ(plug.ChannelPairs(), pairs);
     EXPECT_EQ(counts, Pairs({{plug.NInChannels(), plug.NOutChannels()}}));
     for (auto& p : legal) EXPECT_TRUE(plug.LegalIO(p.first, p.second));
     for (auto& p : illegal) EXPECT_FALSE(plug.LegalIO(p.first, p.second));

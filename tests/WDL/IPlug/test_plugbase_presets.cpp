@@ -322,6 +322,50 @@ TEST_F(PresetFiles, LayoutsRoundTripsTruncationsAndDamage) {
   }
 }
 
+TEST_F(PresetFiles, EveryProgramOfABankKeepsItsOwnValues) {
+  // Four programs that differ in every parameter but the bool (bool, int 0-10, enum of 5,
+  // double -1 to 1), saved as a parameter bank with program 2 current.
+  const std::vector<std::vector<double>> programs = {
+      {0, 2, 0, -0.5}, {1, 5, 1, 0.25}, {1, 7, 3, 0.5}, {0, 10, 4, -1}};
+  const char* names[] = {"p0", "p1", "p2", "p3"};
+  TestPlug src(4, "0-2", 4, false);
+  for (int p = 0; p < 4; ++p) {
+    for (int i = 0; i < 4; ++i) src.GetParam(i)->Set(programs[p][i]);
+    src.MakeDefaultPreset(names[p], 1);
+  }
+  ASSERT_TRUE(src.RestorePreset(2));
+  ASSERT_TRUE(src.SaveBankAsFXB(&mPath));
+  // Each record holds its own program's name and normalised values.
+  const Bytes b = Read();
+  constexpr size_t kRecordLen = 56 + 4 * 4;
+  ASSERT_EQ(b.size(), 156 + 4 * kRecordLen);
+  EXPECT_EQ(BE(b, 28), 2u); // the current program
+  for (int p = 0; p < 4; ++p) {
+    SCOPED_TRACE(p);
+    const size_t at = 156 + p * kRecordLen;
+    EXPECT_EQ(std::string(b.begin() + at + 28, b.begin() + at + 31), std::string(names[p], 3));
+    for (int i = 0; i < 4; ++i) {
+      const uint32_t bits = BE(b, at + 56 + 4 * i);
+      float got;
+      std::memcpy(&got, &bits, 4);
+      EXPECT_EQ(got, static_cast<float>(src.GetParam(i)->GetNormalized(programs[p][i]))) << i;
+    }
+  }
+
+  // Read back into a plug-in whose slots hold something else: every slot its own program.
+  TestPlug dst(4, "0-2", 4, false);
+  dst.MakeDefaultPreset("old", 4);
+  ASSERT_TRUE(dst.LoadBankFromFXB(&mPath));
+  EXPECT_EQ(dst.GetCurrentPresetIdx(), 2);
+  EXPECT_EQ(ParamValues(&dst), programs[2]);
+  for (int p = 0; p < 4; ++p) {
+    SCOPED_TRACE(p);
+    EXPECT_STREQ(dst.GetPresetName(p), names[p]);
+    ASSERT_TRUE(dst.RestorePreset(p));
+    EXPECT_EQ(ParamValues(&dst), programs[p]);
+  }
+}
+
 TEST(PlugBasePresets, EmptiedSlotsEmptyNamesAndVersionHeader) {
   // A presets dump empties slot 1 but leaves its old bytes: they are neither saved
   // nor appended to when the slot is filled again.
