@@ -17,11 +17,9 @@ bool IsMidiNote(int note) {
 void IPlugTessary2::PlayNoteLive(int note) {
   if (note == mRestNote) return;
   // A pitch struck again while it sounds is released first, at the same sample: a receiver
-  // that stacks voices of one key would otherwise keep one sounding.
-  if (IsMidiNote(note) && mSounding[note]) {
-    TurnNoteOff(note);
-    if (mSounding[note]) return; // a full queue refused the release
-  }
+  // that stacks voices of one key would otherwise keep one sounding. (A queue too full for the
+  // release refuses the note-on as well.)
+  if (IsMidiNote(note) && mSounding[note]) TurnNoteOff(note);
   IMidiMsg msg;
   msg.MakeNoteOnMsg(note, 100, 0, 0);
   // A full queue refuses the note-on; the note then does not count as sounding.

@@ -69,6 +69,7 @@ TEST(Edits, DeleteAndUpdateTakeOneNoteWithItsEnd) {
   e.DeleteOneFromPianoRoll(60, 0, 120, true);  // a lock that differs finds nothing
   e.DeleteOneFromPianoRoll(60, 0, 60, false);  // and so does a length
   e.DeleteOneFromPianoRoll(60, 1, 120, false); // nothing there
+  e.DeleteOneFromPianoRoll(60, 120, 0, false); // no note is 0 ticks long, though an end is there
   EXPECT_EQ(
       Entries(e),
       (Entries_{
@@ -195,11 +196,20 @@ TEST(Edits, DormantWholeMelodyEdits) {
   ExpectWellFormed(e);
   EXPECT_EQ(Entries(e).front(), (Entry{0, 64, 120, false}));
   EXPECT_EQ(e.roll.size(), 4u);
-  e.AddOneFromPianoRoll(62, 479, -1); // humanizing may push it past the loop end
-  for (int seed = 0; seed < 20; ++seed) {
+  e.AddOneFromPianoRoll(62, 479, -1);              // humanizing may push it past the loop end
+  e.mMelody.insert({89700, RNote(65, 30, false)}); // past the loop by more than a humanize moves
+  e.mMelody.insert({95212, RNote(65, 0, false)});
+  srand(0);
+  e.HumanizeMelody(); // the last start inside the loop is the last tick's frame
+  const Entries_ once = Entries(e);
+  EXPECT_EQ(std::count(once.begin(), once.end(), Entry{88016, 65, 30, false}), 1);
+  for (int seed = 1; seed < 20; ++seed) {
     srand(seed);
     e.HumanizeMelody();
     ExpectWellFormed(e);
+    // Every key lands on a tick, so a new rate keeps it there.
+    for (const Entry& x : Entries(e))
+      EXPECT_EQ(x.key, e.ConvertTicksToFrames(e.ConvertFramesToTicks(x.key)));
   }
   e.ReverseMelody(false);
   ExpectWellFormed(e);
