@@ -78,7 +78,8 @@ void IPlugTessary2::DeriveTiming() {
   int64_t bar = (int64_t)mSamplesPerBeat * num;
   if (bar > kMaxLoopLength / kMaxBars) bar = kMaxLoopLength / kMaxBars;
   mSamplesPerBar = (int)bar;
-  mBarTicks = mTicksPerQuarter * num;
+  // A host's meter may claim any numerator; the roll multiplies this by up to 16 bars.
+  mBarTicks = (int)std::min<int64_t>((int64_t)mTicksPerQuarter * num, INT_MAX / kMaxBars);
   mLoopLength = mSamplesPerBar * mActiveBars;
   mDisplayLoopLength = mSamplesPerBar * std::min(std::max(displayBars, 0), kMaxBars);
   // The melody and the play position stay on their ticks at the new rate. While there is no
@@ -131,14 +132,20 @@ int IPlugTessary2::RetimePosition(int position, int oldSamplesPerBeat, int newSa
   if (position <= 0 || oldSamplesPerBeat <= 0 || newSamplesPerBeat <= 0) return position;
   // The last tick whose frame the position has reached, and how far past it the position is.
   const int64_t tpq = mTicksPerQuarter;
-  const int tick = (int)((((int64_t)position + 1) * tpq - 1) / oldSamplesPerBeat);
+  const int64_t tick64 = (((int64_t)position + 1) * tpq - 1) / oldSamplesPerBeat;
+  // A host's extreme meter at a few samples per beat counts more ticks than an int holds:
+  // scale the position plainly, held in range (the loop wraps it at the next sample).
+  if (tick64 >= INT_MAX)
+    return (int)std::min<int64_t>((int64_t)position * newSamplesPerBeat / oldSamplesPerBeat,
+                                  INT_MAX);
+  const int tick = (int)tick64;
   const int past = position - TicksToFramesAt(tick, oldSamplesPerBeat);
   const int base = TicksToFramesAt(tick, newSamplesPerBeat);
   if (past <= 0) return base;
   // Past a tick's frame stays past it (its entries have played) and before the next one.
-  const int next = TicksToFramesAt(tick + 1, newSamplesPerBeat);
-  const int scaled = (int)((int64_t)past * newSamplesPerBeat / oldSamplesPerBeat);
-  return std::max(base, std::min(base + std::max(scaled, 1), next - 1));
+  const int64_t next = TicksToFramesAt(tick + 1, newSamplesPerBeat);
+  const int64_t scaled = (int64_t)past * newSamplesPerBeat / oldSamplesPerBeat;
+  return (int)std::max<int64_t>(base, std::min(base + std::max<int64_t>(scaled, 1), next - 1));
 }
 
 void IPlugTessary2::ChangeBarCount(double v) {

@@ -77,6 +77,27 @@ TEST(EngineTiming, NoSampleRateMeansNoGridAndNoDivision) {
   EXPECT_EQ(e.mLoopLength, 0);
 }
 
+// One sample per beat in a bar of 2^26 beats, then back: the position's tick count passes the
+// int range, and the position is held in range rather than overflowing.
+TEST(EngineTiming, AnExtremeMeterRetimesWithoutOverflow) {
+  Timed e(44100, 44100 * 60);
+  e.hostNumerator = 1 << 26;
+  e.Render(1);
+  ASSERT_EQ(e.mSamplesPerBeat, 1);
+  ASSERT_EQ(e.mLoopLength, 1 << 26);
+  EXPECT_EQ(e.GetLoopEndTicks(), INT_MAX / 16);
+  e.mPosition = 60000000;
+  e.mMelody.emplace(60000000, RNote(60, 30, false));
+  e.hostTempo = 120;
+  e.hostNumerator = 4;
+  TestEngine::IMutexLock lock(&e);
+  e.GetTime(&e.mTimeInfo);
+  e.FollowHostTempo();
+  EXPECT_EQ(e.mSamplesPerBeat, 22050);
+  EXPECT_EQ(e.GetPlayPosition(), INT_MAX);
+  EXPECT_EQ(e.mMelody.begin()->first, INT_MAX);
+}
+
 TEST(EngineTiming, QuantizingToTheGrid) {
   Timed e(44100, 120);
   e.SetParam(kNumberOfBars, 4);
