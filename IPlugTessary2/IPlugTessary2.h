@@ -169,6 +169,7 @@ public:
 
   int ConvertTicksToFrames(int ticks);  // rounds down; 0 while samples per beat is 0
   int ConvertFramesToTicks(int frames); // rounds to nearest; 0 while samples per beat is 0
+  int SnapToTick(int frames);           // the frame of the tick nearest `frames`
   // Moves every key to the frame of its tick at the new samples per beat; 0 on either side
   // leaves the melody as it is.
   void UpdateMelodyWithNewTempo(int oldSamplesPerBeat, int newSamplesPerBeat);

@@ -236,7 +236,7 @@ void IPlugTessary2::RewriteMelody(const std::function<void(int&, int&, int)>& ch
     int end = MelodyEndKey(key, r.mNote.second);
     if (moves) {
       // Onto a tick inside the loop: every key lies on a tick, so a new rate keeps it there.
-      key = ConvertTicksToFrames(ConvertFramesToTicks(key));
+      key = SnapToTick(key);
       if (key >= mLoopLength) key = ConvertTicksToFrames(ConvertFramesToTicks(mLoopLength) - 1);
       key = std::max(0, key);
       end = std::min(MelodyEndKey(key, r.mNote.second), mLoopLength);

@@ -55,13 +55,13 @@ int IPlugTessary2::MelodyEndKey(int start, int lengthTicks) {
   const double e = 1.0 * lengthTicks * mSamplesPerBeat / mTicksPerQuarter + start;
   // A long note at a slow tempo may end past the int range; it is held at the range's end.
   const double held = std::fmin(std::fmax(e, (double)INT_MIN), (double)INT_MAX);
-  return ConvertTicksToFrames(ConvertFramesToTicks(static_cast<int>(held)));
+  return SnapToTick(static_cast<int>(held));
 }
 
 bool IPlugTessary2::GenerateNewNote(int position, bool play, bool noRest) {
   // A full melody refuses the note: what it holds stays, nothing is drawn or sounded.
   if (!MelodyHasRoom(2)) return false;
-  const int s = ConvertTicksToFrames(ConvertFramesToTicks(position));
+  const int s = SnapToTick(position);
   const int n = GetRandomNote(0, noRest);
   mMelody.insert(std::make_pair(s, RNote(n, mNoteLength, false)));
   mMelody.insert(std::make_pair(MelodyEndKey(s, mNoteLength), RNote(n, 0, false)));

@@ -67,7 +67,7 @@ void IPlugTessary2::PlayMelodyLive(int position, bool atLoopEnd) {
 }
 
 void IPlugTessary2::TapAt(int position) {
-  const int start = ConvertTicksToFrames(ConvertFramesToTicks(position));
+  const int start = SnapToTick(position);
   if (!GenerateNewNote(position, true, true)) return; // a full melody: nothing changes
   // The note just added is the last start entry at its key.
   const auto range = mMelody.equal_range(start);

@@ -65,6 +65,10 @@ int IPlugTessary2::ConvertFramesToTicks(int frames) {
   return FramesToTicksAt(frames, mSamplesPerBeat);
 }
 
+int IPlugTessary2::SnapToTick(int frames) {
+  return ConvertTicksToFrames(ConvertFramesToTicks(frames));
+}
+
 void IPlugTessary2::DeriveTiming() {
   // The loop keeps its length in bars (a pending change included), the display its own.
   const int displayBars = mSamplesPerBar > 0 && mDisplayLoopLength % mSamplesPerBar == 0
@@ -226,7 +230,7 @@ int IPlugTessary2::TapQuantizedPosition() {
   const int q = (int)((double)RoundToInt((double)pos / g) * g);
   // Bound by the loop that plays, whatever the meter: a tap never lands past its end. The
   // note starts on the tick nearest q, which may be the loop's end itself.
-  return ConvertTicksToFrames(ConvertFramesToTicks(q)) >= mLoopLength ? 0 : q;
+  return SnapToTick(q) >= mLoopLength ? 0 : q;
 }
 
 int IPlugTessary2::CalculateQuantizedLocation(int ticks) {
