@@ -248,6 +248,18 @@ protected:
   // ---- Playback helpers; mutex held ----
 
   void TapAt(int position); // adds and sounds a tapped note; releases it if already over
+  // A pitch belongs to the note that struck it last: only that note's end releases it.
+  // StrikeNote sounds a note starting at startKey (a start entry or a tap); a note of the pitch
+  // struck at the same sample is the same strike, held to the later end.
+  void StrikeNote(int note, int startKey, int lengthTicks);
+  // An end entry: releases the pitch when it ends the owning note; a replaced note's end
+  // sends nothing.
+  void EndNote(int note, int endKey);
+  // Whether the note from startTick to endTick owns its sounding pitch.
+  bool OwnsPitch(int note, int64_t startTick, int64_t endTick) const;
+  // The roll took away the note that started at startKey: its pitch is released when the note
+  // owned it, unless a note of the pitch left at that key was struck with it and holds on.
+  void ReleaseRemovedNote(int note, int startKey, int64_t startTick, int64_t endTick);
   // A note-off for every sounding note, ascending; false when a full queue refused one.
   bool ReleaseSoundingNotes();
   // Releases what sounds, then sends the queued note-offs at their offsets and drops the
@@ -314,9 +326,19 @@ protected:
   int mChordIndex = -1;
   int mRhythmIndex = -2;
   int mKeyboardBaseNote = kKeyboardLowestNote;
-  bool mMidiRhythm = false;                // incoming note-ons tap the rhythm
-  bool mSounding[128] = {};                // note-on queued, no note-off since
-  IGraphics* mEditorGraphics = nullptr;    // owned by the base once attached
+  bool mMidiRhythm = false; // incoming note-ons tap the rhythm
+  bool mSounding[128] = {}; // note-on queued, no note-off since
+  // Per pitch: the note that struck it last, while it sounds (ticks; -1: any end releases it),
+  // the sample it was struck at, and the latest end struck since the loop last started (a
+  // replaced note's end up to there sends nothing).
+  struct PitchOwner {
+    int64_t startTick = -1, endTick = -1;
+    uint32_t struckAt = 0;
+    int64_t latestEnd = -1;
+  };
+  std::array<PitchOwner, 128> mOwners{};
+  uint32_t mSampleClock = 0;            // counts the samples played; strikes at one count are one
+  IGraphics* mEditorGraphics = nullptr; // owned by the base once attached
   IPopupMenuScales* mScalesMenu = nullptr; // controls are owned by the graphics object
   IPopupMenuChords* mChordsMenu = nullptr;
   IPopupMenuRhythms* mRhythmsMenu = nullptr;

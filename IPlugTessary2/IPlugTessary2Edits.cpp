@@ -58,11 +58,12 @@ void IPlugTessary2::DeleteOneFromPianoRoll(int note, int location, int length, b
   // The note the roll names, not a twin of another length or lock at its tick.
   auto s = FindNoteEntry(note, location, length, &locked, INT_MIN);
   if (s != mMelody.end()) {
-    auto e = FindNoteEntry(note, 1LL * location + length, 0, &locked, s->first);
+    const int key = s->first;
+    auto e = FindNoteEntry(note, 1LL * location + length, 0, &locked, key);
     if (e != mMelody.end()) mMelody.erase(e);
     mMelody.erase(s);
     // The roll may delete the note while it sounds; its end entry is gone now.
-    if (mSounding[note]) TurnNoteOff(note);
+    ReleaseRemovedNote(note, key, location, 1LL * location + length);
   }
   StoreForUndoRedo();
 }
@@ -74,16 +75,19 @@ void IPlugTessary2::UpdateOneFromPianoRoll(int note, int location, int length, i
       !IsTickValue(1LL * location + length)) {
     return;
   }
-  TurnNoteOff(oldNote);
+  // A sounding pitch is released below only when the moved note owns it.
+  if (!mSounding[oldNote]) TurnNoteOff(oldNote);
   auto s = oldLength < 1 ? mMelody.end()
                          : FindNoteEntry(oldNote, oldLocation, oldLength, &locked, INT_MIN);
   if (s != mMelody.end()) {
+    const int key = s->first;
     // Start and end move together, so the note never loses its note-off.
-    auto e = FindNoteEntry(oldNote, 1LL * oldLocation + oldLength, 0, &locked, s->first);
+    auto e = FindNoteEntry(oldNote, 1LL * oldLocation + oldLength, 0, &locked, key);
     // Without its end entry the moved note needs one entry more; a full melody keeps it.
     if (e == mMelody.end() && !MelodyHasRoom(1)) return;
     if (e != mMelody.end()) mMelody.erase(e);
     mMelody.erase(s);
+    ReleaseRemovedNote(oldNote, key, oldLocation, 1LL * oldLocation + oldLength);
     mMelody.insert(std::make_pair(ConvertTicksToFrames(location), RNote(note, length, locked)));
     mMelody.insert(std::make_pair(ConvertTicksToFrames(location + length), RNote(note, 0, locked)));
   }

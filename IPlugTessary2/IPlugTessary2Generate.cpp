@@ -65,7 +65,7 @@ bool IPlugTessary2::GenerateNewNote(int position, bool play, bool noRest) {
   const int n = GetRandomNote(0, noRest);
   mMelody.insert(std::make_pair(s, RNote(n, mNoteLength, false)));
   mMelody.insert(std::make_pair(MelodyEndKey(s, mNoteLength), RNote(n, 0, false)));
-  if (play) PlayNoteLive(n);
+  if (play) StrikeNote(n, s, mNoteLength);
   RollAddNote(n, ConvertFramesToTicks(s), mNoteLength, false);
   return true;
 }

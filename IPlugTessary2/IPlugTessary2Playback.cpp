@@ -4,6 +4,9 @@
 
 #include "WDL/IPlug/IGraphics.h"
 
+#include <algorithm>
+#include <climits>
+
 namespace {
 
 bool IsMidiNote(int note) {
@@ -23,7 +26,65 @@ void IPlugTessary2::PlayNoteLive(int note) {
   IMidiMsg msg;
   msg.MakeNoteOnMsg(note, 100, 0, 0);
   // A full queue refuses the note-on; the note then does not count as sounding.
-  if (mMidiQueue.TryAdd(&msg) && IsMidiNote(note)) mSounding[note] = true;
+  if (mMidiQueue.TryAdd(&msg) && IsMidiNote(note)) {
+    mSounding[note] = true;
+    mOwners[note].startTick = mOwners[note].endTick = -1; // StrikeNote names the note
+    mOwners[note].struckAt = mSampleClock;
+  }
+}
+
+void IPlugTessary2::StrikeNote(int note, int startKey, int lengthTicks) {
+  if (!IsMidiNote(note)) {
+    PlayNoteLive(note);
+    return;
+  }
+  PitchOwner& o = mOwners[note];
+  const int64_t start = ConvertFramesToTicks(startKey);
+  const int64_t end = start + lengthTicks;
+  if (mSounding[note] && o.struckAt == mSampleClock) {
+    // Struck at this very sample already (a twin, or a tap's note-on): one note-on.
+    if (o.endTick >= 0) o.endTick = std::max(o.endTick, end);
+  } else {
+    PlayNoteLive(note);
+    if (!mSounding[note]) return; // a full queue refused it
+    o.startTick = start;
+    o.endTick = end;
+  }
+  o.latestEnd = std::max(o.latestEnd, end);
+}
+
+void IPlugTessary2::EndNote(int note, int endKey) {
+  if (IsMidiNote(note)) {
+    const PitchOwner& o = mOwners[note];
+    const int64_t tick = ConvertFramesToTicks(endKey);
+    // A sounding pitch ends with its owner; a silent one sends a note-off as ever, unless the
+    // note was struck and replaced this pass.
+    if (mSounding[note] ? o.endTick >= 0 && tick != o.endTick : tick <= o.latestEnd) return;
+  }
+  TurnNoteOff(note);
+}
+
+bool IPlugTessary2::OwnsPitch(int note, int64_t startTick, int64_t endTick) const {
+  if (!IsMidiNote(note) || !mSounding[note]) return false;
+  const PitchOwner& o = mOwners[note];
+  return o.endTick < 0 || (o.startTick == startTick && o.endTick == endTick);
+}
+
+void IPlugTessary2::ReleaseRemovedNote(int note, int startKey, int64_t startTick, int64_t endTick) {
+  if (!OwnsPitch(note, startTick, endTick)) return;
+  int64_t held = -1;
+  const auto range = mMelody.equal_range(startKey);
+  for (auto it = range.first; it != range.second; ++it) {
+    const RNote& r = it->second;
+    if (r.mNote.first == note && r.mNote.second != 0)
+      held = std::max(held, startTick + r.mNote.second);
+  }
+  // A twin whose end is still ahead keeps the pitch until then.
+  if (held >= 0 && held <= INT_MAX && ConvertTicksToFrames((int)held) >= mPosition) {
+    mOwners[note].endTick = held;
+    return;
+  }
+  TurnNoteOff(note);
 }
 
 void IPlugTessary2::TurnNoteOff(int note) {
@@ -38,6 +99,7 @@ void IPlugTessary2::TurnNoteOff(int note) {
 bool IPlugTessary2::ReleaseSoundingNotes() {
   bool all = true;
   for (int note = 0; note < 128; ++note) {
+    mOwners[note].latestEnd = -1; // the loop starts over, or the melody changed
     if (mSounding[note]) {
       TurnNoteOff(note);
       all = all && !mSounding[note];
@@ -58,11 +120,12 @@ void IPlugTessary2::PlayMelodyLive(int position, bool atLoopEnd) {
   const auto range = mMelody.equal_range(position);
   // Releases first, so a pitch that ends where it starts again is struck anew.
   for (auto it = range.first; it != range.second; ++it) {
-    if (it->second.mNote.second == 0) TurnNoteOff(it->second.mNote.first);
+    if (it->second.mNote.second == 0) EndNote(it->second.mNote.first, position);
   }
   if (atLoopEnd) return;
   for (auto it = range.first; it != range.second; ++it) {
-    if (it->second.mNote.second != 0) PlayNoteLive(it->second.mNote.first);
+    const RNote& r = it->second;
+    if (r.mNote.second != 0) StrikeNote(r.mNote.first, position, r.mNote.second);
   }
 }
 
@@ -75,8 +138,11 @@ void IPlugTessary2::TapAt(int position) {
     --it;
     if (it->second.mNote.second == 0) continue;
     // Playback will not reach an end it has already passed; release the note now.
-    if (MelodyEndKey(start, it->second.mNote.second) <= mPosition) {
-      TurnNoteOff(it->second.mNote.first);
+    const int length = it->second.mNote.second;
+    if (MelodyEndKey(start, length) <= mPosition) {
+      const int64_t tick = ConvertFramesToTicks(start);
+      if (OwnsPitch(it->second.mNote.first, tick, tick + length))
+        TurnNoteOff(it->second.mNote.first);
     }
     break;
   }
@@ -119,6 +185,7 @@ void IPlugTessary2::ProcessDoubleReplacing(double** /*inputs*/, double** /*outpu
       }
 
       mPosition = pos + 1;
+      ++mSampleClock;
 
       if (!mMidiQueue.Empty()) {
         while (!mMidiQueue.Empty()) {

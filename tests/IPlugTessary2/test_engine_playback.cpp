@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+
 namespace {
 
 constexpr uint8_t kOn = 0x90, kOff = 0x80;
@@ -127,17 +130,97 @@ TEST(EnginePlayback, NoteOutputKeepsTheSoundingTable) {
   EXPECT_EQ(e.sent, want);
 }
 
-// A pitch struck while it sounds is released at the same sample first; the second note's own
-// end still sends its note-off.
+// A pitch struck while it sounds is released at the same sample first; from then on it is
+// the second note's: the first note's end sends nothing.
 TEST(EnginePlayback, ARepeatedPitchIsRetriggered) {
   Playing e;
   PutNote(e, 0, 120, 60);
   PutNote(e, 60, 120, 60);
   e.RenderSamples(70 * 512);
   const std::vector<SentMidi> want = {At(0, kOn, 60, 100), At(11025, kOff, 60, 0),
-                                      At(11025, kOn, 60, 100), At(22050, kOff, 60, 0),
-                                      At(33075, kOff, 60, 0)};
+                                      At(11025, kOn, 60, 100), At(33075, kOff, 60, 0)};
   EXPECT_EQ(e.sent, want);
+}
+
+// One pitch's messages as (sample, on), from blocks of 300.
+std::vector<std::pair<int64_t, bool>> PitchEvents(const TestEngine& e, int pitch) {
+  std::vector<std::pair<int64_t, bool>> out;
+  for (const SentMidi& m : e.sent)
+    if (m.data1 == pitch) out.push_back({300LL * m.block + m.offset, m.status == kOn});
+  return out;
+}
+
+// Random notes of three pitches, twins and nested ones among them, over two passes and a
+// stop: each pitch sounds from each distinct start of it until the latest end of the notes
+// starting there, the pitch's next start or the loop's end, whichever comes first.
+TEST(EnginePlayback, EachStartOwnsItsPitchUntilItsEndOrTheNextStart) {
+  for (int seed = 1; seed <= 20; ++seed) {
+    Playing e;
+    srand(seed);
+    std::map<int, std::map<int, int>> latestEnd; // pitch -> start tick -> latest end tick
+    for (int i = 0; i < 30; ++i) {
+      const int pitch = 60 + rand() % 3, start = 30 * (rand() % 16), length = 7 + rand() % 400;
+      PutNote(e, start, length, pitch);
+      int& end = latestEnd[pitch][start];
+      end = std::max(end, start + length);
+    }
+    e.RenderSamples(2 * 88200, 300);
+    e.playing = false;
+    e.Render(300); // the stop releases at the third pass's first sample, as a wrap would
+    for (const auto& [pitch, starts] : latestEnd) {
+      std::vector<std::pair<int64_t, bool>> want;
+      for (int64_t pass = 0; pass < 2; ++pass) {
+        for (auto it = starts.begin(); it != starts.end(); ++it) {
+          const auto next = std::next(it);
+          int64_t off = std::min(e.ConvertTicksToFrames(it->second), 88200);
+          if (next != starts.end())
+            off = std::min<int64_t>(off, e.ConvertTicksToFrames(next->first));
+          want.push_back({88200 * pass + e.ConvertTicksToFrames(it->first), true});
+          want.push_back({88200 * pass + off, false});
+        }
+      }
+      EXPECT_EQ(PitchEvents(e, pitch), want) << "seed " << seed << " pitch " << pitch;
+    }
+    for (bool sounding : e.mSounding) EXPECT_FALSE(sounding);
+  }
+}
+
+// Ownership holds through roll edits and a tempo change: removing a replaced note leaves the
+// pitch sounding, removing its owner releases it, a twin struck with the owner holds on.
+TEST(EnginePlayback, RollEditsAndTempoChangesKeepTheOwner) {
+  Playing e;
+  PutNote(e, 0, 120, 60);
+  PutNote(e, 60, 120, 60); // owns 60 from 11025
+  PutNote(e, 0, 120, 64);
+  PutNote(e, 0, 240, 64); // twins: one note-on, held to tick 240
+  PutNote(e, 0, 120, 67);
+  PutNote(e, 60, 240, 67); // owns 67 from 11025 to tick 300
+  e.RenderSamples(30 * 512);
+  e.sent.clear();
+  e.UpdateOneFromPianoRoll(60, 400, 30, 60, 0, 120, false); // the replaced note moves away
+  e.DeleteOneFromPianoRoll(64, 0, 240, false);              // the twin ending at 120 holds on
+  e.Render(512);
+  EXPECT_TRUE(e.sent.empty());
+  EXPECT_TRUE(e.mSounding[60]);
+  EXPECT_TRUE(e.mSounding[64]);
+  e.DeleteOneFromPianoRoll(60, 60, 120, false); // the owner: released at once
+  e.Render(512);
+  EXPECT_EQ(e.sent, (std::vector<SentMidi>{{31, 0, kOff, 60, 0}}));
+  e.hostTempo = 90; // 29400 samples a beat: tick 120 at 29400, tick 300 at 73500
+  e.sent.clear();
+  std::vector<int64_t> at;
+  for (int b = 0; b < 140; ++b) { // to 93525, before the moved note
+    e.Render(512);
+    for (size_t i = at.size(); i < e.sent.size(); ++i)
+      at.push_back(e.GetPlayPosition() - 512 + e.sent[i].offset);
+  }
+  const std::vector<std::pair<int, int64_t>> want = {{64, 29400}, {67, 73500}};
+  ASSERT_EQ(e.sent.size(), want.size()) << testing::PrintToString(e.sent);
+  for (size_t i = 0; i < want.size(); ++i) {
+    EXPECT_EQ(e.sent[i].data1, want[i].first) << i;
+    EXPECT_EQ(e.sent[i].status, kOff) << i;
+    EXPECT_EQ(at[i], want[i].second) << i;
+  }
 }
 
 // Overlapping notes of three pitches over several passes, then a stop: no note-on reaches a

@@ -183,6 +183,33 @@ TEST(EngineTaps, MidiRhythmInput) {
   EXPECT_EQ(e.sent, (std::vector<SentMidi>{{13, 0, kOff, m, 0}})); // its note-on is dropped
 }
 
+// A tap is one note: its note-on replaces a sounding note of its pitch, its start entry strikes
+// it anew (once, when both fall on one sample) and its own end releases it.
+TEST(EngineTaps, ATapOwnsThePitchItStrikes) {
+  Tapping e;
+  e.mNotePool = {60};
+  e.mMelody.emplace(0, RNote(60, 120, false));
+  e.mMelody.emplace(22050, RNote(60, 0, false)); // sends nothing: the tap replaced it
+  e.PlayTo(4000);
+  e.tapValue = 1;
+  e.Render(500); // forward to 5512, which ends at 11025
+  e.tapValue = 0;
+  e.PlayTo(30000);
+  const std::vector<SentMidi> want = {{0, 0, kOn, 60, 100},   {8, 0, kOff, 60, 0},
+                                      {8, 0, kOn, 60, 100},   {11, 12, kOff, 60, 0},
+                                      {11, 12, kOn, 60, 100}, {22, 25, kOff, 60, 0}};
+  EXPECT_EQ(e.sent, want);
+
+  Tapping m;
+  m.mNotePool = {62};
+  m.SetParam(kInputRhythmWithMidi, 1);
+  m.PlayTo(5512);
+  m.MidiIn(0x90, 40, 100); // lands on 5512, the sample its note-on leaves at
+  m.PlayTo(12000);
+  const std::vector<SentMidi> once = {{12, 0, kOn, 62, 100}, {23, 13, kOff, 62, 0}};
+  EXPECT_EQ(m.sent, once);
+}
+
 TEST(EngineRhythms, ChoosingInTheEditorLaysOnce) {
   Tapping e;
   e.playing = false;

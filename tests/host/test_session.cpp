@@ -16,6 +16,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -148,6 +149,34 @@ TEST(SessionProgram, TempoChangeBetweenPlaysKeepsEveryNoteOnItsBeat) {
   ASSERT_EQ(ons.size(), 32u);
   for (int i = 0; i < 32; ++i)
     EXPECT_EQ(ons[i], std::to_string(i / 4 + 1) + ":" + std::to_string(i % 4 + 1) + ":000");
+}
+
+TEST(SessionProgram, OverlappingNotesOfOnePitchSoundTheirWholeLength) {
+  // At 1/24 the melody holds F4 at ticks 60 and 80, each 30 long.
+  const std::string dir = TempFolder("overlap");
+  std::string err;
+  ASSERT_EQ(RunProgram({kProgram, "--rhythm", "1/24", "--bars", "1", "--play-bars", "1", "--out",
+                        dir + "/out"},
+                       &err),
+            0)
+      << err;
+  std::ifstream listing(dir + "/out/midi-out.txt");
+  std::vector<std::string> f4;
+  bool played = false;
+  std::map<std::string, bool> sounding;
+  for (std::string line; std::getline(listing, line);) {
+    std::istringstream in(line);
+    std::string at, name, onOff;
+    if (!(in >> at >> name >> onOff)) continue;
+    played = played || onOff == "on";
+    if (!played) continue; // the new melody's releases before play
+    // Once playing, each pitch alternates: no note-on while it sounds, no stray note-off.
+    EXPECT_NE(sounding[name], onOff == "on") << line;
+    sounding[name] = onOff == "on";
+    if (name == "F4" && at < "1:2") f4.push_back(at + " " + onOff);
+  }
+  EXPECT_EQ(f4,
+            (std::vector<std::string>{"1:1:060 on", "1:1:080 off", "1:1:080 on", "1:1:110 off"}));
 }
 
 TEST(SessionProgram, BadUseExitsNonZeroAndWritesNothing) {
