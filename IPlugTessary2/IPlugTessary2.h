@@ -328,9 +328,9 @@ protected:
   int mKeyboardBaseNote = kKeyboardLowestNote;
   bool mMidiRhythm = false; // incoming note-ons tap the rhythm
   bool mSounding[128] = {}; // note-on queued, no note-off since
-  // Per pitch: the note that struck it last, while it sounds (ticks; -1: any end releases it),
-  // the sample it was struck at, and the latest end struck since the loop last started (a
-  // replaced note's end up to there sends nothing).
+  // Per pitch: the note that struck it last, while it sounds (ticks), the sample it was struck
+  // at, and the latest end struck since the loop last started (a replaced note's end up to
+  // there sends nothing).
   struct PitchOwner {
     int64_t startTick = -1, endTick = -1;
     uint32_t struckAt = 0;

@@ -26,11 +26,7 @@ void IPlugTessary2::PlayNoteLive(int note) {
   IMidiMsg msg;
   msg.MakeNoteOnMsg(note, 100, 0, 0);
   // A full queue refuses the note-on; the note then does not count as sounding.
-  if (mMidiQueue.TryAdd(&msg) && IsMidiNote(note)) {
-    mSounding[note] = true;
-    mOwners[note].startTick = mOwners[note].endTick = -1; // StrikeNote names the note
-    mOwners[note].struckAt = mSampleClock;
-  }
+  if (mMidiQueue.TryAdd(&msg) && IsMidiNote(note)) mSounding[note] = true;
 }
 
 void IPlugTessary2::StrikeNote(int note, int startKey, int lengthTicks) {
@@ -43,12 +39,13 @@ void IPlugTessary2::StrikeNote(int note, int startKey, int lengthTicks) {
   const int64_t end = start + lengthTicks;
   if (mSounding[note] && o.struckAt == mSampleClock) {
     // Struck at this very sample already (a twin, or a tap's note-on): one note-on.
-    if (o.endTick >= 0) o.endTick = std::max(o.endTick, end);
+    o.endTick = std::max(o.endTick, end);
   } else {
     PlayNoteLive(note);
     if (!mSounding[note]) return; // a full queue refused it
     o.startTick = start;
     o.endTick = end;
+    o.struckAt = mSampleClock;
   }
   o.latestEnd = std::max(o.latestEnd, end);
 }
@@ -59,7 +56,7 @@ void IPlugTessary2::EndNote(int note, int endKey) {
     const int64_t tick = ConvertFramesToTicks(endKey);
     // A sounding pitch ends with its owner; a silent one sends a note-off as ever, unless the
     // note was struck and replaced this pass.
-    if (mSounding[note] ? o.endTick >= 0 && tick != o.endTick : tick <= o.latestEnd) return;
+    if (mSounding[note] ? tick != o.endTick : tick <= o.latestEnd) return;
   }
   TurnNoteOff(note);
 }
@@ -67,7 +64,7 @@ void IPlugTessary2::EndNote(int note, int endKey) {
 bool IPlugTessary2::OwnsPitch(int note, int64_t startTick, int64_t endTick) const {
   if (!IsMidiNote(note) || !mSounding[note]) return false;
   const PitchOwner& o = mOwners[note];
-  return o.endTick < 0 || (o.startTick == startTick && o.endTick == endTick);
+  return o.startTick == startTick && o.endTick == endTick;
 }
 
 void IPlugTessary2::ReleaseRemovedNote(int note, int startKey, int64_t startTick, int64_t endTick) {

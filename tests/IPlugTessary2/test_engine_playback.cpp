@@ -185,6 +185,21 @@ TEST(EnginePlayback, EachStartOwnsItsPitchUntilItsEndOrTheNextStart) {
   }
 }
 
+// A note struck in one pass does not silence the next pass's: a note drawn behind the play
+// position sends its note-off as it always has.
+TEST(EnginePlayback, EachPassStartsAfresh) {
+  Playing e;
+  PutNote(e, 0, 480, 60);
+  e.RenderSamples(10 * 512);
+  e.DeleteOneFromPianoRoll(60, 0, 480, false);
+  e.RenderSamples(220 * 512); // into the second pass, at 29560
+  e.sent.clear();
+  e.mNoteLength = 30;
+  e.AddOneFromPianoRoll(60, 150, 30); // 27562 to 33075, behind
+  e.RenderSamples(10 * 512);
+  EXPECT_EQ(e.sent, (std::vector<SentMidi>{At(88200 + 33075, kOff, 60, 0)}));
+}
+
 // Ownership holds through roll edits and a tempo change: removing a replaced note leaves the
 // pitch sounding, removing its owner releases it, a twin struck with the owner holds on.
 TEST(EnginePlayback, RollEditsAndTempoChangesKeepTheOwner) {
@@ -194,11 +209,13 @@ TEST(EnginePlayback, RollEditsAndTempoChangesKeepTheOwner) {
   PutNote(e, 0, 120, 64);
   PutNote(e, 0, 240, 64); // twins: one note-on, held to tick 240
   PutNote(e, 0, 120, 67);
-  PutNote(e, 60, 240, 67); // owns 67 from 11025 to tick 300
+  PutNote(e, 60, 240, 67);  // owns 67 from 11025 to tick 300
+  PutNote(e, 180, 120, 67); // ends with it, deleted before it starts
   e.RenderSamples(30 * 512);
   e.sent.clear();
   e.UpdateOneFromPianoRoll(60, 400, 30, 60, 0, 120, false); // the replaced note moves away
   e.DeleteOneFromPianoRoll(64, 0, 240, false);              // the twin ending at 120 holds on
+  e.DeleteOneFromPianoRoll(67, 180, 120, false);
   e.Render(512);
   EXPECT_TRUE(e.sent.empty());
   EXPECT_TRUE(e.mSounding[60]);

@@ -208,6 +208,19 @@ TEST(EngineTaps, ATapOwnsThePitchItStrikes) {
   m.PlayTo(12000);
   const std::vector<SentMidi> once = {{12, 0, kOn, 62, 100}, {23, 13, kOff, 62, 0}};
   EXPECT_EQ(m.sent, once);
+
+  // A tap at the sample a melody note of its pitch starts, landing back at 0 and already over,
+  // leaves the pitch to that note.
+  Tapping b;
+  b.mNotePool = {60};
+  b.SetParam(kNoteLength, 1); // 7 ticks
+  b.mMelody.emplace(2572, RNote(60, 120, false));
+  b.mMelody.emplace(24622, RNote(60, 0, false));
+  b.PlayTo(2572);
+  b.tapValue = 1;
+  b.Render(1);
+  EXPECT_EQ(b.sent, (std::vector<SentMidi>{{6, 0, kOn, 60, 100}}));
+  EXPECT_TRUE(b.mSounding[60]);
 }
 
 TEST(EngineRhythms, ChoosingInTheEditorLaysOnce) {
