@@ -326,19 +326,9 @@ protected:
   int mChordIndex = -1;
   int mRhythmIndex = -2;
   int mKeyboardBaseNote = kKeyboardLowestNote;
-  bool mMidiRhythm = false; // incoming note-ons tap the rhythm
-  bool mSounding[128] = {}; // note-on queued, no note-off since
-  // Per pitch: the note that struck it last, while it sounds (ticks), the sample it was struck
-  // at, and the latest end struck since the loop last started (a replaced note's end up to
-  // there sends nothing).
-  struct PitchOwner {
-    int64_t startTick = -1, endTick = -1;
-    uint32_t struckAt = 0;
-    int64_t latestEnd = -1;
-  };
-  std::array<PitchOwner, 128> mOwners{};
-  uint32_t mSampleClock = 0;            // counts the samples played; strikes at one count are one
-  IGraphics* mEditorGraphics = nullptr; // owned by the base once attached
+  bool mMidiRhythm = false;                // incoming note-ons tap the rhythm
+  bool mSounding[128] = {};                // note-on queued, no note-off since
+  IGraphics* mEditorGraphics = nullptr;    // owned by the base once attached
   IPopupMenuScales* mScalesMenu = nullptr; // controls are owned by the graphics object
   IPopupMenuChords* mChordsMenu = nullptr;
   IPopupMenuRhythms* mRhythmsMenu = nullptr;
@@ -399,4 +389,14 @@ protected:
   bool mOctaveOn[9] = {};    // octave copies last switched on, -4..+4
   // The mark sets as the roll's key strip reads them, without the mutex, by note.
   std::atomic<bool> mExplicitMark[128] = {}, mImplicitMark[128] = {};
+  // Per pitch: the note that struck it last, while it sounds (ticks), the sample it was struck
+  // at, and the latest end struck since the loop last started (a replaced note's end up to
+  // there sends nothing).
+  struct PitchOwner {
+    int64_t startTick = -1, endTick = -1;
+    uint32_t struckAt = 0;
+    int64_t latestEnd = -1;
+  };
+  std::array<PitchOwner, 128> mOwners{};
+  uint32_t mSampleClock = 0; // counts the samples played; strikes at one count are one
 };
