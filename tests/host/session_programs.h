@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -62,4 +64,20 @@ inline int RunProgram(const std::vector<std::string>& args, std::string* err) {
   int status = 0;
   waitpid(pid, &status, 0);
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// One line of a session's midi-out.txt: position, note name and "on" or "off".
+struct ListedMessage {
+  std::string at, name, onOff;
+};
+
+inline std::vector<ListedMessage> ReadListing(const std::string& path) {
+  std::vector<ListedMessage> out;
+  std::ifstream listing(path);
+  for (std::string line; std::getline(listing, line);) {
+    std::istringstream in(line);
+    ListedMessage m;
+    if (in >> m.at >> m.name >> m.onOff) out.push_back(m);
+  }
+  return out;
 }

@@ -18,7 +18,6 @@
 #include <fstream>
 #include <map>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -139,13 +138,9 @@ TEST(SessionProgram, TempoChangeBetweenPlaysKeepsEveryNoteOnItsBeat) {
                            "tempo 90\nplay 4\n";
   std::string err;
   ASSERT_EQ(RunProgram({kProgram, "--script", script, "--out", dir + "/out"}, &err), 0) << err;
-  std::ifstream listing(dir + "/out/midi-out.txt");
   std::vector<std::string> ons;
-  for (std::string line; std::getline(listing, line);) {
-    std::istringstream in(line);
-    std::string at, name, onOff;
-    if (in >> at >> name >> onOff && onOff == "on") ons.push_back(at);
-  }
+  for (const ListedMessage& m : ReadListing(dir + "/out/midi-out.txt"))
+    if (m.onOff == "on") ons.push_back(m.at);
   ASSERT_EQ(ons.size(), 32u);
   for (int i = 0; i < 32; ++i)
     EXPECT_EQ(ons[i], std::to_string(i / 4 + 1) + ":" + std::to_string(i % 4 + 1) + ":000");
@@ -160,20 +155,16 @@ TEST(SessionProgram, OverlappingNotesOfOnePitchSoundTheirWholeLength) {
                        &err),
             0)
       << err;
-  std::ifstream listing(dir + "/out/midi-out.txt");
   std::vector<std::string> f4;
   bool played = false;
   std::map<std::string, bool> sounding;
-  for (std::string line; std::getline(listing, line);) {
-    std::istringstream in(line);
-    std::string at, name, onOff;
-    if (!(in >> at >> name >> onOff)) continue;
-    played = played || onOff == "on";
+  for (const ListedMessage& m : ReadListing(dir + "/out/midi-out.txt")) {
+    played = played || m.onOff == "on";
     if (!played) continue; // the new melody's releases before play
     // Once playing, each pitch alternates: no note-on while it sounds, no stray note-off.
-    EXPECT_NE(sounding[name], onOff == "on") << line;
-    sounding[name] = onOff == "on";
-    if (name == "F4" && at < "1:2") f4.push_back(at + " " + onOff);
+    EXPECT_NE(sounding[m.name], m.onOff == "on") << m.at << " " << m.name;
+    sounding[m.name] = m.onOff == "on";
+    if (m.name == "F4" && m.at < "1:2") f4.push_back(m.at + " " + m.onOff);
   }
   EXPECT_EQ(f4,
             (std::vector<std::string>{"1:1:060 on", "1:1:080 off", "1:1:080 on", "1:1:110 off"}));

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -51,13 +50,9 @@ TEST(LongLoop, SixteenBarsByOptionPlayAndWrap) {
   ExpectSixteenBars(ons);
 
   // The host heard one note at the start of each bar, and bar 17 starts the loop again.
-  std::ifstream listing(out + "/midi-out.txt");
   std::vector<std::string> heard;
-  for (std::string line; std::getline(listing, line);) {
-    std::istringstream in(line);
-    std::string at, name, onOff;
-    if (in >> at >> name >> onOff && onOff == "on") heard.push_back(at + " " + name);
-  }
+  for (const ListedMessage& m : ReadListing(out + "/midi-out.txt"))
+    if (m.onOff == "on") heard.push_back(m.at + " " + m.name);
   ASSERT_EQ(heard.size(), 17u);
   for (int bar = 1; bar <= 17; ++bar)
     EXPECT_EQ(heard[bar - 1].substr(0, heard[bar - 1].find(' ')), std::to_string(bar) + ":1:000");
