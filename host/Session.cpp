@@ -3,12 +3,18 @@
 #include <PlatformTestHooks.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fstream>
+#include <memory>
+#include <new>
 #include <sstream>
+#include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,6 +24,8 @@ namespace {
 
 const double kEditorW = 710, kEditorH = 365;
 const int kTicksPerQuarter = 120;
+// The session's own log; no step may write a file of its name.
+const char kListingName[] = "midi-out.txt";
 
 // Parameters the session reads back to see what a click did.
 enum { kParamScales = 22, kParamBars = 19, kParamRhythms = 27 };
@@ -112,6 +120,8 @@ std::string CheckStep(const SessionStep& s) {
   if (s.verb == "snapshot" || s.verb == "save") {
     if (n != 1 || s.args[0].find('/') != std::string::npos || s.args[0][0] == '.')
       return "'" + s.verb + "' takes a plain file name";
+    if (s.args[0] == kListingName)
+      return "'" + s.verb + "' cannot write " + kListingName + ": the session's log has that name";
     return "";
   }
   return "unknown command '" + s.verb + "'";
@@ -134,12 +144,148 @@ bool IsDir(const std::string& path) {
   return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// The output folder exists (made when missing) and takes files; "" when so.
-std::string PrepareOutputFolder(const std::string& out) {
-  if (!IsDir(out) && mkdir(out.c_str(), 0755) != 0)
-    return "cannot make the output folder " + out + ": " + strerror(errno);
-  if (access(out.c_str(), W_OK | X_OK) != 0) return "the output folder " + out + " is not writable";
-  return "";
+// A folder itself, not a link to one: what a rename onto its name would refuse.
+bool IsRealDir(const std::string& path) {
+  struct stat st;
+  return lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// path from the working folder, with "." parts and repeated or trailing slashes left out;
+// ".." stays, as links may lead elsewhere.
+std::string AbsolutePath(const std::string& path) {
+  std::string full = path;
+  char cwd[PATH_MAX];
+  if (path.empty() || path[0] != '/') {
+    if (!getcwd(cwd, sizeof cwd)) return path;
+    full = std::string(cwd) + "/" + path;
+  }
+  std::string out;
+  std::istringstream parts(full);
+  for (std::string part; std::getline(parts, part, '/');)
+    if (!part.empty() && part != ".") out += "/" + part;
+  return out.empty() ? "/" : out;
+}
+
+// Removes a folder the session made, and what it holds.
+void RemoveFolder(const std::string& dir) {
+  if (DIR* d = opendir(dir.c_str())) {
+    while (dirent* e = readdir(d)) {
+      const std::string name = e->d_name;
+      if (name == "." || name == "..") continue;
+      const std::string path = dir + "/" + name;
+      if (IsRealDir(path))
+        RemoveFolder(path);
+      else
+        unlink(path.c_str());
+    }
+    closedir(d);
+  }
+  rmdir(dir.c_str());
+}
+
+// The folder a session's files are made in. It sits inside the output folder when that exists,
+// else beside it, to become it by one rename. Removed with what is left in it on every way out,
+// so the output folder changes only when a session succeeded.
+class Stage {
+public:
+  Stage() = default;
+  Stage(const Stage&) = delete;
+  Stage& operator=(const Stage&) = delete;
+  ~Stage() {
+    if (!mPath.empty()) RemoveFolder(mPath);
+  }
+
+  // out is a full path; "" when the stage is made.
+  std::string Make(const std::string& out) {
+    mOut = out;
+    struct stat st;
+    mOutMissing = lstat(out.c_str(), &st) != 0;
+    std::string where = out;
+    if (mOutMissing) {
+      where = out.substr(0, out.rfind('/'));
+      if (where.empty()) where = "/";
+    } else if (!IsDir(out)) {
+      return "cannot make the output folder " + out + ": " + strerror(EEXIST);
+    } else if (access(out.c_str(), W_OK | X_OK) != 0) {
+      return "the output folder " + out + " is not writable";
+    }
+    const std::string tmpl = (where == "/" ? "" : where) + "/.quorlen-stage-XXXXXX";
+    std::vector<char> buf(tmpl.begin(), tmpl.end());
+    buf.push_back('\0');
+    if (!mkdtemp(buf.data()))
+      return mOutMissing ? "cannot make the output folder " + out + ": " + strerror(errno)
+                         : "cannot write into the output folder " + out + ": " + strerror(errno);
+    mPath = buf.data();
+    return "";
+  }
+  const std::string& Path() const { return mPath; }
+  bool OutMissing() const { return mOutMissing; }
+
+  // Moves the named files into the output folder, each replacing a file of its name. On
+  // failure the files moved so far are taken back and those they replaced put back; the index
+  // of the name that failed goes to *failed and its message is returned.
+  std::string Commit(const std::vector<std::string>& names, size_t* failed) {
+    *failed = 0;
+    if (mOutMissing) {
+      // The stage becomes the output folder, with the mode a new folder would have had.
+      const mode_t mask = umask(0);
+      umask(mask);
+      chmod(mPath.c_str(), 0755 & ~mask);
+      if (rename(mPath.c_str(), mOut.c_str()) != 0)
+        return "cannot make the output folder " + mOut + ": " + strerror(errno);
+      mPath.clear();
+      return "";
+    }
+    const std::string replaced = mPath + "/.replaced";
+    std::vector<std::pair<std::string, bool>> moved; // name, and whether it replaced a file
+    std::string err;
+    for (size_t i = 0; i < names.size() && err.empty(); ++i) {
+      const std::string to = mOut + "/" + names[i], kept = replaced + "/" + names[i];
+      struct stat st;
+      const bool had = lstat(to.c_str(), &st) == 0;
+      if (had && S_ISDIR(st.st_mode)) {
+        err = "a folder has that name";
+      } else if (had && ((!IsRealDir(replaced) && mkdir(replaced.c_str(), 0700) != 0) ||
+                         rename(to.c_str(), kept.c_str()) != 0)) {
+        err = strerror(errno);
+      } else if (rename((mPath + "/" + names[i]).c_str(), to.c_str()) != 0) {
+        err = strerror(errno);
+        if (had) rename(kept.c_str(), to.c_str());
+      } else {
+        moved.push_back({names[i], had});
+        continue;
+      }
+      *failed = i;
+    }
+    if (err.empty()) return "";
+    for (auto it = moved.rbegin(); it != moved.rend(); ++it) {
+      const std::string to = mOut + "/" + it->first;
+      rename(to.c_str(), (mPath + "/" + it->first).c_str());
+      if (it->second) rename((replaced + "/" + it->first).c_str(), to.c_str());
+    }
+    return "cannot write " + names[*failed] + " into " + mOut + ": " + err;
+  }
+
+private:
+  std::string mOut, mPath;
+  bool mOutMissing = false;
+};
+
+struct FileCloser {
+  void operator()(FILE* f) const { fclose(f); }
+};
+
+const char* SignalName(int sig) {
+  switch (sig) {
+  case SIGINT:
+    return "SIGINT";
+  case SIGTERM:
+    return "SIGTERM";
+  case SIGHUP:
+    return "SIGHUP";
+  default:
+    return "a signal";
+  }
 }
 
 class Runner {
@@ -149,10 +295,16 @@ public:
   std::string Run(SessionResult* result);
 
 private:
+  std::string Session(SessionResult* result);
   std::string Start();
   std::string Step(const SessionStep& s);
   std::string Fail(const SessionStep& s, const std::string& msg) {
     return s.line ? Where(mScriptName, s.line) + msg : msg;
+  }
+  bool Stopped() const { return mCfg.stop && *mCfg.stop; }
+  std::string StopMessage() const {
+    return std::string("stopped by ") + SignalName(*mCfg.stop) + "; the output folder " + mOut +
+           (mStage.OutMissing() ? " was not made" : " is as it was");
   }
   void Click(Point p, int clicks = 1) {
     PlatformTest_PostMouse(mWindow, kPlatformTestMouseDown, p.x, p.y, clicks, 0);
@@ -161,19 +313,10 @@ private:
   }
   // Lets the editor's timer draw what changed.
   void Idle() { PlatformTest_AdvanceRunLoop(80); }
-  // Renders one block, noting where the transport stood at its start.
-  OSStatus RenderBlock(uint32_t frames) {
-    const Transport& t = mHost.GetTransport();
-    mBlockStarts.push_back({(long long)t.samplePos, t.beat, t.tempo});
-    return mHost.Render(1, frames);
-  }
-  void CollectMidi() {
-    const std::vector<MidiOut>& log = mHost.MidiLog();
-    for (; mMidiSeen < log.size(); ++mMidiSeen) {
-      mMidi.push_back(log[mMidiSeen]);
-      mMidi.back().block += mBlockBase;
-    }
-  }
+  OSStatus OpenInstance();
+  OSStatus RenderBlock(uint32_t frames);
+  void CollectMidi();
+  void ListMidi(const MidiOut& m, const BlockStart* start);
   float Param(uint32_t id) {
     float v = 0;
     mHost.GetParameter(id, &v);
@@ -181,27 +324,34 @@ private:
   }
   std::string ChooseFromMenu(Point at, const std::string& wanted, const SessionStep& s);
   std::string SetBars(long bars, const SessionStep& s);
-  std::string Play(long bars);
+  std::string Play(long bars, const SessionStep& s);
+  std::string MakeRoom(const std::string& name, const SessionStep& s);
   std::string Save(const std::string& name, const SessionStep& s);
   std::string StateRoundTrip(const SessionStep& s);
   std::string OpenEditor();
+  void Wrote(const std::string& name, int line);
   std::string Finish(SessionResult* result);
 
   const SessionConfig& mCfg;
   FILE* mProgress;
   std::string mScriptName;
-  std::string mStage; // staging folder beside the output folder
+  std::string mOut; // the output folder, full path
+  Stage mStage;
+  std::unique_ptr<FILE, FileCloser> mListing; // midi-out.txt in the stage, written as it comes
   Host mHost;
   NSWindow* mWindow = nullptr;
   double mTempo = 120.0;
-  int mBlocksPlayed = 0;
-  std::vector<std::string> mWritten;    // file names in the staging folder
-  std::vector<std::string> mLog;        // what the musician did, for the summary
-  std::vector<BlockStart> mBlockStarts; // the transport at each rendered block's start
-  // The MIDI sent, numbered by the session's blocks: the host counts blocks per instance.
-  std::vector<MidiOut> mMidi;
-  size_t mMidiSeen = 0; // entries of the host's log taken into mMidi
-  int mBlockBase = 0;   // session blocks rendered before the current instance
+  int mInstances = 0;                // plug-in instances opened
+  std::vector<std::string> mWritten; // file names in the stage, in the order first written
+  std::vector<int> mWrittenLine;     // the script line that wrote each last (0: the options)
+  std::vector<std::string> mLog;     // what the musician did, for the summary
+  // The MIDI sent is listed as it comes, numbered by the session's blocks (the host counts
+  // blocks per instance); only the transport at the last block's start is kept.
+  int mBlocks = 0;    // blocks rendered in the session
+  int mBlockBase = 0; // session blocks rendered before the current instance
+  BlockStart mLastStart{0, 0.0, 0.0};
+  std::vector<MidiOut> mWaiting; // sent since the last block: they count from the next one
+  int mNotesOn = 0, mNotesOff = 0;
 };
 
 std::string Runner::OpenEditor() {
@@ -213,20 +363,70 @@ std::string Runner::OpenEditor() {
   return "";
 }
 
-std::string Runner::Start() {
-  mScriptName = mCfg.script.empty() ? "options" : mCfg.script;
-  mTempo = mCfg.tempo;
-  if (!mHost.Load(mCfg.bundle, kProductEntryPrefix, kProductDesc, "com.Ostrevane.auhost"))
-    return "not a Quorlen-VUDE bundle: " + mCfg.bundle + " (" + mHost.Error() + ")";
-  // A host learns the identifier from the bundle; the plug-in finds its images through it.
-  mHost.RegisterBundle(kProductBundleID);
+// A new instance, set up for the session. The constructor seeds the random generator from the
+// clock; the host seeds it again so that the session's draws repeat: the first instance from the
+// seed itself, each later one from a stream of its own.
+OSStatus Runner::OpenInstance() {
   OSStatus r = mHost.Open();
-  srand(mCfg.seed); // after the constructor seeded from the clock
+  srand(mCfg.seed + 0x9E3779B9u * (unsigned)mInstances++);
   if (!r) r = mHost.SetSampleRate(mCfg.sampleRate);
   if (!r) r = mHost.SetMaxFrames((uint32_t)mCfg.blockSize);
   if (!r) r = mHost.InstallHostCallbacks();
   if (!r) r = mHost.InstallMidiOutput();
   if (!r) r = mHost.Initialize();
+  return r;
+}
+
+// Renders one block; what the plug-in sent before it counts from its start.
+OSStatus Runner::RenderBlock(uint32_t frames) {
+  CollectMidi();
+  const Transport& t = mHost.GetTransport();
+  mLastStart = {(long long)t.samplePos, t.beat, t.tempo};
+  ++mBlocks;
+  for (const MidiOut& m : mWaiting) ListMidi(m, m.block == mBlocks - 1 ? &mLastStart : nullptr);
+  mWaiting.clear();
+  const OSStatus r = mHost.Render(1, frames);
+  CollectMidi();
+  return r;
+}
+
+// Takes what the plug-in sent from the host's log: a message of the block just rendered is
+// listed, one sent since waits for the next block.
+void Runner::CollectMidi() {
+  for (MidiOut m : mHost.MidiLog()) {
+    m.block += mBlockBase;
+    if (m.block < mBlocks)
+      ListMidi(m, m.block == mBlocks - 1 ? &mLastStart : nullptr);
+    else
+      mWaiting.push_back(std::move(m));
+  }
+  mHost.ClearMidiLog();
+}
+
+void Runner::ListMidi(const MidiOut& m, const BlockStart* start) {
+  if (mCfg.midiSent) mCfg.midiSent(m, start);
+  if (m.bytes.size() == 3) {
+    const int kind = m.bytes[0] & 0xF0;
+    if (kind == 0x90 && m.bytes[2] > 0)
+      ++mNotesOn;
+    else if (kind == 0x80 || kind == 0x90)
+      ++mNotesOff;
+  }
+  fputs(MidiListingLine(m, start, mCfg.sampleRate, mCfg.numerator).c_str(), mListing.get());
+}
+
+std::string Runner::Start() {
+  mScriptName = mCfg.script.empty() ? "options" : mCfg.script;
+  mTempo = mCfg.tempo;
+  const std::string listing = mStage.Path() + "/" + kListingName;
+  mListing.reset(fopen(listing.c_str(), "wb"));
+  if (!mListing) return std::string("cannot write ") + kListingName + ": " + strerror(errno);
+  fputs(MidiListingHeader().c_str(), mListing.get());
+  if (!mHost.Load(mCfg.bundle, kProductEntryPrefix, kProductDesc, "com.Ostrevane.auhost"))
+    return "not a Quorlen-VUDE bundle: " + mCfg.bundle + " (" + mHost.Error() + ")";
+  // A host learns the identifier from the bundle; the plug-in finds its images through it.
+  mHost.RegisterBundle(kProductBundleID);
+  OSStatus r = OpenInstance();
   if (r) return "the plug-in refused the session set-up (status " + std::to_string(r) + ")";
   Transport& t = mHost.GetTransport();
   t.tempo = mTempo;
@@ -283,7 +483,7 @@ std::string Runner::SetBars(long bars, const SessionStep& s) {
   return "";
 }
 
-std::string Runner::Play(long bars) {
+std::string Runner::Play(long bars, const SessionStep& s) {
   Transport& t = mHost.GetTransport();
   const double samplesPerBar = mCfg.sampleRate * 60.0 / mTempo * mCfg.numerator;
   // Whole samples, so that the last block ends on the bar line and nothing of the next bar sounds.
@@ -292,8 +492,10 @@ std::string Runner::Play(long bars) {
   long long done = 0;
   long bar = 0;
   while (done < total) {
+    if (Stopped()) return StopMessage();
     const uint32_t frames = (uint32_t)std::min<long long>(mCfg.blockSize, total - done);
-    if (OSStatus r = RenderBlock(frames)) return "render failed (status " + std::to_string(r) + ")";
+    if (OSStatus r = RenderBlock(frames))
+      return Fail(s, "render failed (status " + std::to_string(r) + ")");
     done += frames;
     if ((double)done >= samplesPerBar * (double)(bar + 1) - 0.5) {
       ++bar;
@@ -304,20 +506,40 @@ std::string Runner::Play(long bars) {
   t.playing = false;
   // Stopping sends the note-offs of what still sounds.
   if (OSStatus r = RenderBlock((uint32_t)mCfg.blockSize))
-    return "render failed (status " + std::to_string(r) + ")";
+    return Fail(s, "render failed (status " + std::to_string(r) + ")");
   mLog.push_back("played " + std::to_string(bars) + " bars");
   return "";
 }
 
+// A file of the name made earlier in the session gives way to the new one; a folder of the name
+// in the output folder would refuse it at the end, so the step fails now.
+std::string Runner::MakeRoom(const std::string& name, const SessionStep& s) {
+  if (!mStage.OutMissing() && IsRealDir(mOut + "/" + name))
+    return Fail(s, "cannot write " + name + " into " + mOut + ": a folder has that name");
+  unlink((mStage.Path() + "/" + name).c_str());
+  return "";
+}
+
+void Runner::Wrote(const std::string& name, int line) {
+  const auto at = std::find(mWritten.begin(), mWritten.end(), name);
+  if (at != mWritten.end()) {
+    mWrittenLine[(size_t)(at - mWritten.begin())] = line;
+    return;
+  }
+  mWritten.push_back(name);
+  mWrittenLine.push_back(line);
+}
+
 std::string Runner::Save(const std::string& name, const SessionStep& s) {
-  const std::string path = mStage + "/" + name;
+  if (std::string e = MakeRoom(name, s); !e.empty()) return e;
+  const std::string path = mStage.Path() + "/" + name;
   PlatformTest_ScriptPanel(true, path);
   const int shown = PlatformTest_PanelsShown();
   Click(kSaveButton);
   if (PlatformTest_PanelsShown() != shown + 1) return Fail(s, "the save button showed no dialog");
   struct stat st;
   if (stat(path.c_str(), &st) != 0) return Fail(s, "the plug-in wrote no file " + name);
-  mWritten.push_back(name);
+  Wrote(name, s.line);
   mLog.push_back("saved " + name);
   return "";
 }
@@ -331,15 +553,10 @@ std::string Runner::StateRoundTrip(const SessionStep& s) {
   // Close the editor and the instance, then restore into a new one, as a host reopening a song.
   mHost.CloseEditor();
   mWindow = nullptr;
-  CollectMidi();
   OSStatus r = mHost.Close();
-  if (!r) r = mHost.Open();
-  mBlockBase = (int)mBlockStarts.size();
-  if (!r) r = mHost.SetSampleRate(mCfg.sampleRate);
-  if (!r) r = mHost.SetMaxFrames((uint32_t)mCfg.blockSize);
-  if (!r) r = mHost.InstallHostCallbacks();
-  if (!r) r = mHost.InstallMidiOutput();
-  if (!r) r = mHost.Initialize();
+  CollectMidi(); // what closing sent counts from the next block
+  mBlockBase = mBlocks;
+  if (!r) r = OpenInstance();
   if (!r) r = mHost.SetState(state);
   CFRelease(state);
   if (r) return Fail(s, "the state did not restore (status " + std::to_string(r) + ")");
@@ -398,13 +615,14 @@ std::string Runner::Step(const SessionStep& s) {
   if (s.verb == "play") {
     long b = 0;
     ParseInt(s.args[0], 1, 1000, &b);
-    return Play(b);
+    return Play(b, s);
   }
   if (s.verb == "snapshot") {
+    if (std::string e = MakeRoom(s.args[0], s); !e.empty()) return e;
     Idle();
-    if (!PlatformTest_SaveWindowPNG(mWindow, (mStage + "/" + s.args[0]).c_str()))
+    if (!PlatformTest_SaveWindowPNG(mWindow, (mStage.Path() + "/" + s.args[0]).c_str()))
       return Fail(s, "cannot write " + s.args[0]);
-    mWritten.push_back(s.args[0]);
+    Wrote(s.args[0], s.line);
     return "";
   }
   if (s.verb == "save") return Save(s.args[0], s);
@@ -414,31 +632,24 @@ std::string Runner::Step(const SessionStep& s) {
 
 std::string Runner::Finish(SessionResult* result) {
   CollectMidi();
-  const std::string listing = MidiListing(mMidi, mBlockStarts, mCfg.sampleRate, mCfg.numerator);
-  {
-    std::ofstream f(mStage + "/midi-out.txt", std::ios::binary);
-    f << listing;
-    if (!f) return "cannot write midi-out.txt";
-  }
-  mWritten.push_back("midi-out.txt");
-  for (const MidiOut& m : mMidi) {
-    if (m.bytes.size() != 3) continue;
-    const int kind = m.bytes[0] & 0xF0;
-    if (kind == 0x90 && m.bytes[2] > 0)
-      ++result->notesOn;
-    else if (kind == 0x80 || kind == 0x90)
-      ++result->notesOff;
-  }
-  // Move everything into the output folder only now: a failed session leaves nothing there.
-  for (const std::string& name : mWritten) {
-    const std::string to = mCfg.out + "/" + name;
-    if (rename((mStage + "/" + name).c_str(), to.c_str()) != 0)
-      return "cannot move " + name + " into " + mCfg.out + ": " + strerror(errno);
-    result->files.push_back(to);
-  }
-  result->blocks = (int)mBlockStarts.size();
-  result->midi = mMidi;
-  result->blockStarts = mBlockStarts;
+  for (const MidiOut& m : mWaiting) ListMidi(m, nullptr); // no block followed them
+  mWaiting.clear();
+  FILE* listing = mListing.release();
+  const bool listed = !ferror(listing) && fflush(listing) == 0;
+  const int listErr = errno;
+  if (fclose(listing) != 0 || !listed)
+    return std::string("cannot write ") + kListingName + ": " + strerror(listed ? errno : listErr);
+  Wrote(kListingName, 0);
+  if (Stopped()) return StopMessage();
+  size_t failed = 0;
+  if (std::string e = mStage.Commit(mWritten, &failed); !e.empty())
+    return mWrittenLine[failed] ? Where(mScriptName, mWrittenLine[failed]) + e : e;
+  char real[PATH_MAX];
+  const std::string out = realpath(mOut.c_str(), real) ? real : mOut;
+  for (const std::string& name : mWritten) result->files.push_back(out + "/" + name);
+  result->notesOn = mNotesOn;
+  result->notesOff = mNotesOff;
+  result->blocks = mBlocks;
   std::ostringstream sum;
   sum << "Quorlen-VUDE session (seed " << mCfg.seed << ", " << mTempo << " bpm, " << mCfg.numerator
       << "/" << mCfg.denominator << ", " << mCfg.sampleRate << " Hz, " << mCfg.blockSize
@@ -446,38 +657,48 @@ std::string Runner::Finish(SessionResult* result) {
   for (const std::string& l : mLog) sum << "  " << l << "\n";
   sum << "  " << result->blocks << " blocks rendered, " << result->notesOn << " note-ons and "
       << result->notesOff << " note-offs sent\n";
-  sum << "Files in " << mCfg.out << ":\n";
+  sum << "Files in " << out << ":\n";
   for (const std::string& name : mWritten) sum << "  " << name << "\n";
   result->summary = sum.str();
   return "";
 }
 
-std::string Runner::Run(SessionResult* result) {
+std::string Runner::Session(SessionResult* result) {
   if (!IsDir(mCfg.bundle) || !IsDir(mCfg.bundle + "/Contents/MacOS"))
     return "no plug-in bundle at " + mCfg.bundle;
-  if (std::string e = PrepareOutputFolder(mCfg.out); !e.empty()) return e;
-  const std::string tmpl = mCfg.out + "/.quorlen-stage-XXXXXX";
-  std::vector<char> buf(tmpl.begin(), tmpl.end());
-  buf.push_back('\0');
-  if (!mkdtemp(buf.data())) return "cannot write into the output folder " + mCfg.out;
-  mStage = buf.data();
+  mOut = AbsolutePath(mCfg.out);
+  if (std::string e = mStage.Make(mOut); !e.empty()) return e;
   std::string err = Start();
+  if (err.empty() && Stopped()) err = StopMessage();
   const std::vector<SessionStep> steps =
       mCfg.steps.empty() ? DefaultSessionSteps(mCfg) : mCfg.steps;
-  for (size_t i = 0; err.empty() && i < steps.size(); ++i) err = Step(steps[i]);
-  if (err.empty()) err = Finish(result);
+  for (size_t i = 0; err.empty() && i < steps.size(); ++i) {
+    err = Step(steps[i]);
+    if (err.empty() && Stopped()) err = StopMessage();
+  }
+  return err.empty() ? Finish(result) : err;
+}
+
+std::string Runner::Run(SessionResult* result) {
+  std::string err;
+  try {
+    err = Session(result);
+  } catch (const std::bad_alloc&) {
+    err = "out of memory";
+  } catch (const std::exception& e) {
+    err = std::string("failed: ") + e.what();
+  }
   mHost.CloseEditor();
   mWindow = nullptr;
   mHost.Unload();
-  // What was not moved (a failed session) goes with the staging folder.
-  for (const std::string& name : mWritten) unlink((mStage + "/" + name).c_str());
-  rmdir(mStage.c_str());
-  return err;
+  return err; // the stage goes with the runner
 }
 
 } // namespace
 
 std::string ParseSessionArgs(int argc, char** argv, SessionConfig* cfg) {
+  std::string scriptStep; // the first option a script sets with a step, as that step
+  std::string scriptOption;
   for (int i = 1; i < argc; ++i) {
     const std::string opt = argv[i];
     if (opt == "--help" || opt == "-h") return "help";
@@ -524,8 +745,18 @@ std::string ParseSessionArgs(int argc, char** argv, SessionConfig* cfg) {
     } else
       return "unknown option " + opt;
     if (!e.empty()) return e;
+    static const char* const kStepOf[][2] = {{"--key", "key "},       {"--scale", "scale "},
+                                             {"--octave", "octave "}, {"--rhythm", "rhythm "},
+                                             {"--bars", "bars "},     {"--play-bars", "play "}};
+    for (const auto& o : kStepOf)
+      if (scriptOption.empty() && opt == o[0]) {
+        scriptOption = opt;
+        scriptStep = o[1] + val + (opt == "--octave" ? " on" : "");
+      }
   }
   if (cfg->bundle.empty()) return "no bundle given (--bundle)";
+  if (!cfg->script.empty() && !scriptOption.empty())
+    return scriptOption + " has no effect with --script: write '" + scriptStep + "' in the script";
   if (!cfg->script.empty()) {
     bool ok = false;
     const std::string text = ReadFile(cfg->script, &ok);
@@ -541,8 +772,14 @@ std::string ParseSessionScript(const std::string& text, const std::string& name,
   std::string line;
   std::vector<SessionStep> out;
   for (int n = 1; std::getline(in, line); ++n) {
-    const size_t hash = line.find('#');
-    if (hash != std::string::npos) line.resize(hash);
+    // A byte-order mark some editors put first is no part of the first step.
+    if (n == 1 && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
+    // '#' opens a comment at a word's start only: "F#" and "take#2.mid" are names.
+    for (size_t i = 0; i < line.size(); ++i)
+      if (line[i] == '#' && (i == 0 || isspace((unsigned char)line[i - 1]))) {
+        line.resize(i);
+        break;
+      }
     std::istringstream words(line);
     SessionStep s;
     s.line = n;
@@ -585,33 +822,42 @@ std::string NoteName(int note) {
   return std::string(kNames[note % 12]) + std::to_string(note / 12 - 1);
 }
 
+std::string MidiListingHeader() {
+  return "# bar:beat:tick (" + std::to_string(kTicksPerQuarter) +
+         " ticks per quarter, from the transport's start)  note  on/off  velocity  block  "
+         "offset\n";
+}
+
+std::string MidiListingLine(const MidiOut& m, const BlockStart* start, double sampleRate,
+                            int numerator) {
+  if (m.bytes.size() != 3) return "";
+  const int kind = m.bytes[0] & 0xF0;
+  if (kind != 0x80 && kind != 0x90) return "";
+  char pos[48] = "-";
+  if (start) {
+    const double beat = start->beat + (double)m.offset / sampleRate * start->tempo / 60.0;
+    const long long ticks = llround(beat * kTicksPerQuarter);
+    const long long perBar = (long long)kTicksPerQuarter * numerator;
+    snprintf(pos, sizeof pos, "%lld:%lld:%03lld", ticks / perBar + 1,
+             ticks % perBar / kTicksPerQuarter + 1, ticks % kTicksPerQuarter);
+  }
+  const bool on = kind == 0x90 && m.bytes[2] > 0;
+  char line[160];
+  snprintf(line, sizeof line, "%-12s %-4s %-3s %3d  block %d  offset %lld\n", pos,
+           NoteName(m.bytes[1]).c_str(), on ? "on" : "off", m.bytes[2], m.block,
+           (long long)m.offset);
+  return line;
+}
+
 std::string MidiListing(const std::vector<MidiOut>& log, const std::vector<BlockStart>& blockStarts,
                         double sampleRate, int numerator) {
-  std::ostringstream out;
-  out << "# bar:beat:tick (" << kTicksPerQuarter
-      << " ticks per quarter, from the transport's start)  note  on/off  velocity  block  "
-         "offset\n";
+  std::string out = MidiListingHeader();
   for (const MidiOut& m : log) {
-    if (m.bytes.size() != 3) continue;
-    const int kind = m.bytes[0] & 0xF0;
-    if (kind != 0x80 && kind != 0x90) continue;
-    char pos[48] = "-";
-    if (m.block >= 0 && (size_t)m.block < blockStarts.size()) {
-      const BlockStart& b = blockStarts[(size_t)m.block];
-      const double beat = b.beat + (double)m.offset / sampleRate * b.tempo / 60.0;
-      const long long ticks = llround(beat * kTicksPerQuarter);
-      const long long perBar = (long long)kTicksPerQuarter * numerator;
-      snprintf(pos, sizeof pos, "%lld:%lld:%03lld", ticks / perBar + 1,
-               ticks % perBar / kTicksPerQuarter + 1, ticks % kTicksPerQuarter);
-    }
-    const bool on = kind == 0x90 && m.bytes[2] > 0;
-    char line[160];
-    snprintf(line, sizeof line, "%-12s %-4s %-3s %3d  block %d  offset %lld\n", pos,
-             NoteName(m.bytes[1]).c_str(), on ? "on" : "off", m.bytes[2], m.block,
-             (long long)m.offset);
-    out << line;
+    const bool known = m.block >= 0 && (size_t)m.block < blockStarts.size();
+    out +=
+        MidiListingLine(m, known ? &blockStarts[(size_t)m.block] : nullptr, sampleRate, numerator);
   }
-  return out.str();
+  return out;
 }
 
 std::string RunSession(const SessionConfig& cfg, FILE* progress, SessionResult* result) {

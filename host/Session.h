@@ -5,8 +5,10 @@
 //
 // Everything runs on the caller's (main) thread; render runs there too, between editor steps.
 
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,9 +31,19 @@ struct SessionStep {
   std::vector<std::string> args;
 };
 
+// Where the transport stood at the start of a rendered block. A stopped transport does not
+// move, so a play after a stop goes on from where the last one ended.
+struct BlockStart {
+  long long sample; // samples from the transport's start
+  double beat;      // quarter notes from the transport's start
+  double tempo;     // beats per minute for the whole block
+};
+
 struct SessionConfig {
-  std::string bundle;                  // the .component folder
-  std::string out = "quorlen-session"; // output folder, made when missing
+  std::string bundle; // the .component folder
+  // Output folder; relative paths are taken from the working folder. Made when missing, and
+  // only by a session that succeeded.
+  std::string out = "quorlen-session";
   unsigned seed = 1;
   double tempo = 120.0; // beats per minute
   int numerator = 4;    // time signature
@@ -46,6 +58,13 @@ struct SessionConfig {
   std::vector<int> octaves; // octave copies switched on besides 0, -4..4
   std::string script;       // script file; its steps replace the default ones
   std::vector<SessionStep> steps;
+  // Set to a signal's number (by its handler) to stop the session at the next block; the
+  // output folder is left as it was.
+  const volatile sig_atomic_t* stop = nullptr;
+  // Called with each MIDI message the plug-in sent, in order, and the transport at the start
+  // of the block it belongs to (null when no block followed it); for tests. An exception
+  // thrown here fails the session as any other would.
+  std::function<void(const MidiOut&, const BlockStart*)> midiSent;
 };
 
 // Reads the command line into cfg; "" when it is good, else the message for the user.
@@ -59,33 +78,29 @@ std::vector<SessionStep> DefaultSessionSteps(const SessionConfig& cfg);
 // "C4" for 60; octave numbers start at -1 for note 0.
 std::string NoteName(int note);
 
-// Where the transport stood at the start of a rendered block. A stopped transport does not
-// move, so a play after a stop goes on from where the last one ended.
-struct BlockStart {
-  long long sample; // samples from the transport's start
-  double beat;      // quarter notes from the transport's start
-  double tempo;     // beats per minute for the whole block
-};
-
 // The MIDI the plug-in sent as readable lines: bar:beat:tick (120 ticks per quarter note, from
 // the transport's start), note name, on/off, velocity, block and sample offset. A message's
 // position is its block's beat plus its offset at that block's tempo.
 std::string MidiListing(const std::vector<MidiOut>& log, const std::vector<BlockStart>& blockStarts,
                         double sampleRate, int numerator);
+// The listing's first line, and the line of one message whose block started at *start ("-" for
+// its position when null); "" for a message that is not a note.
+std::string MidiListingHeader();
+std::string MidiListingLine(const MidiOut& m, const BlockStart* start, double sampleRate,
+                            int numerator);
 
 // What a finished session reports.
 struct SessionResult {
   int notesOn = 0, notesOff = 0;
   int blocks = 0;
-  std::vector<MidiOut> midi;           // everything the plug-in sent
-  std::vector<BlockStart> blockStarts; // the transport at each rendered block's start
-  std::vector<std::string> files;      // written into the output folder
+  std::vector<std::string> files; // written into the output folder, full paths
   std::string summary;
 };
 
-// Runs the session; "" on success, else the message. Outputs are written to a folder beside
-// the output folder and moved into it at the end, so a failed session leaves nothing
-// half-written. progress gets one line per bar played (may be null).
+// Runs the session; "" on success, else the message. Outputs are written to a staging folder
+// and moved into the output folder only when every step succeeded, replacing files of the same
+// names; on any failure or a stop the output folder holds what it held before (and is not made
+// when it was missing). progress gets one line per bar played (may be null).
 std::string RunSession(const SessionConfig& cfg, FILE* progress, SessionResult* result);
 
 } // namespace auhost

@@ -3,7 +3,9 @@
 #include "host/Session.h"
 
 #include <climits>
+#include <csignal>
 #include <cstdio>
+#include <exception>
 #include <string>
 #include <unistd.h>
 
@@ -37,9 +39,13 @@ std::string BuiltBundle() {
   return dir + "/../Quorlen-VUDE.component";
 }
 
-} // namespace
+volatile sig_atomic_t gStop = 0;
 
-int main(int argc, char** argv) {
+void OnStop(int sig) {
+  gStop = sig;
+}
+
+int Main(int argc, char** argv) {
   auhost::SessionConfig cfg;
   cfg.bundle = BuiltBundle();
   const std::string err = auhost::ParseSessionArgs(argc, argv, &cfg);
@@ -51,13 +57,33 @@ int main(int argc, char** argv) {
     fprintf(stderr, "auhost: %s\n%s", err.c_str(), kUsage);
     return 2;
   }
+  // Ctrl-C, a kill or a closed terminal stops the session at the next block; it cleans up and
+  // exits as the signal's shell status.
+  struct sigaction sa = {};
+  sa.sa_handler = OnStop;
+  sa.sa_flags = SA_RESTART;
+  sigemptyset(&sa.sa_mask);
+  for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &sa, nullptr);
+  cfg.stop = &gStop;
   printf("Quorlen-VUDE in the stand-in host: %s\n", cfg.bundle.c_str());
   auhost::SessionResult result;
   const std::string failed = auhost::RunSession(cfg, stdout, &result);
   if (!failed.empty()) {
+    fflush(stdout);
     fprintf(stderr, "auhost: %s\n", failed.c_str());
-    return 1;
+    return gStop ? 128 + gStop : 1;
   }
   fputs(result.summary.c_str(), stdout);
   return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return Main(argc, argv);
+  } catch (const std::exception& e) {
+    fprintf(stderr, "auhost: failed: %s\n", e.what());
+    return 1;
+  }
 }

@@ -212,11 +212,16 @@ protected:
     cfg.rhythm = "1/4";
     cfg.bars = 1;
     cfg.playBars = 2;
+    cfg.midiSent = [](const auhost::MidiOut& m, const auhost::BlockStart* start) {
+      sSent->push_back({m, start ? start->sample : -1});
+    };
+    sSent = new std::vector<std::pair<auhost::MidiOut, long long>>;
     // The platform's registries (main bundle, bundles, components) live for the process: a
     // first session fills them, a second must leave every object count as it found it.
     sResult = new auhost::SessionResult;
     auhost::RunSession(cfg, nullptr, sResult);
     *sResult = auhost::SessionResult();
+    sSent->clear();
     const long live = PlatformTest_LiveObjectCount();
     sError = new std::string(auhost::RunSession(cfg, nullptr, sResult));
     sLiveAfter = PlatformTest_LiveObjectCount() - live;
@@ -225,18 +230,19 @@ protected:
     delete sOut;
     delete sResult;
     delete sError;
+    delete sSent;
   }
   // (sample from the transport's start, bytes) of the notes sent while playing.
   static std::vector<std::pair<long, std::vector<uint8_t>>> Played() {
     std::vector<std::pair<long, std::vector<uint8_t>>> out;
-    for (const auhost::MidiOut& m : sResult->midi) {
+    for (const auto& [m, blockSample] : *sSent) {
       const bool on = m.bytes[0] == 0x90 && m.bytes[2] > 0;
       // Releases of notes that never sounded (the new melody replaced them) are left out.
       if (!on && std::none_of(out.begin(), out.end(), [&](const auto& e) {
             return e.second[1] == m.bytes[1] && e.second[0] == 0x90;
           }))
         continue;
-      out.push_back({(long)(sResult->blockStarts[(size_t)m.block].sample + m.offset), m.bytes});
+      out.push_back({(long)(blockSample + m.offset), m.bytes});
     }
     return out;
   }
@@ -244,11 +250,14 @@ protected:
   static auhost::SessionResult* sResult;
   static std::string* sError;
   static long sLiveAfter;
+  // What the plug-in sent, with the transport's sample at its block's start.
+  static std::vector<std::pair<auhost::MidiOut, long long>>* sSent;
 };
 std::string* SessionEndToEnd::sOut;
 auhost::SessionResult* SessionEndToEnd::sResult;
 std::string* SessionEndToEnd::sError;
 long SessionEndToEnd::sLiveAfter;
+std::vector<std::pair<auhost::MidiOut, long long>>* SessionEndToEnd::sSent;
 
 TEST_F(SessionEndToEnd, LeavesItsFilesAndNoObjectAlive) {
   ASSERT_EQ(*sError, "");
