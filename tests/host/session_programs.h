@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -39,16 +40,20 @@ inline std::vector<std::string> Entries(const std::string& dir) {
   return out;
 }
 
-// Runs a program without a shell; its exit status and what it wrote to stderr.
-inline int RunProgram(const std::vector<std::string>& args, std::string* err) {
+// Runs a program without a shell, in the folder dir when one is given; its exit status and
+// what it wrote to stderr, and to stdout when out is given.
+inline int RunProgram(const std::vector<std::string>& args, std::string* err,
+                      const std::string& dir = "", std::string* out = nullptr) {
   int pipefd[2];
   if (pipe(pipefd) != 0) return -1;
+  FILE* outFile = out ? tmpfile() : nullptr;
   const pid_t pid = fork();
   if (pid == 0) {
     dup2(pipefd[1], 2);
     const int devnull = open("/dev/null", O_WRONLY);
-    dup2(devnull, 1);
+    dup2(outFile ? fileno(outFile) : devnull, 1);
     close(pipefd[0]);
+    if (!dir.empty() && chdir(dir.c_str()) != 0) _exit(126);
     std::vector<char*> argv;
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
@@ -63,6 +68,12 @@ inline int RunProgram(const std::vector<std::string>& args, std::string* err) {
   close(pipefd[0]);
   int status = 0;
   waitpid(pid, &status, 0);
+  if (outFile) {
+    out->clear();
+    rewind(outFile);
+    while ((n = (ssize_t)fread(buf, 1, sizeof buf, outFile)) > 0) out->append(buf, (size_t)n);
+    fclose(outFile);
+  }
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 

@@ -1,0 +1,347 @@
+// The host program as a newcomer meets it: names holding '#', a failed or stopped session that
+// leaves the output folder as it was, paths from the caller's folder, memory that stays flat
+// however long the play, and a seed that holds through a state round trip.
+
+#include "host/Session.h"
+#include "MidiFile/MidiFile.h"
+#include "session_programs.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <climits>
+#include <csignal>
+#include <cstring>
+#include <functional>
+#include <cstdlib>
+#include <map>
+#include <new>
+#include <stdexcept>
+#include <string>
+#include <sys/resource.h>
+#include <thread>
+#include <vector>
+
+namespace {
+
+const std::string kProgram = std::string(QV_BINARY_DIR) + "/host/auhost";
+const std::string kBundle = std::string(QV_BINARY_DIR) + "/Quorlen-VUDE.component";
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+// Each entry of a folder with its bytes; a folder shows as "<folder>".
+std::map<std::string, std::string> Contents(const std::string& dir) {
+  std::map<std::string, std::string> out;
+  for (const std::string& name : Entries(dir)) {
+    struct stat st;
+    const std::string path = dir + "/" + name;
+    out[name] = stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? "<folder>" : Slurp(path);
+  }
+  return out;
+}
+
+std::string RealPath(const std::string& path) {
+  char buf[PATH_MAX];
+  return realpath(path.c_str(), buf) ? buf : path;
+}
+
+// Pitch classes of the note-ons of a saved melody.
+std::vector<int> PitchClasses(const std::string& path) {
+  MidiFile f;
+  std::vector<int> out;
+  if (f.read(path) != 1 || f.getTrackCount() != 2) return out;
+  for (int e = 0; e < f.getEventCount(1); ++e)
+    if (f.getEvent(1, e).isNoteOn()) out.push_back(f.getEvent(1, e).getKeyNumber() % 12);
+  return out;
+}
+
+TEST(SessionScript, AHashInsideAWordIsPartOfTheName) {
+  std::vector<auhost::SessionStep> steps;
+  ASSERT_EQ(auhost::ParseSessionScript("\xEF\xBB\xBFkey F#\nkey C#/Db\t# a comment\n"
+                                       "save take#2.mid #\n#play 3\nplay 2 #two",
+                                       "s", &steps),
+            "");
+  ASSERT_EQ(steps.size(), 4u);
+  EXPECT_EQ(steps[0].verb, "key");
+  EXPECT_EQ(steps[0].args, (std::vector<std::string>{"F#"}));
+  EXPECT_EQ(steps[1].args, (std::vector<std::string>{"C#/Db"}));
+  EXPECT_EQ(steps[2].args, (std::vector<std::string>{"take#2.mid"}));
+  EXPECT_EQ(steps[3].line, 5);
+  EXPECT_EQ(steps[3].args, (std::vector<std::string>{"2"}));
+}
+
+TEST(SessionArgs, OptionsAScriptSetsAreRefusedWithAScript) {
+  const std::string script = TempFolder("args") + "/s.txt";
+  std::ofstream(script) << "generate\n";
+  const struct {
+    std::vector<std::string> args;
+    const char* error;
+  } cases[] = {
+      {{"--key", "D"}, "--key has no effect with --script: write 'key D' in the script"},
+      {{"--scale", "Minor Pentatonic"},
+       "--scale has no effect with --script: write 'scale Minor Pentatonic' in the script"},
+      {{"--octave", "-2"},
+       "--octave has no effect with --script: write 'octave -2 on' in the script"},
+      {{"--rhythm", "1/16"},
+       "--rhythm has no effect with --script: write 'rhythm 1/16' in the script"},
+      {{"--bars", "4"}, "--bars has no effect with --script: write 'bars 4' in the script"},
+      {{"--play-bars", "8", "--key", "D"},
+       "--play-bars has no effect with --script: write 'play 8' in the script"},
+      // Refused before the script is read.
+      {{"--bars", "4", "--script", "no such script.txt"},
+       "--bars has no effect with --script: write 'bars 4' in the script"},
+      {{"--tempo", "90", "--time-signature", "3/4", "--sample-rate", "48000", "--block-size", "64",
+        "--seed", "3", "--out", "o"},
+       ""},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> words = {"auhost", "--bundle", "b", "--script", script};
+    words.insert(words.end(), c.args.begin(), c.args.end());
+    std::vector<char*> argv;
+    for (std::string& w : words) argv.push_back(&w[0]);
+    auhost::SessionConfig cfg;
+    EXPECT_EQ(auhost::ParseSessionArgs((int)argv.size(), argv.data(), &cfg), c.error);
+  }
+}
+
+TEST(SessionProgram, TheReadmeExampleScriptPlaysInItsKey) {
+  const std::string readme = Slurp(std::string(QV_SOURCE_DIR) + "/README.md");
+  const size_t intro = readme.find("A script file runs its steps");
+  ASSERT_NE(intro, std::string::npos);
+  const size_t from = readme.find("```\n", intro) + 4;
+  const std::string text = readme.substr(from, readme.find("```", from) - from);
+  const std::string dir = TempFolder("readme");
+  std::ofstream(dir + "/example.txt") << text;
+  std::string out, err;
+  ASSERT_EQ(RunProgram({kProgram, "--script", "example.txt", "--out", "example"}, &err, dir, &out),
+            0)
+      << err;
+  EXPECT_NE(out.find("\n  key F#/Gb\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("\n  scale Dorian Mode\n"), std::string::npos) << out;
+  // F# Dorian shares no pitch with F Dorian.
+  const std::vector<int> pcs = PitchClasses(dir + "/example/melody.mid");
+  ASSERT_EQ(pcs.size(), 16u);
+  for (int pc : pcs)
+    EXPECT_TRUE(pc == 6 || pc == 8 || pc == 9 || pc == 11 || pc == 1 || pc == 3 || pc == 4) << pc;
+}
+
+TEST(SessionProgram, RelativePathsAreTakenFromTheCallersFolder) {
+  const std::string dir = TempFolder("relative");
+  std::ofstream(dir + "/my script.txt") << "key D\nsave d.mid\n";
+  std::string out, err;
+  ASSERT_EQ(
+      RunProgram({kProgram, "--script", "my script.txt", "--out", "out here"}, &err, dir, &out), 0)
+      << err;
+  EXPECT_EQ(Entries(dir + "/out here"), (std::vector<std::string>{"d.mid", "midi-out.txt"}));
+  EXPECT_NE(out.find("Files in " + RealPath(dir) + "/out here:\n"), std::string::npos) << out;
+  ASSERT_EQ(RunProgram({kProgram, "--play-bars", "1"}, &err, dir), 0) << err;
+  EXPECT_TRUE(Exists(dir + "/quorlen-session/melody.mid"));
+}
+
+// Files a musician's output folder held before a session: its own and one of the user's.
+const std::map<std::string, std::string> kOldFiles = {{"editor-after.png", "old after"},
+                                                      {"editor-before.png", "old before"},
+                                                      {"melody.mid", "old melody"},
+                                                      {"midi-out.txt", "old log"},
+                                                      {"notes.txt", "mine"}};
+
+std::string OldFolder(const std::string& dir, const std::string& folderNamed = "") {
+  const std::string out = dir + "/out";
+  mkdir(out.c_str(), 0755);
+  for (const auto& [name, bytes] : kOldFiles)
+    if (name != folderNamed) std::ofstream(out + "/" + name) << bytes;
+  if (!folderNamed.empty()) mkdir((out + "/" + folderNamed).c_str(), 0755);
+  return out;
+}
+
+TEST(SessionProgram, AFailedSessionLeavesTheOutputFolderAsItWas) {
+  const struct {
+    const char* script; // "" for the default session
+    const char* folderNamed;
+    int status;
+    std::string message; // after "auhost: ", with OUT and SCRIPT for the paths
+  } cases[] = {
+      {"", "melody.mid", 1, "cannot write melody.mid into OUT: a folder has that name\n"},
+      // Found only when the files move in: the editor images moved already go back out.
+      {"", "midi-out.txt", 1, "cannot write midi-out.txt into OUT: a folder has that name\n"},
+      {"generate\nsnapshot shot.png\n", "shot.png", 1,
+       "SCRIPT:2: cannot write shot.png into OUT: a folder has that name\n"},
+      {"snapshot a.png\nkey Q\n", "", 1, "SCRIPT:2: no key 'Q' (one of: C, C#/Db, "},
+      {"key C\nsave midi-out.txt\n", "", 2,
+       "SCRIPT:2: 'save' cannot write midi-out.txt: the session's log has that name\n"},
+  };
+  for (const auto& c : cases) {
+    const std::string dir = TempFolder("failed");
+    const std::string out = OldFolder(dir, c.folderNamed), script = dir + "/s.txt";
+    const auto before = Contents(out);
+    std::vector<std::string> args = {kProgram, "--out", out};
+    if (*c.script) {
+      std::ofstream(script) << c.script;
+      args.insert(args.end(), {"--script", script});
+    }
+    std::string err, message = "auhost: " + c.message;
+    for (const auto& [word, path] : {std::pair{"OUT", out}, std::pair{"SCRIPT", script}})
+      if (const size_t at = message.find(word); at != std::string::npos)
+        message.replace(at, strlen(word), path);
+    EXPECT_EQ(RunProgram(args, &err), c.status) << err;
+    EXPECT_EQ(err.substr(0, message.size()), message);
+    EXPECT_EQ(Contents(out), before) << c.script << c.folderNamed;
+  }
+  // A missing output folder is not made, nor anything left beside it.
+  const std::string dir = TempFolder("failed");
+  std::ofstream(dir + "/s.txt") << "snapshot a.png\nkey Q\n";
+  std::string err;
+  EXPECT_EQ(RunProgram({kProgram, "--script", dir + "/s.txt", "--out", dir + "/new"}, &err), 1);
+  EXPECT_EQ(Entries(dir), (std::vector<std::string>{"s.txt"}));
+}
+
+TEST(SessionProgram, ALaterFileOfOneNameReplacesTheEarlier) {
+  const std::string dir = TempFolder("replace");
+  const std::string out = OldFolder(dir), script = dir + "/s.txt";
+  std::ofstream(script) << "save m.mid\nsnapshot x.mid\nsnapshot a.png\nrhythm 1/4\ngenerate\n"
+                           "save m.mid\nsave x.mid\nsnapshot a.png\nsave melody.mid\n";
+  std::string stdoutText, err;
+  ASSERT_EQ(RunProgram({kProgram, "--script", script, "--out", out}, &err, "", &stdoutText), 0)
+      << err;
+  const std::string tail =
+      "Files in " + RealPath(out) + ":\n  m.mid\n  x.mid\n  a.png\n  melody.mid\n  midi-out.txt\n";
+  ASSERT_GE(stdoutText.size(), tail.size());
+  EXPECT_EQ(stdoutText.substr(stdoutText.size() - tail.size()), tail);
+  EXPECT_EQ(Entries(out),
+            (std::vector<std::string>{"a.png", "editor-after.png", "editor-before.png", "m.mid",
+                                      "melody.mid", "midi-out.txt", "notes.txt", "x.mid"}));
+  EXPECT_EQ(Slurp(out + "/editor-after.png"), "old after");
+  EXPECT_EQ(Slurp(out + "/notes.txt"), "mine");
+  // The later saves hold the new melody: four quarter notes of the one bar a new instance has.
+  EXPECT_EQ(PitchClasses(out + "/m.mid").size(), 4u);
+  EXPECT_EQ(PitchClasses(out + "/x.mid").size(), 4u);
+  EXPECT_EQ(PitchClasses(out + "/melody.mid").size(), 4u);
+  EXPECT_EQ(Slurp(out + "/a.png").substr(0, 4), "\x89PNG");
+}
+
+TEST(SessionRun, AnExceptionEndsTheSessionAndMakesNoFolder) {
+  const std::string dir = TempFolder("thrown");
+  const struct {
+    std::function<void()> thrower;
+    const char* message;
+  } cases[] = {
+      {[] { throw std::bad_alloc(); }, "out of memory"},
+      {[] { throw std::runtime_error("no room"); }, "failed: no room"},
+  };
+  for (const auto& c : cases) {
+    auhost::SessionConfig cfg;
+    cfg.bundle = kBundle;
+    cfg.out = dir + "/out";
+    cfg.midiSent = [&](const auhost::MidiOut&, const auhost::BlockStart*) { c.thrower(); };
+    auhost::SessionResult result;
+    EXPECT_EQ(auhost::RunSession(cfg, nullptr, &result), c.message);
+    EXPECT_TRUE(Entries(dir).empty());
+  }
+}
+
+// Starts the program with stderr into a file; its process id.
+pid_t Start(const std::vector<std::string>& args, FILE* err) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(fileno(err), 2);
+    const int devnull = open("/dev/null", O_WRONLY);
+    dup2(devnull, 1);
+    std::vector<char*> argv;
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  return pid;
+}
+
+// True once a staging folder in dir holds the editor's second image: the session plays next.
+bool Playing(const std::string& dir) {
+  for (const std::string& name : Entries(dir))
+    if (name.rfind(".quorlen-stage-", 0) == 0 && Exists(dir + "/" + name + "/editor-after.png"))
+      return true;
+  return false;
+}
+
+TEST(SessionProgram, AStopSignalEndsTheSessionAndCleansUp) {
+  const struct {
+    int sig, status;
+    const char* name;
+    bool outExists;
+  } cases[] = {{SIGINT, 130, "SIGINT", true},
+               {SIGTERM, 143, "SIGTERM", true},
+               {SIGHUP, 129, "SIGHUP", false}};
+  for (const auto& c : cases) {
+    const std::string dir = TempFolder("stopped");
+    const std::string out = c.outExists ? OldFolder(dir) : dir + "/out";
+    const auto before = Contents(dir);
+    FILE* err = tmpfile();
+    const pid_t pid = Start({kProgram, "--play-bars", "1000", "--tempo", "1", "--out", out}, err);
+    const std::string stageIn = c.outExists ? out : dir;
+    for (int i = 0; i < 12000 && !Playing(stageIn); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_TRUE(Playing(stageIn)) << c.name;
+    kill(pid, c.sig);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status)) << c.name;
+    EXPECT_EQ(WEXITSTATUS(status), c.status);
+    std::string text(4096, '\0');
+    rewind(err);
+    text.resize(fread(&text[0], 1, text.size(), err));
+    fclose(err);
+    EXPECT_EQ(text, std::string("auhost: stopped by ") + c.name + "; the output folder " + out +
+                        (c.outExists ? " is as it was\n" : " was not made\n"));
+    EXPECT_EQ(Contents(dir), before) << c.name;
+    if (c.outExists) {
+      EXPECT_EQ(Contents(out), kOldFiles) << c.name;
+    }
+  }
+}
+
+TEST(SessionProgram, TheSeedHoldsThroughAStateRoundTrip) {
+  const std::string dir = TempFolder("seed");
+  std::ofstream(dir + "/s.txt") << "rhythm 1/16\ngenerate\nsave a.mid\nstate-roundtrip\n"
+                                   "rhythm 1/16\ngenerate\nsave b.mid\nsnapshot b.png\nplay 1\n";
+  std::string err;
+  for (const char* run : {"5", "5 again", "6"})
+    ASSERT_EQ(RunProgram({kProgram, "--script", dir + "/s.txt", "--seed",
+                          std::string(run).substr(0, 1), "--out", dir + "/" + run},
+                         &err),
+              0)
+        << err;
+  const auto first = Contents(dir + "/5");
+  EXPECT_EQ(first.size(), 4u);
+  EXPECT_EQ(Contents(dir + "/5 again"), first);
+  EXPECT_NE(Slurp(dir + "/6/b.mid"), first.at("b.mid"));
+  // The reopened instance draws anew: its melody is not the first one again.
+  EXPECT_NE(first.at("b.mid"), first.at("a.mid"));
+}
+
+// Peak memory of a run of the program, in kilobytes.
+long PeakKilobytes(const std::vector<std::string>& args) {
+  const pid_t pid = Start(args, stderr);
+  int status = 0;
+  struct rusage use {};
+  if (wait4(pid, &status, 0, &use) != pid || !WIFEXITED(status) || WEXITSTATUS(status)) return -1;
+  return use.ru_maxrss;
+}
+
+TEST(SessionProgram, MemoryDoesNotGrowWithTheBlocksPlayed) {
+  // Tiny blocks at 1 bpm: 661,500 blocks a bar.
+  const std::string dir = TempFolder("memory");
+  const long one = PeakKilobytes(
+      {kProgram, "--tempo", "1", "--block-size", "16", "--play-bars", "1", "--out", dir + "/1"});
+  const long four = PeakKilobytes(
+      {kProgram, "--tempo", "1", "--block-size", "16", "--play-bars", "4", "--out", dir + "/4"});
+  ASSERT_GT(one, 0);
+  ASSERT_GT(four, 0);
+  EXPECT_LT(four - one, 16 * 1024) << one << " KB for one bar, " << four << " KB for four";
+}
+
+} // namespace
