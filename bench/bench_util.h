@@ -67,12 +67,20 @@ public:
     return SpreadOf(r);
   }
 
+  // Per-repetition values of a run's counter.
+  const std::vector<double>& Counter(const std::string& name, const std::string& counter) const {
+    static const Map none;
+    auto it = counters_.find(counter);
+    return Find(it == counters_.end() ? none : it->second, name);
+  }
+
   void Add(const benchmark::BenchmarkReporter::Run& r) {
     const std::string name = r.run_name.str();
     ns_[name].push_back(r.GetAdjustedRealTime() * 1e9 /
                         benchmark::GetTimeUnitMultiplier(r.time_unit));
     auto it = r.counters.find("items_per_second");
     if (it != r.counters.end()) rate_[name].push_back(it->second);
+    for (const auto& [counter, value] : r.counters) counters_[counter][name].push_back(value);
   }
 
 private:
@@ -83,6 +91,7 @@ private:
     return it == m.end() ? none : it->second;
   }
   Map ns_, rate_;
+  std::map<std::string, Map> counters_;
 };
 
 class SummaryReporter : public benchmark::ConsoleReporter {

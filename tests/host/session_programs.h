@@ -7,6 +7,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "host/Session.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
@@ -75,6 +77,14 @@ inline int RunProgram(const std::vector<std::string>& args, std::string* err,
     fclose(outFile);
   }
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The host program's options read into cfg, as from its command line without the program name.
+inline std::string ParseArgs(std::vector<std::string> words, auhost::SessionConfig* cfg) {
+  words.insert(words.begin(), "auhost");
+  std::vector<char*> argv;
+  for (std::string& w : words) argv.push_back(&w[0]);
+  return auhost::ParseSessionArgs((int)argv.size(), argv.data(), cfg);
 }
 
 // One line of a session's midi-out.txt: position, note name and "on" or "off".

@@ -78,12 +78,10 @@ TEST(SessionArgs, BadOptionsAreRefused) {
       {{"--block-size", "8"}, "--block-size takes 16-4096 frames, not '8'"},
   };
   for (const auto& c : cases) {
-    std::vector<std::string> words = {"auhost", "--bundle", "b"};
+    std::vector<std::string> words = {"--bundle", "b"};
     words.insert(words.end(), c.args.begin(), c.args.end());
-    std::vector<char*> argv;
-    for (std::string& w : words) argv.push_back(&w[0]);
     auhost::SessionConfig cfg;
-    EXPECT_EQ(auhost::ParseSessionArgs((int)argv.size(), argv.data(), &cfg), c.error);
+    EXPECT_EQ(ParseArgs(words, &cfg), c.error);
   }
 }
 

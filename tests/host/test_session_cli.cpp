@@ -100,12 +100,10 @@ TEST(SessionArgs, OptionsAScriptSetsAreRefusedWithAScript) {
        ""},
   };
   for (const auto& c : cases) {
-    std::vector<std::string> words = {"auhost", "--bundle", "b", "--script", script};
+    std::vector<std::string> words = {"--bundle", "b", "--script", script};
     words.insert(words.end(), c.args.begin(), c.args.end());
-    std::vector<char*> argv;
-    for (std::string& w : words) argv.push_back(&w[0]);
     auhost::SessionConfig cfg;
-    EXPECT_EQ(auhost::ParseSessionArgs((int)argv.size(), argv.data(), &cfg), c.error);
+    EXPECT_EQ(ParseArgs(words, &cfg), c.error);
   }
 }
 

@@ -14,24 +14,17 @@ namespace {
 
 const std::string kBundle = std::string(QV_BINARY_DIR) + "/Quorlen-VUDE.component";
 
-std::string Parse(std::vector<std::string> words, auhost::SessionConfig* cfg) {
-  words.insert(words.begin(), "auhost");
-  std::vector<char*> argv;
-  for (std::string& w : words) argv.push_back(&w[0]);
-  return auhost::ParseSessionArgs((int)argv.size(), argv.data(), cfg);
-}
-
 TEST(SessionOptions, EveryOptionLandsInItsField) {
   auhost::SessionConfig cfg;
-  ASSERT_EQ(Parse({"--bundle",     "b",    "--seed",           "4294967295",
-                   "--tempo",      "96.5", "--sample-rate",    "48000",
-                   "--block-size", "64",   "--time-signature", "7/8",
-                   "--key",        "F#",   "--scale",          "Dorian Mode",
-                   "--rhythm",     "1/16", "--bars",           "12",
-                   "--play-bars",  "1000", "--octave",         "-4",
-                   "--octave",     "2",    "--octave",         "-4",
-                   "--out",        "o"},
-                  &cfg),
+  ASSERT_EQ(ParseArgs({"--bundle",     "b",    "--seed",           "4294967295",
+                       "--tempo",      "96.5", "--sample-rate",    "48000",
+                       "--block-size", "64",   "--time-signature", "7/8",
+                       "--key",        "F#",   "--scale",          "Dorian Mode",
+                       "--rhythm",     "1/16", "--bars",           "12",
+                       "--play-bars",  "1000", "--octave",         "-4",
+                       "--octave",     "2",    "--octave",         "-4",
+                       "--out",        "o"},
+                      &cfg),
             "");
   EXPECT_EQ(cfg.bundle, "b");
   EXPECT_EQ(cfg.seed, 4294967295u);
@@ -49,13 +42,13 @@ TEST(SessionOptions, EveryOptionLandsInItsField) {
   EXPECT_EQ(cfg.out, "o");
 
   auhost::SessionConfig other;
-  EXPECT_EQ(Parse({"--seed", "4294967296", "--bundle", "b"}, &other),
+  EXPECT_EQ(ParseArgs({"--seed", "4294967296", "--bundle", "b"}, &other),
             "--seed takes a number, not '4294967296'");
-  EXPECT_EQ(Parse({"--sample-rate", "7999"}, &other),
+  EXPECT_EQ(ParseArgs({"--sample-rate", "7999"}, &other),
             "--sample-rate takes 8000-384000 Hz, not '7999'");
-  EXPECT_EQ(Parse({"--play-bars", "0"}, &other), "--play-bars takes 1-1000, not '0'");
-  EXPECT_EQ(Parse({"--key", ""}, &other), "--key takes a key name, not ''");
-  EXPECT_EQ(Parse({"-h"}, &other), "help");
+  EXPECT_EQ(ParseArgs({"--play-bars", "0"}, &other), "--play-bars takes 1-1000, not '0'");
+  EXPECT_EQ(ParseArgs({"--key", ""}, &other), "--key takes a key name, not ''");
+  EXPECT_EQ(ParseArgs({"-h"}, &other), "help");
 }
 
 TEST(SessionOptions, HelpPrintsTheUsageAndSucceeds) {
