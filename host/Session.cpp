@@ -222,10 +222,8 @@ public:
   bool OutMissing() const { return mOutMissing; }
 
   // Moves the named files into the output folder, each replacing a file of its name. On
-  // failure the files moved so far are taken back and those they replaced put back; the index
-  // of the name that failed goes to *failed and its message is returned.
-  std::string Commit(const std::vector<std::string>& names, size_t* failed) {
-    *failed = 0;
+  // failure the files moved so far are taken back and those they replaced put back.
+  std::string Commit(const std::vector<std::string>& names) {
     if (mOutMissing) {
       // The stage becomes the output folder, with the mode a new folder would have had.
       const mode_t mask = umask(0);
@@ -239,23 +237,26 @@ public:
     const std::string replaced = mPath + "/.replaced";
     std::vector<std::pair<std::string, bool>> moved; // name, and whether it replaced a file
     std::string err;
-    for (size_t i = 0; i < names.size() && err.empty(); ++i) {
+    size_t i = 0;
+    for (; i < names.size(); ++i) {
       const std::string to = mOut + "/" + names[i], kept = replaced + "/" + names[i];
       struct stat st;
       const bool had = lstat(to.c_str(), &st) == 0;
       if (had && S_ISDIR(st.st_mode)) {
         err = "a folder has that name";
-      } else if (had && ((!IsRealDir(replaced) && mkdir(replaced.c_str(), 0700) != 0) ||
-                         rename(to.c_str(), kept.c_str()) != 0)) {
+        break;
+      }
+      if (had && ((!IsRealDir(replaced) && mkdir(replaced.c_str(), 0700) != 0) ||
+                  rename(to.c_str(), kept.c_str()) != 0)) {
         err = strerror(errno);
-      } else if (rename((mPath + "/" + names[i]).c_str(), to.c_str()) != 0) {
+        break;
+      }
+      if (rename((mPath + "/" + names[i]).c_str(), to.c_str()) != 0) {
         err = strerror(errno);
         if (had) rename(kept.c_str(), to.c_str());
-      } else {
-        moved.push_back({names[i], had});
-        continue;
+        break;
       }
-      *failed = i;
+      moved.push_back({names[i], had});
     }
     if (err.empty()) return "";
     for (auto it = moved.rbegin(); it != moved.rend(); ++it) {
@@ -263,7 +264,7 @@ public:
       rename(to.c_str(), (mPath + "/" + it->first).c_str());
       if (it->second) rename((replaced + "/" + it->first).c_str(), to.c_str());
     }
-    return "cannot write " + names[*failed] + " into " + mOut + ": " + err;
+    return "cannot write " + names[i] + " into " + mOut + ": " + err;
   }
 
 private:
@@ -329,7 +330,7 @@ private:
   std::string Save(const std::string& name, const SessionStep& s);
   std::string StateRoundTrip(const SessionStep& s);
   std::string OpenEditor();
-  void Wrote(const std::string& name, int line);
+  void Wrote(const std::string& name);
   std::string Finish(SessionResult* result);
 
   const SessionConfig& mCfg;
@@ -343,7 +344,6 @@ private:
   double mTempo = 120.0;
   int mInstances = 0;                // plug-in instances opened
   std::vector<std::string> mWritten; // file names in the stage, in the order first written
-  std::vector<int> mWrittenLine;     // the script line that wrote each last (0: the options)
   std::vector<std::string> mLog;     // what the musician did, for the summary
   // The MIDI sent is listed as it comes, numbered by the session's blocks (the host counts
   // blocks per instance); only the transport at the last block's start is kept.
@@ -520,14 +520,8 @@ std::string Runner::MakeRoom(const std::string& name, const SessionStep& s) {
   return "";
 }
 
-void Runner::Wrote(const std::string& name, int line) {
-  const auto at = std::find(mWritten.begin(), mWritten.end(), name);
-  if (at != mWritten.end()) {
-    mWrittenLine[(size_t)(at - mWritten.begin())] = line;
-    return;
-  }
-  mWritten.push_back(name);
-  mWrittenLine.push_back(line);
+void Runner::Wrote(const std::string& name) {
+  if (std::find(mWritten.begin(), mWritten.end(), name) == mWritten.end()) mWritten.push_back(name);
 }
 
 std::string Runner::Save(const std::string& name, const SessionStep& s) {
@@ -539,7 +533,7 @@ std::string Runner::Save(const std::string& name, const SessionStep& s) {
   if (PlatformTest_PanelsShown() != shown + 1) return Fail(s, "the save button showed no dialog");
   struct stat st;
   if (stat(path.c_str(), &st) != 0) return Fail(s, "the plug-in wrote no file " + name);
-  Wrote(name, s.line);
+  Wrote(name);
   mLog.push_back("saved " + name);
   return "";
 }
@@ -622,7 +616,7 @@ std::string Runner::Step(const SessionStep& s) {
     Idle();
     if (!PlatformTest_SaveWindowPNG(mWindow, (mStage.Path() + "/" + s.args[0]).c_str()))
       return Fail(s, "cannot write " + s.args[0]);
-    Wrote(s.args[0], s.line);
+    Wrote(s.args[0]);
     return "";
   }
   if (s.verb == "save") return Save(s.args[0], s);
@@ -639,11 +633,9 @@ std::string Runner::Finish(SessionResult* result) {
   const int listErr = errno;
   if (fclose(listing) != 0 || !listed)
     return std::string("cannot write ") + kListingName + ": " + strerror(listed ? errno : listErr);
-  Wrote(kListingName, 0);
+  Wrote(kListingName);
   if (Stopped()) return StopMessage();
-  size_t failed = 0;
-  if (std::string e = mStage.Commit(mWritten, &failed); !e.empty())
-    return mWrittenLine[failed] ? Where(mScriptName, mWrittenLine[failed]) + e : e;
+  if (std::string e = mStage.Commit(mWritten); !e.empty()) return e;
   char real[PATH_MAX];
   const std::string out = realpath(mOut.c_str(), real) ? real : mOut;
   for (const std::string& name : mWritten) result->files.push_back(out + "/" + name);

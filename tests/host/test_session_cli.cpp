@@ -136,6 +136,12 @@ TEST(SessionProgram, RelativePathsAreTakenFromTheCallersFolder) {
       RunProgram({kProgram, "--script", "my script.txt", "--out", "out here"}, &err, dir, &out), 0)
       << err;
   EXPECT_EQ(Entries(dir + "/out here"), (std::vector<std::string>{"d.mid", "midi-out.txt"}));
+  // Made with the mode a new folder gets.
+  const mode_t mask = umask(0);
+  umask(mask);
+  struct stat st;
+  ASSERT_EQ(stat((dir + "/out here").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0755 & ~mask);
   EXPECT_NE(out.find("Files in " + RealPath(dir) + "/out here:\n"), std::string::npos) << out;
   ASSERT_EQ(RunProgram({kProgram, "--play-bars", "1"}, &err, dir), 0) << err;
   EXPECT_TRUE(Exists(dir + "/quorlen-session/melody.mid"));
@@ -167,7 +173,7 @@ TEST(SessionProgram, AFailedSessionLeavesTheOutputFolderAsItWas) {
       {"", "melody.mid", 1, "cannot write melody.mid into OUT: a folder has that name\n"},
       // Found only when the files move in: the editor images moved already go back out.
       {"", "midi-out.txt", 1, "cannot write midi-out.txt into OUT: a folder has that name\n"},
-      {"generate\nsnapshot shot.png\n", "shot.png", 1,
+      {"generate\nsnapshot shot.png\nkey Q\n", "shot.png", 1,
        "SCRIPT:2: cannot write shot.png into OUT: a folder has that name\n"},
       {"snapshot a.png\nkey Q\n", "", 1, "SCRIPT:2: no key 'Q' (one of: C, C#/Db, "},
       {"key C\nsave midi-out.txt\n", "", 2,
@@ -177,7 +183,8 @@ TEST(SessionProgram, AFailedSessionLeavesTheOutputFolderAsItWas) {
     const std::string dir = TempFolder("failed");
     const std::string out = OldFolder(dir, c.folderNamed), script = dir + "/s.txt";
     const auto before = Contents(out);
-    std::vector<std::string> args = {kProgram, "--out", out};
+    // A relative path with a "." and a trailing slash names the same folder.
+    std::vector<std::string> args = {kProgram, "--out", "./out/"};
     if (*c.script) {
       std::ofstream(script) << c.script;
       args.insert(args.end(), {"--script", script});
@@ -186,7 +193,7 @@ TEST(SessionProgram, AFailedSessionLeavesTheOutputFolderAsItWas) {
     for (const auto& [word, path] : {std::pair{"OUT", out}, std::pair{"SCRIPT", script}})
       if (const size_t at = message.find(word); at != std::string::npos)
         message.replace(at, strlen(word), path);
-    EXPECT_EQ(RunProgram(args, &err), c.status) << err;
+    EXPECT_EQ(RunProgram(args, &err, dir), c.status) << err;
     EXPECT_EQ(err.substr(0, message.size()), message);
     EXPECT_EQ(Contents(out), before) << c.script << c.folderNamed;
   }
@@ -319,6 +326,11 @@ TEST(SessionProgram, TheSeedHoldsThroughAStateRoundTrip) {
   EXPECT_NE(Slurp(dir + "/6/b.mid"), first.at("b.mid"));
   // The reopened instance draws anew: its melody is not the first one again.
   EXPECT_NE(first.at("b.mid"), first.at("a.mid"));
+  // What the first melody's replacement released before any play counts from the first block.
+  const std::vector<ListedMessage> listed = ReadListing(dir + "/5/midi-out.txt");
+  ASSERT_GT(listed.size(), 1u);
+  EXPECT_EQ(listed[1].at, "1:1:000");
+  for (const ListedMessage& m : listed) EXPECT_NE(m.at, "-");
 }
 
 // Peak memory of a run of the program, in kilobytes.
