@@ -316,7 +316,11 @@ private:
   void Idle() { PlatformTest_AdvanceRunLoop(80); }
   OSStatus OpenInstance();
   OSStatus RenderBlock(uint32_t frames);
-  void CollectMidi();
+  BlockStart TransportNow() {
+    const Transport& t = mHost.GetTransport();
+    return {(long long)t.samplePos, t.beat, t.tempo};
+  }
+  void CollectMidi(const BlockStart* next);
   void ListMidi(const MidiOut& m, const BlockStart* start);
   float Param(uint32_t id) {
     float v = 0;
@@ -350,7 +354,6 @@ private:
   int mBlocks = 0;    // blocks rendered in the session
   int mBlockBase = 0; // session blocks rendered before the current instance
   BlockStart mLastStart{0, 0.0, 0.0};
-  std::vector<MidiOut> mWaiting; // sent since the last block: they count from the next one
   int mNotesOn = 0, mNotesOff = 0;
 };
 
@@ -379,26 +382,22 @@ OSStatus Runner::OpenInstance() {
 
 // Renders one block; what the plug-in sent before it counts from its start.
 OSStatus Runner::RenderBlock(uint32_t frames) {
-  CollectMidi();
-  const Transport& t = mHost.GetTransport();
-  mLastStart = {(long long)t.samplePos, t.beat, t.tempo};
+  const BlockStart start = TransportNow();
+  CollectMidi(&start);
+  mLastStart = start;
   ++mBlocks;
-  for (const MidiOut& m : mWaiting) ListMidi(m, m.block == mBlocks - 1 ? &mLastStart : nullptr);
-  mWaiting.clear();
   const OSStatus r = mHost.Render(1, frames);
-  CollectMidi();
+  CollectMidi(nullptr);
   return r;
 }
 
-// Takes what the plug-in sent from the host's log: a message of the block just rendered is
-// listed, one sent since waits for the next block.
-void Runner::CollectMidi() {
+// Lists what the plug-in sent and empties the host's log. A message of the block just rendered
+// counts from its start; one sent after it belongs to the next block, which starts at *next
+// (null when none follows).
+void Runner::CollectMidi(const BlockStart* next) {
   for (MidiOut m : mHost.MidiLog()) {
     m.block += mBlockBase;
-    if (m.block < mBlocks)
-      ListMidi(m, m.block == mBlocks - 1 ? &mLastStart : nullptr);
-    else
-      mWaiting.push_back(std::move(m));
+    ListMidi(m, m.block == mBlocks - 1 ? &mLastStart : next);
   }
   mHost.ClearMidiLog();
 }
@@ -548,7 +547,8 @@ std::string Runner::StateRoundTrip(const SessionStep& s) {
   mHost.CloseEditor();
   mWindow = nullptr;
   OSStatus r = mHost.Close();
-  CollectMidi(); // what closing sent counts from the next block
+  const BlockStart now = TransportNow();
+  CollectMidi(&now); // numbered by the closed instance's blocks
   mBlockBase = mBlocks;
   if (!r) r = OpenInstance();
   if (!r) r = mHost.SetState(state);
@@ -625,16 +625,13 @@ std::string Runner::Step(const SessionStep& s) {
 }
 
 std::string Runner::Finish(SessionResult* result) {
-  CollectMidi();
-  for (const MidiOut& m : mWaiting) ListMidi(m, nullptr); // no block followed them
-  mWaiting.clear();
+  CollectMidi(nullptr);
   FILE* listing = mListing.release();
   const bool listed = !ferror(listing) && fflush(listing) == 0;
   const int listErr = errno;
   if (fclose(listing) != 0 || !listed)
     return std::string("cannot write ") + kListingName + ": " + strerror(listed ? errno : listErr);
   Wrote(kListingName);
-  if (Stopped()) return StopMessage();
   if (std::string e = mStage.Commit(mWritten); !e.empty()) return e;
   char real[PATH_MAX];
   const std::string out = realpath(mOut.c_str(), real) ? real : mOut;
@@ -661,9 +658,9 @@ std::string Runner::Session(SessionResult* result) {
   mOut = AbsolutePath(mCfg.out);
   if (std::string e = mStage.Make(mOut); !e.empty()) return e;
   std::string err = Start();
-  if (err.empty() && Stopped()) err = StopMessage();
   const std::vector<SessionStep> steps =
       mCfg.steps.empty() ? DefaultSessionSteps(mCfg) : mCfg.steps;
+  // A stop signal ends a play at its next block, and any other step when it is done.
   for (size_t i = 0; err.empty() && i < steps.size(); ++i) {
     err = Step(steps[i]);
     if (err.empty() && Stopped()) err = StopMessage();

@@ -65,6 +65,8 @@ int Main(int argc, char** argv) {
   sigemptyset(&sa.sa_mask);
   for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &sa, nullptr);
   cfg.stop = &gStop;
+  // Progress lines show as they come, through a pipe too.
+  setvbuf(stdout, nullptr, _IOLBF, 0);
   printf("Quorlen-VUDE in the stand-in host: %s\n", cfg.bundle.c_str());
   auhost::SessionResult result;
   const std::string failed = auhost::RunSession(cfg, stdout, &result);
