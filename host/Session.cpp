@@ -144,6 +144,23 @@ bool IsDir(const std::string& path) {
   return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+// A Standard MIDI File whose chunks fill it exactly, with as many as its header counts: a save
+// cut short (a full disk) leaves none such, and the plug-in's button cannot tell the host.
+bool IsWholeMidiFile(const std::string& path) {
+  bool ok = false;
+  const std::string bytes = ReadFile(path, &ok);
+  auto number = [&](size_t at, int n) {
+    size_t v = 0;
+    for (int i = 0; i < n; ++i) v = v << 8 | (uint8_t)bytes[at + (size_t)i];
+    return v;
+  };
+  if (!ok || bytes.size() < 14 || bytes.compare(0, 4, "MThd") != 0 || number(4, 4) != 6)
+    return false;
+  size_t at = 14, chunks = 0;
+  for (; at + 8 <= bytes.size(); ++chunks) at += 8 + number(at + 4, 4);
+  return at == bytes.size() && chunks == number(10, 2);
+}
+
 // A folder itself, not a link to one: what a rename onto its name would refuse.
 bool IsRealDir(const std::string& path) {
   struct stat st;
@@ -532,6 +549,7 @@ std::string Runner::Save(const std::string& name, const SessionStep& s) {
   if (PlatformTest_PanelsShown() != shown + 1) return Fail(s, "the save button showed no dialog");
   struct stat st;
   if (stat(path.c_str(), &st) != 0) return Fail(s, "the plug-in wrote no file " + name);
+  if (!IsWholeMidiFile(path)) return Fail(s, "the plug-in's " + name + " is cut short");
   Wrote(name);
   mLog.push_back("saved " + name);
   return "";

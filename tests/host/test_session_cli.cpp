@@ -205,6 +205,29 @@ TEST(SessionProgram, AFailedSessionLeavesTheOutputFolderAsItWas) {
   EXPECT_EQ(Entries(dir), (std::vector<std::string>{"s.txt"}));
 }
 
+TEST(SessionProgram, ASaveCutShortFailsTheSession) {
+  // Files may grow to 1000 bytes, as on a disk that fills: the melody's 256 notes do not fit.
+  const std::string dir = TempFolder("cut");
+  const std::string out = OldFolder(dir), script = dir + "/s.txt";
+  std::ofstream(script) << "bars 16\nrhythm 1/16\ngenerate\nsave melody.mid\n";
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const rlimit limit{1000, 1000};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    signal(SIGXFSZ, SIG_IGN); // a write past the limit fails, as on a full disk
+    freopen("/dev/null", "w", stdout);
+    freopen("/dev/null", "w", stderr);
+    execl(kProgram.c_str(), kProgram.c_str(), "--script", script.c_str(), "--out", out.c_str(),
+          (char*)nullptr);
+    _exit(127);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  EXPECT_EQ(Contents(out), kOldFiles);
+}
+
 TEST(SessionProgram, ALaterFileOfOneNameReplacesTheEarlier) {
   const std::string dir = TempFolder("replace");
   const std::string out = OldFolder(dir), script = dir + "/s.txt";
