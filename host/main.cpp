@@ -27,7 +27,8 @@ const char* const kUsage =
     "  --time-signature N/D  host time signature (default 4/4)\n"
     "  --sample-rate HZ      (default 44100)\n"
     "  --block-size FRAMES   (default 512)\n"
-    "  --script FILE         run the steps of FILE instead of the default session\n";
+    "  --script FILE         run the steps of FILE instead of the default session; the\n"
+    "                        options a step sets (--key to --play-bars) are refused with it\n";
 
 // The bundle the build lays out beside host/: <build>/Quorlen-VUDE.component.
 std::string BuiltBundle() {
