@@ -1,10 +1,11 @@
-// bench-links:
+// bench-links: testsupport
 // Peak memory of the host program's session as its play grows: 2, 8 and 32 bars of 16-frame
 // blocks at 1 bpm (661,500 blocks a bar), beside the default session (4 bars of 512-frame
 // blocks at 120 bpm) as the peer. Each run is a process of its own; its peak resident memory
 // comes from the kernel. A session that keeps nothing per block stays flat however long it plays.
 
 #include "bench_util.h"
+#include "testsupport/programs.h"
 
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -25,15 +26,7 @@ double PeakMegabytes(std::vector<std::string> args) {
   const std::string out = std::string(tmpl) + "/out";
   args.insert(args.begin(), kProgram);
   args.insert(args.end(), {"--out", out});
-  const pid_t pid = fork();
-  if (pid == 0) {
-    if (!freopen("/dev/null", "w", stdout)) _exit(126);
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(&a[0]);
-    argv.push_back(nullptr);
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
+  const pid_t pid = qv_test::StartProgram(args, nullptr, stderr);
   int status = 0;
   struct rusage use {};
   const bool ok = wait4(pid, &status, 0, &use) == pid && WIFEXITED(status) && !WEXITSTATUS(status);

@@ -2,12 +2,12 @@
 // Folders for the host program's output and a way to run it, for the session tests.
 
 #include <dirent.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "host/Session.h"
+#include "testsupport/programs.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -46,37 +46,18 @@ inline std::vector<std::string> Entries(const std::string& dir) {
 // what it wrote to stderr, and to stdout when out is given.
 inline int RunProgram(const std::vector<std::string>& args, std::string* err,
                       const std::string& dir = "", std::string* out = nullptr) {
-  int pipefd[2];
-  if (pipe(pipefd) != 0) return -1;
+  FILE* errFile = tmpfile();
   FILE* outFile = out ? tmpfile() : nullptr;
-  const pid_t pid = fork();
-  if (pid == 0) {
-    dup2(pipefd[1], 2);
-    const int devnull = open("/dev/null", O_WRONLY);
-    dup2(outFile ? fileno(outFile) : devnull, 1);
-    close(pipefd[0]);
-    if (!dir.empty() && chdir(dir.c_str()) != 0) _exit(126);
-    std::vector<char*> argv;
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    execvp(argv[0], argv.data());
-    _exit(127);
-  }
-  close(pipefd[1]);
-  char buf[4096];
-  ssize_t n;
-  err->clear();
-  while ((n = read(pipefd[0], buf, sizeof buf)) > 0) err->append(buf, (size_t)n);
-  close(pipefd[0]);
+  const pid_t pid = qv_test::StartProgram(args, outFile, errFile, dir);
   int status = 0;
-  waitpid(pid, &status, 0);
+  if (pid > 0) waitpid(pid, &status, 0);
+  *err = qv_test::ReadAll(errFile);
+  fclose(errFile);
   if (outFile) {
-    out->clear();
-    rewind(outFile);
-    while ((n = (ssize_t)fread(buf, 1, sizeof buf, outFile)) > 0) out->append(buf, (size_t)n);
+    *out = qv_test::ReadAll(outFile);
     fclose(outFile);
   }
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return pid > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 // The host program's options read into cfg, as from its command line without the program name.

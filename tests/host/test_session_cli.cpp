@@ -210,17 +210,12 @@ TEST(SessionProgram, ASaveCutShortFailsTheSession) {
   const std::string dir = TempFolder("cut");
   const std::string out = OldFolder(dir), script = dir + "/s.txt";
   std::ofstream(script) << "bars 16\nrhythm 1/16\ngenerate\nsave melody.mid\n";
-  const pid_t pid = fork();
-  if (pid == 0) {
-    const rlimit limit{1000, 1000};
-    setrlimit(RLIMIT_FSIZE, &limit);
-    signal(SIGXFSZ, SIG_IGN); // a write past the limit fails, as on a full disk
-    freopen("/dev/null", "w", stdout);
-    freopen("/dev/null", "w", stderr);
-    execl(kProgram.c_str(), kProgram.c_str(), "--script", script.c_str(), "--out", out.c_str(),
-          (char*)nullptr);
-    _exit(127);
-  }
+  const pid_t pid =
+      qv_test::StartProgram({kProgram, "--script", script, "--out", out}, nullptr, nullptr, "", [] {
+        const rlimit limit{1000, 1000};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        signal(SIGXFSZ, SIG_IGN); // a write past the limit fails, as on a full disk
+      });
   int status = 0;
   waitpid(pid, &status, 0);
   ASSERT_TRUE(WIFEXITED(status));
@@ -272,34 +267,11 @@ TEST(SessionRun, AnExceptionEndsTheSessionAndMakesNoFolder) {
   }
 }
 
-// Starts the program with stderr into a file, and stdout into one when given; its process id.
-pid_t Start(const std::vector<std::string>& args, FILE* err, FILE* out = nullptr) {
-  const pid_t pid = fork();
-  if (pid == 0) {
-    dup2(fileno(err), 2);
-    const int devnull = open("/dev/null", O_WRONLY);
-    dup2(out ? fileno(out) : devnull, 1);
-    std::vector<char*> argv;
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  return pid;
-}
-
 // True once dir holds a staging folder: the session runs.
 bool Staging(const std::string& dir) {
   for (const std::string& name : Entries(dir))
     if (name.rfind(".quorlen-stage-", 0) == 0) return true;
   return false;
-}
-
-std::string Text(FILE* f) {
-  std::string text(1 << 16, '\0');
-  rewind(f);
-  text.resize(fread(&text[0], 1, text.size(), f));
-  return text;
 }
 
 TEST(SessionProgram, AStopSignalEndsTheSessionAndCleansUp) {
@@ -321,12 +293,13 @@ TEST(SessionProgram, AStopSignalEndsTheSessionAndCleansUp) {
     FILE* err = tmpfile();
     FILE* progress = tmpfile();
     // A play of 1000 bars of 661,500 blocks each would take hours.
-    const pid_t pid = c.play ? Start({kProgram, "--play-bars", "1000", "--tempo", "1",
-                                      "--block-size", "16", "--out", out},
-                                     err, progress)
-                             : Start({kProgram, "--script", dir + "/shots.txt", "--out", out}, err);
+    const pid_t pid = qv_test::StartProgram(
+        c.play ? std::vector<std::string>{kProgram, "--play-bars", "1000", "--tempo", "1",
+                                          "--block-size", "16", "--out", out}
+               : std::vector<std::string>{kProgram, "--script", dir + "/shots.txt", "--out", out},
+        progress, err);
     auto started = [&] {
-      return c.play ? Text(progress).find("playing bar 1 of") != std::string::npos
+      return c.play ? qv_test::ReadAll(progress).find("playing bar 1 of") != std::string::npos
                     : Staging(c.outExists ? out : dir);
     };
     // Within 20 s, for the progress shows as it comes, not when a buffer fills.
@@ -344,8 +317,9 @@ TEST(SessionProgram, AStopSignalEndsTheSessionAndCleansUp) {
     }
     ASSERT_TRUE(WIFEXITED(status)) << c.name;
     EXPECT_EQ(WEXITSTATUS(status), c.status);
-    EXPECT_EQ(Text(err), std::string("auhost: stopped by ") + c.name + "; the output folder " +
-                             out + (c.outExists ? " is as it was\n" : " was not made\n"));
+    EXPECT_EQ(qv_test::ReadAll(err), std::string("auhost: stopped by ") + c.name +
+                                         "; the output folder " + out +
+                                         (c.outExists ? " is as it was\n" : " was not made\n"));
     fclose(err);
     fclose(progress);
     EXPECT_EQ(Contents(dir), before) << c.name;
@@ -384,7 +358,7 @@ TEST(SessionProgram, TheSeedHoldsThroughAStateRoundTrip) {
 
 // Peak memory of a run of the program, in kilobytes.
 long PeakKilobytes(const std::vector<std::string>& args) {
-  const pid_t pid = Start(args, stderr);
+  const pid_t pid = qv_test::StartProgram(args, nullptr, stderr);
   int status = 0;
   struct rusage use {};
   if (wait4(pid, &status, 0, &use) != pid || !WIFEXITED(status) || WEXITSTATUS(status)) return -1;
