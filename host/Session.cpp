@@ -127,6 +127,15 @@ std::string CheckStep(const SessionStep& s) {
   return "unknown command '" + s.verb + "'";
 }
 
+// A note message's kind: 1 a note-on, 0 a note-off (or a note-on at velocity 0), -1 anything
+// else.
+int NoteOnOff(const MidiOut& m) {
+  if (m.bytes.size() != 3) return -1;
+  const int kind = m.bytes[0] & 0xF0;
+  if (kind != 0x80 && kind != 0x90) return -1;
+  return kind == 0x90 && m.bytes[2] > 0 ? 1 : 0;
+}
+
 std::string Where(const std::string& name, int line) {
   return name + ":" + std::to_string(line) + ": ";
 }
@@ -217,16 +226,16 @@ public:
     mOut = out;
     struct stat st;
     mOutMissing = lstat(out.c_str(), &st) != 0;
-    std::string where = out;
+    std::string where = out; // the folder the stage goes in
     if (mOutMissing) {
-      where = out.substr(0, out.rfind('/'));
-      if (where.empty()) where = "/";
+      const size_t slash = out.rfind('/');
+      where = slash == std::string::npos ? "." : out.substr(0, slash); // "" for the root
     } else if (!IsDir(out)) {
       return "cannot make the output folder " + out + ": " + strerror(EEXIST);
     } else if (access(out.c_str(), W_OK | X_OK) != 0) {
       return "the output folder " + out + " is not writable";
     }
-    const std::string tmpl = (where == "/" ? "" : where) + "/.quorlen-stage-XXXXXX";
+    const std::string tmpl = where + "/.quorlen-stage-XXXXXX";
     std::vector<char> buf(tmpl.begin(), tmpl.end());
     buf.push_back('\0');
     if (!mkdtemp(buf.data()))
@@ -421,13 +430,11 @@ void Runner::CollectMidi(const BlockStart* next) {
 
 void Runner::ListMidi(const MidiOut& m, const BlockStart* start) {
   if (mCfg.midiSent) mCfg.midiSent(m, start);
-  if (m.bytes.size() == 3) {
-    const int kind = m.bytes[0] & 0xF0;
-    if (kind == 0x90 && m.bytes[2] > 0)
-      ++mNotesOn;
-    else if (kind == 0x80 || kind == 0x90)
-      ++mNotesOff;
-  }
+  const int onOff = NoteOnOff(m);
+  if (onOff == 1)
+    ++mNotesOn;
+  else if (onOff == 0)
+    ++mNotesOff;
   fputs(MidiListingLine(m, start, mCfg.sampleRate, mCfg.numerator).c_str(), mListing.get());
 }
 
@@ -837,9 +844,8 @@ std::string MidiListingHeader() {
 
 std::string MidiListingLine(const MidiOut& m, const BlockStart* start, double sampleRate,
                             int numerator) {
-  if (m.bytes.size() != 3) return "";
-  const int kind = m.bytes[0] & 0xF0;
-  if (kind != 0x80 && kind != 0x90) return "";
+  const int onOff = NoteOnOff(m);
+  if (onOff < 0) return "";
   char pos[48] = "-";
   if (start) {
     const double beat = start->beat + (double)m.offset / sampleRate * start->tempo / 60.0;
@@ -848,23 +854,11 @@ std::string MidiListingLine(const MidiOut& m, const BlockStart* start, double sa
     snprintf(pos, sizeof pos, "%lld:%lld:%03lld", ticks / perBar + 1,
              ticks % perBar / kTicksPerQuarter + 1, ticks % kTicksPerQuarter);
   }
-  const bool on = kind == 0x90 && m.bytes[2] > 0;
   char line[160];
   snprintf(line, sizeof line, "%-12s %-4s %-3s %3d  block %d  offset %lld\n", pos,
-           NoteName(m.bytes[1]).c_str(), on ? "on" : "off", m.bytes[2], m.block,
+           NoteName(m.bytes[1]).c_str(), onOff ? "on" : "off", m.bytes[2], m.block,
            (long long)m.offset);
   return line;
-}
-
-std::string MidiListing(const std::vector<MidiOut>& log, const std::vector<BlockStart>& blockStarts,
-                        double sampleRate, int numerator) {
-  std::string out = MidiListingHeader();
-  for (const MidiOut& m : log) {
-    const bool known = m.block >= 0 && (size_t)m.block < blockStarts.size();
-    out +=
-        MidiListingLine(m, known ? &blockStarts[(size_t)m.block] : nullptr, sampleRate, numerator);
-  }
-  return out;
 }
 
 std::string RunSession(const SessionConfig& cfg, FILE* progress, SessionResult* result) {

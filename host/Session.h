@@ -78,13 +78,11 @@ std::vector<SessionStep> DefaultSessionSteps(const SessionConfig& cfg);
 // "C4" for 60; octave numbers start at -1 for note 0.
 std::string NoteName(int note);
 
-// The MIDI the plug-in sent as readable lines: bar:beat:tick (120 ticks per quarter note, from
-// the transport's start), note name, on/off, velocity, block and sample offset. A message's
-// position is its block's beat plus its offset at that block's tempo.
-std::string MidiListing(const std::vector<MidiOut>& log, const std::vector<BlockStart>& blockStarts,
-                        double sampleRate, int numerator);
-// The listing's first line, and the line of one message whose block started at *start ("-" for
-// its position when null); "" for a message that is not a note.
+// The MIDI the plug-in sent as readable lines (midi-out.txt): a first line naming the columns,
+// then a line a note message: bar:beat:tick (120 ticks per quarter note, from the transport's
+// start), note name, on/off, velocity, block and sample offset. A message's position is its
+// block's beat plus its offset at that block's tempo; "-" when start is null. Other messages
+// give "".
 std::string MidiListingHeader();
 std::string MidiListingLine(const MidiOut& m, const BlockStart* start, double sampleRate,
                             int numerator);
