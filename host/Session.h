@@ -58,8 +58,8 @@ struct SessionConfig {
   std::vector<int> octaves; // octave copies switched on besides 0, -4..4
   std::string script;       // script file; its steps replace the default ones
   std::vector<SessionStep> steps;
-  // Set to a signal's number (by its handler) to stop the session at the next block; the
-  // output folder is left as it was.
+  // Set to a signal's number (by its handler) to stop the session: a play at its next block,
+  // any other step when it is done. The output folder is left as it was.
   const volatile sig_atomic_t* stop = nullptr;
   // Called with each MIDI message the plug-in sent, in order, and the transport at the start
   // of the block it belongs to (null when no block followed it); for tests. An exception
