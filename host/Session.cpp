@@ -1,4 +1,8 @@
+// The runner: a session's steps carried out by clicking through the plug-in's editor in the
+// stand-in host, its MIDI listed as it comes and its files staged until it succeeded.
 #include "host/Session.h"
+#include "host/SessionCommon.h"
+#include "host/Stage.h"
 
 #include <PlatformTestHooks.h>
 
@@ -9,8 +13,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
-#include <fstream>
 #include <memory>
 #include <new>
 #include <sstream>
@@ -23,9 +25,6 @@ namespace auhost {
 namespace {
 
 const double kEditorW = 710, kEditorH = 365;
-const int kTicksPerQuarter = 120;
-// The session's own log; no step may write a file of its name.
-const char kListingName[] = "midi-out.txt";
 
 // Parameters the session reads back to see what a click did.
 enum { kParamScales = 22, kParamBars = 19, kParamRhythms = 27 };
@@ -44,46 +43,6 @@ Point OctaveSwitch(int octave) {
   return {9 + 16 * (octave + 4) + 6, 143 + 6};
 }
 
-// Knob positions of the bars knob and the loop lengths they give.
-const int kBarsForKnob[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 12, 16};
-
-bool ParseInt(const std::string& s, long lo, long hi, long* out) {
-  if (s.empty()) return false;
-  char* end = nullptr;
-  errno = 0;
-  const long v = strtol(s.c_str(), &end, 10);
-  if (errno || *end || v < lo || v > hi) return false;
-  *out = v;
-  return true;
-}
-
-bool ParseDouble(const std::string& s, double lo, double hi, double* out) {
-  if (s.empty()) return false;
-  char* end = nullptr;
-  errno = 0;
-  const double v = strtod(s.c_str(), &end);
-  if (errno || *end || !std::isfinite(v) || v < lo || v > hi) return false;
-  *out = v;
-  return true;
-}
-
-int KnobForBars(long bars) {
-  for (int k = 1; k <= 10; ++k)
-    if (kBarsForKnob[k] == bars) return k;
-  return 0;
-}
-
-bool ParseTimeSignature(const std::string& s, int* num, int* den) {
-  const size_t slash = s.find('/');
-  long n = 0, d = 0;
-  if (slash == std::string::npos || !ParseInt(s.substr(0, slash), 1, 64, &n) ||
-      !ParseInt(s.substr(slash + 1), 1, 64, &d))
-    return false;
-  *num = (int)n;
-  *den = (int)d;
-  return true;
-}
-
 std::string Join(const std::vector<std::string>& words, size_t from) {
   std::string out;
   for (size_t i = from; i < words.size(); ++i) out += (i > from ? " " : "") + words[i];
@@ -93,64 +52,6 @@ std::string Join(const std::vector<std::string>& words, size_t from) {
 std::string Lower(std::string s) {
   for (char& c : s) c = (char)tolower((unsigned char)c);
   return s;
-}
-
-// Checks one step's words; "" when good.
-std::string CheckStep(const SessionStep& s) {
-  const size_t n = s.args.size();
-  long v = 0;
-  double d = 0;
-  if (s.verb == "key" || s.verb == "scale" || s.verb == "rhythm")
-    return n >= 1 ? "" : "'" + s.verb + "' needs a name";
-  if (s.verb == "octave") {
-    if (n != 2 || !ParseInt(s.args[0], -4, 4, &v) || (s.args[1] != "on" && s.args[1] != "off"))
-      return "'octave' takes an octave -4..4 and on or off";
-    return "";
-  }
-  if (s.verb == "bars")
-    return n == 1 && ParseInt(s.args[0], 1, 16, &v) && KnobForBars(v)
-               ? ""
-               : "'bars' takes 1-8, 12 or 16";
-  if (s.verb == "play")
-    return n == 1 && ParseInt(s.args[0], 1, 1000, &v) ? "" : "'play' takes a number of bars";
-  if (s.verb == "tempo")
-    return n == 1 && ParseDouble(s.args[0], 1, 999, &d) ? "" : "'tempo' takes 1-999 bpm";
-  if (s.verb == "generate" || s.verb == "state-roundtrip" || s.verb == "clear-pool")
-    return n == 0 ? "" : "'" + s.verb + "' takes nothing";
-  if (s.verb == "snapshot" || s.verb == "save") {
-    if (n != 1 || s.args[0].find('/') != std::string::npos || s.args[0][0] == '.')
-      return "'" + s.verb + "' takes a plain file name";
-    if (s.args[0] == kListingName)
-      return "'" + s.verb + "' cannot write " + kListingName + ": the session's log has that name";
-    return "";
-  }
-  return "unknown command '" + s.verb + "'";
-}
-
-// A note message's kind: 1 a note-on, 0 a note-off (or a note-on at velocity 0), -1 anything
-// else.
-int NoteOnOff(const MidiOut& m) {
-  if (m.bytes.size() != 3) return -1;
-  const int kind = m.bytes[0] & 0xF0;
-  if (kind != 0x80 && kind != 0x90) return -1;
-  return kind == 0x90 && m.bytes[2] > 0 ? 1 : 0;
-}
-
-std::string Where(const std::string& name, int line) {
-  return name + ":" + std::to_string(line) + ": ";
-}
-
-std::string ReadFile(const std::string& path, bool* ok) {
-  std::ifstream in(path, std::ios::binary);
-  *ok = (bool)in;
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-bool IsDir(const std::string& path) {
-  struct stat st;
-  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 // A Standard MIDI File whose chunks fill it exactly, with as many as its header counts: a save
@@ -169,134 +70,6 @@ bool IsWholeMidiFile(const std::string& path) {
   for (; at + 8 <= bytes.size(); ++chunks) at += 8 + number(at + 4, 4);
   return at == bytes.size() && chunks == number(10, 2);
 }
-
-// A folder itself, not a link to one: what a rename onto its name would refuse.
-bool IsRealDir(const std::string& path) {
-  struct stat st;
-  return lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-// path from the working folder, with "." parts and repeated or trailing slashes left out;
-// ".." stays, as links may lead elsewhere.
-std::string AbsolutePath(const std::string& path) {
-  std::string full = path;
-  char cwd[PATH_MAX];
-  if (path.empty() || path[0] != '/') {
-    if (!getcwd(cwd, sizeof cwd)) return path;
-    full = std::string(cwd) + "/" + path;
-  }
-  std::string out;
-  std::istringstream parts(full);
-  for (std::string part; std::getline(parts, part, '/');)
-    if (!part.empty() && part != ".") out += "/" + part;
-  return out.empty() ? "/" : out;
-}
-
-// Removes a folder the session made, and what it holds.
-void RemoveFolder(const std::string& dir) {
-  if (DIR* d = opendir(dir.c_str())) {
-    while (dirent* e = readdir(d)) {
-      const std::string name = e->d_name;
-      if (name == "." || name == "..") continue;
-      const std::string path = dir + "/" + name;
-      if (IsRealDir(path))
-        RemoveFolder(path);
-      else
-        unlink(path.c_str());
-    }
-    closedir(d);
-  }
-  rmdir(dir.c_str());
-}
-
-// The folder a session's files are made in. It sits inside the output folder when that exists,
-// else beside it, to become it by one rename. Removed with what is left in it on every way out,
-// so the output folder changes only when a session succeeded.
-class Stage {
-public:
-  Stage() = default;
-  Stage(const Stage&) = delete;
-  Stage& operator=(const Stage&) = delete;
-  ~Stage() {
-    if (!mPath.empty()) RemoveFolder(mPath);
-  }
-
-  // out is a full path; "" when the stage is made.
-  std::string Make(const std::string& out) {
-    mOut = out;
-    struct stat st;
-    mOutMissing = lstat(out.c_str(), &st) != 0;
-    std::string where = out; // the folder the stage goes in
-    if (mOutMissing) {
-      const size_t slash = out.rfind('/');
-      where = slash == std::string::npos ? "." : out.substr(0, slash); // "" for the root
-    } else if (!IsDir(out)) {
-      return "cannot make the output folder " + out + ": " + strerror(EEXIST);
-    } else if (access(out.c_str(), W_OK | X_OK) != 0) {
-      return "the output folder " + out + " is not writable";
-    }
-    const std::string tmpl = where + "/.quorlen-stage-XXXXXX";
-    std::vector<char> buf(tmpl.begin(), tmpl.end());
-    buf.push_back('\0');
-    if (!mkdtemp(buf.data()))
-      return mOutMissing ? "cannot make the output folder " + out + ": " + strerror(errno)
-                         : "cannot write into the output folder " + out + ": " + strerror(errno);
-    mPath = buf.data();
-    return "";
-  }
-  const std::string& Path() const { return mPath; }
-  bool OutMissing() const { return mOutMissing; }
-
-  // Moves the named files into the output folder, each replacing a file of its name. On
-  // failure the files moved so far are taken back and those they replaced put back.
-  std::string Commit(const std::vector<std::string>& names) {
-    if (mOutMissing) {
-      // The stage becomes the output folder, with the mode a new folder would have had.
-      const mode_t mask = umask(0);
-      umask(mask);
-      chmod(mPath.c_str(), 0755 & ~mask);
-      if (rename(mPath.c_str(), mOut.c_str()) != 0)
-        return "cannot make the output folder " + mOut + ": " + strerror(errno);
-      mPath.clear();
-      return "";
-    }
-    const std::string replaced = mPath + "/.replaced";
-    std::vector<std::pair<std::string, bool>> moved; // name, and whether it replaced a file
-    std::string err;
-    size_t i = 0;
-    for (; i < names.size(); ++i) {
-      const std::string to = mOut + "/" + names[i], kept = replaced + "/" + names[i];
-      struct stat st;
-      const bool had = lstat(to.c_str(), &st) == 0;
-      if (had && S_ISDIR(st.st_mode)) {
-        err = "a folder has that name";
-        break;
-      }
-      if (had && ((!IsRealDir(replaced) && mkdir(replaced.c_str(), 0700) != 0) ||
-                  rename(to.c_str(), kept.c_str()) != 0)) {
-        err = strerror(errno);
-        break;
-      }
-      if (rename((mPath + "/" + names[i]).c_str(), to.c_str()) != 0) {
-        err = strerror(errno);
-        if (had) rename(kept.c_str(), to.c_str());
-        break;
-      }
-      moved.push_back({names[i], had});
-    }
-    if (err.empty()) return "";
-    for (auto it = moved.rbegin(); it != moved.rend(); ++it) {
-      const std::string to = mOut + "/" + it->first;
-      rename(to.c_str(), (mPath + "/" + it->first).c_str());
-      if (it->second) rename((replaced + "/" + it->first).c_str(), to.c_str());
-    }
-    return "cannot write " + names[i] + " into " + mOut + ": " + err;
-  }
-
-private:
-  std::string mOut, mPath;
-  bool mOutMissing = false;
-};
 
 struct FileCloser {
   void operator()(FILE* f) const { fclose(f); }
@@ -709,157 +482,6 @@ std::string Runner::Run(SessionResult* result) {
 }
 
 } // namespace
-
-std::string ParseSessionArgs(int argc, char** argv, SessionConfig* cfg) {
-  std::string scriptStep; // the first option a script sets with a step, as that step
-  std::string scriptOption;
-  for (int i = 1; i < argc; ++i) {
-    const std::string opt = argv[i];
-    if (opt == "--help" || opt == "-h") return "help";
-    const bool hasValue = i + 1 < argc;
-    const std::string val = hasValue ? argv[i + 1] : "";
-    long v = 0;
-    double d = 0;
-    auto need = [&](bool ok, const char* what) -> std::string {
-      if (!hasValue) return opt + " needs a value";
-      ++i;
-      return ok ? "" : opt + " takes " + what + ", not '" + val + "'";
-    };
-    std::string e;
-    if (opt == "--bundle")
-      e = need(true, ""), cfg->bundle = val;
-    else if (opt == "--out")
-      e = need(!val.empty(), "a folder"), cfg->out = val;
-    else if (opt == "--script")
-      e = need(!val.empty(), "a file"), cfg->script = val;
-    else if (opt == "--seed")
-      e = need(ParseInt(val, 0, 4294967295L, &v), "a number"), cfg->seed = (unsigned)v;
-    else if (opt == "--tempo")
-      e = need(ParseDouble(val, 1, 999, &d), "1-999 bpm"), cfg->tempo = d;
-    else if (opt == "--sample-rate")
-      e = need(ParseDouble(val, 8000, 384000, &d), "8000-384000 Hz"), cfg->sampleRate = d;
-    else if (opt == "--block-size")
-      e = need(ParseInt(val, 16, 4096, &v), "16-4096 frames"), cfg->blockSize = (int)v;
-    else if (opt == "--time-signature")
-      e = need(ParseTimeSignature(val, &cfg->numerator, &cfg->denominator), "N/D, e.g. 3/4");
-    else if (opt == "--key")
-      e = need(!val.empty(), "a key name"), cfg->key = val;
-    else if (opt == "--scale")
-      e = need(!val.empty(), "a scale name"), cfg->scale = val;
-    else if (opt == "--rhythm")
-      e = need(!val.empty(), "a rhythm, e.g. 1/8"), cfg->rhythm = val;
-    else if (opt == "--bars")
-      e = need(ParseInt(val, 1, 16, &v) && KnobForBars(v), "1-8, 12 or 16"), cfg->bars = (int)v;
-    else if (opt == "--play-bars")
-      e = need(ParseInt(val, 1, 1000, &v), "1-1000"), cfg->playBars = (int)v;
-    else if (opt == "--octave") {
-      e = need(ParseInt(val, -4, 4, &v) && v != 0, "an octave -4..4 besides 0");
-      if (e.empty() && std::find(cfg->octaves.begin(), cfg->octaves.end(), v) == cfg->octaves.end())
-        cfg->octaves.push_back((int)v);
-    } else
-      return "unknown option " + opt;
-    if (!e.empty()) return e;
-    static const char* const kStepOf[][2] = {{"--key", "key "},       {"--scale", "scale "},
-                                             {"--octave", "octave "}, {"--rhythm", "rhythm "},
-                                             {"--bars", "bars "},     {"--play-bars", "play "}};
-    for (const auto& o : kStepOf)
-      if (scriptOption.empty() && opt == o[0]) {
-        scriptOption = opt;
-        scriptStep = o[1] + val + (opt == "--octave" ? " on" : "");
-      }
-  }
-  if (cfg->bundle.empty()) return "no bundle given (--bundle)";
-  if (!cfg->script.empty() && !scriptOption.empty())
-    return scriptOption + " has no effect with --script: write '" + scriptStep + "' in the script";
-  if (!cfg->script.empty()) {
-    bool ok = false;
-    const std::string text = ReadFile(cfg->script, &ok);
-    if (!ok) return "cannot read the script " + cfg->script;
-    return ParseSessionScript(text, cfg->script, &cfg->steps);
-  }
-  return "";
-}
-
-std::string ParseSessionScript(const std::string& text, const std::string& name,
-                               std::vector<SessionStep>* steps) {
-  std::istringstream in(text);
-  std::string line;
-  std::vector<SessionStep> out;
-  for (int n = 1; std::getline(in, line); ++n) {
-    // A byte-order mark some editors put first is no part of the first step.
-    if (n == 1 && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
-    // '#' opens a comment at a word's start only: "F#" and "take#2.mid" are names.
-    for (size_t i = 0; i < line.size(); ++i)
-      if (line[i] == '#' && (i == 0 || isspace((unsigned char)line[i - 1]))) {
-        line.resize(i);
-        break;
-      }
-    std::istringstream words(line);
-    SessionStep s;
-    s.line = n;
-    if (!(words >> s.verb)) continue;
-    for (std::string w; words >> w;) s.args.push_back(w);
-    if (std::string e = CheckStep(s); !e.empty()) return Where(name, n) + e;
-    out.push_back(s);
-  }
-  if (out.empty()) return name + ": the script has no steps";
-  *steps = out;
-  return "";
-}
-
-std::vector<SessionStep> DefaultSessionSteps(const SessionConfig& cfg) {
-  auto step = [](const std::string& verb, std::vector<std::string> args = {}) {
-    SessionStep s;
-    s.verb = verb;
-    s.args = std::move(args);
-    return s;
-  };
-  std::vector<SessionStep> steps;
-  steps.push_back(step("snapshot", {"editor-before.png"}));
-  steps.push_back(step("key", {cfg.key}));
-  steps.push_back(step("scale", {cfg.scale}));
-  for (int o : cfg.octaves) steps.push_back(step("octave", {std::to_string(o), "on"}));
-  steps.push_back(step("bars", {std::to_string(cfg.bars)}));
-  steps.push_back(step("rhythm", {cfg.rhythm}));
-  steps.push_back(step("generate"));
-  steps.push_back(step("snapshot", {"editor-after.png"}));
-  steps.push_back(step("play", {std::to_string(cfg.playBars)}));
-  steps.push_back(step("save", {"melody.mid"}));
-  steps.push_back(step("state-roundtrip"));
-  return steps;
-}
-
-std::string NoteName(int note) {
-  static const char* const kNames[12] = {"C",  "C#", "D",  "D#", "E",  "F",
-                                         "F#", "G",  "G#", "A",  "A#", "B"};
-  if (note < 0 || note > 127) return "?";
-  return std::string(kNames[note % 12]) + std::to_string(note / 12 - 1);
-}
-
-std::string MidiListingHeader() {
-  return "# bar:beat:tick (" + std::to_string(kTicksPerQuarter) +
-         " ticks per quarter, from the transport's start)  note  on/off  velocity  block  "
-         "offset\n";
-}
-
-std::string MidiListingLine(const MidiOut& m, const BlockStart* start, double sampleRate,
-                            int numerator) {
-  const int onOff = NoteOnOff(m);
-  if (onOff < 0) return "";
-  char pos[48] = "-";
-  if (start) {
-    const double beat = start->beat + (double)m.offset / sampleRate * start->tempo / 60.0;
-    const long long ticks = llround(beat * kTicksPerQuarter);
-    const long long perBar = (long long)kTicksPerQuarter * numerator;
-    snprintf(pos, sizeof pos, "%lld:%lld:%03lld", ticks / perBar + 1,
-             ticks % perBar / kTicksPerQuarter + 1, ticks % kTicksPerQuarter);
-  }
-  char line[160];
-  snprintf(line, sizeof line, "%-12s %-4s %-3s %3d  block %d  offset %lld\n", pos,
-           NoteName(m.bytes[1]).c_str(), onOff ? "on" : "off", m.bytes[2], m.block,
-           (long long)m.offset);
-  return line;
-}
 
 std::string RunSession(const SessionConfig& cfg, FILE* progress, SessionResult* result) {
   Runner r(cfg, progress);
