@@ -4,6 +4,8 @@
 #include "host/SessionCommon.h"
 #include "host/Stage.h"
 
+#include "MidiFile/MidiFile.h"
+
 #include <PlatformTestHooks.h>
 
 #include <algorithm>
@@ -69,6 +71,16 @@ bool IsWholeMidiFile(const std::string& path) {
   size_t at = 14, chunks = 0;
   for (; at + 8 <= bytes.size(); ++chunks) at += 8 + number(at + 4, 4);
   return at == bytes.size() && chunks == number(10, 2);
+}
+
+// The notes a saved melody holds: its note-ons, in every track.
+int NotesInMidiFile(const std::string& path) {
+  MidiFile f;
+  if (f.read(path) != 1) return -1;
+  int notes = 0;
+  for (int t = 0; t < f.getTrackCount(); ++t)
+    for (int e = 0; e < f.getEventCount(t); ++e) notes += f.getEvent(t, e).isNoteOn();
+  return notes;
 }
 
 struct FileCloser {
@@ -329,9 +341,12 @@ std::string Runner::Save(const std::string& name, const SessionStep& s) {
   if (PlatformTest_PanelsShown() != shown + 1) return Fail(s, "the save button showed no dialog");
   struct stat st;
   if (stat(path.c_str(), &st) != 0) return Fail(s, "the plug-in wrote no file " + name);
-  if (!IsWholeMidiFile(path)) return Fail(s, "the plug-in's " + name + " is cut short");
+  const int notes = IsWholeMidiFile(path) ? NotesInMidiFile(path) : -1;
+  if (notes < 0) return Fail(s, "the plug-in's " + name + " is cut short");
   Wrote(name);
-  mLog.push_back("saved " + name);
+  // "new melody" only draws pitches for the notes a rhythm laid: say when there were none.
+  mLog.push_back("saved " + name + " (" + std::to_string(notes) +
+                 (notes == 1 ? " note)" : " notes)"));
   return "";
 }
 

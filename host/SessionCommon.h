@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
 
 #include "host/auhost.h"
 
@@ -65,6 +66,11 @@ inline std::string ReadFile(const std::string& path, bool* ok) {
   std::stringstream ss;
   ss << in.rdbuf();
   return ss.str();
+}
+
+inline bool IsDir(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 } // namespace auhost

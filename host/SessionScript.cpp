@@ -99,8 +99,10 @@ std::string ParseSessionArgs(int argc, char** argv, SessionConfig* cfg) {
     else if (opt == "--play-bars")
       e = need(ParseInt(val, 1, 1000, &v), "1-1000"), cfg->playBars = (int)v;
     else if (opt == "--octave") {
-      e = need(ParseInt(val, -4, 4, &v) && v != 0, "an octave -4..4 besides 0");
-      if (e.empty() && std::find(cfg->octaves.begin(), cfg->octaves.end(), v) == cfg->octaves.end())
+      e = need(ParseInt(val, -4, 4, &v), "an octave -4..4");
+      // Octave 0 is on from the start.
+      if (e.empty() && v != 0 &&
+          std::find(cfg->octaves.begin(), cfg->octaves.end(), v) == cfg->octaves.end())
         cfg->octaves.push_back((int)v);
     } else
       return "unknown option " + opt;
@@ -118,6 +120,7 @@ std::string ParseSessionArgs(int argc, char** argv, SessionConfig* cfg) {
   if (!cfg->script.empty() && !scriptOption.empty())
     return scriptOption + " has no effect with --script: write '" + scriptStep + "' in the script";
   if (!cfg->script.empty()) {
+    if (IsDir(cfg->script)) return "the script " + cfg->script + " is a folder, not a file";
     bool ok = false;
     const std::string text = ReadFile(cfg->script, &ok);
     if (!ok) return "cannot read the script " + cfg->script;

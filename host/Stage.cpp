@@ -1,5 +1,6 @@
 // The output folder's all-or-nothing stage (see Stage.h).
 #include "host/Stage.h"
+#include "host/SessionCommon.h"
 
 #include <cerrno>
 #include <climits>
@@ -10,11 +11,6 @@
 #include <unistd.h>
 
 namespace auhost {
-
-bool IsDir(const std::string& path) {
-  struct stat st;
-  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
 
 bool IsRealDir(const std::string& path) {
   struct stat st;
@@ -60,6 +56,8 @@ std::string Stage::Make(const std::string& out) {
     const size_t slash = out.rfind('/');
     where = slash == std::string::npos ? "." : out.substr(0, slash); // "" for the root
   } else if (!IsDir(out)) {
+    if (stat(out.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+      return "the output folder " + out + " is a file, not a folder";
     return "cannot make the output folder " + out + ": " + strerror(EEXIST);
   } else if (access(out.c_str(), W_OK | X_OK) != 0) {
     return "the output folder " + out + " is not writable";

@@ -7,7 +7,6 @@
 
 namespace auhost {
 
-bool IsDir(const std::string& path);
 // A folder itself, not a link to one: what a rename onto its name would refuse.
 bool IsRealDir(const std::string& path);
 // path from the working folder, with "." parts and repeated or trailing slashes left out;

@@ -19,7 +19,7 @@ const char* const kUsage =
     "  --key NAME            key, e.g. C, F#, Bb (default C)\n"
     "  --scale NAME          scale type as the menu shows it, e.g. \"Minor Pentatonic\"\n"
     "                        (default Major)\n"
-    "  --octave N            also use octave copy N (-4..4; repeatable)\n"
+    "  --octave N            also use octave copy N (-4..4; repeatable; 0 is on already)\n"
     "  --rhythm NAME         rhythm as the menu shows it, e.g. 1/4 (default 1/8)\n"
     "  --bars N              bars in the loop: 1-8, 12 or 16 (default 2)\n"
     "  --play-bars N         bars to play with the transport running (default 4)\n"

@@ -1,6 +1,7 @@
 // The host program as a newcomer meets it: names holding '#', a failed or stopped session that
 // leaves the output folder as it was, paths from the caller's folder, memory that stays flat
-// however long the play, and a seed that holds through a state round trip.
+// however long the play, a seed that holds through a state round trip, the notes each save
+// holds, and what is in the way named.
 
 #include "host/Session.h"
 #include "MidiFile/MidiFile.h"
@@ -375,6 +376,75 @@ TEST(SessionProgram, MemoryDoesNotGrowWithTheBlocksPlayed) {
   ASSERT_GT(one, 0);
   ASSERT_GT(four, 0);
   EXPECT_LT(four - one, 16 * 1024) << one << " KB for one bar, " << four << " KB for four";
+}
+
+TEST(SessionProgram, EachSaveSaysTheNotesItsFileHolds) {
+  // No rhythm, no notes; a second rhythm adds to the first; bars set later do not stretch it.
+  const std::string dir = TempFolder("counts");
+  std::ofstream(dir + "/s.txt") << "save a.mid\nrhythm 1\ngenerate\nsave b.mid\nrhythm 1/4\n"
+                                   "bars 2\ngenerate\nsave c.mid\n";
+  std::string out, err;
+  ASSERT_EQ(RunProgram({kProgram, "--script", dir + "/s.txt", "--out", dir + "/o"}, &err, "", &out),
+            0)
+      << err;
+  EXPECT_NE(out.find("\n  saved a.mid (0 notes)\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("\n  saved b.mid (1 note)\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("\n  saved c.mid (5 notes)\n"), std::string::npos) << out;
+  EXPECT_EQ(PitchClasses(dir + "/o/c.mid").size(), 5u);
+}
+
+TEST(SessionProgram, WhatIsInTheWayIsNamed) {
+  const std::string dir = TempFolder("in the way");
+  std::ofstream(dir + "/a file") << "mine";
+  std::string err;
+  EXPECT_EQ(RunProgram({kProgram, "--script", dir}, &err), 2);
+  EXPECT_EQ(err.substr(0, err.find('\n')),
+            "auhost: the script " + dir + " is a folder, not a file");
+  EXPECT_EQ(RunProgram({kProgram, "--out", "a file"}, &err, dir), 1);
+  EXPECT_EQ(err, "auhost: the output folder " + dir + "/a file is a file, not a folder\n");
+  EXPECT_EQ(Contents(dir), (std::map<std::string, std::string>{{"a file", "mine"}}));
+  // Every octave the help offers is taken; 0, on from the start, adds no step.
+  std::string help;
+  ASSERT_EQ(RunProgram({kProgram, "--help"}, &err, "", &help), 0);
+  EXPECT_NE(help.find("--octave N            also use octave copy N (-4..4;"), std::string::npos);
+  for (int o = -4; o <= 4; ++o) {
+    auhost::SessionConfig cfg;
+    EXPECT_EQ(ParseArgs({"--bundle", "b", "--octave", std::to_string(o)}, &cfg), "") << o;
+    EXPECT_EQ(cfg.octaves, o ? std::vector<int>{o} : std::vector<int>{});
+  }
+}
+
+// The file size limit LimitFiles sets in a child, as on a disk that fills.
+rlim_t gFileLimit = 0;
+void LimitFiles() {
+  const rlimit limit{gFileLimit, gFileLimit};
+  setrlimit(RLIMIT_FSIZE, &limit);
+  signal(SIGXFSZ, SIG_IGN); // a write past the limit fails
+}
+
+TEST(SessionProgram, ALogCutShortFailsTheSession) {
+  // The melody's four notes fit under each limit; the listing of 100 bars does not: cut early,
+  // or only its last byte, which leaves the final flush to fail.
+  const std::string dir = TempFolder("log cut"), script = dir + "/s.txt";
+  std::ofstream(script) << "rhythm 1/4\ngenerate\nsave melody.mid\nplay 100\n";
+  std::string err;
+  ASSERT_EQ(RunProgram({kProgram, "--script", script, "--out", dir + "/whole"}, &err), 0) << err;
+  const rlim_t whole = Slurp(dir + "/whole/midi-out.txt").size();
+  ASSERT_GT(whole, 4000u);
+  for (const rlim_t limit : {(rlim_t)4000, whole - 1}) {
+    const std::string out = OldFolder(TempFolder("log cut"));
+    FILE* errFile = tmpfile();
+    gFileLimit = limit;
+    const pid_t pid = qv_test::StartProgram({kProgram, "--script", script, "--out", out}, nullptr,
+                                            errFile, "", LimitFiles);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1) << limit;
+    EXPECT_EQ(qv_test::ReadAll(errFile), "auhost: cannot write midi-out.txt: File too large\n");
+    fclose(errFile);
+    EXPECT_TRUE(Contents(out) == kOldFiles) << limit; // a long log is not printed
+  }
 }
 
 } // namespace
