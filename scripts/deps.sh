@@ -24,8 +24,16 @@ fi
 # apt gives up at once when another apt or dpkg holds its locks (a second of our scripts, the
 # boot's upgrades); we wait for them instead, five minutes at most in all. Its locks are fcntl
 # locks: /proc/locks lists the held ones by device and inode (flock(1) cannot wait for them).
-lists_lock=/var/lib/apt/lists/lock
-dpkg_locks=(/var/lib/dpkg/lock-frontend /var/lib/dpkg/lock)
+# Where they live is apt's to say: its configuration may move its and dpkg's state elsewhere.
+apt_lists=/var/lib/apt/lists/
+dpkg_status=/var/lib/dpkg/status
+if command -v apt-config >/dev/null 2>&1; then
+  eval "$(apt-config shell apt_lists Dir::State::lists/d dpkg_status Dir::State::status/f \
+    2>/dev/null)"
+fi
+lists_lock=${apt_lists%/}/lock
+dpkg_dir=${dpkg_status%/*}
+dpkg_locks=("$dpkg_dir/lock-frontend" "$dpkg_dir/lock")
 wait_limit=300
 deadline=$((SECONDS + wait_limit))
 said_waiting=
