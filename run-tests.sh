@@ -1,26 +1,79 @@
 #!/usr/bin/env bash
-# Builds and runs every test.
-#   ./run-tests.sh             normal build (build/)
-#   ./run-tests.sh --sanitize  ASan+UBSan build (build-asan/), the threaded tests under TSan
-#                              (build-tsan/), then a short run of each fuzzer
-# JOBS=n sets the build and test parallelism (default: every core); QV_SKIP_DEPS=1 skips
-# the package check (scripts/deps.sh); FUZZ_SECONDS=n sets each fuzzer's run (default 20).
+# Builds and runs every test; see usage below. A stop signal (Ctrl-C, SIGTERM, SIGHUP) stops
+# the whole run at once, and no further test or stage starts.
 set -euo pipefail
-cd "$(dirname "$0")"
+cd "$(dirname "$(readlink -f "$0")")"
+usage() {
+  cat <<'EOF'
+usage: ./run-tests.sh [--sanitize]
+  (no argument)  the normal build (build/) and every test
+  --sanitize     every test under ASan+UBSan (build-asan/), the threaded tests under TSan
+                 (build-tsan/), then a short run of each fuzzer (build-fuzz/)
+  --help         this text
+Environment:
+  JOBS=n          build and test parallelism (default: every core)
+  QV_SKIP_DEPS=1  skip the package step (scripts/deps.sh), for machines that have the
+                  packages by other means
+  FUZZ_SECONDS=n  each fuzzer's run with --sanitize (default 20)
+  QV_APT_TESTS=1  also test the package step against the machine's real package manager
+                  (needs root and the mirror; installs and removes a small package)
+EOF
+}
 mode=normal
-case "${1:-}" in
-  "") ;;
-  --sanitize) mode=sanitize ;;
-  *) echo "usage: $0 [--sanitize]" >&2; exit 2 ;;
+case "$#:${1:-}" in
+  0:) ;;
+  1:--sanitize) mode=sanitize ;;
+  1:--help | 1:-h)
+    usage
+    exit 0
+    ;;
+  *)
+    usage >&2
+    exit 2
+    ;;
 esac
 . scripts/common.sh
+. scripts/stop.sh
+qv_stopped="; no further test ran"
+# The package step keeps the terminal: it may ask for a password.
 scripts/deps.sh "${test_packages[@]}"
 
 if [ $mode = normal ]; then
-  cmake -S . -B build -G Ninja -DQV_WERROR=ON
-  cmake --build build -j "$jobs"
-  ctest --test-dir build -j "$jobs" --output-on-failure
-  exit 0
+  build() {
+    cmake -S . -B build -G Ninja -DQV_WERROR=ON && cmake --build build -j "$jobs"
+  }
+  if ! qv_run build; then
+    echo "run-tests.sh: the build failed; no test ran"
+    exit 1
+  fi
+  log=$(mktemp)
+  qv_temp+=("$log")
+  tests() {
+    ctest --test-dir build -j "$jobs" --output-on-failure 2>&1 | tee "$log"
+  }
+  status=0
+  qv_run tests || status=$?
+  # The verdict comes last, where a glance at the end finds it.
+  summary=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" || true)
+  mapfile -t failed < <(sed -n '/^The following tests FAILED:/,/^[^[:space:]]/s/^[[:space:]]*[0-9]* - //p' "$log")
+  skipped=$(grep -c '(Skipped)$' "$log" || true)
+  rm -f "$log"
+  if [ -z "$summary" ]; then
+    echo "run-tests.sh: the tests did not finish (ctest's exit status $status)"
+    exit 1
+  fi
+  total=${summary##* }
+  if [ "$status" = 0 ] && [ ${#failed[@]} = 0 ]; then
+    if [ "$skipped" = 0 ]; then
+      echo "run-tests.sh: $total tests passed"
+    else
+      echo "run-tests.sh: $((total - skipped)) tests passed, $skipped skipped"
+    fi
+    exit 0
+  fi
+  echo "run-tests.sh: ${#failed[@]} of $total tests FAILED:"
+  printf '  %s\n' "${failed[@]}"
+  exit 1
 fi
 
 # Every stage runs even when an earlier one failed, so one failure hides nothing; the summary
@@ -44,7 +97,7 @@ asan() {
     cmake --build build-asan -j "$jobs" &&
     ctest --test-dir build-asan -j "$jobs" --output-on-failure
 }
-stage "ASan+UBSan: every test" asan
+stage "ASan+UBSan: every test" qv_run asan
 
 # ThreadSanitizer over the tests labelled "threads" (files named test_*_threads.cpp).
 tsan() {
@@ -52,32 +105,40 @@ tsan() {
     cmake --build build-tsan -j "$jobs" --target qv_threaded_tests &&
     ctest --test-dir build-tsan -L threads -j "$jobs" --output-on-failure
 }
-stage "TSan: the threaded tests" tsan
+stage "TSan: the threaded tests" qv_run tsan
 
-# Fuzzers: clang's libFuzzer, each run briefly from its seed corpus.
+# Fuzzers: clang's libFuzzer, each run briefly from its seed corpus. The packages come first,
+# in the foreground.
+fuzz_compile() {
+  CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DQV_FUZZ=ON -DQV_TESTS=OFF &&
+    cmake --build build-fuzz -j "$jobs"
+}
 fuzz_build() {
   scripts/deps.sh clang &&
     ver=$(clang -dumpversion | cut -d. -f1) &&
     scripts/deps.sh "libclang-rt-$ver-dev" &&
-    CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DQV_FUZZ=ON -DQV_TESTS=OFF &&
-    cmake --build build-fuzz -j "$jobs"
+    qv_run fuzz_compile
 }
 # A failing run's finding (its error, and the input as base64 to replay with the fuzzer) is
 # repeated after the summary, where a log cut to its end still shows it.
 findings=()
+fuzz_one() {
+  build-fuzz/tests/fuzz/"$1" -max_total_time="${FUZZ_SECONDS:-20}" -rss_limit_mb=2048 \
+    -timeout=10 -print_final_stats=1 -artifact_prefix="$2/" "$2" 2>&1 | tee "$3"
+}
 fuzz_run() {
-  local name=$1 corpus log status
+  local name=$1 corpus log status=0
   corpus=$(mktemp -d)
   log=$(mktemp)
+  qv_temp+=("$corpus" "$log")
   [ -d "tests/fuzz/corpus/$name" ] && cp -r "tests/fuzz/corpus/$name/." "$corpus/"
-  build-fuzz/tests/fuzz/"$name" -max_total_time="${FUZZ_SECONDS:-20}" -rss_limit_mb=2048 \
-    -timeout=10 -print_final_stats=1 -artifact_prefix="$corpus/" "$corpus" 2>&1 | tee "$log"
-  status=${PIPESTATUS[0]}
+  qv_run fuzz_one "$name" "$corpus" "$log" || status=$?
   if [ "$status" != 0 ]; then
     findings+=("$name:")
     mapfile -t -O "${#findings[@]}" findings < <(grep -E 'ERROR|SUMMARY|^Base64' "$log" | head -5)
   fi
   rm -rf "$corpus" "$log"
+  qv_temp=()
   return "$status"
 }
 if compgen -G "tests/fuzz/fuzz_*.cpp" >/dev/null; then

@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# run.sh stopped while it builds, by a signal to its own process: the build and what it started
+# end, run.sh says so in one line, exits with the signal's shell status and runs no session;
+# likewise while it waits for another run.sh's build. Two at once build in turn and both
+# sessions run. The build is stubbed: each build notes its process and the sleep it starts.
+#   run_sh_stop.sh <repository>
+. "$(dirname "$0")/stub_repo.sh" "$1" run.sh scripts/common.sh scripts/stop.sh
+mkdir -p "$repo/build-run/host"
+export STUB=$work
+stub "$work/bin/cmake" '[ "$1" = --build ] || exit 0
+mkdir "$STUB/building" 2>/dev/null || echo "two builds at once" >>"$STUB/log"
+echo $$ >>"$STUB/pids"
+sleep "$BUILD_SECONDS" &
+echo $! >>"$STUB/pids"
+wait $!
+rmdir "$STUB/building"'
+stub "$repo/build-run/host/auhost" 'echo "session $*" >>"$STUB/log"'
+
+for sig in INT TERM HUP; do
+  rm -rf "$work/pids" "$work/log" "$work/building"
+  BUILD_SECONDS=30 start run "$repo/run.sh" --out "$sig"
+  await "$work/building" || echo "FAILED: the build did not start"
+  kill -s "$sig" "$started"
+  finish "$started"
+  check "$ended" "$(($(kill -l "$sig") + 128))" "exit status on SIG$sig"
+  check "$(tail -n1 "$work/run.err")" "run.sh: stopped by SIG$sig while building; no session ran" \
+    "last line on SIG$sig"
+  while read -r pid; do
+    alive "$pid" && check "$pid" "gone" "a build process after SIG$sig"
+  done <"$work/pids"
+  check "$(cat "$work/log" 2>/dev/null)" "" "what ran after SIG$sig"
+done
+
+# A second run.sh waits for the first one's build; stopped there, it leaves the first alone.
+rm -rf "$work/pids" "$work/log" "$work/building"
+BUILD_SECONDS=1.5 start first "$repo/run.sh" --out 1
+first=$started
+await "$work/building"
+BUILD_SECONDS=0 start second "$repo/run.sh" --out 2
+for ((i = 0; i < 100; ++i)); do
+  grep -q "waiting for another" "$work/second.out" && break
+  sleep 0.05
+done
+kill -TERM "$started"
+finish "$started"
+check "$ended" 143 "exit status of the waiting run.sh"
+check "$(cat "$work/second.err")" "run.sh: stopped by SIGTERM while building; no session ran" \
+  "the waiting run.sh's line"
+finish "$first"
+check "$ended" 0 "exit status of the building run.sh"
+check "$(cat "$work/log")" "session --out 1" "what ran"
+
+# Two at once: the second builds when the first is done, and both sessions run.
+rm -rf "$work/pids" "$work/log" "$work/building"
+BUILD_SECONDS=1 start a "$repo/run.sh" --out a
+a=$started
+BUILD_SECONDS=1 start b "$repo/run.sh" --out b
+finish "$a"
+check "$ended" 0 "exit status of one of two"
+finish "$started"
+check "$ended" 0 "exit status of the other"
+check "$(sort "$work/log")" "session --out a
+session --out b" "what ran"
+exit $failed
