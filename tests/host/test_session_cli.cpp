@@ -402,7 +402,11 @@ TEST(SessionProgram, WhatIsInTheWayIsNamed) {
             "auhost: the script " + dir + " is a folder, not a file");
   EXPECT_EQ(RunProgram({kProgram, "--out", "a file"}, &err, dir), 1);
   EXPECT_EQ(err, "auhost: the output folder " + dir + "/a file is a file, not a folder\n");
-  EXPECT_EQ(Contents(dir), (std::map<std::string, std::string>{{"a file", "mine"}}));
+  ASSERT_EQ(symlink("nowhere", (dir + "/a link").c_str()), 0);
+  EXPECT_EQ(RunProgram({kProgram, "--out", "a link"}, &err, dir), 1);
+  EXPECT_EQ(err, "auhost: cannot make the output folder " + dir + "/a link: File exists\n");
+  EXPECT_EQ(Entries(dir), (std::vector<std::string>{"a file", "a link"}));
+  EXPECT_EQ(Slurp(dir + "/a file"), "mine");
   // Every octave the help offers is taken; 0, on from the start, adds no step.
   std::string help;
   ASSERT_EQ(RunProgram({kProgram, "--help"}, &err, "", &help), 0);
