@@ -65,13 +65,7 @@ env -u QV_SKIP_DEPS LC_ALL=C "$deps" "$probe" >"$work/out" 2>&1
 status=$?
 took=$((SECONDS - start))
 cat "$work/out"
-failed=0
-check() {
-  if [ "$1" != "$2" ]; then
-    echo "FAILED: $3: $1, expected $2"
-    failed=1
-  fi
-}
+. "$(dirname "$0")/check.sh"
 check "$status" 0 "deps.sh exit status"
 check "$(dpkg-query -W -f='${Status}' "$probe" 2>/dev/null)" "install ok installed" "$probe"
 check "$(grep -c '^Waiting for' "$work/out")" 1 "lines saying it waits"

@@ -84,13 +84,7 @@ timeout 30 env -u QV_SKIP_DEPS LC_ALL=C PATH="$work/bin:$PATH" "$deps" "$probe" 
   >"$work/out" 2>&1
 status=$?
 cat "$work/out"
-failed=0
-check() {
-  if [ "$1" != "$2" ]; then
-    echo "FAILED: $3: $1, expected $2"
-    failed=1
-  fi
-}
+. "$(dirname "$0")/check.sh"
 check "$status" 0 "deps.sh exit status"
 check "$([ -e "$work/installed" ] && echo yes || echo no)" yes "$probe installed"
 check "$(grep -c '^Waiting for' "$work/out")" 1 "lines saying it waits"

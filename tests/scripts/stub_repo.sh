@@ -77,10 +77,4 @@ await() {
   return 1
 }
 
-failed=0
-check() {
-  if [ "$1" != "$2" ]; then
-    echo "FAILED: $3: '$1', expected '$2'"
-    failed=1
-  fi
-}
+. "$(dirname "${BASH_SOURCE[0]}")/check.sh"
