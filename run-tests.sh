@@ -34,6 +34,7 @@ case "$#:${1:-}" in
 esac
 . scripts/common.sh
 . scripts/stop.sh
+qv_name=run-tests.sh
 qv_stopped="; no further test ran"
 # The package step keeps the terminal: it may ask for a password.
 scripts/deps.sh "${test_packages[@]}"

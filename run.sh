@@ -12,6 +12,7 @@ set -euo pipefail
 repo=$(cd "$(dirname "$(readlink -f "$0")")" && pwd)
 . "$repo/scripts/common.sh"
 . "$repo/scripts/stop.sh"
+qv_name=run.sh
 qv_stopped=" while building; no session ran"
 
 # Builds in the repository, one run.sh at a time: a later one waits for the running build and

@@ -8,8 +8,9 @@
 # step) run in the foreground instead, keeping the terminal; a stop then takes effect when
 # they end.
 #
-# The script sets qv_name (its name in the line), qv_stopped (what the line adds after the
-# signal's name) and may add files and folders to qv_temp, removed on a stop.
+# The script sets qv_name (its name in the line; its file's name by default) and qv_stopped
+# (what the line adds after the signal's name), and may add files and folders to qv_temp,
+# removed on a stop.
 
 qv_name=${0##*/}
 qv_stopped=
