@@ -30,6 +30,8 @@ qv_group_alive() {
 
 qv_stop() {
   trap '' INT TERM HUP
+  # A stop between a job's start and the note of its process id finds it as the last job.
+  [ "$qv_job" != starting ] || qv_job=${!:-}
   if [ -n "$qv_job" ]; then
     kill -TERM -- "-$qv_job" 2>/dev/null || true
     wait "$qv_job" 2>/dev/null || true
@@ -52,6 +54,7 @@ trap 'qv_stop HUP 129' HUP
 # terminal's input, and waits for it; its exit status.
 qv_run() {
   local status=0
+  qv_job=starting
   set -m
   "$@" </dev/null &
   qv_job=$!

@@ -2,7 +2,8 @@
 # run.sh stopped while it builds, by a signal to its own process: the build and what it started
 # end, run.sh says so in one line, exits with the signal's shell status and runs no session;
 # likewise while it waits for another run.sh's build. Two at once build in turn and both
-# sessions run. The build is stubbed: each build notes its process and the sleep it starts.
+# sessions run. The build is stubbed: each build notes its process and the sleep it starts, or
+# is held until the test lets it go.
 #   run_sh_stop.sh <repository>
 . "$(dirname "$0")/stub_repo.sh" "$1" run.sh scripts/common.sh scripts/stop.sh
 mkdir -p "$repo/build-run/host"
@@ -10,9 +11,13 @@ export STUB=$work
 stub "$work/bin/cmake" '[ "$1" = --build ] || exit 0
 mkdir "$STUB/building" 2>/dev/null || echo "two builds at once" >>"$STUB/log"
 echo $$ >>"$STUB/pids"
-sleep "$BUILD_SECONDS" &
-echo $! >>"$STUB/pids"
-wait $!
+if [ "$BUILD_SECONDS" = held ]; then
+  for ((i = 0; i < 400; ++i)); do [ -e "$STUB/release" ] && break; sleep 0.05; done
+else
+  sleep "$BUILD_SECONDS" &
+  echo $! >>"$STUB/pids"
+  wait $!
+fi
 rmdir "$STUB/building"'
 stub "$repo/build-run/host/auhost" 'echo "session $*" >>"$STUB/log"'
 
@@ -33,7 +38,7 @@ done
 
 # A second run.sh waits for the first one's build; stopped there, it leaves the first alone.
 rm -rf "$work/pids" "$work/log" "$work/building"
-BUILD_SECONDS=1.5 start first "$repo/run.sh" --out 1
+BUILD_SECONDS=held start first "$repo/run.sh" --out 1
 first=$started
 await "$work/building"
 BUILD_SECONDS=0 start second "$repo/run.sh" --out 2
@@ -46,6 +51,7 @@ finish "$started"
 check "$ended" 143 "exit status of the waiting run.sh"
 check "$(cat "$work/second.err")" "run.sh: stopped by SIGTERM while building; no session ran" \
   "the waiting run.sh's line"
+touch "$work/release"
 finish "$first"
 check "$ended" 0 "exit status of the building run.sh"
 check "$(cat "$work/log")" "session --out 1" "what ran"
