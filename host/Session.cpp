@@ -58,25 +58,23 @@ std::string Lower(std::string s) {
 
 // A Standard MIDI File whose chunks fill it exactly, with as many as its header counts: a save
 // cut short (a full disk) leaves none such, and the plug-in's button cannot tell the host.
-bool IsWholeMidiFile(const std::string& path) {
-  bool ok = false;
-  const std::string bytes = ReadFile(path, &ok);
+bool IsWholeMidiFile(const std::string& bytes) {
   auto number = [&](size_t at, int n) {
     size_t v = 0;
     for (int i = 0; i < n; ++i) v = v << 8 | (uint8_t)bytes[at + (size_t)i];
     return v;
   };
-  if (!ok || bytes.size() < 14 || bytes.compare(0, 4, "MThd") != 0 || number(4, 4) != 6)
-    return false;
+  if (bytes.size() < 14 || bytes.compare(0, 4, "MThd") != 0 || number(4, 4) != 6) return false;
   size_t at = 14, chunks = 0;
   for (; at + 8 <= bytes.size(); ++chunks) at += 8 + number(at + 4, 4);
   return at == bytes.size() && chunks == number(10, 2);
 }
 
 // The notes a saved melody holds: its note-ons, in every track.
-int NotesInMidiFile(const std::string& path) {
+int NotesInMidiFile(const std::string& bytes) {
+  std::istringstream in(bytes);
   MidiFile f;
-  if (f.read(path) != 1) return -1;
+  if (f.read(in) != 1) return -1;
   int notes = 0;
   for (int t = 0; t < f.getTrackCount(); ++t)
     for (int e = 0; e < f.getEventCount(t); ++e) notes += f.getEvent(t, e).isNoteOn();
@@ -341,7 +339,9 @@ std::string Runner::Save(const std::string& name, const SessionStep& s) {
   if (PlatformTest_PanelsShown() != shown + 1) return Fail(s, "the save button showed no dialog");
   struct stat st;
   if (stat(path.c_str(), &st) != 0) return Fail(s, "the plug-in wrote no file " + name);
-  const int notes = IsWholeMidiFile(path) ? NotesInMidiFile(path) : -1;
+  bool read = false;
+  const std::string bytes = ReadFile(path, &read);
+  const int notes = read && IsWholeMidiFile(bytes) ? NotesInMidiFile(bytes) : -1;
   if (notes < 0) return Fail(s, "the plug-in's " + name + " is cut short");
   Wrote(name);
   // "new melody" only draws pitches for the notes a rhythm laid: say when there were none.
