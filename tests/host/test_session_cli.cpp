@@ -206,17 +206,22 @@ TEST(SessionProgram, AFailedSessionLeavesTheOutputFolderAsItWas) {
   EXPECT_EQ(Entries(dir), (std::vector<std::string>{"s.txt"}));
 }
 
+// The file size limit LimitFiles sets in a child, as on a disk that fills.
+rlim_t gFileLimit = 0;
+void LimitFiles() {
+  const rlimit limit{gFileLimit, gFileLimit};
+  setrlimit(RLIMIT_FSIZE, &limit);
+  signal(SIGXFSZ, SIG_IGN); // a write past the limit fails
+}
+
 TEST(SessionProgram, ASaveCutShortFailsTheSession) {
   // Files may grow to 1000 bytes, as on a disk that fills: the melody's 256 notes do not fit.
   const std::string dir = TempFolder("cut");
   const std::string out = OldFolder(dir), script = dir + "/s.txt";
   std::ofstream(script) << "bars 16\nrhythm 1/16\ngenerate\nsave melody.mid\n";
-  const pid_t pid =
-      qv_test::StartProgram({kProgram, "--script", script, "--out", out}, nullptr, nullptr, "", [] {
-        const rlimit limit{1000, 1000};
-        setrlimit(RLIMIT_FSIZE, &limit);
-        signal(SIGXFSZ, SIG_IGN); // a write past the limit fails, as on a full disk
-      });
+  gFileLimit = 1000;
+  const pid_t pid = qv_test::StartProgram({kProgram, "--script", script, "--out", out}, nullptr,
+                                          nullptr, "", LimitFiles);
   int status = 0;
   waitpid(pid, &status, 0);
   ASSERT_TRUE(WIFEXITED(status));
@@ -416,14 +421,6 @@ TEST(SessionProgram, WhatIsInTheWayIsNamed) {
     EXPECT_EQ(ParseArgs({"--bundle", "b", "--octave", std::to_string(o)}, &cfg), "") << o;
     EXPECT_EQ(cfg.octaves, o ? std::vector<int>{o} : std::vector<int>{});
   }
-}
-
-// The file size limit LimitFiles sets in a child, as on a disk that fills.
-rlim_t gFileLimit = 0;
-void LimitFiles() {
-  const rlimit limit{gFileLimit, gFileLimit};
-  setrlimit(RLIMIT_FSIZE, &limit);
-  signal(SIGXFSZ, SIG_IGN); // a write past the limit fails
 }
 
 TEST(SessionProgram, ALogCutShortFailsTheSession) {
