@@ -5,17 +5,14 @@
 # without either, or when apt is busy already.
 #   deps_waits_for_apt.sh <path of deps.sh>
 set -uo pipefail
-# It takes the machine's own apt and dpkg locks and installs a real package: only when asked.
-if [ "${QV_APT_TESTS:-0}" != 1 ]; then
-  echo "skipped: runs only with QV_APT_TESTS=1"
-  exit 77
-fi
 deps=$1
 probe=hello # small, and needs nothing but libc
 skip() {
   echo "skipped: $*"
   exit 77
 }
+# It takes the machine's own apt and dpkg locks and installs a real package: only when asked.
+[ "${QV_APT_TESTS:-0}" = 1 ] || skip "runs only with QV_APT_TESTS=1"
 [ "$(id -u)" = 0 ] || skip "installing needs root"
 command -v python3 >/dev/null || skip "the lock holder needs python3"
 dpkg-query -W -f='${Status}' "$probe" 2>/dev/null | grep -q 'install ok installed' &&

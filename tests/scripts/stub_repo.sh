@@ -57,7 +57,7 @@ finish() {
   local i
   ended="still running"
   for ((i = 0; i < 200; ++i)); do
-    if ! kill -0 "$1" 2>/dev/null || ! alive "$1"; then
+    if ! alive "$1"; then
       wait "$1"
       ended=$?
       return
