@@ -11,28 +11,38 @@ usage: ./run-tests.sh [--sanitize]
                  (build-tsan/), then a short run of each fuzzer (build-fuzz/)
   --help         this text
 Environment:
-  JOBS=n          build and test parallelism (default: every core)
+  JOBS=n          build and test parallelism, 1-4096 (default: every core)
   QV_SKIP_DEPS=1  skip the package step (scripts/deps.sh), for machines that have the
                   packages by other means
-  FUZZ_SECONDS=n  each fuzzer's run with --sanitize (default 20)
+  FUZZ_SECONDS=n  each fuzzer's run with --sanitize, 1-86400 (default 20)
   QV_APT_TESTS=1  also test the package step against the machine's real package manager
                   (needs root and the mirror; installs and removes a small package)
 EOF
 }
+# Names what it refuses, then the usage.
+refuse() {
+  echo "run-tests.sh: $1" >&2
+  usage >&2
+  exit 2
+}
 mode=normal
-case "$#:${1:-}" in
-  0:) ;;
-  1:--sanitize) mode=sanitize ;;
-  1:--help | 1:-h)
-    usage
-    exit 0
-    ;;
-  *)
-    usage >&2
-    exit 2
-    ;;
-esac
+if [ $# -gt 0 ]; then
+  case $1 in
+    --sanitize) mode=sanitize ;;
+    --help | -h)
+      [ $# = 1 ] || refuse "unexpected argument $2 after $1"
+      usage
+      exit 0
+      ;;
+    -*) refuse "unknown option $1" ;;
+    *) refuse "unexpected argument $1" ;;
+  esac
+  [ $# = 1 ] || refuse "unexpected argument $2 after $1"
+fi
 . scripts/common.sh
+qv_tmpdir
+qv_flag QV_APT_TESTS
+[ $mode = normal ] || qv_whole FUZZ_SECONDS "${FUZZ_SECONDS:-20}" 1 86400
 . scripts/stop.sh
 qv_name=run-tests.sh
 qv_stopped="; no further test ran"
@@ -47,7 +57,10 @@ if [ $mode = normal ]; then
     echo "run-tests.sh: the build failed; no test ran"
     exit 1
   fi
-  log=$(mktemp)
+  log=$(mktemp) || {
+    echo "run-tests.sh: cannot make a temporary file in ${TMPDIR:-/tmp}; no test ran" >&2
+    exit 1
+  }
   qv_temp+=("$log")
   tests() {
     ctest --test-dir build -j "$jobs" --output-on-failure 2>&1 | tee "$log"
@@ -130,9 +143,14 @@ fuzz_one() {
 }
 fuzz_run() {
   local name=$1 corpus log status=0
-  corpus=$(mktemp -d)
-  log=$(mktemp)
-  qv_temp+=("$corpus" "$log")
+  # Both are checked: an empty name would put the corpus in / and the findings beside it.
+  corpus=$(mktemp -d) || return 1
+  qv_temp+=("$corpus")
+  log=$(mktemp) || {
+    rm -rf "$corpus"
+    return 1
+  }
+  qv_temp+=("$log")
   [ -d "tests/fuzz/corpus/$name" ] && cp -r "tests/fuzz/corpus/$name/." "$corpus/"
   qv_run fuzz_one "$name" "$corpus" "$log" || status=$?
   if [ "$status" != 0 ]; then

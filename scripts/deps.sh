@@ -3,7 +3,14 @@
 # QV_SKIP_DEPS=1 skips the check and the install, for machines that have what is needed
 # by other means.
 set -euo pipefail
-[ "${QV_SKIP_DEPS:-0}" = 1 ] && exit 0
+case "${QV_SKIP_DEPS:-0}" in
+  0) ;;
+  1) exit 0 ;;
+  *)
+    echo "deps.sh: QV_SKIP_DEPS must be 0 or 1, not '$QV_SKIP_DEPS'" >&2
+    exit 2
+    ;;
+esac
 missing=()
 for p in "$@"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -3,8 +3,8 @@
 # that command started, and the script with it: nothing further starts.
 #
 # A long command runs as a job in a process group of its own (qv_run). bash runs a trap only
-# once a foreground command has ended, but it breaks off `wait` at once; and the job's group
-# lets the trap end the job's whole tree. Commands that may ask for a password (the package
+# once a foreground command has ended, but it breaks off `wait` at once. The trap ends the
+# job's whole tree, in whatever group its processes are (tree.sh). Commands that may ask for a password (the package
 # step) run in the foreground instead, keeping the terminal; a stop then takes effect when
 # they end.
 #
@@ -12,38 +12,28 @@
 # (what the line adds after the signal's name), and may add files and folders to qv_temp,
 # removed on a stop.
 
+. "${BASH_SOURCE[0]%/*}/tree.sh"
+
 qv_name=${0##*/}
 qv_stopped=
 qv_temp=()
 qv_job=
-
-# True while a process of group $1 lives (zombies aside): read from /proc, as ps may be missing.
-qv_group_alive() {
-  local f stat fields
-  for f in /proc/[0-9]*/stat; do
-    read -r stat 2>/dev/null <"$f" || continue
-    read -r -a fields <<<"${stat##*) }" # state, parent, group, ...
-    [ "${fields[2]}" = "$1" ] && [ "${fields[0]}" != Z ] && return 0
-  done
-  return 1
-}
 
 qv_stop() {
   trap '' INT TERM HUP
   # A stop between a job's start and the note of its process id finds it as the last job.
   [ "$qv_job" != starting ] || qv_job=${!:-}
   if [ -n "$qv_job" ]; then
-    kill -TERM -- "-$qv_job" 2>/dev/null || true
+    qv_end_tree "$qv_job"
     wait "$qv_job" 2>/dev/null || true
-    local i
-    for ((i = 0; i < 100; ++i)); do
-      qv_group_alive "$qv_job" || break
-      sleep 0.05
-    done
-    kill -KILL -- "-$qv_job" 2>/dev/null || true
   fi
   [ ${#qv_temp[@]} -eq 0 ] || rm -rf -- "${qv_temp[@]}"
   echo "$qv_name: stopped by SIG$1$qv_stopped" >&2
+  # Ending by the signal itself tells a calling shell that the stop was not handled here, so a
+  # loop or script around this one stops too. A signal ignored since the start cannot be reset:
+  # then its shell status.
+  trap - "$1"
+  kill -s "$1" "$$"
   exit "$2"
 }
 trap 'qv_stop INT 130' INT

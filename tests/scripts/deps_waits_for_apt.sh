@@ -58,7 +58,7 @@ grep -q held "$work/held" || skip "apt is busy with another process"
 start=$SECONDS
 
 # In the C locale apt's own lines are known: its "Waiting for cache lock" counts as saying it too.
-env -u QV_SKIP_DEPS LC_ALL=C "$deps" "$probe" >"$work/out" 2>&1
+(unset QV_SKIP_DEPS && LC_ALL=C "$deps" "$probe" >"$work/out" 2>&1)
 status=$?
 took=$((SECONDS - start))
 cat "$work/out"

@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
 # run-tests.sh as a user meets it, with the build, ctest and the fuzzers stubbed: what it
-# refuses, its help, a run through a link that ends on its verdict, and a stop signal, to the
-# script alone or to its whole group, that ends the run at once with one line, the signal's
-# shell status, no further stage and no temporary file left.
+# refuses, its help, its verdicts and failures, and a stop signal, to the script alone or to
+# its whole group, that ends the run at once with one line, no further stage and no temporary
+# file left, by the signal itself: a loop around it, and .ci/run, stop too.
 #   run_tests_stop.sh <repository>
 . "$(dirname "$0")/stub_repo.sh" "$1" run-tests.sh scripts/common.sh scripts/stop.sh
 export STUB=$work TMPDIR=$work/tmp
-mkdir -p "$TMPDIR" "$repo/tests/fuzz" "$repo/build-fuzz/tests/fuzz"
-# Every stub notes its name; one named in $HANG notes its process and the sleep it starts and
-# waits for the sleep.
+mkdir -p "$TMPDIR" "$repo/tests/fuzz" "$repo/build-fuzz/tests/fuzz" "$repo/.ci"
+cp "$src/.ci/run" "$repo/.ci/run"
+# Every stub notes its name, and fails when its arguments hold $FAIL; one named in $HANG notes
+# its process and the sleep it starts and waits for the sleep.
 hang='echo "$NAME" >>"$STUB/ran"
+case " $* " in *" ${FAIL:-none} "*) exit 1 ;; esac
 if [ "$NAME" = "${HANG:-}" ]; then
   echo $$ >>"$STUB/pids"; sleep 30 & echo $! >>"$STUB/pids"; wait $!
 fi'
@@ -20,18 +22,38 @@ echo "Test project"
 case ${CTEST:-pass} in
   pass) printf "100%% tests passed, 0 tests failed out of 3\n\nThe following tests did not run:\n\t  2 - A.Skip (Skipped)\n" ;;
   fail) printf "67%% tests passed, 1 tests failed out of 3\n\nThe following tests FAILED:\n\t  3 - B.Fails (Failed)\nErrors while running CTest\n"; exit 8 ;;
+  crash) echo "Segmentation fault"; exit 9 ;;
 esac
 echo "Total Test time (real) =   0.01 sec"'
 for f in fuzz_a fuzz_b; do
   : >"$repo/tests/fuzz/$f.cpp"
   stub "$repo/build-fuzz/tests/fuzz/$f" "NAME=$f; $hang"
 done
+tests() { (cd "$work" && rm -f ran && "$repo/run-tests.sh" "$@" >out 2>err); }
 
-# Arguments and help.
-(cd "$work" && "$repo/run-tests.sh" --sanitize extra >out 2>err)
-check "$? $(head -c6 "$work/err")" "2 usage:" "--sanitize extra"
-(cd "$work" && "$repo/run-tests.sh" --frob >out 2>err)
-check "$? $(head -c6 "$work/err")" "2 usage:" "--frob"
+# What it refuses: named first, then the usage; nothing runs.
+refused() { # <first line> <arguments>...
+  local line=$1
+  shift
+  tests "$@"
+  check "$? $(head -n1 "$work/err")" "2 $line" "refused: $*"
+  check "$(cat "$work/ran" 2>/dev/null)" "" "what ran after: $line"
+}
+refused "run-tests.sh: unknown option --frob" --frob
+refused "run-tests.sh: unexpected argument extra after --sanitize" --sanitize extra
+check "$(sed -n 2p "$work/err")" "usage: ./run-tests.sh [--sanitize]" "the usage after the refusal"
+for jobs in 00 0 12345678901234567890 -1 x; do
+  JOBS=$jobs refused "run-tests.sh: JOBS must be a whole number from 1 to 4096, not '$jobs'"
+done
+for s in 0 abc 007 86401; do
+  FUZZ_SECONDS=$s refused \
+    "run-tests.sh: FUZZ_SECONDS must be a whole number from 1 to 86400, not '$s'" --sanitize
+done
+QV_SKIP_DEPS=yes refused "run-tests.sh: QV_SKIP_DEPS must be 0 or 1, not 'yes'"
+for mode in "" --sanitize; do
+  TMPDIR=$work/gone refused \
+    "run-tests.sh: the temporary folder '$work/gone' (TMPDIR) is missing or cannot be written" $mode
+done
 help=$("$repo/run-tests.sh" --help 2>&1)
 check "$?" 0 "--help's exit status"
 for word in JOBS= QV_SKIP_DEPS= FUZZ_SECONDS= QV_APT_TESTS=; do
@@ -43,32 +65,56 @@ ln -s "$repo/run-tests.sh" "$work/tests here"
 check "$("$work/tests here" | tail -n1)" "run-tests.sh: 2 tests passed, 1 skipped" "passed"
 check "$(CTEST=fail "$work/tests here" | tail -n2)" "run-tests.sh: 1 of 3 tests FAILED:
   B.Fails (Failed)" "failed"
+CTEST=crash tests
+check "$? $(tail -n1 "$work/out")" "1 run-tests.sh: the tests did not finish (ctest's exit status 9)" \
+  "a ctest that names no failed test"
+FAIL="--build build" tests
+check "$? $(tail -n1 "$work/out")" "1 run-tests.sh: the build failed; no test ran" "a failed build"
+check "$(grep -c ctest "$work/ran")" 0 "ctest runs after a failed build"
 check "$("$repo/run-tests.sh" --sanitize 2>&1 | tail -n1)" "passed  fuzzer: fuzz_b" "--sanitize"
 check "$(ls -A "$TMPDIR")" "" "temporary files after --sanitize"
+# A failing stage fails the run, and the summary names it; a failed fuzzers' build runs none.
+CTEST=fail FAIL="-B build-fuzz" tests --sanitize
+check "$?" 1 "--sanitize's exit status with failing stages"
+check "$(sed -n '/^==== summary/,$p' "$work/out")" "==== summary
+FAILED  ASan+UBSan: every test
+FAILED  TSan: the threaded tests
+FAILED  fuzzers: build" "--sanitize's summary"
+check "$(grep -c fuzz_ "$work/ran")" 0 "fuzzers run after a failed build"
 
 # Stops: SIGINT to the group during the tests, SIGTERM to the script during the build, SIGHUP
 # during a fuzzer, where the corpus and log are temporary files.
-stop() { # <signal> <to: group or script> <stub to hang in> <arguments>...
+stop() { # <signal> <to: group or script> <stub to hang in> <command>...
   local sig=$1 to=$2
   HANG=$3
   shift 3
   rm -f "$work/pids" "$work/ran"
-  HANG=$HANG start run "$repo/run-tests.sh" "$@"
-  await "$work/pids" || echo "FAILED: $HANG did not start"
+  HANG=$HANG start run "$@"
+  await "$work/pids"
+  check "$?" 0 "$HANG started before SIG$sig"
   sleep 0.1
-  if [ "$to" = group ]; then kill -s "$sig" -- "-$started"; else kill -s "$sig" "$started"; fi
-  finish "$started"
-  check "$ended" "$(($(kill -l "$sig") + 128))" "exit status on SIG$sig in $HANG"
+  if [ "$to" = group ]; then kill -s "$sig" -- "-$group"; else kill -s "$sig" "$started"; fi
+  finish "$group"
+  check "$ended" "SIG$sig" "how the run ended on SIG$sig in $HANG"
   check "$(tail -n1 "$work/run.err")" "run-tests.sh: stopped by SIG$sig; no further test ran" \
     "last line on SIG$sig in $HANG"
+  check "$(wc -l <"$work/pids")" 2 "processes of $HANG noted before SIG$sig"
   while read -r pid; do
     alive "$pid" && check "$pid" gone "a process of $HANG after SIG$sig"
   done <"$work/pids"
   check "$(tail -n1 "$work/ran")" "$HANG" "the last stub to start after SIG$sig"
   check "$(ls -A "$TMPDIR")" "" "temporary files after SIG$sig in $HANG"
 }
-stop INT group ctest
-stop TERM script cmake--build
-stop HUP script fuzz_a --sanitize
-stop INT script ctest --sanitize
+tests=$repo/run-tests.sh
+stop INT group ctest "$tests"
+stop TERM script cmake--build "$tests"
+stop HUP script fuzz_a "$tests" --sanitize
+stop INT script ctest "$tests" --sanitize
+
+# A stop of the whole group stops what called the run too: the second run never starts.
+stop INT group ctest bash -c 'for i in 1 2; do echo "run $i" >>"$STUB/loop"; "$0"; done' \
+  "$tests"
+check "$(cat "$work/loop")" "run 1" "the runs a stopped loop started"
+stop INT group ctest "$repo/.ci/run"
+check "$(grep -c cmake-S "$work/ran")" 1 "builds configured by a stopped .ci/run"
 exit $failed

@@ -1,16 +1,20 @@
 # Sourced by the tests of our scripts: copies of the named files of repository $1 in a
-# repository of their own, "$repo", whose package step does nothing, all in a temporary folder
-# "$work" removed on exit. Stub commands go in "$work/bin", first on PATH.
+# repository of their own, "$repo", whose package step does nothing unless scripts/deps.sh is
+# among them, all in a temporary folder "$work" removed on exit. Stub commands go in
+# "$work/bin", first on PATH; the rest of PATH is links to the common tools the scripts use, in
+# the same folder's "tools": once the folder is gone, a call finds nothing, never the machine's
+# own command in a stub's place (a package manager above all).
 #   . stub_repo.sh <repository> <file>...
 set -uo pipefail
-work=$(mktemp -d)
+src=$1
+shift
+. "$src/scripts/tree.sh"
+work=$(mktemp -d) || exit 1
 jobs_started=()
-# The scripts under test run in process groups of their own: a stopped test ends them too.
+declare -A started_as=()
+# What the test started ends, whatever group it moved to, before its files go.
 cleanup() {
-  local pid
-  for pid in "${jobs_started[@]}"; do
-    kill -TERM -- "-$pid" 2>/dev/null && finish "$pid"
-  done
+  [ ${#jobs_started[@]} = 0 ] || qv_end_tree "${jobs_started[@]}"
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -18,18 +22,22 @@ trap 'exit 130' INT
 trap 'exit 143' TERM
 trap 'exit 129' HUP
 repo="$work/the repo"
-mkdir -p "$repo/scripts" "$work/bin"
-src=$1
-shift
-for f; do cp "$src/$f" "$repo/$f"; done
-export PATH="$work/bin:$PATH"
+mkdir -p "$repo/scripts" "$work/bin" "$work/tools"
+for f in "$@" scripts/tree.sh; do cp "$src/$f" "$repo/$f"; done
+for tool in bash sh env cat cp chmod cut dirname basename readlink flock grep head tail ls ln \
+  mkdir mktemp rm rmdir sed sleep sort tee touch wc nproc seq paste xargs id stat kill true \
+  false printf tr setsid taskset perl; do
+  ln -s "$(type -P "$tool")" "$work/tools/$tool"
+done
+export PATH="$work/bin:$work/tools"
 
 # Writes an executable bash script $1 whose body is $2.
 stub() {
+  rm -f "$1"
   printf '#!/usr/bin/env bash\n%s\n' "$2" >"$1"
   chmod +x "$1"
 }
-stub "$repo/scripts/deps.sh" 'exit 0'
+[ -e "$repo/scripts/deps.sh" ] || stub "$repo/scripts/deps.sh" 'exit 0'
 
 # True while process $1 runs (a zombie does not).
 alive() {
@@ -39,32 +47,54 @@ alive() {
   [ "${stat%% *}" != Z ]
 }
 
-# Starts a script of the stub repository as a job of its own, with the stop signals at their
-# defaults (a job a script starts would begin with SIGINT ignored), its output into files
-# "$work/<name>.out" and ".err"; its process id in $started.
+# Starts a script of the stub repository in a process group of its own, with the stop signals
+# at their defaults (a job a script starts would begin with SIGINT ignored), its output into
+# files "$work/<name>.out" and ".err". Its process id goes in $started, its group's in $group.
+# A small parent of the group's own, deaf to the stop signals, keeps how it ended: a shell's
+# status cannot tell a death by a signal from an exit with 128 and the signal's number.
 start() {
   local name=$1
   shift
+  rm -f "$work/$name.pid" "$work/$name.ended"
   set -m
-  env --default-signal=INT,TERM,HUP "$@" >"$work/$name.out" 2>"$work/$name.err" &
-  started=$!
-  jobs_started+=("$started")
+  perl -e '
+    use Config;
+    use POSIX ();
+    my $at = shift;
+    $SIG{$_} = "IGNORE" for qw(INT TERM HUP);
+    my $pid = fork() // die "fork: $!";
+    if ($pid == 0) {
+      $SIG{$_} = "DEFAULT" for qw(INT TERM HUP);
+      exec { $ARGV[0] } @ARGV;
+      POSIX::_exit(127);
+    }
+    sub note { open(my $f, ">", "$at.new") or die; print $f $_[0]; close $f; rename "$at.new", $_[1] }
+    note($pid, "$at.pid");
+    waitpid($pid, 0);
+    note(($? & 127) ? "SIG" . (split " ", $Config{sig_name})[$? & 127] : $? >> 8,
+         "$at.ended");
+  ' "$work/$name" "$@" >"$work/$name.out" 2>"$work/$name.err" &
+  group=$!
   set +m
+  jobs_started+=("$group")
+  started_as[$group]=$name
+  await "$work/$name.pid" && started=$(<"$work/$name.pid")
 }
 
-# Waits at most 10 s for process $1 to end; its exit status in $ended, or "still running".
+# Waits at most 10 s for the script started in group $1 to end; how it ended in $ended: its
+# exit status, or the signal that ended it (SIGINT), or "still running".
 finish() {
   local i
   ended="still running"
   for ((i = 0; i < 200; ++i)); do
     if ! alive "$1"; then
       wait "$1"
-      ended=$?
+      ended=$(cat "$work/${started_as[$1]}.ended" 2>/dev/null)
       return
     fi
     sleep 0.05
   done
-  kill -KILL -- "-$1" 2>/dev/null
+  qv_end_tree "$1"
 }
 
 # Waits at most 10 s until file $1 exists.

@@ -1,0 +1,110 @@
+# Sourced by our scripts and their tests, under `set -eu` too: qv_end_tree ends processes and everything they
+# started, whatever process group or session a descendant moved to, and returns once none of
+# them lives. Read from /proc, as ps may be missing.
+#
+# A process that dies hands its children to init, where no parent links them to the tree any
+# more, and a descendant may leave its group (setsid, set -m, timeout). So the tree is frozen
+# first: each process found is stopped (it can then neither fork nor die), and the search goes
+# on from the stopped ones until it finds none new. The groups of the processes found count as
+# the tree too, for orphans that stay in their group. Then all are sent SIGTERM and let go;
+# what their clean-up starts is followed alike, and whatever still lives after the grace
+# period is frozen again and killed.
+
+qv_tree_grace=${qv_tree_grace:-5}
+
+# Every live process of the machine: state, parent and group by process id.
+qv_tree_scan() {
+  local f stat fields pid
+  qv_tree_state=() qv_tree_parent=() qv_tree_group=()
+  for f in /proc/[0-9]*/stat; do
+    read -r stat 2>/dev/null <"$f" || continue
+    pid=${f#/proc/}
+    pid=${pid%/stat}
+    read -r -a fields <<<"${stat##*) }" # state, parent, group, ...
+    [ "${fields[0]}" = Z ] && continue
+    qv_tree_state[pid]=${fields[0]}
+    qv_tree_parent[pid]=${fields[1]}
+    qv_tree_group[pid]=${fields[2]}
+  done
+  return 0
+}
+
+# Adds to qv_tree_members the live processes that descend from a member or share a member's
+# group (but never this shell, its ancestors or its own group); the new ones in qv_tree_new.
+qv_tree_grow() {
+  local pid grew=1 own=${qv_tree_group[$BASHPID]:-}
+  qv_tree_new=()
+  while [ $grew = 1 ]; do
+    grew=0
+    for pid in "${!qv_tree_state[@]}"; do
+      [ -z "${qv_tree_members[pid]:-}" ] || continue
+      [ -z "${qv_tree_self[pid]:-}" ] || continue
+      if [ -n "${qv_tree_members[${qv_tree_parent[pid]}]:-}" ] ||
+        [ -n "${qv_tree_groups[${qv_tree_group[pid]}]:-}" ]; then
+        qv_tree_members[pid]=1
+        qv_tree_new+=("$pid")
+        [ "${qv_tree_group[pid]}" = "$own" ] || qv_tree_groups[${qv_tree_group[pid]}]=1
+        grew=1
+      fi
+    done
+  done
+  return 0
+}
+
+# Stops every member until the search finds no new one: then nothing of the tree can fork or
+# leave it.
+qv_tree_freeze() {
+  while :; do
+    qv_tree_scan
+    qv_tree_grow
+    [ ${#qv_tree_new[@]} -gt 0 ] || return 0
+    kill -STOP "${qv_tree_new[@]}" 2>/dev/null || true
+  done
+}
+
+# The members that still live.
+qv_tree_alive() {
+  local pid
+  qv_tree_living=()
+  for pid in "${!qv_tree_members[@]}"; do
+    [ -z "${qv_tree_state[pid]:-}" ] || qv_tree_living+=("$pid")
+  done
+  return 0
+}
+
+# qv_end_tree <pid>...: ends them and their trees; SIGTERM first, SIGKILL after
+# $qv_tree_grace seconds.
+qv_end_tree() {
+  local pid i
+  qv_tree_members=() qv_tree_groups=() qv_tree_self=()
+  # This shell and its ancestors are never part of the tree, whatever group they share.
+  qv_tree_scan
+  for ((pid = BASHPID; pid > 1; pid = ${qv_tree_parent[pid]:-0})); do qv_tree_self[pid]=1; done
+  for pid; do
+    [ -n "${qv_tree_state[pid]:-}" ] && [ -z "${qv_tree_self[pid]:-}" ] || continue
+    qv_tree_members[pid]=1
+    kill -STOP "$pid" 2>/dev/null || true
+  done
+  qv_tree_freeze
+  qv_tree_alive
+  [ ${#qv_tree_living[@]} -gt 0 ] || return 0
+  kill -TERM "${qv_tree_living[@]}" 2>/dev/null || true
+  kill -CONT "${qv_tree_living[@]}" 2>/dev/null || true
+  for ((i = 0; i < qv_tree_grace * 20; ++i)); do
+    qv_tree_scan
+    qv_tree_grow # what their clean-up starts
+    qv_tree_alive
+    [ ${#qv_tree_living[@]} -gt 0 ] || return 0
+    sleep 0.05
+  done
+  qv_tree_freeze
+  qv_tree_alive
+  kill -KILL "${qv_tree_living[@]}" 2>/dev/null || true
+  for ((i = 0; i < 100; ++i)); do
+    qv_tree_scan
+    qv_tree_alive
+    [ ${#qv_tree_living[@]} -gt 0 ] || return 0
+    sleep 0.05
+  done
+  return 1
+}
