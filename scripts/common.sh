@@ -35,6 +35,16 @@ qv_tmpdir() {
   fi
 }
 
+# CMake takes a "\" in a folder name for a folder separator before its own checks can see it:
+# a clone in such a folder is refused here, as CMake refuses the characters it can see.
+qv_root=$(cd "${BASH_SOURCE[0]%/*}/.." && pwd)
+case $qv_root in
+  *\\*)
+    echo "${0##*/}: a folder name holding \"\\\" cannot be built: $qv_root" >&2
+    exit 2
+    ;;
+esac
+
 # JOBS, or every core.
 jobs=${JOBS:-$(nproc)}
 qv_whole JOBS "$jobs" 1 4096

@@ -16,7 +16,7 @@ normal=${1:-200}
 asan=${2:-50}
 threads=${3:-50}
 for n in "normal:$normal" "asan:$asan" "two-thread:$threads"; do
-  qv_whole "the number of $n seeds" "${n#*:}" 0 100000
+  qv_whole "the number of ${n%%:*} seeds" "${n#*:}" 0 100000
 done
 if [ $((normal + asan + threads)) = 0 ]; then
   echo "soak.sh: no seed to run" >&2

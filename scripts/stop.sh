@@ -4,9 +4,9 @@
 #
 # A long command runs as a job in a process group of its own (qv_run). bash runs a trap only
 # once a foreground command has ended, but it breaks off `wait` at once. The trap ends the
-# job's whole tree, in whatever group its processes are (tree.sh). Commands that may ask for a password (the package
-# step) run in the foreground instead, keeping the terminal; a stop then takes effect when
-# they end.
+# job's whole tree, in whatever group its processes are (tree.sh). Commands that may ask for a
+# password (the package step) run in the foreground instead, keeping the terminal; a stop then
+# takes effect when they end.
 #
 # The script sets qv_name (its name in the line; its file's name by default) and qv_stopped
 # (what the line adds after the signal's name), and may add files and folders to qv_temp,
@@ -20,7 +20,8 @@ qv_temp=()
 qv_job=
 
 qv_stop() {
-  trap '' INT TERM HUP
+  # Nothing cuts the clean-up short: no second stop, nor a write to a reader that has gone.
+  trap '' INT TERM HUP PIPE
   # A stop between a job's start and the note of its process id finds it as the last job.
   [ "$qv_job" != starting ] || qv_job=${!:-}
   if [ -n "$qv_job" ]; then

@@ -1,14 +1,16 @@
-# Sourced by our scripts and their tests, under `set -eu` too: qv_end_tree ends processes and everything they
-# started, whatever process group or session a descendant moved to, and returns once none of
-# them lives. Read from /proc, as ps may be missing.
+# Sourced by our scripts and their tests, under `set -eu` too: qv_end_tree ends processes and
+# everything they started, whatever process group or session a descendant moved to, and
+# returns once none of them lives. Read from /proc, as ps may be missing.
 #
 # A process that dies hands its children to init, where no parent links them to the tree any
 # more, and a descendant may leave its group (setsid, set -m, timeout). So the tree is frozen
 # first: each process found is stopped (it can then neither fork nor die), and the search goes
 # on from the stopped ones until it finds none new. The groups of the processes found count as
-# the tree too, for orphans that stay in their group. Then all are sent SIGTERM and let go;
-# what their clean-up starts is followed alike, and whatever still lives after the grace
-# period is frozen again and killed.
+# the tree too, for orphans that stay in their group. Then all are sent SIGTERM and let go,
+# children before their parents: a parent that dies first would leave its stopped children in
+# an orphaned group, which the kernel and some runners (ctest) treat harshly, cutting their
+# clean-up short. What the clean-up starts is followed alike, and whatever still lives after
+# the grace period is frozen again and killed.
 
 qv_tree_grace=${qv_tree_grace:-5}
 
@@ -30,7 +32,8 @@ qv_tree_scan() {
 }
 
 # Adds to qv_tree_members the live processes that descend from a member or share a member's
-# group (but never this shell, its ancestors or its own group); the new ones in qv_tree_new.
+# group (but never this shell, its ancestors or its own group); the new ones in qv_tree_new,
+# and all in qv_tree_order, where a parent comes before its children.
 qv_tree_grow() {
   local pid grew=1 own=${qv_tree_group[$BASHPID]:-}
   qv_tree_new=()
@@ -43,6 +46,7 @@ qv_tree_grow() {
         [ -n "${qv_tree_groups[${qv_tree_group[pid]}]:-}" ]; then
         qv_tree_members[pid]=1
         qv_tree_new+=("$pid")
+        qv_tree_order+=("$pid")
         [ "${qv_tree_group[pid]}" = "$own" ] || qv_tree_groups[${qv_tree_group[pid]}]=1
         grew=1
       fi
@@ -62,11 +66,12 @@ qv_tree_freeze() {
   done
 }
 
-# The members that still live.
+# The members that still live, children before their parents.
 qv_tree_alive() {
-  local pid
+  local i pid
   qv_tree_living=()
-  for pid in "${!qv_tree_members[@]}"; do
+  for ((i = ${#qv_tree_order[@]} - 1; i >= 0; --i)); do
+    pid=${qv_tree_order[i]}
     [ -z "${qv_tree_state[pid]:-}" ] || qv_tree_living+=("$pid")
   done
   return 0
@@ -76,20 +81,21 @@ qv_tree_alive() {
 # $qv_tree_grace seconds.
 qv_end_tree() {
   local pid i
-  qv_tree_members=() qv_tree_groups=() qv_tree_self=()
+  qv_tree_members=() qv_tree_groups=() qv_tree_self=() qv_tree_order=()
   # This shell and its ancestors are never part of the tree, whatever group they share.
   qv_tree_scan
   for ((pid = BASHPID; pid > 1; pid = ${qv_tree_parent[pid]:-0})); do qv_tree_self[pid]=1; done
   for pid; do
     [ -n "${qv_tree_state[pid]:-}" ] && [ -z "${qv_tree_self[pid]:-}" ] || continue
     qv_tree_members[pid]=1
+    qv_tree_order+=("$pid")
     kill -STOP "$pid" 2>/dev/null || true
   done
   qv_tree_freeze
   qv_tree_alive
   [ ${#qv_tree_living[@]} -gt 0 ] || return 0
   kill -TERM "${qv_tree_living[@]}" 2>/dev/null || true
-  kill -CONT "${qv_tree_living[@]}" 2>/dev/null || true
+  for pid in "${qv_tree_living[@]}"; do kill -CONT "$pid" 2>/dev/null || true; done
   for ((i = 0; i < qv_tree_grace * 20; ++i)); do
     qv_tree_scan
     qv_tree_grow # what their clean-up starts

@@ -4,8 +4,8 @@
 # while a missing package is asked for: deps.sh must call each apt-get only once the locks it
 # takes are free, say once that it waits, and install. An update that fails for another reason
 # stops it, with apt's error, before any install.
-#   deps_waits_for_locks.sh <repository>
-. "$(dirname "$0")/stub_repo.sh" "$1" scripts/deps.sh
+#   deps_waits_for_locks.sh <path of deps.sh>
+. "$(dirname "$0")/stub_repo.sh" "$(dirname "$1")/.." scripts/deps.sh
 probe=qv-probe
 mkdir -p "$work/lists" "$work/dpkg"
 export STUB_DIR=$work STUB_PROBE=$probe

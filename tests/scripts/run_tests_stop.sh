@@ -54,6 +54,11 @@ for mode in "" --sanitize; do
   TMPDIR=$work/gone refused \
     "run-tests.sh: the temporary folder '$work/gone' (TMPDIR) is missing or cannot be written" $mode
 done
+cp -r "$repo" "$work/back\\slash"
+(cd "$work" && "$work/back\\slash/run-tests.sh" >out 2>err)
+check "$? $(cat "$work/err")" \
+  "2 run-tests.sh: a folder name holding \"\\\" cannot be built: $work/back\\slash" "a clone in back\\slash"
+rm -rf "$work/back\\slash"
 help=$("$repo/run-tests.sh" --help 2>&1)
 check "$?" 0 "--help's exit status"
 for word in JOBS= QV_SKIP_DEPS= FUZZ_SECONDS= QV_APT_TESTS=; do
@@ -66,8 +71,8 @@ check "$("$work/tests here" | tail -n1)" "run-tests.sh: 2 tests passed, 1 skippe
 check "$(CTEST=fail "$work/tests here" | tail -n2)" "run-tests.sh: 1 of 3 tests FAILED:
   B.Fails (Failed)" "failed"
 CTEST=crash tests
-check "$? $(tail -n1 "$work/out")" "1 run-tests.sh: the tests did not finish (ctest's exit status 9)" \
-  "a ctest that names no failed test"
+check "$? $(tail -n1 "$work/out")" \
+  "1 run-tests.sh: the tests did not finish (ctest's exit status 9)" "a ctest that names no test"
 FAIL="--build build" tests
 check "$? $(tail -n1 "$work/out")" "1 run-tests.sh: the build failed; no test ran" "a failed build"
 check "$(grep -c ctest "$work/ran")" 0 "ctest runs after a failed build"

@@ -8,24 +8,27 @@
 set -uo pipefail
 src=$1
 shift
-. "$src/scripts/tree.sh"
+. "$src/scripts/tree.sh" || exit 1
 work=$(mktemp -d) || exit 1
 jobs_started=()
 declare -A started_as=()
-# What the test started ends, whatever group it moved to, before its files go.
+# What the test started ends, whatever group it moved to, before its files go. Neither a second
+# stop signal nor a write to a runner that was stopped first (ctest: the shell says on stderr
+# that its command was ended) may cut the clean-up short.
 cleanup() {
+  trap '' INT TERM HUP PIPE
   [ ${#jobs_started[@]} = 0 ] || qv_end_tree "${jobs_started[@]}"
   rm -rf "$work"
 }
 trap cleanup EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
-trap 'exit 129' HUP
+for sig in INT:130 TERM:143 HUP:129 PIPE:141; do
+  trap "trap '' INT TERM HUP PIPE; exit ${sig#*:}" "${sig%:*}"
+done
 repo="$work/the repo"
 mkdir -p "$repo/scripts" "$work/bin" "$work/tools"
-for f in "$@" scripts/tree.sh; do cp "$src/$f" "$repo/$f"; done
+for f in "$@" scripts/tree.sh; do cp "$src/$f" "$repo/$f" || exit 1; done
 for tool in bash sh env cat cp chmod cut dirname basename readlink flock grep head tail ls ln \
-  mkdir mktemp rm rmdir sed sleep sort tee touch wc nproc seq paste xargs id stat kill true \
+  mkdir mktemp rm rmdir sed sleep sort tee touch wc nproc seq paste xargs id stat kill true uniq \
   false printf tr setsid taskset perl; do
   ln -s "$(type -P "$tool")" "$work/tools/$tool"
 done
@@ -68,7 +71,12 @@ start() {
       exec { $ARGV[0] } @ARGV;
       POSIX::_exit(127);
     }
-    sub note { open(my $f, ">", "$at.new") or die; print $f $_[0]; close $f; rename "$at.new", $_[1] }
+    sub note {
+      open(my $f, ">", "$at.new") or die;
+      print $f $_[0];
+      close $f;
+      rename "$at.new", $_[1];
+    }
     note($pid, "$at.pid");
     waitpid($pid, 0);
     note(($? & 127) ? "SIG" . (split " ", $Config{sig_name})[$? & 127] : $? >> 8,
