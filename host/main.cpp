@@ -46,6 +46,20 @@ void OnStop(int sig) {
   gStop = sig;
 }
 
+// Ends the process by the stop signal itself, not an exit status: a shell that got the signal
+// too (Ctrl-C goes to the whole group) then stops its loop or script instead of going on.
+int EndBy(int sig) {
+  fflush(stdout);
+  fflush(stderr);
+  signal(sig, SIG_DFL);
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, sig);
+  sigprocmask(SIG_UNBLOCK, &set, nullptr);
+  raise(sig);
+  return 128 + sig; // should the signal not end the process
+}
+
 int Main(int argc, char** argv) {
   auhost::SessionConfig cfg;
   cfg.bundle = BuiltBundle();
@@ -59,7 +73,7 @@ int Main(int argc, char** argv) {
     return 2;
   }
   // Ctrl-C, a kill or a closed terminal stops the session at the next block; it cleans up and
-  // exits as the signal's shell status.
+  // ends by the signal.
   struct sigaction sa = {};
   sa.sa_handler = OnStop;
   sa.sa_flags = SA_RESTART;
@@ -74,7 +88,8 @@ int Main(int argc, char** argv) {
   if (!failed.empty()) {
     fflush(stdout);
     fprintf(stderr, "auhost: %s\n", failed.c_str());
-    return gStop ? 128 + gStop : 1;
+    const int sig = gStop;
+    return sig ? EndBy(sig) : 1;
   }
   fputs(result.summary.c_str(), stdout);
   return 0;
