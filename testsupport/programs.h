@@ -23,7 +23,7 @@ namespace qv_test {
 // Starts args[0] (found on PATH when it has no slash) without a shell: stdout and stderr into
 // the given files (/dev/null when null), in the folder dir when one is given, with the
 // NAME=value entries of env added to its environment, after prepare() in the child when given.
-// Its process id, or -1.
+// It is killed should the calling thread end first. Its process id, or -1.
 inline pid_t StartProgram(const std::vector<std::string>& args, FILE* out, FILE* err,
                           const std::string& dir = "", void (*prepare)() = nullptr,
                           const std::vector<std::string>& env = {}) {
@@ -39,8 +39,12 @@ inline pid_t StartProgram(const std::vector<std::string>& args, FILE* out, FILE*
     if (!replaced) envp.push_back(*e);
   }
   envp.push_back(nullptr);
+  const pid_t parent = getpid();
   const pid_t pid = fork();
   if (pid == 0) {
+    // A child does not outlive a test that crashed or was killed for its time.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != parent) _exit(125);
     const int devnull = open("/dev/null", O_WRONLY);
     dup2(out ? fileno(out) : devnull, 1);
     dup2(err ? fileno(err) : devnull, 2);
