@@ -89,6 +89,8 @@ qv_end_tree() {
     [ -n "${qv_tree_state[pid]:-}" ] && [ -z "${qv_tree_self[pid]:-}" ] || continue
     qv_tree_members[pid]=1
     qv_tree_order+=("$pid")
+    [ "${qv_tree_group[pid]}" = "${qv_tree_group[$BASHPID]}" ] ||
+      qv_tree_groups[${qv_tree_group[pid]}]=1
     kill -STOP "$pid" 2>/dev/null || true
   done
   qv_tree_freeze

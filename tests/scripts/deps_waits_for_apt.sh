@@ -17,7 +17,7 @@ skip() {
 command -v python3 >/dev/null || skip "the lock holder needs python3"
 dpkg-query -W -f='${Status}' "$probe" 2>/dev/null | grep -q 'install ok installed' &&
   skip "$probe is installed already"
-work=$(mktemp -d)
+work=$(mktemp -d) || exit 1
 holder=
 cleanup() {
   [ -n "$holder" ] && kill "$holder" 2>/dev/null
@@ -28,7 +28,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-(cd "$work" && timeout 30 apt-get download -q "$probe" >/dev/null 2>&1) ||
+(cd "$work" && timeout --foreground 30 apt-get download -q "$probe" >/dev/null 2>&1) ||
   skip "cannot fetch $probe from the mirror (no network, or no package lists yet)"
 
 # apt takes fcntl locks, which flock(1) does not see: hold them as apt would. Exit 3 when

@@ -97,6 +97,9 @@ check "$ended" 0 "deps.sh's exit status with dpkg's lock held"
 check "$(grep -c '^Waiting for' "$work/deps.out")" 1 "lines saying it waits for dpkg's lock"
 check "$(calls 1-2)" "update free install free" "apt-get calls with dpkg's lock held"
 
+QV_SKIP_DEPS=yes "$repo/scripts/deps.sh" "$probe" 2>"$work/err"
+check "$? $(cat "$work/err")" "2 deps.sh: QV_SKIP_DEPS must be 0 or 1, not 'yes'" "QV_SKIP_DEPS=yes"
+
 deps export STUB_UPDATE_FAILS=1
 check "$ended" 1 "deps.sh's exit status when the update fails"
 check "$(calls 1)" "update" "apt-get calls when the update fails"

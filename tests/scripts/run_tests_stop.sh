@@ -12,6 +12,7 @@ cp "$src/.ci/run" "$repo/.ci/run"
 # its process and the sleep it starts and waits for the sleep.
 hang='echo "$NAME" >>"$STUB/ran"
 case " $* " in *" ${FAIL:-none} "*) exit 1 ;; esac
+case " $* " in *" ${GONE:-none} "*) rm -rf "$TMPDIR" ;; esac
 if [ "$NAME" = "${HANG:-}" ]; then
   echo $$ >>"$STUB/pids"; sleep 30 & echo $! >>"$STUB/pids"; wait $!
 fi'
@@ -23,6 +24,7 @@ case ${CTEST:-pass} in
   pass) printf "100%% tests passed, 0 tests failed out of 3\n\nThe following tests did not run:\n\t  2 - A.Skip (Skipped)\n" ;;
   fail) printf "67%% tests passed, 1 tests failed out of 3\n\nThe following tests FAILED:\n\t  3 - B.Fails (Failed)\nErrors while running CTest\n"; exit 8 ;;
   crash) echo "Segmentation fault"; exit 9 ;;
+  none) echo "No tests were found!!!" ;;
 esac
 echo "Total Test time (real) =   0.01 sec"'
 for f in fuzz_a fuzz_b; do
@@ -73,6 +75,9 @@ check "$(CTEST=fail "$work/tests here" | tail -n2)" "run-tests.sh: 1 of 3 tests 
 CTEST=crash tests
 check "$? $(tail -n1 "$work/out")" \
   "1 run-tests.sh: the tests did not finish (ctest's exit status 9)" "a ctest that names no test"
+CTEST=none tests
+check "$? $(tail -n1 "$work/out")" \
+  "1 run-tests.sh: the tests did not finish (ctest's exit status 0)" "a ctest that ran no test"
 FAIL="--build build" tests
 check "$? $(tail -n1 "$work/out")" "1 run-tests.sh: the build failed; no test ran" "a failed build"
 check "$(grep -c ctest "$work/ran")" 0 "ctest runs after a failed build"
@@ -86,6 +91,12 @@ FAILED  ASan+UBSan: every test
 FAILED  TSan: the threaded tests
 FAILED  fuzzers: build" "--sanitize's summary"
 check "$(grep -c fuzz_ "$work/ran")" 0 "fuzzers run after a failed build"
+# A temporary folder gone by the fuzzers' turn fails each of them; none runs.
+GONE="build-fuzz" tests --sanitize
+check "$?" 1 "--sanitize's exit status with no temporary folder for the fuzzers"
+check "$(grep -c "^FAILED  fuzzer: fuzz_" "$work/out")" 2 "fuzzers failed with no temporary folder"
+check "$(grep -c fuzz_ "$work/ran")" 0 "fuzzers run with no temporary folder"
+mkdir -p "$TMPDIR"
 
 # Stops: SIGINT to the group during the tests, SIGTERM to the script during the build, SIGHUP
 # during a fuzzer, where the corpus and log are temporary files.
@@ -122,4 +133,15 @@ stop INT group ctest bash -c 'for i in 1 2; do echo "run $i" >>"$STUB/loop"; "$0
 check "$(cat "$work/loop")" "run 1" "the runs a stopped loop started"
 stop INT group ctest "$repo/.ci/run"
 check "$(grep -c cmake-S "$work/ran")" 1 "builds configured by a stopped .ci/run"
+# The stop of the run alone stops .ci/run too.
+rm -f "$work/pids" "$work/ran"
+HANG=ctest start ci "$repo/.ci/run"
+await "$work/pids"
+for f in /proc/[0-9]*/stat; do
+  read -r stat <"$f" 2>/dev/null && read -r -a fields <<<"${stat##*) }" &&
+    [ "${fields[1]}" = "$started" ] && kill -INT "${f//[^0-9]/}"
+done
+finish "$group"
+check "$ended" 130 "how .ci/run ended when its run was stopped"
+check "$(grep -c cmake-S "$work/ran")" 1 "builds configured after the run was stopped"
 exit $failed

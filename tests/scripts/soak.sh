@@ -9,7 +9,9 @@ stub "$work/bin/cmake" 'exit 0'
 # Each program notes its runs; the single-thread one fails at seed 2 of 20000 calls only.
 stub "$repo/build/tests/stress/stress_test_stress" 'echo normal >>"$STUB/ran"
 [ "$QV_STRESS_SEED:$QV_STRESS_CALLS" != 2:20000 ] || { echo "call 15000: ERROR"; exit 1; }'
-stub "$repo/build-asan/tests/stress/stress_test_stress" 'echo asan >>"$STUB/ran"'
+# The ASan one, when asked, fails and takes its output with it.
+stub "$repo/build-asan/tests/stress/stress_test_stress" 'echo asan >>"$STUB/ran"
+[ -z "${LOSE:-}" ] || { rm -f "$(readlink /proc/$$/fd/1)"; exit 1; }'
 stub "$repo/build/tests/stress/stress_test_stress_threads" 'echo two-thread >>"$STUB/ran"
 [ "$QV_STRESS_SEED" != 1 ] || { echo "call 7: ERROR"; exit 1; }'
 soak() { (cd "$work" && rm -f ran && "$repo/scripts/soak.sh" "$@" >out 2>err); }
@@ -45,6 +47,9 @@ replay=$(sed -n '1s/.*(replay: \(.*\))$/\1/p' "$work/out")
 (cd "$repo" && env $replay >/dev/null)
 check "$?" 1 "the replay's exit status"
 check "$(ls -A "$TMPDIR")" "" "temporary files after the soak"
+LOSE=1 soak 0 1 0
+check "$? $(cat "$work/out")" "1 a session failed and left no output
+soak: 0 normal, 1 ASan+UBSan, 0 two-thread on one core; 0 failed" "a session that left no output"
 soak 2 0 0
 check "$? $(tail -n1 "$work/out")" \
   "0 soak: 2 normal, 0 ASan+UBSan, 0 two-thread on one core; 0 failed" "a passing soak"

@@ -16,11 +16,14 @@ for cmd in apt-get apt-config dpkg dpkg-query sudo; do
 done
 stub "$work/bin/cmake" 'exit 0'
 PATH="$work/bin:$work/trip:$machine_path"
-# The tests that start processes, each run as ctest runs it.
+# The tests that start processes, each run as ctest runs it, and one that leaves its own in a
+# session and a group of their own, with no clean-up at all.
 for t in deps_waits_for_locks:/scripts/deps.sh run_sh_stop: run_tests_stop: run_sh_paths:; do
   echo "add_test(${t%:*} bash -c \"exec bash \\\"\$QV_SRC/tests/scripts/${t%:*}.sh\\\"" \
     "\\\"\$QV_SRC${t#*:}\\\"\")"
 done >"$repo/build/CTestTestfile.cmake"
+echo 'add_test(careless bash -c "setsid sleep 60 & timeout 60 sleep 60 & wait")' \
+  >>"$repo/build/CTestTestfile.cmake"
 
 mark=qv-stopped-run-$$-$RANDOM
 # The processes started with the mark in their environment, as "pid: command line".

@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# qv_end_tree (scripts/tree.sh) ends a process and all it started: descendants in sessions and
+# groups of their own, orphans left in its group, and what a clean-up starts on the way out.
+# Children get their stop before their parents: a parent that dies first would leave them
+# stopped in an orphaned group, which the kernel hangs up. The caller is never ended.
+#   tree_ends.sh <repository>
+set -uo pipefail
+. "$1/scripts/tree.sh" || exit 1
+. "$(dirname "$0")/check.sh"
+qv_tree_grace=1
+work=$(mktemp -d) || exit 1
+mark=qv-tree-$$-$RANDOM
+marked() { grep -lsz -- "^QV_TREE_MARK=$mark\$" /proc/[0-9]*/environ | cut -d/ -f3 | paste -sd' '; }
+cleanup() {
+  local left
+  left=$(marked)
+  [ -z "$left" ] || kill -KILL $left 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+# Starts bash -c $1 in a group of its own with the mark, and waits for it to say ready.
+start() {
+  rm -f "$work/ready"
+  set -m
+  QV_TREE_MARK=$mark W=$work bash -c "$1" &
+  root=$!
+  set +m
+  for ((i = 0; i < 200; ++i)); do
+    [ -e "$work/ready" ] && return
+    sleep 0.05
+  done
+  check "not ready" ready "$1"
+}
+ends() { # <what>
+  qv_end_tree "$@"
+  check "$?" 0 "qv_end_tree's status for $what"
+  check "$(marked)" "" "processes left of $what"
+  wait "$root" 2>/dev/null
+}
+
+what="a tree in other sessions and groups, and an orphan in its group"
+start '( sleep 60 & ); timeout 60 sleep 60 & setsid bash -c "( sleep 60 & ); sleep 60" &
+sleep 0.2; touch "$W/ready"; wait'
+ends "$root"
+
+what="what a clean-up starts"
+start 'trap "setsid sleep 60 & sleep 0.3; exit" TERM; touch "$W/ready"
+while :; do sleep 0.05; done'
+ends "$root"
+
+what="children in their parent's group"
+start 'for i in $(seq 20); do
+  bash -c "trap \"echo HUP >>\\\"\$W/log\\\"\" HUP
+  trap \"sleep 0.3; echo done >>\\\"\$W/log\\\"; exit\" TERM
+  touch \"\$W/ready\$i\"; while :; do sleep 0.05; done" &
+done
+while [ $(ls "$W" | grep -c ready) -lt 20 ]; do sleep 0.05; done; touch "$W/ready"; wait'
+ends "$root"
+check "$(sort "$work/log" 2>/dev/null | uniq -c | paste -sd' ' | tr -s ' ')" " 20 done" \
+  "what the children saw"
+
+what="the caller among the processes named"
+start 'touch "$W/ready"; sleep 60'
+ends "$$" "$root"
+exit $failed
