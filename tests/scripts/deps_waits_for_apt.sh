@@ -17,7 +17,7 @@ skip() {
 command -v python3 >/dev/null || skip "the lock holder needs python3"
 dpkg-query -W -f='${Status}' "$probe" 2>/dev/null | grep -q 'install ok installed' &&
   skip "$probe is installed already"
-work=$(mktemp -d) || exit 1
+work=
 holder=
 cleanup() {
   [ -n "$holder" ] && kill "$holder" 2>/dev/null
@@ -25,9 +25,10 @@ cleanup() {
   if dpkg-query -W -f='${Status}' "$probe" 2>/dev/null | grep -q 'install ok installed'; then
     apt-get purge -y -q "$probe" >/dev/null 2>&1
   fi
-  rm -rf "$work"
+  [ -z "$work" ] || rm -rf "$work"
 }
 trap cleanup EXIT
+work=$(mktemp -d) || exit 1
 (cd "$work" && timeout --foreground 30 apt-get download -q "$probe" >/dev/null 2>&1) ||
   skip "cannot fetch $probe from the mirror (no network, or no package lists yet)"
 

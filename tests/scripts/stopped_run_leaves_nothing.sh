@@ -44,6 +44,7 @@ left() { # <what was stopped>
   done
   check "$(marked)" "" "processes left 3 s after $1"
   check "$(ls -A "$TMPDIR")" "" "temporary files left 3 s after $1"
+  [ -z "$(ls -A "$TMPDIR")" ] || ls -AR "$TMPDIR" | head -40
   check "$(cat "$work/tripped" 2>/dev/null)" "" "calls to the package manager after $1"
   qv_end_tree $(marked | cut -d: -f1) # a failed check ends here, not in a later test
   rm -rf "$TMPDIR"/* "$work/tripped"

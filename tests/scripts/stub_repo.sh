@@ -9,21 +9,23 @@ set -uo pipefail
 src=$1
 shift
 . "$src/scripts/tree.sh" || exit 1
-work=$(mktemp -d) || exit 1
+work=
 jobs_started=()
 declare -A started_as=()
 # What the test started ends, whatever group it moved to, before its files go. Neither a second
 # stop signal nor a write to a runner that was stopped first (ctest: the shell says on stderr
-# that its command was ended) may cut the clean-up short.
+# that its command was ended) may cut the clean-up short. Set before the folder is made: a stop
+# at once must not leave it.
 cleanup() {
   trap '' INT TERM HUP PIPE
   [ ${#jobs_started[@]} = 0 ] || qv_end_tree "${jobs_started[@]}"
-  rm -rf "$work"
+  [ -z "$work" ] || rm -rf "$work"
 }
 trap cleanup EXIT
 for sig in INT:130 TERM:143 HUP:129 PIPE:141; do
   trap "trap '' INT TERM HUP PIPE; exit ${sig#*:}" "${sig%:*}"
 done
+work=$(mktemp -d) || exit 1
 repo="$work/the repo"
 mkdir -p "$repo/scripts" "$work/bin" "$work/tools"
 for f in "$@" scripts/tree.sh; do cp "$src/$f" "$repo/$f" || exit 1; done
