@@ -9,7 +9,7 @@ set -uo pipefail
 src=$1
 shift
 . "$src/scripts/tree.sh" || exit 1
-work=
+. "$(dirname "${BASH_SOURCE[0]}")/check.sh"
 jobs_started=()
 declare -A started_as=()
 # What the test started ends, whatever group it moved to, before its files go. Neither a second
@@ -19,13 +19,13 @@ declare -A started_as=()
 cleanup() {
   trap '' INT TERM HUP PIPE
   [ ${#jobs_started[@]} = 0 ] || qv_end_tree "${jobs_started[@]}"
-  [ -z "$work" ] || rm -rf "$work"
+  rmwork
 }
 trap cleanup EXIT
 for sig in INT:130 TERM:143 HUP:129 PIPE:141; do
   trap "trap '' INT TERM HUP PIPE; exit ${sig#*:}" "${sig%:*}"
 done
-work=$(mktemp -d) || exit 1
+mkwork || exit 1
 repo="$work/the repo"
 mkdir -p "$repo/scripts" "$work/bin" "$work/tools"
 for f in "$@" scripts/tree.sh; do cp "$src/$f" "$repo/$f" || exit 1; done
@@ -117,4 +117,3 @@ await() {
   return 1
 }
 
-. "$(dirname "${BASH_SOURCE[0]}")/check.sh"

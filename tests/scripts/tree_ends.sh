@@ -8,17 +8,16 @@ set -uo pipefail
 . "$1/scripts/tree.sh" || exit 1
 . "$(dirname "$0")/check.sh"
 qv_tree_grace=1
-work=
 mark=qv-tree-$$-$RANDOM
 marked() { grep -lsz -- "^QV_TREE_MARK=$mark\$" /proc/[0-9]*/environ | cut -d/ -f3 | paste -sd' '; }
 cleanup() {
   local left
   left=$(marked)
   [ -z "$left" ] || kill -KILL $left 2>/dev/null
-  [ -z "$work" ] || rm -rf "$work"
+  rmwork
 }
 trap cleanup EXIT
-work=$(mktemp -d) || exit 1
+mkwork || exit 1
 # Starts bash -c $1 in a group of its own with the mark, and waits for it to say ready.
 start() {
   rm -f "$work/ready"
