@@ -11,8 +11,8 @@ check() {
 # mkwork makes the test's temporary folder, $work. A clean-up set before calls rmwork: a stop
 # at any moment leaves no folder, for the name is known before the folder is made (mktemp
 # killed after making it would leave it unnamed).
-work=
-work_making=
+work=${work-}
+work_making=${work_making-}
 mkwork() {
   local i
   for ((i = 0; i < 100; ++i)); do

@@ -17,7 +17,7 @@ skip() {
 command -v python3 >/dev/null || skip "the lock holder needs python3"
 dpkg-query -W -f='${Status}' "$probe" 2>/dev/null | grep -q 'install ok installed' &&
   skip "$probe is installed already"
-work=
+. "$(dirname "$0")/check.sh"
 holder=
 cleanup() {
   [ -n "$holder" ] && kill "$holder" 2>/dev/null
@@ -25,10 +25,10 @@ cleanup() {
   if dpkg-query -W -f='${Status}' "$probe" 2>/dev/null | grep -q 'install ok installed'; then
     apt-get purge -y -q "$probe" >/dev/null 2>&1
   fi
-  [ -z "$work" ] || rm -rf "$work"
+  rmwork
 }
 trap cleanup EXIT
-work=$(mktemp -d) || exit 1
+mkwork || exit 1
 (cd "$work" && timeout --foreground 30 apt-get download -q "$probe" >/dev/null 2>&1) ||
   skip "cannot fetch $probe from the mirror (no network, or no package lists yet)"
 
@@ -63,7 +63,6 @@ start=$SECONDS
 status=$?
 took=$((SECONDS - start))
 cat "$work/out"
-. "$(dirname "$0")/check.sh"
 check "$status" 0 "deps.sh exit status"
 check "$(dpkg-query -W -f='${Status}' "$probe" 2>/dev/null)" "install ok installed" "$probe"
 check "$(grep -c '^Waiting for' "$work/out")" 1 "lines saying it waits"
