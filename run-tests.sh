@@ -57,11 +57,10 @@ if [ $mode = normal ]; then
     echo "run-tests.sh: the build failed; no test ran"
     exit 1
   fi
-  log=$(mktemp) || {
+  qv_temp_file log || {
     echo "run-tests.sh: cannot make a temporary file in ${TMPDIR:-/tmp}; no test ran" >&2
     exit 1
   }
-  qv_temp+=("$log")
   tests() {
     ctest --test-dir build -j "$jobs" --output-on-failure 2>&1 | tee "$log"
   }
@@ -144,13 +143,12 @@ fuzz_one() {
 fuzz_run() {
   local name=$1 corpus log status=0
   # Both are checked: an empty name would put the corpus in / and the findings beside it.
-  corpus=$(mktemp -d) || return 1
-  qv_temp+=("$corpus")
-  log=$(mktemp) || {
+  qv_temp_dir corpus || return 1
+  qv_temp_file log || {
     rm -rf "$corpus"
+    qv_temp=()
     return 1
   }
-  qv_temp+=("$log")
   [ -d "tests/fuzz/corpus/$name" ] && cp -r "tests/fuzz/corpus/$name/." "$corpus/"
   qv_run fuzz_one "$name" "$corpus" "$log" || status=$?
   if [ "$status" != 0 ]; then

@@ -9,8 +9,8 @@
 # takes effect when they end.
 #
 # The script sets qv_name (its name in the line; its file's name by default) and qv_stopped
-# (what the line adds after the signal's name), and may add files and folders to qv_temp,
-# removed on a stop.
+# (what the line adds after the signal's name). Temporary files and folders made by qv_temp_file
+# and qv_temp_dir are in qv_temp, removed on a stop.
 
 . "${BASH_SOURCE[0]%/*}/tree.sh"
 
@@ -40,6 +40,26 @@ qv_stop() {
 trap 'qv_stop INT 130' INT
 trap 'qv_stop TERM 143' TERM
 trap 'qv_stop HUP 129' HUP
+
+# qv_temp_file <variable> and qv_temp_dir <variable>: a new temporary file or folder, named in
+# the variable and in qv_temp. The name goes in qv_temp before the file is made, so a stop at
+# any moment leaves none (mktemp stopped after making one would leave it unnamed). False when
+# none can be made.
+qv_temp_file() { qv_temp_make "$1" "(umask 077 && set -C && : >\"\$0\") 2>/dev/null"; }
+qv_temp_dir() { qv_temp_make "$1" 'mkdir -m 700 "$0" 2>/dev/null'; }
+qv_temp_make() {
+  local i name
+  for ((i = 0; i < 100; ++i)); do
+    name=${TMPDIR:-/tmp}/qv.$$.$RANDOM$RANDOM
+    qv_temp+=("$name")
+    if bash -c "$2" "$name"; then
+      printf -v "$1" %s "$name"
+      return 0
+    fi
+    unset 'qv_temp[-1]' # someone else's
+  done
+  return 1
+}
 
 # Runs a command (a function too) as a job in a process group of its own, without the
 # terminal's input, and waits for it; its exit status.
