@@ -7,7 +7,8 @@
 set -uo pipefail
 . "$1/scripts/tree.sh" || exit 1
 . "$(dirname "$0")/check.sh"
-qv_tree_grace=1
+# Long enough for a loaded machine to see what the clean-up starts while it runs.
+qv_tree_grace=3
 mark=qv-tree-$$-$RANDOM
 marked() { grep -lsz -- "^QV_TREE_MARK=$mark\$" /proc/[0-9]*/environ | cut -d/ -f3 | paste -sd' '; }
 cleanup() {
@@ -44,7 +45,7 @@ sleep 0.2; touch "$W/ready"; wait'
 ends "$root"
 
 what="what a clean-up starts"
-start 'trap "setsid sleep 60 & sleep 0.3; exit" TERM; touch "$W/ready"
+start 'trap "setsid sleep 60 & sleep 1; exit" TERM; touch "$W/ready"
 while :; do sleep 0.05; done'
 ends "$root"
 
