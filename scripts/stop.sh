@@ -25,11 +25,11 @@ qv_stop() {
   # A stop between a job's start and the note of its process id finds it as the last job.
   [ "$qv_job" != starting ] || qv_job=${!:-}
   if [ -n "$qv_job" ]; then
-    qv_end_tree "$qv_job"
+    qv_end_tree "$qv_job" || true
     wait "$qv_job" 2>/dev/null || true
   fi
-  [ ${#qv_temp[@]} -eq 0 ] || rm -rf -- "${qv_temp[@]}"
-  echo "$qv_name: stopped by SIG$1$qv_stopped" >&2
+  [ ${#qv_temp[@]} -eq 0 ] || rm -rf -- "${qv_temp[@]}" || true
+  echo "$qv_name: stopped by SIG$1$qv_stopped" >&2 || true
   # Ending by the signal itself tells a calling shell that the stop was not handled here, so a
   # loop or script around this one stops too. A signal ignored since the start cannot be reset:
   # then its shell status.

@@ -126,6 +126,14 @@ stop INT group ctest "$tests"
 stop TERM script cmake--build "$tests"
 stop HUP script fuzz_a "$tests" --sanitize
 stop INT script ctest "$tests" --sanitize
+# Its stop line written where no one reads any more (a pipe to a pager that got Ctrl-C too) does
+# not change how it ends.
+rm -f "$work/pids"
+HANG=ctest start run bash -c 'exec 2> >(:); exec "$0"' "$tests"
+await "$work/pids"
+kill -INT "$started"
+finish "$group"
+check "$ended" SIGINT "how the run ended with no reader of its stop line"
 
 # A stop of the whole group stops what called the run too: the second run never starts.
 stop INT group ctest bash -c 'for i in 1 2; do echo "run $i" >>"$STUB/loop"; "$0"; done' \
