@@ -71,7 +71,7 @@ if [ $mode = normal ]; then
   mapfile -t failed < <(sed -n \
     '/^The following tests FAILED:/,/^[^[:space:]]/s/^[[:space:]]*[0-9]* - //p' "$log")
   skipped=$(grep -c '(Skipped)$' "$log" || true)
-  rm -f "$log"
+  qv_temp_clear
   if [ -z "$summary" ] || { [ "$status" != 0 ] && [ ${#failed[@]} = 0 ]; }; then
     echo "run-tests.sh: the tests did not finish (ctest's exit status $status)"
     exit 1
@@ -145,8 +145,7 @@ fuzz_run() {
   # Both are checked: an empty name would put the corpus in / and the findings beside it.
   qv_temp_dir corpus || return 1
   qv_temp_file log || {
-    rm -rf "$corpus"
-    qv_temp=()
+    qv_temp_clear
     return 1
   }
   [ -d "tests/fuzz/corpus/$name" ] && cp -r "tests/fuzz/corpus/$name/." "$corpus/"
@@ -155,8 +154,7 @@ fuzz_run() {
     findings+=("$name:")
     mapfile -t -O "${#findings[@]}" findings < <(grep -E 'ERROR|SUMMARY|^Base64' "$log" | head -5)
   fi
-  rm -rf "$corpus" "$log"
-  qv_temp=()
+  qv_temp_clear
   return "$status"
 }
 if compgen -G "tests/fuzz/fuzz_*.cpp" >/dev/null; then

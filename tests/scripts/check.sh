@@ -8,26 +8,12 @@ check() {
   fi
 }
 
-# mkwork makes the test's temporary folder, $work. A clean-up set before calls rmwork: a stop
-# at any moment leaves no folder, for the name is known before the folder is made (mktemp
-# killed after making it would leave it unnamed).
-work=${work-}
-work_making=${work_making-}
+# The processes whose environment holds $1 (NAME=value), by process id.
+marked_with() { grep -lsz -- "^$1\$" /proc/[0-9]*/environ | cut -d/ -f3; }
+
+# qv_temp_dir (scripts/temp.sh) for a test's own folder, saying why it failed.
 mkwork() {
-  local i
-  for ((i = 0; i < 100; ++i)); do
-    work_making=${TMPDIR:-/tmp}/qv-test.$$.$RANDOM$RANDOM
-    if mkdir -m 700 "$work_making" 2>/dev/null; then
-      work=$work_making
-      work_making=
-      return 0
-    fi
-  done
-  work_making=
+  qv_temp_dir work && return
   echo "FAILED: cannot make a temporary folder in ${TMPDIR:-/tmp}"
   return 1
-}
-rmwork() {
-  [ -z "$work" ] || rm -rf "$work"
-  [ -z "$work_making" ] || rmdir "$work_making" 2>/dev/null
 }

@@ -17,6 +17,7 @@ skip() {
 command -v python3 >/dev/null || skip "the lock holder needs python3"
 dpkg-query -W -f='${Status}' "$probe" 2>/dev/null | grep -q 'install ok installed' &&
   skip "$probe is installed already"
+. "${deps%/*}/temp.sh" || exit 1
 . "$(dirname "$0")/check.sh"
 holder=
 cleanup() {
@@ -25,7 +26,7 @@ cleanup() {
   if dpkg-query -W -f='${Status}' "$probe" 2>/dev/null | grep -q 'install ok installed'; then
     apt-get purge -y -q "$probe" >/dev/null 2>&1
   fi
-  rmwork
+  qv_temp_clear
 }
 trap cleanup EXIT
 mkwork || exit 1

@@ -28,10 +28,8 @@ echo 'add_test(careless bash -c "setsid sleep 60 & timeout 60 sleep 60 & wait")'
 mark=qv-stopped-run-$$-$RANDOM
 # The processes started with the mark in their environment, as "pid: command line".
 marked() {
-  local f pid
-  for f in $(grep -lsz -- "^QV_STOP_MARK=$mark\$" /proc/[0-9]*/environ); do
-    pid=${f#/proc/}
-    pid=${pid%/environ}
+  local pid
+  for pid in $(marked_with "QV_STOP_MARK=$mark"); do
     echo "$pid: $(tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null)"
   done
 }

@@ -9,6 +9,7 @@ set -uo pipefail
 src=$1
 shift
 . "$src/scripts/tree.sh" || exit 1
+. "$src/scripts/temp.sh" || exit 1
 . "$(dirname "${BASH_SOURCE[0]}")/check.sh"
 jobs_started=()
 declare -A started_as=()
@@ -19,7 +20,7 @@ declare -A started_as=()
 cleanup() {
   trap '' INT TERM HUP PIPE
   [ ${#jobs_started[@]} = 0 ] || qv_end_tree "${jobs_started[@]}"
-  rmwork
+  qv_temp_clear
 }
 trap cleanup EXIT
 for sig in INT:130 TERM:143 HUP:129 PIPE:141; do
@@ -28,7 +29,7 @@ done
 mkwork || exit 1
 repo="$work/the repo"
 mkdir -p "$repo/scripts" "$work/bin" "$work/tools"
-for f in "$@" scripts/tree.sh; do cp "$src/$f" "$repo/$f" || exit 1; done
+for f in "$@" scripts/tree.sh scripts/temp.sh; do cp "$src/$f" "$repo/$f" || exit 1; done
 for tool in bash sh env cat cp chmod cut dirname basename readlink flock grep head tail ls ln \
   mkdir mktemp rm rmdir sed sleep sort tee touch wc nproc seq paste xargs id stat kill true uniq \
   false printf tr setsid taskset perl; do
@@ -105,6 +106,19 @@ finish() {
     sleep 0.05
   done
   qv_end_tree "$1"
+}
+
+# After stop signal SIG$1 to the script started as "run": it ended by the signal with line $2
+# last on stderr, and the two processes its stub noted in "$work/pids" are gone.
+check_stopped() { # <signal> <line> <what>
+  local pid
+  finish "$group"
+  check "$ended" "SIG$1" "how $3 ended"
+  check "$(tail -n1 "$work/run.err")" "$2" "the last line of $3"
+  check "$(wc -l <"$work/pids")" 2 "processes noted in $3"
+  while read -r pid; do
+    alive "$pid" && check "$pid" gone "a process of $3"
+  done <"$work/pids"
 }
 
 # Waits at most 10 s until file $1 exists.

@@ -6,16 +6,17 @@
 #   tree_ends.sh <repository>
 set -uo pipefail
 . "$1/scripts/tree.sh" || exit 1
+. "$1/scripts/temp.sh" || exit 1
 . "$(dirname "$0")/check.sh"
 # Long enough for a loaded machine to see what the clean-up starts while it runs.
 qv_tree_grace=3
 mark=qv-tree-$$-$RANDOM
-marked() { grep -lsz -- "^QV_TREE_MARK=$mark\$" /proc/[0-9]*/environ | cut -d/ -f3 | paste -sd' '; }
+marked() { marked_with "QV_TREE_MARK=$mark" | paste -sd' '; }
 cleanup() {
   local left
   left=$(marked)
   [ -z "$left" ] || kill -KILL $left 2>/dev/null
-  rmwork
+  qv_temp_clear
 }
 trap cleanup EXIT
 mkwork || exit 1
