@@ -31,14 +31,8 @@ for sig in INT TERM HUP; do
   await "$work/building"
   check "$?" 0 "the build started before SIG$sig"
   kill -s "$sig" "$started"
-  finish "$group"
-  check "$ended" "SIG$sig" "how run.sh ended on SIG$sig"
-  check "$(tail -n1 "$work/run.err")" "run.sh: stopped by SIG$sig while building; no session ran" \
-    "last line on SIG$sig"
-  check "$(wc -l <"$work/pids")" 2 "build processes noted before SIG$sig"
-  while read -r pid; do
-    alive "$pid" && check "$pid" "gone" "a build process after SIG$sig"
-  done <"$work/pids"
+  check_stopped "$sig" "run.sh: stopped by SIG$sig while building; no session ran" \
+    "run.sh's build on SIG$sig"
   check "$(cat "$work/log" 2>/dev/null)" "" "what ran after SIG$sig"
 done
 

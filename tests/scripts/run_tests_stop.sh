@@ -110,14 +110,8 @@ stop() { # <signal> <to: group or script> <stub to hang in> <command>...
   check "$?" 0 "$HANG started before SIG$sig"
   sleep 0.1
   if [ "$to" = group ]; then kill -s "$sig" -- "-$group"; else kill -s "$sig" "$started"; fi
-  finish "$group"
-  check "$ended" "SIG$sig" "how the run ended on SIG$sig in $HANG"
-  check "$(tail -n1 "$work/run.err")" "run-tests.sh: stopped by SIG$sig; no further test ran" \
-    "last line on SIG$sig in $HANG"
-  check "$(wc -l <"$work/pids")" 2 "processes of $HANG noted before SIG$sig"
-  while read -r pid; do
-    alive "$pid" && check "$pid" gone "a process of $HANG after SIG$sig"
-  done <"$work/pids"
+  check_stopped "$sig" "run-tests.sh: stopped by SIG$sig; no further test ran" \
+    "the run on SIG$sig in $HANG"
   check "$(tail -n1 "$work/ran")" "$HANG" "the last stub to start after SIG$sig"
   check "$(ls -A "$TMPDIR")" "" "temporary files after SIG$sig in $HANG"
 }
@@ -145,9 +139,9 @@ check "$(grep -c cmake-S "$work/ran")" 1 "builds configured by a stopped .ci/run
 rm -f "$work/pids" "$work/ran"
 HANG=ctest start ci "$repo/.ci/run"
 await "$work/pids"
-for f in /proc/[0-9]*/stat; do
-  read -r stat <"$f" 2>/dev/null && read -r -a fields <<<"${stat##*) }" &&
-    [ "${fields[1]}" = "$started" ] && kill -INT "${f//[^0-9]/}"
+qv_tree_scan
+for pid in "${!qv_tree_parent[@]}"; do
+  [ "${qv_tree_parent[pid]}" != "$started" ] || kill -INT "$pid"
 done
 finish "$group"
 check "$ended" 130 "how .ci/run ended when its run was stopped"
