@@ -53,15 +53,16 @@ runs() {
   shift 2
   seq 1 "$seeds" | xargs -P "$jobs" -I{} bash -c 'run "$@"' run "$label" {} "$@"
 }
-status=0
-runs normal "$normal" build/tests/stress/stress_test_stress || status=1
-runs asan "$asan" build-asan/tests/stress/stress_test_stress || status=1
-# One core for every two-thread run: the two threads interleave at the scheduler's whim.
-runs two-thread "$threads" taskset -c 0 build/tests/stress/stress_test_stress_threads || status=1
-
+# Each run's command, also its replay line's. One core for every two-thread run: the two
+# threads interleave at the scheduler's whim.
 declare -A program=([normal]=build/tests/stress/stress_test_stress
   [asan]=build-asan/tests/stress/stress_test_stress
   [two-thread]="taskset -c 0 build/tests/stress/stress_test_stress_threads")
+status=0
+runs normal "$normal" ${program[normal]} || status=1
+runs asan "$asan" ${program[asan]} || status=1
+runs two-thread "$threads" ${program[two-thread]} || status=1
+
 failed=0
 for f in "$log"/*.txt; do
   [ -e "$f" ] || continue

@@ -31,11 +31,19 @@ qv_tree_scan() {
   return 0
 }
 
+# Makes process $1 a member, in qv_tree_order after its parent, and its group part of the tree
+# unless it is this shell's own.
+qv_tree_join() {
+  qv_tree_members[$1]=1
+  qv_tree_order+=("$1")
+  [ "${qv_tree_group[$1]}" = "${qv_tree_group[$BASHPID]:-}" ] ||
+    qv_tree_groups[${qv_tree_group[$1]}]=1
+}
+
 # Adds to qv_tree_members the live processes that descend from a member or share a member's
-# group (but never this shell, its ancestors or its own group); the new ones in qv_tree_new,
-# and all in qv_tree_order, where a parent comes before its children.
+# group (but never this shell or its ancestors); the new ones in qv_tree_new.
 qv_tree_grow() {
-  local pid grew=1 own=${qv_tree_group[$BASHPID]:-}
+  local pid grew=1
   qv_tree_new=()
   while [ $grew = 1 ]; do
     grew=0
@@ -44,10 +52,8 @@ qv_tree_grow() {
       [ -z "${qv_tree_self[pid]:-}" ] || continue
       if [ -n "${qv_tree_members[${qv_tree_parent[pid]}]:-}" ] ||
         [ -n "${qv_tree_groups[${qv_tree_group[pid]}]:-}" ]; then
-        qv_tree_members[pid]=1
+        qv_tree_join "$pid"
         qv_tree_new+=("$pid")
-        qv_tree_order+=("$pid")
-        [ "${qv_tree_group[pid]}" = "$own" ] || qv_tree_groups[${qv_tree_group[pid]}]=1
         grew=1
       fi
     done
@@ -87,10 +93,7 @@ qv_end_tree() {
   for ((pid = BASHPID; pid > 1; pid = ${qv_tree_parent[pid]:-0})); do qv_tree_self[pid]=1; done
   for pid; do
     [ -n "${qv_tree_state[pid]:-}" ] && [ -z "${qv_tree_self[pid]:-}" ] || continue
-    qv_tree_members[pid]=1
-    qv_tree_order+=("$pid")
-    [ "${qv_tree_group[pid]}" = "${qv_tree_group[$BASHPID]}" ] ||
-      qv_tree_groups[${qv_tree_group[pid]}]=1
+    qv_tree_join "$pid"
     kill -STOP "$pid" 2>/dev/null || true
   done
   qv_tree_freeze
