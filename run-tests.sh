@@ -45,6 +45,9 @@ qv_flag QV_APT_TESTS
 [ $mode = normal ] || qv_whole FUZZ_SECONDS "${FUZZ_SECONDS:-20}" 1 86400
 . scripts/stop.sh
 qv_name=run-tests.sh
+# Output is read through a pipe into the read or mapfile at its end, run in this shell, never
+# with $(...) or <(...): bash can lose a stop's trap while it parses one of those.
+shopt -s lastpipe
 qv_stopped="; no further test ran"
 # The package step keeps the terminal: it may ask for a password.
 scripts/deps.sh "${test_packages[@]}"
@@ -67,10 +70,12 @@ if [ $mode = normal ]; then
   status=0
   qv_run tests || status=$?
   # The verdict comes last, where a glance at the end finds it.
-  summary=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" || true)
-  mapfile -t failed < <(sed -n \
-    '/^The following tests FAILED:/,/^[^[:space:]]/s/^[[:space:]]*[0-9]* - //p' "$log")
-  skipped=$(grep -c '(Skipped)$' "$log" || true)
+  summary=
+  grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" |
+    IFS= read -r summary || true
+  sed -n '/^The following tests FAILED:/,/^[^[:space:]]/s/^[[:space:]]*[0-9]* - //p' "$log" |
+    mapfile -t failed
+  grep -c '(Skipped)$' "$log" | read -r skipped || true
   qv_temp_clear
   if [ -z "$summary" ] || { [ "$status" != 0 ] && [ ${#failed[@]} = 0 ]; }; then
     echo "run-tests.sh: the tests did not finish (ctest's exit status $status)"
@@ -129,7 +134,7 @@ fuzz_compile() {
 }
 fuzz_build() {
   scripts/deps.sh clang &&
-    ver=$(clang -dumpversion | cut -d. -f1) &&
+    clang -dumpversion | IFS=. read -r ver _ &&
     scripts/deps.sh "libclang-rt-$ver-dev" &&
     qv_run fuzz_compile
 }
@@ -152,7 +157,8 @@ fuzz_run() {
   qv_run fuzz_one "$name" "$corpus" "$log" || status=$?
   if [ "$status" != 0 ]; then
     findings+=("$name:")
-    mapfile -t -O "${#findings[@]}" findings < <(grep -E 'ERROR|SUMMARY|^Base64' "$log" | head -5)
+    grep -E 'ERROR|SUMMARY|^Base64' "$log" | head -5 | mapfile -t -O "${#findings[@]}" findings ||
+      true
   fi
   qv_temp_clear
   return "$status"
@@ -161,7 +167,8 @@ if compgen -G "tests/fuzz/fuzz_*.cpp" >/dev/null; then
   stage "fuzzers: build" fuzz_build
   if [ "${summary[-1]}" = "passed  fuzzers: build" ]; then
     for src in tests/fuzz/fuzz_*.cpp; do
-      name=$(basename "$src" .cpp)
+      name=${src##*/}
+      name=${name%.cpp}
       stage "fuzzer: $name" fuzz_run "$name"
     done
   fi

@@ -11,8 +11,20 @@
 # an orphaned group, which the kernel and some runners (ctest) treat harshly, cutting their
 # clean-up short. What the clean-up starts is followed alike, and whatever still lives after
 # the grace period is frozen again and killed.
+#
+# A shell can lose a stop signal: bash (5.2) may run a trap while it parses a $(...) or <(...)
+# it is about to run, the trap's action then fails to parse ("unexpected EOF while looking for
+# matching `)'") and the shell goes on as if no signal came. So SIGTERM is sent again, once a
+# second, to those first asked that still live; what their clean-up started is never hurried.
+# The waits are measured in seconds, not turns of a scan that slows down on a loaded machine.
 
 qv_tree_grace=${qv_tree_grace:-5}
+
+# The clock in microseconds, in qv_tree_now (whatever the locale's decimal point).
+qv_tree_clock() {
+  local t=${EPOCHREALTIME//[!0-9]/}
+  qv_tree_now=$((10#$t))
+}
 
 # Every live process of the machine: state, parent and group by process id.
 qv_tree_scan() {
@@ -83,10 +95,20 @@ qv_tree_alive() {
   return 0
 }
 
+# The members that still live among the pids $@.
+qv_tree_alive_of() {
+  local pid
+  qv_tree_living=()
+  for pid; do
+    [ -z "${qv_tree_state[pid]:-}" ] || qv_tree_living+=("$pid")
+  done
+  return 0
+}
+
 # qv_end_tree <pid>...: ends them and their trees; SIGTERM first, SIGKILL after
 # $qv_tree_grace seconds.
 qv_end_tree() {
-  local pid i
+  local pid asked resend deadline
   qv_tree_members=() qv_tree_groups=() qv_tree_self=() qv_tree_order=()
   # This shell and its ancestors are never part of the tree, whatever group they share.
   qv_tree_scan
@@ -99,23 +121,36 @@ qv_end_tree() {
   qv_tree_freeze
   qv_tree_alive
   [ ${#qv_tree_living[@]} -gt 0 ] || return 0
-  kill -TERM "${qv_tree_living[@]}" 2>/dev/null || true
-  for pid in "${qv_tree_living[@]}"; do kill -CONT "$pid" 2>/dev/null || true; done
-  for ((i = 0; i < qv_tree_grace * 20; ++i)); do
+  asked=("${qv_tree_living[@]}")
+  kill -TERM "${asked[@]}" 2>/dev/null || true
+  for pid in "${asked[@]}"; do kill -CONT "$pid" 2>/dev/null || true; done
+  qv_tree_clock
+  resend=$((qv_tree_now + 1000000))
+  deadline=$((qv_tree_now + qv_tree_grace * 1000000))
+  while :; do
+    sleep 0.05
     qv_tree_scan
     qv_tree_grow # what their clean-up starts
     qv_tree_alive
     [ ${#qv_tree_living[@]} -gt 0 ] || return 0
-    sleep 0.05
+    qv_tree_clock
+    [ $qv_tree_now -lt $deadline ] || break
+    if [ $qv_tree_now -ge $resend ]; then
+      qv_tree_alive_of "${asked[@]}"
+      [ ${#qv_tree_living[@]} = 0 ] || kill -TERM "${qv_tree_living[@]}" 2>/dev/null || true
+      resend=$((qv_tree_now + 1000000))
+    fi
   done
   qv_tree_freeze
   qv_tree_alive
   kill -KILL "${qv_tree_living[@]}" 2>/dev/null || true
-  for ((i = 0; i < 100; ++i)); do
+  deadline=$((qv_tree_now + 5000000))
+  while :; do
     qv_tree_scan
     qv_tree_alive
     [ ${#qv_tree_living[@]} -gt 0 ] || return 0
+    qv_tree_clock
+    [ $qv_tree_now -lt $deadline ] || return 1
     sleep 0.05
   done
-  return 1
 }

@@ -9,11 +9,12 @@ export STUB=$work TMPDIR=$work/tmp
 mkdir -p "$TMPDIR" "$repo/tests/fuzz" "$repo/build-fuzz/tests/fuzz" "$repo/.ci"
 cp "$src/.ci/run" "$repo/.ci/run"
 # Every stub notes its name, and fails when its arguments hold $FAIL; one named in $HANG notes
-# its process and the sleep it starts and waits for the sleep.
+# its process and the sleep it starts and waits for the sleep, both deaf to SIGTERM with $DEAF.
 hang='echo "$NAME" >>"$STUB/ran"
 case " $* " in *" ${FAIL:-none} "*) exit 1 ;; esac
 case " $* " in *" ${GONE:-none} "*) rm -rf "$TMPDIR" ;; esac
 if [ "$NAME" = "${HANG:-}" ]; then
+  [ -z "${DEAF:-}" ] || trap "" TERM
   echo $$ >>"$STUB/pids"; sleep 30 & echo $! >>"$STUB/pids"; wait $!
 fi'
 stub "$work/bin/cmake" "NAME=cmake\$1; $hang"
@@ -52,6 +53,7 @@ for s in 0 abc 007 86401; do
     "run-tests.sh: FUZZ_SECONDS must be a whole number from 1 to 86400, not '$s'" --sanitize
 done
 QV_SKIP_DEPS=yes refused "run-tests.sh: QV_SKIP_DEPS must be 0 or 1, not 'yes'"
+QV_APT_TESTS=yes refused "run-tests.sh: QV_APT_TESTS must be 0 or 1, not 'yes'"
 for mode in "" --sanitize; do
   TMPDIR=$work/gone refused \
     "run-tests.sh: the temporary folder '$work/gone' (TMPDIR) is missing or cannot be written" $mode
@@ -120,6 +122,8 @@ stop INT group ctest "$tests"
 stop TERM script cmake--build "$tests"
 stop HUP script fuzz_a "$tests" --sanitize
 stop INT script ctest "$tests" --sanitize
+# What SIGTERM does not end is killed once the grace period is over.
+DEAF=1 qv_tree_grace=1 stop INT group ctest "$tests"
 # Its stop line written where no one reads any more (a pipe to a pager that got Ctrl-C too) does
 # not change how it ends.
 rm -f "$work/pids"
@@ -136,14 +140,16 @@ check "$(cat "$work/loop")" "run 1" "the runs a stopped loop started"
 stop INT group ctest "$repo/.ci/run"
 check "$(grep -c cmake-S "$work/ran")" 1 "builds configured by a stopped .ci/run"
 # The stop of the run alone stops .ci/run too.
-rm -f "$work/pids" "$work/ran"
-HANG=ctest start ci "$repo/.ci/run"
-await "$work/pids"
-qv_tree_scan
-for pid in "${!qv_tree_parent[@]}"; do
-  [ "${qv_tree_parent[pid]}" != "$started" ] || kill -INT "$pid"
+for sig in INT:130 TERM:143 HUP:129; do
+  rm -f "$work/pids" "$work/ran"
+  HANG=ctest start ci "$repo/.ci/run"
+  await "$work/pids"
+  qv_tree_scan
+  for pid in "${!qv_tree_parent[@]}"; do
+    [ "${qv_tree_parent[pid]}" != "$started" ] || kill -s "${sig%:*}" "$pid"
+  done
+  finish "$group"
+  check "$ended" "${sig#*:}" "how .ci/run ended when its run was stopped by SIG${sig%:*}"
+  check "$(grep -c cmake-S "$work/ran")" 1 "builds configured after SIG${sig%:*} to the run"
 done
-finish "$group"
-check "$ended" 130 "how .ci/run ended when its run was stopped"
-check "$(grep -c cmake-S "$work/ran")" 1 "builds configured after the run was stopped"
 exit $failed

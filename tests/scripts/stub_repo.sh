@@ -17,8 +17,10 @@ declare -A started_as=()
 # stop signal nor a write to a runner that was stopped first (ctest: the shell says on stderr
 # that its command was ended) may cut the clean-up short. Set before the folder is made: a stop
 # at once must not leave it.
+# A stop between a job's start and its note in jobs_started finds it as the last job ($!).
 cleanup() {
   trap '' INT TERM HUP PIPE
+  jobs_started+=(${!:-})
   [ ${#jobs_started[@]} = 0 ] || qv_end_tree "${jobs_started[@]}"
   qv_temp_clear
 }
@@ -57,7 +59,9 @@ alive() {
 # at their defaults (a job a script starts would begin with SIGINT ignored), its output into
 # files "$work/<name>.out" and ".err". Its process id goes in $started, its group's in $group.
 # A small parent of the group's own, deaf to the stop signals, keeps how it ended: a shell's
-# status cannot tell a death by a signal from an exit with 128 and the signal's number.
+# status cannot tell a death by a signal from an exit with 128 and the signal's number. They are
+# blocked across its fork, not ignored: a stop sent to the child before it has reset them waits
+# for it instead of being lost.
 start() {
   local name=$1
   shift
@@ -67,13 +71,17 @@ start() {
     use Config;
     use POSIX ();
     my $at = shift;
-    $SIG{$_} = "IGNORE" for qw(INT TERM HUP);
+    my $stops = POSIX::SigSet->new(POSIX::SIGINT(), POSIX::SIGTERM(), POSIX::SIGHUP());
+    POSIX::sigprocmask(POSIX::SIG_BLOCK(), $stops);
     my $pid = fork() // die "fork: $!";
     if ($pid == 0) {
       $SIG{$_} = "DEFAULT" for qw(INT TERM HUP);
+      POSIX::sigprocmask(POSIX::SIG_UNBLOCK(), $stops);
       exec { $ARGV[0] } @ARGV;
       POSIX::_exit(127);
     }
+    $SIG{$_} = "IGNORE" for qw(INT TERM HUP);
+    POSIX::sigprocmask(POSIX::SIG_UNBLOCK(), $stops);
     sub note {
       open(my $f, ">", "$at.new") or die;
       print $f $_[0];

@@ -50,6 +50,12 @@ start 'trap "setsid sleep 60 & sleep 1; exit" TERM; touch "$W/ready"
 while :; do sleep 0.05; done'
 ends "$root"
 
+what="a shell that lost the first SIGTERM"
+start 'again() { echo again >"$W/again"; exit; }; trap "trap again TERM" TERM; touch "$W/ready"
+while :; do sleep 0.05; done'
+ends "$root"
+check "$(cat "$work/again" 2>/dev/null)" again "how $what ended"
+
 what="children in their parent's group"
 start 'for i in $(seq 20); do
   bash -c "trap \"echo HUP >>\\\"\$W/log\\\"\" HUP
