@@ -35,7 +35,9 @@ for f in "$@" scripts/tree.sh scripts/temp.sh; do cp "$src/$f" "$repo/$f" || exi
 for tool in bash sh env cat cp chmod cut dirname basename readlink flock grep head tail ls ln \
   mkdir mktemp rm rmdir sed sleep sort tee touch wc nproc seq paste xargs id stat kill true uniq \
   false printf tr setsid taskset perl; do
-  ln -s "$(type -P "$tool")" "$work/tools/$tool"
+  # A link missing (its lookup ended by a stop) ends the test: a clean-up without rm would
+  # leave the folder.
+  ln -s "$(type -P "$tool")" "$work/tools/$tool" || exit 1
 done
 export PATH="$work/bin:$work/tools"
 
