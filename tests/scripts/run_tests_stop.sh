@@ -23,15 +23,16 @@ stub "$work/bin/ctest" "NAME=ctest; $hang"'
 echo "Test project"
 case ${CTEST:-pass} in
   pass) printf "100%% tests passed, 0 tests failed out of 3\n\nThe following tests did not run:\n\t  2 - A.Skip (Skipped)\n" ;;
-  fail) printf "67%% tests passed, 1 tests failed out of 3\n\nThe following tests FAILED:\n\t  3 - B.Fails (Failed)\nErrors while running CTest\n"; exit 8 ;;
+  fail) printf "33%% tests passed, 2 tests failed out of 3\n\nThe following tests FAILED:\n\t  1 - A.Fails (Failed)\n\t  3 - B.Fails (Failed)\nErrors while running CTest\n"; exit 8 ;;
   crash) echo "Segmentation fault"; exit 9 ;;
   none) echo "No tests were found!!!" ;;
 esac
 echo "Total Test time (real) =   0.01 sec"'
 for f in fuzz_a fuzz_b; do
   : >"$repo/tests/fuzz/$f.cpp"
-  stub "$repo/build-fuzz/tests/fuzz/$f" "NAME=$f; $hang"
+  stub "$repo/build-fuzz/tests/fuzz/$f" "NAME=$f; printf 'ERROR: $f %s\\n' 1 2 3 4 5 6; $hang"
 done
+stub "$repo/scripts/deps.sh" 'echo "$*" >"$STUB/deps"'
 tests() { (cd "$work" && rm -f ran && "$repo/run-tests.sh" "$@" >out 2>err); }
 
 # What it refuses: named first, then the usage; nothing runs.
@@ -72,7 +73,8 @@ done
 # Through a link, a run ends on its verdict.
 ln -s "$repo/run-tests.sh" "$work/tests here"
 check "$("$work/tests here" | tail -n1)" "run-tests.sh: 2 tests passed, 1 skipped" "passed"
-check "$(CTEST=fail "$work/tests here" | tail -n2)" "run-tests.sh: 1 of 3 tests FAILED:
+check "$(CTEST=fail "$work/tests here" | tail -n3)" "run-tests.sh: 2 of 3 tests FAILED:
+  A.Fails (Failed)
   B.Fails (Failed)" "failed"
 CTEST=crash tests
 check "$? $(tail -n1 "$work/out")" \
@@ -84,6 +86,7 @@ FAIL="--build build" tests
 check "$? $(tail -n1 "$work/out")" "1 run-tests.sh: the build failed; no test ran" "a failed build"
 check "$(grep -c ctest "$work/ran")" 0 "ctest runs after a failed build"
 check "$("$repo/run-tests.sh" --sanitize 2>&1 | tail -n1)" "passed  fuzzer: fuzz_b" "--sanitize"
+check "$(cat "$work/deps")" "libclang-rt-14-dev" "the last packages --sanitize asks for"
 check "$(ls -A "$TMPDIR")" "" "temporary files after --sanitize"
 # A failing stage fails the run, and the summary names it; a failed fuzzers' build runs none.
 CTEST=fail FAIL="-B build-fuzz" tests --sanitize
@@ -93,6 +96,13 @@ FAILED  ASan+UBSan: every test
 FAILED  TSan: the threaded tests
 FAILED  fuzzers: build" "--sanitize's summary"
 check "$(grep -c fuzz_ "$work/ran")" 0 "fuzzers run after a failed build"
+# What failing fuzzers found is repeated at the end.
+FAIL=-timeout=10 tests --sanitize
+check "$(sed -n '/^==== what the fuzzers found/,$p' "$work/out")" "==== what the fuzzers found
+fuzz_a:
+$(printf 'ERROR: fuzz_a %s\n' 1 2 3 4 5)
+fuzz_b:
+$(printf 'ERROR: fuzz_b %s\n' 1 2 3 4 5)" "the fuzzers' findings"
 # A temporary folder gone by the fuzzers' turn fails each of them; none runs.
 GONE="build-fuzz" tests --sanitize
 check "$?" 1 "--sanitize's exit status with no temporary folder for the fuzzers"
