@@ -17,16 +17,18 @@
 
 qv_name=${0##*/}
 qv_stopped=
-qv_job=
 
 qv_stop() {
   # Nothing cuts the clean-up short: no second stop, nor a write to a reader that has gone.
   trap '' INT TERM HUP PIPE
-  # A stop between a job's start and the note of its process id finds it as the last job.
-  [ "$qv_job" != starting ] || qv_job=${!:-}
-  if [ -n "$qv_job" ]; then
-    qv_end_tree "$qv_job" || true
-    wait "$qv_job" 2>/dev/null || true
+  # The job still running, as this shell's job table has it: one started just as the stop came
+  # is there before its process id could be noted, and a job already reaped is never ended (its
+  # process id may be another program's by now).
+  local running
+  running=$(jobs -pr)
+  if [ -n "$running" ]; then
+    qv_end_tree $running || true
+    wait $running 2>/dev/null || true
   fi
   qv_temp_clear
   echo "$qv_name: stopped by SIG$1$qv_stopped" >&2 || true
@@ -45,12 +47,9 @@ trap 'qv_stop HUP 129' HUP
 # terminal's input, and waits for it; its exit status.
 qv_run() {
   local status=0
-  qv_job=starting
   set -m
   "$@" </dev/null &
-  qv_job=$!
   set +m
-  wait "$qv_job" || status=$?
-  qv_job=
+  wait $! || status=$?
   return "$status"
 }

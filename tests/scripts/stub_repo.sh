@@ -11,17 +11,18 @@ shift
 . "$src/scripts/tree.sh" || exit 1
 . "$src/scripts/temp.sh" || exit 1
 . "$(dirname "${BASH_SOURCE[0]}")/check.sh"
-jobs_started=()
 declare -A started_as=()
-# What the test started ends, whatever group it moved to, before its files go. Neither a second
-# stop signal nor a write to a runner that was stopped first (ctest: the shell says on stderr
-# that its command was ended) may cut the clean-up short. Set before the folder is made: a stop
-# at once must not leave it.
-# A stop between a job's start and its note in jobs_started finds it as the last job ($!).
+# What the test started ends, whatever group it moved to, before its files go: its jobs still
+# running, as this shell's job table has them (a job started just as the stop came is there
+# before its process id could be noted, and one already reaped is never ended: its process id
+# may be another program's by now). Neither a second stop signal nor a write to a runner that
+# was stopped first (ctest: the shell says on stderr that its command was ended) may cut the
+# clean-up short. Set before the folder is made: a stop at once must not leave it.
 cleanup() {
   trap '' INT TERM HUP PIPE
-  jobs_started+=(${!:-})
-  [ ${#jobs_started[@]} = 0 ] || qv_end_tree "${jobs_started[@]}"
+  local running
+  running=$(jobs -pr)
+  [ -z "$running" ] || qv_end_tree $running
   qv_temp_clear
 }
 trap cleanup EXIT
@@ -97,7 +98,6 @@ start() {
   ' "$work/$name" "$@" >"$work/$name.out" 2>"$work/$name.err" &
   group=$!
   set +m
-  jobs_started+=("$group")
   started_as[$group]=$name
   await "$work/$name.pid" && started=$(<"$work/$name.pid")
 }
