@@ -84,26 +84,17 @@ qv_tree_freeze() {
   done
 }
 
-# The members that still live, children before their parents.
-qv_tree_alive() {
-  local i pid
-  qv_tree_living=()
-  for ((i = ${#qv_tree_order[@]} - 1; i >= 0; --i)); do
-    pid=${qv_tree_order[i]}
-    [ -z "${qv_tree_state[pid]:-}" ] || qv_tree_living+=("$pid")
-  done
-  return 0
-}
-
-# The members that still live among the pids $@.
+# The ones still living among the pids $@, last first: for qv_tree_order, children before
+# their parents.
 qv_tree_alive_of() {
-  local pid
+  local i
   qv_tree_living=()
-  for pid; do
-    [ -z "${qv_tree_state[pid]:-}" ] || qv_tree_living+=("$pid")
+  for ((i = $#; i > 0; --i)); do
+    [ -z "${qv_tree_state[${!i}]:-}" ] || qv_tree_living+=("${!i}")
   done
   return 0
 }
+qv_tree_alive() { qv_tree_alive_of "${qv_tree_order[@]}"; }
 
 # qv_end_tree <pid>...: ends them and their trees; SIGTERM first, SIGKILL after
 # $qv_tree_grace seconds.
