@@ -49,6 +49,12 @@ qv_name=run-tests.sh
 # with $(...) or <(...): bash can lose a stop's trap while it parses one of those.
 shopt -s lastpipe
 qv_stopped="; no further test ran"
+# The run's own temporary folder, handed to the build and the tests as TMPDIR: whatever they
+# leave there goes with it, once the run's tree has ended, at its end or on a stop.
+qv_temp_own || {
+  echo "run-tests.sh: cannot make a temporary folder in ${TMPDIR:-/tmp}; no test ran" >&2
+  exit 1
+}
 # The package step keeps the terminal: it may ask for a password.
 scripts/deps.sh "${test_packages[@]}"
 
@@ -146,11 +152,11 @@ fuzz_one() {
     -timeout=10 -print_final_stats=1 -artifact_prefix="$2/" "$2" 2>&1 | tee "$3"
 }
 fuzz_run() {
-  local name=$1 corpus log status=0
+  local name=$1 corpus log status=0 own=${#qv_temp[@]}
   # Both are checked: an empty name would put the corpus in / and the findings beside it.
   qv_temp_dir corpus || return 1
   qv_temp_file log || {
-    qv_temp_clear
+    qv_temp_clear "$own"
     return 1
   }
   [ -d "tests/fuzz/corpus/$name" ] && cp -r "tests/fuzz/corpus/$name/." "$corpus/"
@@ -160,7 +166,7 @@ fuzz_run() {
     grep -E 'ERROR|SUMMARY|^Base64' "$log" | head -5 | mapfile -t -O "${#findings[@]}" findings ||
       true
   fi
-  qv_temp_clear
+  qv_temp_clear "$own"
   return "$status"
 }
 if compgen -G "tests/fuzz/fuzz_*.cpp" >/dev/null; then

@@ -10,7 +10,7 @@
 #
 # The script sets qv_name (its name in the line; its file's name by default) and qv_stopped
 # (what the line adds after the signal's name). Temporary files and folders made with temp.sh
-# are removed on a stop.
+# are removed on a stop, once what the job started has ended, and when the script exits.
 
 . "${BASH_SOURCE[0]%/*}/tree.sh"
 . "${BASH_SOURCE[0]%/*}/temp.sh"
@@ -42,6 +42,7 @@ qv_stop() {
 trap 'qv_stop INT 130' INT
 trap 'qv_stop TERM 143' TERM
 trap 'qv_stop HUP 129' HUP
+trap qv_temp_clear EXIT
 
 # Runs a command (a function too) as a job in a process group of its own, without the
 # terminal's input, and waits for it; its exit status.

@@ -73,14 +73,35 @@ qv_tree_grow() {
   return 0
 }
 
-# Stops every member until the search finds no new one: then nothing of the tree can fork or
-# leave it.
+# Stops every member until the search finds no new one and every member has stopped: then
+# nothing of the tree can fork or leave it. A SIGSTOP takes effect only once a fork under way
+# has finished, so a search made before would miss that child, which would then never be asked
+# to end. One that does not stop within a second (a parent waiting on its vfork child) is
+# waited for no longer.
 qv_tree_freeze() {
+  local deadline
+  qv_tree_clock
+  deadline=$((qv_tree_now + 1000000))
   while :; do
     qv_tree_scan
     qv_tree_grow
-    [ ${#qv_tree_new[@]} -gt 0 ] || return 0
-    kill -STOP "${qv_tree_new[@]}" 2>/dev/null || true
+    if [ ${#qv_tree_new[@]} -gt 0 ]; then
+      kill -STOP "${qv_tree_new[@]}" 2>/dev/null || true
+      continue
+    fi
+    qv_tree_stopped && return 0
+    qv_tree_clock
+    [ $qv_tree_now -lt $deadline ] || return 0
+  done
+}
+# True when every living member has stopped.
+qv_tree_stopped() {
+  local pid
+  for pid in "${!qv_tree_members[@]}"; do
+    case ${qv_tree_state[pid]:-T} in
+      T | t) ;;
+      *) return 1 ;;
+    esac
   done
 }
 

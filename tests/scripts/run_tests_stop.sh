@@ -8,9 +8,11 @@
 export STUB=$work TMPDIR=$work/tmp
 mkdir -p "$TMPDIR" "$repo/tests/fuzz" "$repo/build-fuzz/tests/fuzz" "$repo/.ci"
 cp "$src/.ci/run" "$repo/.ci/run"
-# Every stub notes its name, and fails when its arguments hold $FAIL; one named in $HANG notes
-# its process and the sleep it starts and waits for the sleep, both deaf to SIGTERM with $DEAF.
+# Every stub notes its name, and fails when its arguments hold $FAIL; with $LEAVE it leaves a
+# folder in its TMPDIR, which it notes. One named in $HANG notes its process and the sleep it
+# starts and waits for the sleep, both deaf to SIGTERM with $DEAF.
 hang='echo "$NAME" >>"$STUB/ran"
+[ -z "${LEAVE:-}" ] || { mkdir "$TMPDIR/left by $NAME"; echo "$TMPDIR" >>"$STUB/tmpdirs"; }
 case " $* " in *" ${FAIL:-none} "*) exit 1 ;; esac
 case " $* " in *" ${GONE:-none} "*) rm -rf "$TMPDIR" ;; esac
 if [ "$NAME" = "${HANG:-}" ]; then
@@ -70,9 +72,15 @@ for word in JOBS= QV_SKIP_DEPS= FUZZ_SECONDS= QV_APT_TESTS=; do
   grep -q -- "$word" <<<"$help" || check "no $word" "$word" "--help names it"
 done
 
-# Through a link, a run ends on its verdict.
+# Through a link, a run ends on its verdict. Its build and tests get a temporary folder of the
+# run's own, which goes with what they leave there.
 ln -s "$repo/run-tests.sh" "$work/tests here"
-check "$("$work/tests here" | tail -n1)" "run-tests.sh: 2 tests passed, 1 skipped" "passed"
+check "$(LEAVE=1 "$work/tests here" | tail -n1)" "run-tests.sh: 2 tests passed, 1 skipped" "passed"
+check "$(ls -A "$TMPDIR")" "" "temporary files after a run"
+mapfile -t seen <"$work/tmpdirs"
+check "${#seen[@]}" 3 "stubs that left a folder"
+check "${seen[2]}" "${seen[0]}" "ctest's TMPDIR"
+check "${seen[0]%/*}" "$TMPDIR" "the folder holding the build's TMPDIR"
 check "$(CTEST=fail "$work/tests here" | tail -n3)" "run-tests.sh: 2 of 3 tests FAILED:
   A.Fails (Failed)
   B.Fails (Failed)" "failed"
@@ -85,7 +93,8 @@ check "$? $(tail -n1 "$work/out")" \
 FAIL="--build build" tests
 check "$? $(tail -n1 "$work/out")" "1 run-tests.sh: the build failed; no test ran" "a failed build"
 check "$(grep -c ctest "$work/ran")" 0 "ctest runs after a failed build"
-check "$("$repo/run-tests.sh" --sanitize 2>&1 | tail -n1)" "passed  fuzzer: fuzz_b" "--sanitize"
+check "$(LEAVE=1 "$repo/run-tests.sh" --sanitize 2>&1 | tail -n1)" "passed  fuzzer: fuzz_b" \
+  "--sanitize"
 check "$(cat "$work/deps")" "libclang-rt-14-dev" "the last packages --sanitize asks for"
 check "$(ls -A "$TMPDIR")" "" "temporary files after --sanitize"
 # A failing stage fails the run, and the summary names it; a failed fuzzers' build runs none.
@@ -132,8 +141,8 @@ stop INT group ctest "$tests"
 stop TERM script cmake--build "$tests"
 stop HUP script fuzz_a "$tests" --sanitize
 stop INT script ctest "$tests" --sanitize
-# What SIGTERM does not end is killed once the grace period is over.
-DEAF=1 qv_tree_grace=1 stop INT group ctest "$tests"
+# What SIGTERM does not end is killed once the grace period is over, and what it left goes.
+LEAVE=1 DEAF=1 qv_tree_grace=1 stop INT group ctest "$tests"
 # Its stop line written where no one reads any more (a pipe to a pager that got Ctrl-C too) does
 # not change how it ends.
 rm -f "$work/pids"

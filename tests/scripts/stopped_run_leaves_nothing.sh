@@ -42,17 +42,20 @@ left() { # <what was stopped>
   done
   check "$(marked)" "" "processes left 3 s after $1"
   check "$(ls -A "$TMPDIR")" "" "temporary files left 3 s after $1"
-  [ -z "$(ls -A "$TMPDIR")" ] || ls -AR "$TMPDIR" | head -40
+  [ -z "$(ls -A "$TMPDIR")" ] || ls -AR "$TMPDIR"
   check "$(cat "$work/tripped" 2>/dev/null)" "" "calls to the package manager after $1"
   qv_end_tree $(marked | cut -d: -f1) # a failed check ends here, not in a later test
   rm -rf "$TMPDIR"/* "$work/tripped"
 }
-# Starts $@ with the mark; true once its tests have made their first temporary folder.
+# Starts $@ with the mark; true once its tests have made their first temporary folder: a
+# folder in the run's own.
 run() {
   start run bash -c 'export QV_STOP_MARK=$0; exec "$@"' "$mark" "$@"
-  local i
+  local i made
   for ((i = 0; i < 200; ++i)); do
-    [ -n "$(ls -A "$TMPDIR")" ] && return 0
+    for made in "$TMPDIR"/*/*/; do
+      [ -d "$made" ] && return 0
+    done
     sleep 0.05
   done
   return 1

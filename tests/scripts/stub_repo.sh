@@ -8,9 +8,12 @@
 set -uo pipefail
 src=$1
 shift
+# The clean-up's own commands come from the PATH the test was given, never from the links in
+# the folder it removes: a stop can cut the setup short before they are all made.
+path_given=$PATH
 . "$src/scripts/tree.sh" || exit 1
 . "$src/scripts/temp.sh" || exit 1
-. "$(dirname "${BASH_SOURCE[0]}")/check.sh"
+. "${BASH_SOURCE[0]%/*}/check.sh"
 declare -A started_as=()
 # What the test started ends, whatever group it moved to, before its files go: its jobs still
 # running, as this shell's job table has them (a job started just as the stop came is there
@@ -20,6 +23,7 @@ declare -A started_as=()
 # clean-up short. Set before the folder is made: a stop at once must not leave it.
 cleanup() {
   trap '' INT TERM HUP PIPE
+  PATH=$path_given
   local running
   running=$(jobs -pr)
   [ -z "$running" ] || qv_end_tree $running
@@ -33,12 +37,18 @@ mkwork || exit 1
 repo="$work/the repo"
 mkdir -p "$repo/scripts" "$work/bin" "$work/tools"
 for f in "$@" scripts/tree.sh scripts/temp.sh; do cp "$src/$f" "$repo/$f" || exit 1; done
+# Each tool is looked up on PATH without a $(...): bash (5.2) can run a stop's trap while it
+# parses one, drop the trap and abandon the command or loop it was in, with no failure, so the
+# setup would go on with links missing and its stop lost.
+IFS=: read -r -a path_dirs <<<"$PATH"
 for tool in bash sh env cat cp chmod cut dirname basename readlink flock grep head tail ls ln \
   mkdir mktemp rm rmdir sed sleep sort tee touch wc nproc seq paste xargs id stat kill true uniq \
   false printf tr setsid taskset perl; do
-  # A link missing (its lookup ended by a stop) ends the test: a clean-up without rm would
-  # leave the folder.
-  ln -s "$(type -P "$tool")" "$work/tools/$tool" || exit 1
+  found=
+  for dir in "${path_dirs[@]}"; do
+    [ -f "$dir/$tool" ] && [ -x "$dir/$tool" ] && found=$dir/$tool && break
+  done
+  [ -n "$found" ] && ln -s "$found" "$work/tools/$tool" || exit 1
 done
 export PATH="$work/bin:$work/tools"
 

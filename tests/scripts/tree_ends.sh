@@ -67,6 +67,17 @@ ends "$root"
 check "$(sort "$work/log" 2>/dev/null | uniq -c | paste -sd' ' | tr -s ' ')" " 20 done" \
   "what the children saw"
 
+# Neither a stop nor a clean-up is hurried: SIGTERM goes again only to those first asked.
+what="what a clean-up starts, asked by no one"
+cat >"$work/clean-up.sh" <<'EOF2'
+trap 'echo hurried >>"$W/hurried"' TERM
+sleep 2
+EOF2
+start 'trap "trap : TERM; bash \"\$W/clean-up.sh\"; exit" TERM; touch "$W/ready"
+while :; do sleep 0.05; done'
+ends "$root"
+check "$(cat "$work/hurried" 2>/dev/null)" "" "what the clean-up saw"
+
 what="the caller among the processes named"
 start 'touch "$W/ready"; sleep 60'
 ends "$$" "$root"

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# A script test stopped at any command of its setup (stub_repo.sh) by SIGINT, SIGTERM, SIGHUP or
+# SIGPIPE ends with that signal's status and leaves no file; so does one stopped in its body
+# after the links to its tools, rm and sleep among them, are gone: a clean-up must not need
+# what it removes. The stop comes from the test itself, at a command counted by a DEBUG trap.
+#   stopped_test_leaves_nothing.sh <repository>
+set -uo pipefail
+. "$1/scripts/temp.sh" || exit 1
+. "${0%/*}/check.sh"
+trap qv_temp_clear EXIT
+mkwork || exit 1
+export QV_SRC=$1 TMPDIR=$work/tmp
+mkdir "$TMPDIR"
+# victim.sh <command to stop at, or "body"> <signal>
+cat >"$work/victim.sh" <<'EOF2'
+stop_at=$1 stop_sig=$2 stop_n=0
+if [ "$stop_at" != body ]; then
+  set -T
+  trap '((++stop_n != stop_at)) || kill -s "$stop_sig" $$' DEBUG
+fi
+. "$QV_SRC/tests/scripts/stub_repo.sh" "$QV_SRC" run.sh
+trap - DEBUG
+[ "$stop_at" = body ] || exit 3 # never stopped
+rm "$work/tools/rm" "$work/tools/sleep"
+kill -s "$stop_sig" $$
+EOF2
+# Stops one at each of its first commands, where its folder is made, then at a spread of the
+# rest, until the setup ends before the count.
+codes=(INT:130 TERM:143 HUP:129 PIPE:141)
+for ((at = 1, i = 0; ; at += at < 80 ? 1 : 1 + at / 8, ++i)); do
+  sig=${codes[i % 4]}
+  { bash "$work/victim.sh" "$at" "${sig%:*}"; } 2>>"$work/err"
+  status=$?
+  [ "$status" != 3 ] || break
+  check "$status" "${sig#*:}" "the status of a test stopped by SIG${sig%:*} at command $at"
+  check "$(ls -A "$TMPDIR")" "" "files left by a test stopped by SIG${sig%:*} at command $at"
+  rm -rf "${TMPDIR:?}"/*
+done
+check "$((at > 1000))" 1 "more than 1000 commands stopped at: $at"
+for sig in "${codes[@]}"; do
+  { bash "$work/victim.sh" body "${sig%:*}"; } 2>>"$work/err"
+  check "$?" "${sig#*:}" "the status of a test stopped by SIG${sig%:*} with its tools gone"
+  check "$(ls -A "$TMPDIR")" "" "files left by a test stopped by SIG${sig%:*} with its tools gone"
+  rm -rf "${TMPDIR:?}"/*
+done
+exit $failed
