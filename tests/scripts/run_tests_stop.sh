@@ -61,6 +61,13 @@ for mode in "" --sanitize; do
   TMPDIR=$work/gone refused \
     "run-tests.sh: the temporary folder '$work/gone' (TMPDIR) is missing or cannot be written" $mode
 done
+# A temporary folder that passes the checks but takes no folder (/proc, to root) stops the run.
+if [ -w /proc ]; then
+  TMPDIR=/proc tests
+  check "$? $(cat "$work/err")" \
+    "1 run-tests.sh: cannot make a temporary folder in /proc; no test ran" "TMPDIR=/proc"
+  check "$(cat "$work/ran" 2>/dev/null)" "" "what ran with TMPDIR=/proc"
+fi
 cp -r "$repo" "$work/back\\slash"
 (cd "$work" && "$work/back\\slash/run-tests.sh" >out 2>err)
 check "$? $(cat "$work/err")" \

@@ -78,6 +78,43 @@ while :; do sleep 0.05; done'
 ends "$root"
 check "$(cat "$work/hurried" 2>/dev/null)" "" "what the clean-up saw"
 
+# A fork under way when SIGSTOP is sent finishes before the stop lands: such a child is asked to
+# end too, as the freeze waits until every member has stopped before its last search. Here the
+# root's stop lands 0.4 s late, before its SIGTERM, while it goes on forking children that live
+# until they are asked.
+what="children forked before the stop landed"
+cat >"$work/forks.sh" <<'EOF2'
+for ((i = 0; i < 200; ++i)); do
+  (
+    trap 'echo $BASHPID >>"$W/asked"; exit' TERM
+    echo $BASHPID >>"$W/started"
+    sleep 60 &
+    wait
+  ) &
+  [ $i != 5 ] || touch "$W/ready"
+  sleep 0.1
+done
+wait
+EOF2
+start 'exec bash "$W/forks.sh"'
+late=
+kill() {
+  case $1:$2 in
+    -STOP:"$root")
+      (sleep 0.4 && builtin kill -STOP "$root") &
+      late=$!
+      return 0
+      ;;
+    -TERM:*) [ -z "$late" ] || wait "$late" ;;
+  esac
+  late=
+  builtin kill "$@"
+}
+ends "$root"
+unset -f kill
+check "$(sort "$work/started" | comm -23 - <(sort "$work/asked") | paste -sd' ')" "" \
+  "children never asked to end"
+
 what="the caller among the processes named"
 start 'touch "$W/ready"; sleep 60'
 ends "$$" "$root"
