@@ -3,10 +3,19 @@
 # and branch coverage per folder. The full report (JSON, with every function's count) is left in
 # build-cov/coverage.json. JOBS=n sets the build and test parallelism (default: every core);
 # QV_SKIP_DEPS=1 skips the package check. Exits non-zero when a test failed, after the report.
+# The build and the tests get a temporary folder of the run's own as TMPDIR; it goes whole, with
+# whatever they left there, when the run ends.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 . scripts/common.sh
+. scripts/temp.sh
+qv_tmpdir
+trap qv_temp_clear EXIT
+qv_temp_own || {
+  echo "coverage.sh: cannot make a temporary folder in ${TMPDIR:-/tmp}" >&2
+  exit 1
+}
 scripts/deps.sh "${test_packages[@]}" gcovr
 
 # -O0 keeps one line one count; the shared objects (platform, the bundle) are instrumented too.
