@@ -73,13 +73,13 @@ qv_tree_grow() {
   return 0
 }
 
-# Stops every member until the search finds no new one and every member has stopped: then
+# Stops every member until a search begun after all of them had stopped finds no new one: then
 # nothing of the tree can fork or leave it. A SIGSTOP takes effect only once a fork under way
-# has finished, so a search made before would miss that child, which would then never be asked
-# to end. One that does not stop within a second (a parent waiting on its vfork child) is
-# waited for no longer.
+# has finished, and a search lists the processes before it reads their states, so a child
+# forked meanwhile would be missed and never asked to end. One that does not stop within a
+# second (a parent waiting on its vfork child) is waited for no longer.
 qv_tree_freeze() {
-  local deadline
+  local deadline settled=0
   qv_tree_clock
   deadline=$((qv_tree_now + 1000000))
   while :; do
@@ -87,11 +87,15 @@ qv_tree_freeze() {
     qv_tree_grow
     if [ ${#qv_tree_new[@]} -gt 0 ]; then
       kill -STOP "${qv_tree_new[@]}" 2>/dev/null || true
-      continue
+      settled=0
+    elif [ $settled = 1 ]; then
+      return 0
+    elif qv_tree_stopped; then
+      settled=1
+    else
+      qv_tree_clock
+      [ $qv_tree_now -lt $deadline ] || return 0
     fi
-    qv_tree_stopped && return 0
-    qv_tree_clock
-    [ $qv_tree_now -lt $deadline ] || return 0
   done
 }
 # True when every living member has stopped.

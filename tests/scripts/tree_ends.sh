@@ -33,6 +33,14 @@ start() {
   done
   check "not ready" ready "$1"
 }
+# Waits at most 10 s until file $2 has $1 lines.
+await_lines() {
+  local i
+  for ((i = 0; i < 200; ++i)); do
+    [ "$(wc -l <"$2")" -lt "$1" ] || return 0
+    sleep 0.05
+  done
+}
 ends() { # <what>
   qv_end_tree "$@"
   check "$?" 0 "qv_end_tree's status for $what"
@@ -78,42 +86,51 @@ while :; do sleep 0.05; done'
 ends "$root"
 check "$(cat "$work/hurried" 2>/dev/null)" "" "what the clean-up saw"
 
-# A fork under way when SIGSTOP is sent finishes before the stop lands: such a child is asked to
-# end too, as the freeze waits until every member has stopped before its last search. Here the
-# root's stop lands 0.4 s late, before its SIGTERM, while it goes on forking children that live
-# until they are asked.
-what="children forked before the stop landed"
+# A fork under way when SIGSTOP is sent finishes before the stop lands, and a search lists the
+# processes before it reads their states: a child forked meanwhile is asked to end too. Here the
+# root's stop lands late, in the freeze's second or third search: the root forks a child after
+# that search has listed the processes, then stops before its state is read. Every child lives
+# until it is asked to end.
+mkfifo "$work/fork"
 cat >"$work/forks.sh" <<'EOF2'
-for ((i = 0; i < 200; ++i)); do
+child() {
   (
     trap 'echo $BASHPID >>"$W/asked"; exit' TERM
     echo $BASHPID >>"$W/started"
     sleep 60 &
     wait
   ) &
-  [ $i != 5 ] || touch "$W/ready"
-  sleep 0.1
-done
-wait
-EOF2
-start 'exec bash "$W/forks.sh"'
-late=
-kill() {
-  case $1:$2 in
-    -STOP:"$root")
-      (sleep 0.4 && builtin kill -STOP "$root") &
-      late=$!
-      return 0
-      ;;
-    -TERM:*) [ -z "$late" ] || wait "$late" ;;
-  esac
-  late=
-  builtin kill "$@"
 }
-ends "$root"
+child
+exec 3<>"$W/fork" # never at its end between two children
+touch "$W/ready"
+while read -r _ <&3; do child; done
+EOF2
+eval "searched_$(declare -f qv_tree_scan)"
+kill() {
+  [ "$1:$2" = "-STOP:$root" ] || builtin kill "$@"
+}
+qv_tree_scan() {
+  searched_qv_tree_scan
+  if [ "${FUNCNAME[1]}" = qv_tree_freeze ] && ((++searches == late)); then
+    echo >"$work/fork"
+    await_lines 2 "$work/started"
+    builtin kill -STOP "$root"
+    qv_tree_state[root]=T
+  fi
+}
+for late in 2 3; do
+  what="a child forked before its parent's stop landed in search $late"
+  rm -f "$work/started" "$work/asked"
+  searches=0
+  start 'exec bash "$W/forks.sh"'
+  ends "$root"
+  check "$(wc -l <"$work/started")" 2 "children started, search $late"
+  check "$(sort "$work/started" | comm -23 - <(sort "$work/asked") | paste -sd' ')" "" \
+    "children never asked to end, search $late"
+done
 unset -f kill
-check "$(sort "$work/started" | comm -23 - <(sort "$work/asked") | paste -sd' ')" "" \
-  "children never asked to end"
+eval "$(declare -f searched_qv_tree_scan | sed 1s/searched_//)"
 
 what="the caller among the processes named"
 start 'touch "$W/ready"; sleep 60'
