@@ -76,8 +76,9 @@ qv_tree_grow() {
 # Stops every member until a search begun after all of them had stopped finds no new one: then
 # nothing of the tree can fork or leave it. A SIGSTOP takes effect only once a fork under way
 # has finished, and a search lists the processes before it reads their states, so a child
-# forked meanwhile would be missed and never asked to end. One that does not stop within a
-# second (a parent waiting on its vfork child) is waited for no longer.
+# forked meanwhile would be missed and never asked to end. A member still running is sent
+# SIGSTOP again (one that joined while the tree ran, at the end of the grace period). After a
+# second, one waiting in the kernel (D: a parent on its vfork child) counts as stopped.
 qv_tree_freeze() {
   local deadline settled=0
   qv_tree_clock
@@ -90,23 +91,29 @@ qv_tree_freeze() {
       settled=0
     elif [ $settled = 1 ]; then
       return 0
-    elif qv_tree_stopped; then
-      settled=1
     else
       qv_tree_clock
-      [ $qv_tree_now -lt $deadline ] || return 0
+      qv_tree_running $((qv_tree_now >= deadline))
+      if [ ${#qv_tree_living[@]} = 0 ]; then
+        settled=1
+      else
+        kill -STOP "${qv_tree_living[@]}" 2>/dev/null || true
+      fi
     fi
   done
 }
-# True when every living member has stopped.
-qv_tree_stopped() {
+# The living members not yet stopped, in qv_tree_living; with $1 = 1, not those waiting in the
+# kernel either.
+qv_tree_running() {
   local pid
+  qv_tree_living=()
   for pid in "${!qv_tree_members[@]}"; do
-    case ${qv_tree_state[pid]:-T} in
-      T | t) ;;
-      *) return 1 ;;
+    case ${qv_tree_state[pid]:-T}:$1 in
+      T:* | t:* | D:1) ;;
+      *) qv_tree_living+=("$pid") ;;
     esac
   done
+  return 0
 }
 
 # The ones still living among the pids $@, last first: for qv_tree_order, children before

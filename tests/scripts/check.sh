@@ -17,3 +17,12 @@ mkwork() {
   echo "FAILED: cannot make a temporary folder in ${TMPDIR:-/tmp}"
   return 1
 }
+
+# A stop signal ends the test through its EXIT trap, deaf to further stops: bash runs no EXIT
+# trap when a signal it does not trap ends it, so its clean-up would not run.
+stop_traps() {
+  local sig
+  for sig in INT:130 TERM:143 HUP:129 PIPE:141; do
+    trap "trap '' INT TERM HUP PIPE; exit ${sig#*:}" "${sig%:*}"
+  done
+}

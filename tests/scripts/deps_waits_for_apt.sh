@@ -29,6 +29,7 @@ cleanup() {
   qv_temp_clear
 }
 trap cleanup EXIT
+stop_traps
 mkwork || exit 1
 (cd "$work" && timeout --foreground 30 apt-get download -q "$probe" >/dev/null 2>&1) ||
   skip "cannot fetch $probe from the mirror (no network, or no package lists yet)"

@@ -8,6 +8,7 @@ set -uo pipefail
 . "$1/scripts/temp.sh" || exit 1
 . "${0%/*}/check.sh"
 trap qv_temp_clear EXIT
+stop_traps
 mkwork || exit 1
 export QV_SRC=$1 TMPDIR=$work/tmp
 mkdir "$TMPDIR"

@@ -30,9 +30,7 @@ cleanup() {
   qv_temp_clear
 }
 trap cleanup EXIT
-for sig in INT:130 TERM:143 HUP:129 PIPE:141; do
-  trap "trap '' INT TERM HUP PIPE; exit ${sig#*:}" "${sig%:*}"
-done
+stop_traps
 mkwork || exit 1
 repo="$work/the repo"
 mkdir -p "$repo/scripts" "$work/bin" "$work/tools"

@@ -12,13 +12,19 @@ set -uo pipefail
 qv_tree_grace=3
 mark=qv-tree-$$-$RANDOM
 marked() { marked_with "QV_TREE_MARK=$mark" | paste -sd' '; }
+# What a root's clean-up starts may outlive it: its tree is ended first, then whatever is left
+# with the mark.
 cleanup() {
-  local left
+  trap '' INT TERM HUP PIPE
+  local running left
+  running=$(jobs -pr)
+  [ -z "$running" ] || qv_end_tree $running
   left=$(marked)
   [ -z "$left" ] || kill -KILL $left 2>/dev/null
   qv_temp_clear
 }
 trap cleanup EXIT
+stop_traps
 mkwork || exit 1
 # Starts bash -c $1 in a group of its own with the mark, and waits for it to say ready.
 start() {
@@ -54,7 +60,7 @@ sleep 0.2; touch "$W/ready"; wait'
 ends "$root"
 
 what="what a clean-up starts"
-start 'trap "setsid sleep 60 & sleep 1; exit" TERM; touch "$W/ready"
+start 'trap "setsid sleep 600 & sleep 1; exit" TERM; touch "$W/ready"
 while :; do sleep 0.05; done'
 ends "$root"
 
