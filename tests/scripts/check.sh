@@ -18,8 +18,9 @@ mkwork() {
   return 1
 }
 
-# A stop signal ends the test through its EXIT trap, deaf to further stops: bash runs no EXIT
-# trap when a signal it does not trap ends it, so its clean-up would not run.
+# A stop signal ends the test through its EXIT trap, deaf to further stops: without a trap of
+# its own bash runs the EXIT trap too, but a second stop signal (a stop sends SIGTERM again
+# after a second) would end the clean-up halfway.
 stop_traps() {
   local sig
   for sig in INT:130 TERM:143 HUP:129 PIPE:141; do

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # A script test stopped at any command of its setup (stub_repo.sh) by SIGINT, SIGTERM, SIGHUP or
-# SIGPIPE ends with that signal's status and leaves no file; so does one stopped in its body
-# after the links to its tools, rm and sleep among them, are gone: a clean-up must not need
-# what it removes. The stop comes from the test itself, at a command counted by a DEBUG trap.
+# SIGPIPE ends with that signal's status and leaves no file: the stop comes from the test
+# itself, at a command counted by a DEBUG trap. So does one stopped from outside, with what it
+# runs, in its body after the links to its tools, rm and sleep among them, are gone: a clean-up
+# must not need what it removes. Its clean-up waits a second for a job to end, and the stop
+# comes again meanwhile, as a stop sends SIGTERM again: it must not cut the clean-up short.
 #   stopped_test_leaves_nothing.sh <repository>
 set -uo pipefail
 . "$1/scripts/temp.sh" || exit 1
@@ -22,8 +24,11 @@ fi
 . "$QV_SRC/tests/scripts/stub_repo.sh" "$QV_SRC" run.sh
 trap - DEBUG
 [ "$stop_at" = body ] || exit 3 # never stopped
+sleep=$(readlink "$work/tools/sleep")
 rm "$work/tools/rm" "$work/tools/sleep"
-kill -s "$stop_sig" $$
+bash -c 'trap "\"\$0\" 1; exit" INT TERM HUP PIPE; while :; do "$0" 0.05; done' "$sleep" &
+: >"$work/ready"
+"$sleep" 10
 EOF2
 # Stops one at each of its first commands, where its folder is made, then at a spread of the
 # rest, until the setup ends before the count.
@@ -39,7 +44,18 @@ for ((at = 1, i = 0; ; at += at < 80 ? 1 : 1 + at / 8, ++i)); do
 done
 check "$((at > 1000))" 1 "more than 1000 commands stopped at: $at"
 for sig in "${codes[@]}"; do
-  { bash "$work/victim.sh" body "${sig%:*}"; } 2>>"$work/err"
+  set -m
+  bash "$work/victim.sh" body "${sig%:*}" 2>>"$work/err" &
+  set +m
+  victim=$!
+  for ((i = 0; i < 200; ++i)); do
+    compgen -G "$TMPDIR/*/ready" >/dev/null && break
+    sleep 0.05
+  done
+  kill -s "${sig%:*}" -- "-$victim"
+  sleep 0.3
+  kill -s "${sig%:*}" -- "-$victim"
+  wait "$victim"
   check "$?" "${sig#*:}" "the status of a test stopped by SIG${sig%:*} with its tools gone"
   check "$(ls -A "$TMPDIR")" "" "files left by a test stopped by SIG${sig%:*} with its tools gone"
   rm -rf "${TMPDIR:?}"/*
