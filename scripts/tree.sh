@@ -78,7 +78,8 @@ qv_tree_grow() {
 # has finished, and a search lists the processes before it reads their states, so a child
 # forked meanwhile would be missed and never asked to end. A member still running is sent
 # SIGSTOP again (one that joined while the tree ran, at the end of the grace period). After a
-# second, one waiting in the kernel (D: a parent on its vfork child) counts as stopped.
+# second, one that has not stopped (a parent waiting on its vfork child, or one not ours to
+# stop) is waited for no longer.
 qv_tree_freeze() {
   local deadline settled=0
   qv_tree_clock
@@ -102,14 +103,14 @@ qv_tree_freeze() {
     fi
   done
 }
-# The living members not yet stopped, in qv_tree_living; with $1 = 1, not those waiting in the
-# kernel either.
+# The living members not yet stopped, in qv_tree_living; none once the wait is over ($1 = 1).
 qv_tree_running() {
   local pid
   qv_tree_living=()
+  [ "$1" = 0 ] || return 0
   for pid in "${!qv_tree_members[@]}"; do
-    case ${qv_tree_state[pid]:-T}:$1 in
-      T:* | t:* | D:1) ;;
+    case ${qv_tree_state[pid]:-T} in
+      T | t) ;;
       *) qv_tree_living+=("$pid") ;;
     esac
   done

@@ -138,6 +138,21 @@ done
 unset -f kill
 eval "$(declare -f searched_qv_tree_scan | sed 1s/searched_//)"
 
+# One that cannot be stopped (not ours to stop) is waited for a second, no longer.
+what="a root that never stops"
+kill() {
+  if [ "$1" = -STOP ]; then
+    local pid stop=()
+    for pid in "${@:2}"; do [ "$pid" = "$root" ] || stop+=("$pid"); done
+    [ ${#stop[@]} = 0 ] || builtin kill -STOP "${stop[@]}"
+    return 0
+  fi
+  builtin kill "$@"
+}
+start 'touch "$W/ready"; while :; do sleep 0.05; done'
+ends "$root"
+unset -f kill
+
 what="the caller among the processes named"
 start 'touch "$W/ready"; sleep 60'
 ends "$$" "$root"
