@@ -19,6 +19,8 @@
 # The waits are measured in seconds, not turns of a scan that slows down on a loaded machine.
 
 qv_tree_grace=${qv_tree_grace:-5}
+# How long a freeze waits for a member that does not stop, in seconds.
+qv_tree_wait=${qv_tree_wait:-1}
 
 # The clock in microseconds, in qv_tree_now (whatever the locale's decimal point).
 qv_tree_clock() {
@@ -77,13 +79,13 @@ qv_tree_grow() {
 # nothing of the tree can fork or leave it. A SIGSTOP takes effect only once a fork under way
 # has finished, and a search lists the processes before it reads their states, so a child
 # forked meanwhile would be missed and never asked to end. A member still running is sent
-# SIGSTOP again (one that joined while the tree ran, at the end of the grace period). After a
-# second, one that has not stopped (a parent waiting on its vfork child, or one not ours to
-# stop) is waited for no longer.
+# SIGSTOP again (one that joined while the tree ran, at the end of the grace period). After
+# $qv_tree_wait seconds, one that has not stopped (a parent waiting on its vfork child, or one
+# not ours to stop) is waited for no longer.
 qv_tree_freeze() {
   local deadline settled=0
   qv_tree_clock
-  deadline=$((qv_tree_now + 1000000))
+  deadline=$((qv_tree_now + qv_tree_wait * 1000000))
   while :; do
     qv_tree_scan
     qv_tree_grow
