@@ -96,8 +96,8 @@ qv_tree_freeze() {
       return 0
     else
       qv_tree_clock
-      qv_tree_running $((qv_tree_now >= deadline))
-      if [ ${#qv_tree_living[@]} = 0 ]; then
+      qv_tree_running
+      if [ ${#qv_tree_living[@]} = 0 ] || [ $qv_tree_now -ge $deadline ]; then
         settled=1
       else
         kill -STOP "${qv_tree_living[@]}" 2>/dev/null || true
@@ -105,11 +105,10 @@ qv_tree_freeze() {
     fi
   done
 }
-# The living members not yet stopped, in qv_tree_living; none once the wait is over ($1 = 1).
+# The living members not yet stopped, in qv_tree_living.
 qv_tree_running() {
   local pid
   qv_tree_living=()
-  [ "$1" = 0 ] || return 0
   for pid in "${!qv_tree_members[@]}"; do
     case ${qv_tree_state[pid]:-T} in
       T | t) ;;
