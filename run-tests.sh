@@ -57,6 +57,20 @@ qv_temp_own || {
 }
 # The package step keeps the terminal: it may ask for a password.
 scripts/deps.sh "${test_packages[@]}"
+# Temporary files for ctest's output, named in the variables given.
+logs() {
+  local var
+  for var; do
+    qv_temp_file "$var" || {
+      echo "run-tests.sh: cannot make a temporary file in ${TMPDIR:-/tmp}; no test ran" >&2
+      exit 1
+    }
+  done
+}
+# The tests a ctest log names as failed, one a line: "<name> (Failed)".
+failed_tests() {
+  sed -n '/^The following tests FAILED:/,/^[^[:space:]]/s/^[[:space:]]*[0-9]* - //p' "$1"
+}
 
 if [ $mode = normal ]; then
   build() {
@@ -66,10 +80,7 @@ if [ $mode = normal ]; then
     echo "run-tests.sh: the build failed; no test ran"
     exit 1
   fi
-  qv_temp_file log || {
-    echo "run-tests.sh: cannot make a temporary file in ${TMPDIR:-/tmp}; no test ran" >&2
-    exit 1
-  }
+  logs log
   tests() {
     ctest --test-dir build -j "$jobs" --output-on-failure 2>&1 | tee "$log"
   }
@@ -79,8 +90,7 @@ if [ $mode = normal ]; then
   summary=
   grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" |
     IFS= read -r summary || true
-  sed -n '/^The following tests FAILED:/,/^[^[:space:]]/s/^[[:space:]]*[0-9]* - //p' "$log" |
-    mapfile -t failed
+  failed_tests "$log" | mapfile -t failed
   grep -c '(Skipped)$' "$log" | read -r skipped || true
   qv_temp_clear
   if [ -z "$summary" ] || { [ "$status" != 0 ] && [ ${#failed[@]} = 0 ]; }; then
@@ -117,10 +127,13 @@ stage() {
   fi
 }
 
+# Each ctest's output is kept too: the tests that failed are named again after the summary,
+# where a log cut to its end still shows them.
+logs asan_log tsan_log
 asan() {
   cmake -S . -B build-asan -G Ninja -DQV_SANITIZE=ON &&
     cmake --build build-asan -j "$jobs" &&
-    ctest --test-dir build-asan -j "$jobs" --output-on-failure
+    ctest --test-dir build-asan -j "$jobs" --output-on-failure 2>&1 | tee "$asan_log"
 }
 stage "ASan+UBSan: every test" qv_run asan
 
@@ -128,9 +141,12 @@ stage "ASan+UBSan: every test" qv_run asan
 tsan() {
   cmake -S . -B build-tsan -G Ninja -DQV_TSAN=ON &&
     cmake --build build-tsan -j "$jobs" --target qv_threaded_tests &&
-    ctest --test-dir build-tsan -L threads -j "$jobs" --output-on-failure
+    ctest --test-dir build-tsan -L threads -j "$jobs" --output-on-failure 2>&1 | tee "$tsan_log"
 }
 stage "TSan: the threaded tests" qv_run tsan
+failures=()
+failed_tests "$asan_log" | sed 's/^/ASan+UBSan: /' | mapfile -t -O 0 failures || true
+failed_tests "$tsan_log" | sed 's/^/TSan: /' | mapfile -t -O "${#failures[@]}" failures || true
 
 # Fuzzers: clang's libFuzzer, each run briefly from its seed corpus. The packages come first,
 # in the foreground.
@@ -182,5 +198,6 @@ fi
 
 echo "==== summary"
 printf '%s\n' "${summary[@]}"
+[ ${#failures[@]} = 0 ] || printf '%s\n' "==== the tests that failed" "${failures[@]}"
 [ ${#findings[@]} = 0 ] || printf '%s\n' "==== what the fuzzers found" "${findings[@]}"
 exit $failed

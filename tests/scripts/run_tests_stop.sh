@@ -104,13 +104,19 @@ check "$(LEAVE=1 "$repo/run-tests.sh" --sanitize 2>&1 | tail -n1)" "passed  fuzz
   "--sanitize"
 check "$(cat "$work/deps")" "libclang-rt-14-dev" "the last packages --sanitize asks for"
 check "$(ls -A "$TMPDIR")" "" "temporary files after --sanitize"
-# A failing stage fails the run, and the summary names it; a failed fuzzers' build runs none.
+# A failing stage fails the run, and the summary names it, then the tests that failed in each;
+# a failed fuzzers' build runs none.
 CTEST=fail FAIL="-B build-fuzz" tests --sanitize
 check "$?" 1 "--sanitize's exit status with failing stages"
 check "$(sed -n '/^==== summary/,$p' "$work/out")" "==== summary
 FAILED  ASan+UBSan: every test
 FAILED  TSan: the threaded tests
-FAILED  fuzzers: build" "--sanitize's summary"
+FAILED  fuzzers: build
+==== the tests that failed
+ASan+UBSan: A.Fails (Failed)
+ASan+UBSan: B.Fails (Failed)
+TSan: A.Fails (Failed)
+TSan: B.Fails (Failed)" "--sanitize's summary"
 check "$(grep -c fuzz_ "$work/ran")" 0 "fuzzers run after a failed build"
 # What failing fuzzers found is repeated at the end.
 FAIL=-timeout=10 tests --sanitize
