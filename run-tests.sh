@@ -67,7 +67,7 @@ logs() {
     }
   done
 }
-# The tests a ctest log names as failed, one a line: "<name> (Failed)".
+# The tests a ctest log names as failed, one a line: "<name> (<how it failed>)".
 failed_tests() {
   sed -n '/^The following tests FAILED:/,/^[^[:space:]]/s/^[[:space:]]*[0-9]* - //p' "$1"
 }
