@@ -21,15 +21,7 @@ qv_stopped=
 qv_stop() {
   # Nothing cuts the clean-up short: no second stop, nor a write to a reader that has gone.
   trap '' INT TERM HUP PIPE
-  # The job still running, as this shell's job table has it: one started just as the stop came
-  # is there before its process id could be noted, and a job already reaped is never ended (its
-  # process id may be another program's by now).
-  local running
-  running=$(jobs -pr)
-  if [ -n "$running" ]; then
-    qv_end_tree $running || true
-    wait $running 2>/dev/null || true
-  fi
+  qv_end_jobs
   qv_temp_clear
   echo "$qv_name: stopped by SIG$1$qv_stopped" >&2 || true
   # Ending by the signal itself tells a calling shell that the stop was not handled here, so a

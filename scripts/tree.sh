@@ -179,3 +179,14 @@ qv_end_tree() {
     sleep 0.05
   done
 }
+
+# qv_end_jobs: ends the trees of this shell's jobs still running, as its job table has them,
+# and reaps them. A job started just as a stop came is there before its process id could be
+# noted, and one already reaped is never ended: its process id may be another program's by now.
+qv_end_jobs() {
+  local running
+  running=$(jobs -pr)
+  [ -n "$running" ] || return 0
+  qv_end_tree $running || true
+  wait $running 2>/dev/null || true
+}

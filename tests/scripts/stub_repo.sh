@@ -16,17 +16,13 @@ path_given=$PATH
 . "${BASH_SOURCE[0]%/*}/check.sh"
 declare -A started_as=()
 # What the test started ends, whatever group it moved to, before its files go: its jobs still
-# running, as this shell's job table has them (a job started just as the stop came is there
-# before its process id could be noted, and one already reaped is never ended: its process id
-# may be another program's by now). Neither a second stop signal nor a write to a runner that
-# was stopped first (ctest: the shell says on stderr that its command was ended) may cut the
-# clean-up short. Set before the folder is made: a stop at once must not leave it.
+# running (qv_end_jobs). Neither a second stop signal nor a write to a runner that was stopped
+# first (ctest: the shell says on stderr that its command was ended) may cut the clean-up short.
+# Set before the folder is made: a stop at once must not leave it.
 cleanup() {
   trap '' INT TERM HUP PIPE
   PATH=$path_given
-  local running
-  running=$(jobs -pr)
-  [ -z "$running" ] || qv_end_tree $running
+  qv_end_jobs
   qv_temp_clear
 }
 trap cleanup EXIT

@@ -16,9 +16,9 @@ marked() { marked_with "QV_TREE_MARK=$mark" | paste -sd' '; }
 # with the mark.
 cleanup() {
   trap '' INT TERM HUP PIPE
-  local running left
-  running=$(jobs -pr)
-  [ -z "$running" ] || qv_end_tree $running
+  unset -f kill # a case's stand-in
+  local left
+  qv_end_jobs
   left=$(marked)
   [ -z "$left" ] || kill -KILL $left 2>/dev/null
   qv_temp_clear
