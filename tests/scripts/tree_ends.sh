@@ -112,10 +112,17 @@ exec 3<>"$W/fork" # never at its end between two children
 touch "$W/ready"
 while read -r _ <&3; do child; done
 EOF2
-eval "searched_$(declare -f qv_tree_scan)"
+# The stops the tree sends to process $held are dropped.
 kill() {
-  [ "$1:$2" = "-STOP:$root" ] || builtin kill "$@"
+  if [ "$1" = -STOP ]; then
+    local pid stop=()
+    for pid in "${@:2}"; do [ "$pid" = "$held" ] || stop+=("$pid"); done
+    [ ${#stop[@]} = 0 ] || builtin kill -STOP "${stop[@]}"
+    return 0
+  fi
+  builtin kill "$@"
 }
+eval "searched_$(declare -f qv_tree_scan)"
 qv_tree_scan() {
   searched_qv_tree_scan
   if [ "${FUNCNAME[1]}" = qv_tree_freeze ] && ((++searches == late)); then
@@ -130,26 +137,18 @@ for late in 2 3; do
   rm -f "$work/started" "$work/asked"
   searches=0
   start 'exec bash "$W/forks.sh"'
+  held=$root
   qv_tree_wait=60 ends "$root" # the root stops late by design, not for want of a stop
   check "$(wc -l <"$work/started")" 2 "children started, search $late"
   check "$(sort "$work/started" | comm -23 - <(sort "$work/asked") | paste -sd' ')" "" \
     "children never asked to end, search $late"
 done
-unset -f kill
 eval "$(declare -f searched_qv_tree_scan | sed 1s/searched_//)"
 
 # One that cannot be stopped (not ours to stop) is waited for a second, no longer.
 what="a root that never stops"
-kill() {
-  if [ "$1" = -STOP ]; then
-    local pid stop=()
-    for pid in "${@:2}"; do [ "$pid" = "$root" ] || stop+=("$pid"); done
-    [ ${#stop[@]} = 0 ] || builtin kill -STOP "${stop[@]}"
-    return 0
-  fi
-  builtin kill "$@"
-}
 start 'touch "$W/ready"; while :; do sleep 0.05; done'
+held=$root
 ends "$root"
 unset -f kill
 
